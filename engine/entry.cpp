@@ -1,0 +1,186 @@
+// The engine's one entry: ITREMX (also exported as _ITREMX).
+#include <cstdint>
+
+#include "driver.h"
+#include "entry.h"
+#include "keywords.h"
+#include "prepass.h"
+#include "report.h"
+#include "rt/format.h"
+#include "rt/units.h"
+#include "state.h"
+
+namespace eng {
+
+namespace {
+
+constexpr std::size_t kNameLength = 256;
+
+std::string name_from_line(const std::string& line) {
+  return rt::rtrim(line.substr(0, std::min(line.size(), kNameLength)));
+}
+
+std::string ask_console(const char* what) {
+  rt::write_record(kUnitConsole, "");
+  rt::write_record(kUnitConsole, "");
+  rt::write_record(kUnitConsole, std::string(7, ' ') + "ENTER A FILE NAME FOR YOUR " + what + " FILE.");
+  rt::write_record(kUnitConsole, " ENTER >");
+  std::string answer;
+  if (!rt::read_record(kUnitConsole, answer)) answer.clear();
+  return name_from_line(answer);
+}
+
+void write_stop_page() {
+  out("1");
+  out_empty(2);
+  out(" *** RUN TERMINATED BY 'STOP' KEYWORD ***");
+}
+
+void write_fatal_page() {
+  out("1");
+  out_empty(2);
+  out("*** FATAL ERROR IN INPUT DATA ***");
+  out("*** EXEC   UTION TERMINATED ***");
+}
+
+}  // namespace
+
+OpenResult OPEN_RUN_FILES() {
+  OpenResult res;
+  rt::open_unit(kUnitTape7, "TAPE7", true);
+  rt::open_unit(kUnitTape8, "TAPE8", true);
+  if (!rt::open_unit_for_reading(kUnitNames, "names.dat")) {
+    res.run_list_missing = true;
+    return res;
+  }
+  std::string line;
+  if (!rt::read_record(kUnitNames, line)) {
+    // A run list without its first line names no files at all.
+    res.run_list_missing = true;
+    return res;
+  }
+  g.files.version = rt::pad(line, 12);
+
+  std::string* const targets[6] = {&g.files.input, &g.files.output, &g.files.plot,
+                                   &g.files.mass,  &g.files.mass,   &g.files.mass};
+  bool complete = true;
+  for (std::string* t : targets) {
+    if (!rt::read_record(kUnitNames, line)) {
+      complete = false;
+      break;
+    }
+    *t = name_from_line(line);
+  }
+  if (!complete) {
+    g.files.input = ask_console("INPUT");
+    g.files.output = ask_console("OUTPUT");
+    g.files.plot = ask_console("GRAPHIC DATA");
+  }
+
+  res.input_ok = rt::open_unit_for_reading(kUnitInput, g.files.input);
+  res.output_ok = rt::open_unit(kUnitReport, g.files.output, true);
+  res.plot_ok = rt::open_unit(kUnitPlot, g.files.plot, true);
+  // The mass file is only read, and only for the echo of its components.
+  rt::open_unit_for_reading(kUnitMass, g.files.mass);
+  return res;
+}
+
+int INIT_INPUT_STATE() {
+  RunState& r = g.run;
+  const RunState d;
+  r.foundation_type = d.foundation_type;
+  r.load_type = d.load_type;
+  r.geometry = d.geometry;
+  r.gravity_given = d.gravity_given;
+  r.print_width = d.print_width;
+  r.echo = d.echo;
+  r.matrix = d.matrix;
+  r.dimensionless = d.dimensionless;
+  r.weak_layer = d.weak_layer;
+  r.soil_profile = d.soil_profile;
+  r.interaction = d.interaction;
+  r.battered = d.battered;
+  r.fatal = d.fatal;
+  r.embedded = d.embedded;
+  r.side_cap = d.side_cap;
+  r.harmonic_form = d.harmonic_form;
+  r.pile_tip = d.pile_tip;
+  r.title = d.title;
+  r.reading_unit = kUnitTape7;
+  return 1;
+}
+
+void CHECK_INPUT_COMPLETE() {
+  RunState& r = g.run;
+  if (r.foundation_type == 0 || r.load_type == 0 || r.geometry == 0) {
+    input_error({" INSUFFICIENT INPUT DATA TO COMPLETE RUN", " PROGRAM WILL TERMINATE"});
+  } else if (r.gravity_given == 0) {
+    input_error({" GRAVITATIONAL CONSTANT NOT SET", " PROGRAM WILL TERMINATE"});
+  }
+}
+
+void CLOSE_RUN_FILES() {
+  for (int unit : {kUnitTape7, kUnitTape8, kUnitNames, kUnitInput, kUnitReport, kUnitPlot, kUnitMass})
+    rt::close_unit(unit);
+}
+
+int run_engine(int32_t code) {
+  if (code != 13) return 1;
+  reset_engine_state();
+  rt::reset_units();
+  g.run.output_unit = kUnitReport;
+  g.run.reading_unit = kUnitInput;
+
+  const OpenResult files = OPEN_RUN_FILES();
+  if (files.run_list_missing || !files.output_ok) {
+    // Without a run list or a report there is nowhere to say more.
+    rt::write_record(kUnitConsole, files.run_list_missing
+                                       ? " *** RUN LIST names.dat MISSING OR EMPTY ***"
+                                       : " *** OUTPUT FILE COULD NOT BE OPENED ***");
+    CLOSE_RUN_FILES();
+    return 3;
+  }
+  if (!files.input_ok || !files.plot_ok) {
+    out_empty(2);
+    if (!files.input_ok) out(" *** INPUT FILE COULD NOT BE OPENED: " + g.files.input);
+    if (!files.plot_ok) out(" *** PLOT DATA FILE COULD NOT BE OPENED: " + g.files.plot);
+    out(" PROGRAM WILL NOT EXECUTE");
+    write_fatal_page();
+    CLOSE_RUN_FILES();
+    return 3;
+  }
+
+  PREPROCESS_INPUT();
+  INIT_INPUT_STATE();
+  int status = 1;
+  int stop_flag = 0;
+  READ_INPUT_KEYWORDS(status, stop_flag);
+
+  int result = 0;
+  if (g.run.fatal) {
+    write_fatal_page();
+    result = 3;
+  } else if (stop_flag || g.run.stop) {
+    write_stop_page();
+    result = 2;
+  } else {
+    CHECK_INPUT_COMPLETE();
+    if (g.run.fatal) {
+      write_fatal_page();
+      result = 3;
+    } else {
+      RUN_ANALYSIS();
+      result = 0;
+    }
+  }
+  CLOSE_RUN_FILES();
+  return result;
+}
+
+}  // namespace eng
+
+extern "C" __attribute__((visibility("default"))) int32_t ITREMX(int32_t code) {
+  return eng::run_engine(code);
+}
+
+extern "C" __attribute__((visibility("default"), alias("ITREMX"))) int32_t _ITREMX(int32_t code);

@@ -1,0 +1,152 @@
+#include "rt/units.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <vector>
+
+namespace rt {
+namespace {
+
+struct Unit {
+  std::string path;
+  std::vector<std::string> records;
+  std::size_t pos = 0;
+  bool dirty = false;
+  bool read_only = false;
+};
+
+std::map<int, Unit>& units() {
+  static std::map<int, Unit> table;
+  return table;
+}
+
+bool load_file(const std::string& path, std::vector<std::string>& out) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string cur;
+  bool any = false;
+  int c;
+  while ((c = std::fgetc(f)) != EOF) {
+    any = true;
+    if (c == '\n') {
+      if (!cur.empty() && cur.back() == '\r') cur.pop_back();
+      out.push_back(std::move(cur));
+      cur.clear();
+      any = false;
+    } else {
+      cur.push_back(static_cast<char>(c));
+    }
+  }
+  if (any) {
+    if (!cur.empty() && cur.back() == '\r') cur.pop_back();
+    out.push_back(std::move(cur));
+  }
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+bool store_file(const Unit& u) {
+  std::FILE* f = std::fopen(u.path.c_str(), "wb");
+  if (!f) return false;
+  for (const auto& r : u.records) {
+    std::fwrite(r.data(), 1, r.size(), f);
+    std::fputc('\n', f);
+  }
+  return std::fclose(f) == 0;
+}
+
+void sync(Unit& u) {
+  if (u.dirty && !u.read_only) {
+    store_file(u);
+    u.dirty = false;
+  }
+}
+
+}  // namespace
+
+bool open_unit(int unit, const std::string& path, bool replace) {
+  close_unit(unit);
+  Unit u;
+  u.path = path;
+  if (path.empty()) return false;
+  if (replace || !load_file(path, u.records)) {
+    u.records.clear();
+    std::FILE* f = std::fopen(path.c_str(), replace ? "wb" : "ab");
+    if (!f) return false;
+    std::fclose(f);
+  }
+  units()[unit] = std::move(u);
+  return true;
+}
+
+bool open_unit_for_reading(int unit, const std::string& path) {
+  close_unit(unit);
+  Unit u;
+  u.path = path;
+  u.read_only = true;
+  if (path.empty() || !load_file(path, u.records)) return false;
+  units()[unit] = std::move(u);
+  return true;
+}
+
+void close_unit(int unit) {
+  auto it = units().find(unit);
+  if (it == units().end()) return;
+  sync(it->second);
+  units().erase(it);
+}
+
+bool unit_is_open(int unit) { return unit == kConsole || units().count(unit) != 0; }
+
+void reset_units() { units().clear(); }
+
+bool read_record(int unit, std::string& rec) {
+  rec.clear();
+  if (unit == kConsole) {
+    if (!std::getline(std::cin, rec)) return false;
+    if (!rec.empty() && rec.back() == '\r') rec.pop_back();
+    return true;
+  }
+  auto it = units().find(unit);
+  if (it == units().end()) return false;
+  Unit& u = it->second;
+  if (u.pos >= u.records.size()) return false;
+  rec = u.records[u.pos++];
+  return true;
+}
+
+void write_record(int unit, std::string_view rec) {
+  if (unit == kConsole) {
+    std::cout << rec << '\n' << std::flush;
+    return;
+  }
+  auto it = units().find(unit);
+  if (it == units().end() || it->second.read_only) return;
+  Unit& u = it->second;
+  if (u.pos < u.records.size()) u.records.resize(u.pos);
+  u.records.emplace_back(rec);
+  u.pos = u.records.size();
+  u.dirty = true;
+}
+
+void rewind_unit(int unit) {
+  auto it = units().find(unit);
+  if (it == units().end()) return;
+  sync(it->second);
+  it->second.pos = 0;
+}
+
+void backspace_unit(int unit) {
+  auto it = units().find(unit);
+  if (it == units().end()) return;
+  if (it->second.pos > 0) --it->second.pos;
+}
+
+void flush_unit(int unit) {
+  auto it = units().find(unit);
+  if (it != units().end()) sync(it->second);
+}
+
+}  // namespace rt

@@ -1,0 +1,14 @@
+#include "state.h"
+
+#include <new>
+
+namespace eng {
+
+EngineState g;
+
+void reset_engine_state() {
+  g.~EngineState();
+  new (&g) EngineState();
+}
+
+}  // namespace eng

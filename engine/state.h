@@ -1,0 +1,127 @@
+// The engine's run state: every value a run reads, sets or computes lives in
+// the one static record `g` below.  ITREMX resets the whole record to its
+// load-time values before it does anything else, so each call starts exactly
+// as a fresh load of the library does.
+//
+// Add new tables as members of a sub-record (with default member values);
+// never keep run data in other static variables.  Kernel work areas that are
+// overwritten on every call are not run state and may stay local.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace eng {
+
+// Limits of the engine's tables.
+constexpr int kMaxPiles = 500;
+constexpr int kMaxLayers = 30;
+constexpr int kMaxFrequencies = 1024;
+constexpr int kMaxTimePoints = 1024;
+constexpr int kMaxTransientLoads = 10;
+constexpr int kMaxRandomPoints = 200;
+constexpr int kMaxSpectra = 100;
+constexpr int kInputLineLength = 80;
+constexpr int kExpandedLineLength = 500;
+constexpr int kKeywordCount = 52;
+
+// Unit numbers.
+constexpr int kUnitConsole = 0;
+constexpr int kUnitNames = 2;
+constexpr int kUnitInput = 4;
+constexpr int kUnitPlot = 6;
+constexpr int kUnitTape7 = 7;
+constexpr int kUnitTape8 = 8;
+constexpr int kUnitMass = 9;
+constexpr int kUnitReport = 16;
+
+// Codes and options read from the keyword deck.
+struct RunState {
+  int foundation_type = 0;  // 0 none, 1 PILE, 2 HALF, 3 STRA, 4 MULT
+  int load_type = 0;        // 0 none, 1 TRAN, 2 RAND, 3 HARM
+  int geometry = 0;         // 0 none, 1 CIRC, 2 RECT
+  int gravity_given = 0;
+  int print_width = 1;      // 1 narrow, 2 wide (nothing reads it)
+  int echo = 1;
+  int matrix = 0;
+  int dimensionless = 0;    // nothing reads it
+  int weak_layer = 0;
+  int soil_profile = 1;     // 1 layered, 2 parabolic
+  int interaction = 0;
+  int battered = 0;
+  int fatal = 0;            // fatal-input flag
+  int embedded = 0;
+  int side_cap = 0;
+  int harmonic_form = 1;    // 1 non-quadratic, 2 quadratic
+  int pile_tip = 0;         // 0 floating, 1 end-bearing
+  int head_fixity = 0;      // values: see the foundation reader
+  int stop = 0;             // STOP flag
+  int reading_unit = kUnitTape7;
+  int output_unit = kUnitReport;
+  int keyword_count = kKeywordCount;
+  std::string title = std::string(80, ' ');  // always 80 characters
+  float gravity = 0.0f;     // length unit per second squared
+  int unit_system = 0;      // 1 English (gravity above 10), 2 SI
+  int n_piles = 0;
+  int n_layers = 0;
+  int n_side_layers = 0;
+};
+
+// Names of the run files, as read from "names.dat".
+struct RunFiles {
+  std::string version = std::string(12, ' ');  // 12 characters
+  std::string input;   // trailing blanks removed; at most 256 characters
+  std::string output;
+  std::string plot;
+  std::string mass;
+};
+
+// The eighteen unit labels printed beside report values, each exactly its
+// width; blank until GRAV sets them.
+struct UnitLabels {
+  std::string length = std::string(2, ' ');
+  std::string moment = std::string(5, ' ');
+  std::string force = std::string(3, ' ');
+  std::string stress = std::string(3, ' ');
+  std::string unit_weight = std::string(8, ' ');
+  std::string acceleration = std::string(7, ' ');
+  std::string area = std::string(5, ' ');
+  std::string velocity = std::string(4, ' ');
+  std::string inertia = std::string(5, ' ');
+  std::string mass = std::string(4, ' ');
+  std::string mass_moment = std::string(10, ' ');
+  std::string trans_stiffness = std::string(5, ' ');
+  std::string rot_stiffness = std::string(9, ' ');
+  std::string trans_damping = std::string(9, ' ');
+  std::string rot_damping = std::string(13, ' ');
+  std::string coupling_stiffness = std::string(6, ' ');
+  std::string coupling_damping = std::string(10, ' ');
+  std::string mass_length = std::string(7, ' ');
+};
+
+// The seven mass constants of the MASS sub-keyword: total mass, mass moments
+// about X, Y, Z, cross products X-Y, X-Z, Y-Z.
+struct MassData {
+  float m[7] = {0, 0, 0, 0, 0, 0, 0};
+};
+
+// The record-reader's own state.
+struct ReaderState {
+  int page_header_done = 0;  // set by WRITE_PAGE_HEADER
+};
+
+struct EngineState {
+  RunState run;
+  RunFiles files;
+  UnitLabels labels;
+  MassData mass;
+  ReaderState reader;
+};
+
+extern EngineState g;
+
+// Puts the whole record back to its load-time values (in place: the record
+// holds large tables and is never copied).
+void reset_engine_state();
+
+}  // namespace eng

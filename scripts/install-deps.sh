@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package TREMEX needs to build, test and run.
+# Idempotent: packages already present are left as they are.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6openglwidgets6 qt6-base-dev-tools
+  libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
+  libgtest-dev googletest libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils imagemagick fonts-liberation
+  clang libclang-rt-14-dev
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,61 @@
+// tremrun: runs one analysis with the engine library, the way the main program
+// does, for use without the GUI.
+//   tremrun project.tmx
+// writes "names.dat" in the program's folder, loads libtremcalc.so from there,
+// calls its entry with 13, frees it, deletes "names.dat" and prints where the
+// report and the plot data went.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: tremrun PROJECT.tmx\n");
+    return 2;
+  }
+  const fs::path project = fs::absolute(argv[1]);
+  if (!fs::exists(project)) {
+    std::fprintf(stderr, "tremrun: %s does not exist\n", project.c_str());
+    return 2;
+  }
+  const fs::path program_dir = fs::canonical("/proc/self/exe").parent_path();
+  fs::current_path(program_dir);
+  {
+    std::ofstream names("names.dat", std::ios::binary);
+    names << "3.0.11\r\n" << project.string() << "\r\n";
+    for (const char* ext : {".tmo", ".tmq", ".tmr", ".tmt", ".tmm"}) {
+      fs::path p = project;
+      p.replace_extension(ext);
+      names << p.string() << "\r\n";
+    }
+  }
+  void* lib = dlopen((program_dir / "libtremcalc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!lib) {
+    std::fprintf(stderr, "Attempt to initialize DLL failed (%s)\n", dlerror());
+    fs::remove("names.dat");
+    return 1;
+  }
+  auto entry = reinterpret_cast<int32_t (*)(int32_t)>(dlsym(lib, "_ITREMX"));
+  if (!entry) {
+    std::fprintf(stderr, "Attempt to initialize DLL failed\n");
+    dlclose(lib);
+    fs::remove("names.dat");
+    return 1;
+  }
+  const int32_t result = entry(13);
+  dlclose(lib);
+  fs::remove("names.dat");
+  fs::path report = project, plot = project;
+  report.replace_extension(".tmo");
+  plot.replace_extension(".tmq");
+  std::printf("engine result %d\nreport:    %s\nplot data: %s\n", static_cast<int>(result),
+              report.c_str(), plot.c_str());
+  return 0;
+}

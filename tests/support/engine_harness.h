@@ -1,0 +1,40 @@
+// Runs the real engine library the way the main program does: a fresh
+// temporary folder made current, "names.dat" (seven lines, CR LF) and the
+// deck written there, libtremcalc.so loaded, its entry called with 13 and the
+// library freed.  The result code, report and plot data come back as text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace harness {
+
+struct EngineRun {
+  int result = -1;
+  std::string folder;   // where the run took place (kept for inspection)
+  std::string report;   // the tmo file, "" when missing
+  std::string plot;     // the tmq file, "" when missing
+  bool plot_exists = false;
+  std::vector<std::string> report_lines() const;
+  std::vector<std::string> plot_lines() const;
+};
+
+struct RunOptions {
+  std::string mass_file;          // contents of the tmm file; not written when empty and !write_mass
+  bool write_mass = true;
+  bool write_names = true;        // write "names.dat" at all
+  std::string names_override;     // when set, written as "names.dat" instead of the seven lines
+  bool write_deck = true;
+  int code = 13;
+};
+
+// The path of the engine library under test.
+std::string engine_library_path();
+
+EngineRun run_engine(const std::string& deck, const RunOptions& opt = {});
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& text);
+std::vector<std::string> split_lines(const std::string& text);
+
+}  // namespace harness
