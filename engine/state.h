@@ -11,29 +11,12 @@
 #include <cstdint>
 #include <string>
 
+#include "state_foundation.h"
+#include "state_limits.h"
+#include "state_load.h"
+#include "state_soil.h"
+
 namespace eng {
-
-// Limits of the engine's tables.
-constexpr int kMaxPiles = 500;
-constexpr int kMaxLayers = 30;
-constexpr int kMaxFrequencies = 1024;
-constexpr int kMaxTimePoints = 1024;
-constexpr int kMaxTransientLoads = 10;
-constexpr int kMaxRandomPoints = 200;
-constexpr int kMaxSpectra = 100;
-constexpr int kInputLineLength = 80;
-constexpr int kExpandedLineLength = 500;
-constexpr int kKeywordCount = 52;
-
-// Unit numbers.
-constexpr int kUnitConsole = 0;
-constexpr int kUnitNames = 2;
-constexpr int kUnitInput = 4;
-constexpr int kUnitPlot = 6;
-constexpr int kUnitTape7 = 7;
-constexpr int kUnitTape8 = 8;
-constexpr int kUnitMass = 9;
-constexpr int kUnitReport = 16;
 
 // Codes and options read from the keyword deck.
 struct RunState {
@@ -116,6 +99,9 @@ struct EngineState {
   UnitLabels labels;
   MassData mass;
   ReaderState reader;
+  FoundationData foundation;  // FOUN block
+  SoilData soil;              // SOIL block
+  LoadData load;              // LOAD block
 };
 
 extern EngineState g;
