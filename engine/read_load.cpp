@@ -1,0 +1,12 @@
+// The LOAD block reader (not built yet: the keyword is reported and skipped).
+#include "readers.h"
+#include "report.h"
+
+namespace eng {
+
+void READ_LOAD() {
+  out_empty(2);
+  out(" UNRECOGNIZED KEYWORD - LOAD");
+}
+
+}  // namespace eng
