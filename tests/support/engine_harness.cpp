@@ -57,8 +57,8 @@ EngineRun run_engine(const std::string& deck, const RunOptions& opt) {
   if (opt.write_deck) write_file(base + ".tmx", deck);
   if (opt.write_mass) write_file(base + ".tmm", opt.mass_file.empty() ? "0\r\n" : opt.mass_file);
   if (opt.write_names) {
-    std::string names = opt.names_override;
-    if (names.empty()) {
+    std::string names = opt.names_override.value_or("");
+    if (!opt.names_override) {
       names = "3.0.11\r\n";
       for (const char* ext : {".tmx", ".tmo", ".tmq", ".tmr", ".tmt", ".tmm"})
         names += base + ext + "\r\n";

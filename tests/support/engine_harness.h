@@ -4,6 +4,7 @@
 // library freed.  The result code, report and plot data come back as text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ struct RunOptions {
   std::string mass_file;          // contents of the tmm file; not written when empty and !write_mass
   bool write_mass = true;
   bool write_names = true;        // write "names.dat" at all
-  std::string names_override;     // when set, written as "names.dat" instead of the seven lines
+  std::optional<std::string> names_override;  // when set, written as "names.dat" instead of the seven lines
   bool write_deck = true;
   int code = 13;
 };
