@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "state_driver.h"
 #include "state_foundation.h"
 #include "state_limits.h"
 #include "state_load.h"
@@ -102,6 +103,7 @@ struct EngineState {
   FoundationData foundation;  // FOUN block
   SoilData soil;              // SOIL block
   LoadData load;              // LOAD block
+  DriverData driver;          // the analysis
 };
 
 extern EngineState g;
