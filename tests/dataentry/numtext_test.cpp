@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 
@@ -172,6 +173,10 @@ TEST(NumText, IndependentOfTheNumericLocale)
             break;
         }
     if (!chosen) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    ASSERT_STREQ(probe, "1,5");  // the C library now writes a comma
     EXPECT_EQ(FloatToStrGeneral(1.5L, 18), "1.5");
     EXPECT_EQ(FloatToStrGeneral(1.5e-5L, 8), "1.5E-5");
     long double v = 0;
