@@ -118,13 +118,31 @@ TEST(MixedRadixFft, TransformOfConjugateRestoresInput) {
   }
 }
 
-// Lengths below 1 leave the data alone.
-TEST(MixedRadixFft, NonPositiveLengthIsNoOp) {
+// Lengths below 1, and longer lengths whose largest factor does not fit the
+// work area (2*1031), leave the data alone; longer lengths with small factors
+// are transformed.
+TEST(MixedRadixFft, LengthsOutsideTheWorkArea) {
   cfloat x[2] = {cfloat(1, 2), cfloat(3, 4)};
   MIXED_RADIX_FFT(x, 0);
   MIXED_RADIX_FFT(x, -5);
   EXPECT_EQ(x[0], cfloat(1, 2));
   EXPECT_EQ(x[1], cfloat(3, 4));
+
+  std::mt19937 gen(99);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::vector<cfloat> big(2 * 1031);
+  for (auto& z : big) z = cfloat(u(gen), u(gen));
+  const auto before = big;
+  MIXED_RADIX_FFT(big.data(), static_cast<int>(big.size()));
+  EXPECT_EQ(big, before);
+
+  for (int n : {2048, 3000}) {
+    std::vector<cfloat> y(n);
+    for (auto& z : y) z = cfloat(u(gen), u(gen));
+    const auto ref = direct_dft(y);
+    MIXED_RADIX_FFT(y.data(), n);
+    EXPECT_LT(rel_error(y, ref), 6e-6) << n;
+  }
 }
 
 }  // namespace
