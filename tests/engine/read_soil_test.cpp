@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_harness.h"
 #include "prepass.h"
 #include "reader_fixture.h"
 #include "readers.h"
@@ -426,6 +427,100 @@ TEST(ReadSoil, ErrorMessages) {
       EXPECT_EQ(eng::g.run.embedded, 0);
       EXPECT_EQ(eng::g.run.side_cap, 0);
       EXPECT_EQ(eng::g.run.n_side_layers, 0);
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Whole decks, as the main program writes them, through the real library:
+// the soil and load blocks of every foundation type are read without error
+// and echoed.
+struct RunCase {
+  const char* name;
+  std::string deck;
+  Lines echo;  // lines that must stand in the report, in this order
+};
+
+TEST(ReadSoil, SoilAndLoadBlocksInWholeRuns) {
+  const std::string mass = "MASS \n100 50 50 80 0 0 0\n";
+  const RunCase cases[] = {
+      {"half-space, weak side layer, harmonic load",
+       "TITLE=Half-space\nGRAVITY=9.8\nFOUNDATION=HALF-SPACE\nRECTANGULAR=6,4\n" + mass +
+           "CONSTANTS \n0 0 1 \nSOIL \nWEAK \nCONSTANTS=1\n1 1 250 19 0.33 0.05 0.5 0.33 0.1 0.1\n"
+           "BELOW=250 19 0.33 0.05\nLOAD \nHARMONIC \nCONSTANTS \nNONQUADRATIC \n314 6.28 6.28 \n"
+           "10 0 20 \n0 5 0 \n0 0 0 0 \nRUN \n0\n",
+       {" SOIL CONSTANTS  NUMBER OF SIDE LAYERS -   1",
+        "   1     1.000   250.000     19.000    0.330     0.050",
+        " NONLINEARITY OF SOIL (WEAKENED ZONE)",
+        "   1       0.500",
+        " HALF-SPACE SOIL",
+        "  2.50E+02     19.0000   0.330     0.050",
+        " HARMONIC LOAD, NON QUADRATIC",
+        " MAXIMUM FREQUENCY .............. 5.000E+01 Hz",
+        " MOMENT ABOUT Y-AXIS  ........... 5.000E+00 kN-m "}},
+      {"pile, weak layers, side cap, transient load",
+       "TITLE=Pile\nGRAVITY=9.8\nFOUNDATION=PILE\nCIRCULAR=1.5\n" + mass +
+           "LAYERS=2\nFIXED=1\n1 0 0 \nCONSTANTS \n0 0 0.5 10 24 \n500 0.25 0.02 0.7 2.5E7\n"
+           "ELEMENT\n1 5 0.25 0.25 0.196 0.00307 0.00307 0.00614\n"
+           "2 5 0.25 0.25 0.196 0.00307 0.00307 0.00614\nFLOATING\n"
+           "SOIL \nWEAK\nCONSTANTS\n1 150 18 0.35 0.05 0.5 0.35 0.1 1.0\n2 200 19 0.3 0.04 1 0.3 0.08 1.0\n"
+           "BELOW=300 20 0.3 0.03\nSIDE-CAP\nEMBEDDED\n1 \n1 0.5 120 17 0.35 0.05 0.6 0.35 0.1 0.1\n"
+           "LOAD \nTRANSIENT \nCONSTANTS \n4 \n0.01 \n1 \n3 \n1 \n2 \n1 \n0 \nRUN \n0\n",
+       {" SOIL CONSTANTS",
+        "   1      150.000      18.000   0.350     0.050",
+        "   2      200.000      19.000   0.300     0.040",
+        "   1       0.500",
+        "   2       1.000",
+        " SOIL BELOW PILE",
+        "  3.00E+02     20.0000   0.300     0.030",
+        " EMBEDDED OPTION",
+        "   1      0.500    120.00      17.000    0.350     0.050",
+        " SIDE-CAP (WEAKENING) OF SIDE LAYERS",
+        "   1       0.600      ",
+        " TRANSIENT LOAD",
+        " NUMBER OF POINTS  ..............     4",
+        " LOAD TYPE CODE - 3 (FORCE IN Z-DIRECTION)",
+        "    1.000E+00", "    2.000E+00", "    1.000E+00", "    0.000E+00"}},
+      {"multilayer, random load",
+       "TITLE=Shaft\nGRAVITY=9.8\nFOUNDATION=MULTILAYER\nCIRCULAR=1\n" + mass +
+           "LAYER=2\nCONSTANTS \n0 0 1 4 24 \n500 0.25 0.02 0.7 2.5E7\n"
+           "ELEMENT\n1 2 1 1 3.14 0.785 0.785 1.57\n2 2 1 1 3.14 0.785 0.785 1.57\n"
+           "SOIL \nWEAK \nCONSTANTS=1\n1 150 18 0.35 0.05 0.5 0.35 0.1 1.0\n2 200 19 0.3 0.04 0.8 0.9\n"
+           "BELOW=300 20 0.3 0.03\nLOAD \nRANDOM \nCONSTANTS \n100 \n10 \n3 \n60 \n1 \n3 3\n1 \n2 \n3 \n"
+           "RUN \n0\n",
+       {" SOIL CONSTANTS      NUMBER OF ADJACENT LAYERS -    1",
+        "   1      150.000      18.000   0.350     0.050",
+        "   1       0.500",
+        " SOIL PROPERTIES BELOW FOUNDATION",
+        "   2     200.000     19.000   0.300     0.040        0.800          0.900",
+        " SOIL BELOW MULTILAYER SYSTEM",
+        " RANDOM LOAD",
+        " NUMBER OF POINTS  ..............   3",
+        " LOCATION OF SPECTRA  -    3    3",
+        "   0.100E+01", "   0.200E+01", "   0.300E+01"}},
+      {"stratum, quadratic harmonic load",
+       "TITLE=Stratum\nGRAVITY=9.8\nFOUNDATION=STRATUM\nCIRCULAR=2\n" + mass +
+           "CONSTANTS \n0 0 0.5 1 8 \nSOIL \nCONSTANTS \n200 18 0.3 0.05\n"
+           "LOAD \nHARMONIC \nCONSTANTS \nQUADRATIC \n62.8 6.28 6.28 \n0 0 0.5 \n0 0 0 \n0 0 0 0 \nRUN \n0\n",
+       {" SOIL CONSTANTS",
+        " SHEAR WAVE VELOCITY  ...........   200.00000 m/s ",
+        " MATERIAL DAMPING  ..............     0.05000",
+        " HARMONIC LOAD, QUADRATIC",
+        " FORCE COEFF. IN Z-DIRECTION  ... 5.000E-01 Mg-m   "}},
+  };
+  for (const RunCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const harness::EngineRun run = harness::run_engine(c.deck);
+    EXPECT_NE(run.result, 3) << run.report;
+    const Lines report = run.report_lines();
+    std::size_t at = 0;
+    for (const std::string& line : c.echo) {
+      while (at < report.size() && report[at] != line) ++at;
+      ASSERT_LT(at, report.size()) << "missing or out of order: \"" << line << "\"\n" << run.report;
+      ++at;
     }
   }
 }
