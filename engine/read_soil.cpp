@@ -149,30 +149,32 @@ void parabolic_pile_constants() {
   s.reference_velocity = v[0];
   if (echo) soil_constants_list(SoilProperties{v[0], v[1], v[2], v[3]});
 
+  // The profile follows the pile: without a length it cannot be built (the
+  // weak values are still read so that the block stays in step).
   const float length = f.pile_length;
-  if (!(length > 0.0f)) {
+  SoilLayerTable& L = s.layer;
+  if (length > 0.0f) {
+    g.run.n_layers = kMaxLayers;
+    const float t = length / 40.0f;
+    float bottom = 0.0f;
+    for (int k = 0; k < kMaxLayers; ++k) {
+      const float thickness = k < 20 ? t : 2.0f * t;
+      bottom += thickness;
+      f.layer_depth[k] = thickness;
+      L.velocity[k] = v[0] * std::pow((bottom - thickness / 2.0f) / length, 0.25f);
+      L.unit_weight[k] = v[1];
+      L.poisson[k] = v[2];
+      L.damping[k] = v[3];
+      f.radius_x[k] = f.radius_x[0];
+      f.radius_y[k] = f.radius_y[0];
+      f.section_area[k] = f.section_area[0];
+      f.inertia_x[k] = f.inertia_x[0];
+      f.inertia_y[k] = f.inertia_y[0];
+      f.torsional_stiffness[k] = f.torsional_stiffness[0];
+    }
+  } else {
     input_error({" ERROR - PILE LENGTH MUST BE GREATER THAN ZERO FOR A PARABOLIC SOIL MEDIA",
                  " PROGRAM WILL NOT EXECUTE"});
-    return;
-  }
-  g.run.n_layers = kMaxLayers;
-  const float t = length / 40.0f;
-  float bottom = 0.0f;
-  SoilLayerTable& L = s.layer;
-  for (int k = 0; k < kMaxLayers; ++k) {
-    const float thickness = k < 20 ? t : 2.0f * t;
-    bottom += thickness;
-    f.layer_depth[k] = thickness;
-    L.velocity[k] = v[0] * std::pow((bottom - thickness / 2.0f) / length, 0.25f);
-    L.unit_weight[k] = v[1];
-    L.poisson[k] = v[2];
-    L.damping[k] = v[3];
-    f.radius_x[k] = f.radius_x[0];
-    f.radius_y[k] = f.radius_y[0];
-    f.section_area[k] = f.section_area[0];
-    f.inertia_x[k] = f.inertia_x[0];
-    f.inertia_y[k] = f.inertia_y[0];
-    f.torsional_stiffness[k] = f.torsional_stiffness[0];
   }
 
   float w[4] = {0.0f, v[2], v[3], 0.0f};

@@ -396,8 +396,11 @@ TEST(ReadSoil, ErrorMessages) {
        {" ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30", never}, 1, "1."},
       {"31 adjacent layers", 4, 30, "CONS\n31\n1 150 17 0.3 0.05\n",
        {" ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", never}, 1, "1."},
-      {"parabolic profile without pile length", 1, 0, "CONS\n100 18 0.3 0.05\n" + below,
-       {" ERROR - PILE LENGTH MUST BE GREATER THAN ZERO FOR A PARABOLIC SOIL MEDIA", never}, 1, ""},
+      {"parabolic profile without pile length", 1, 0, "WEAK\nCONS\n100 18 0.3 0.05\n0.5 0.3 0.1 0.2\n" + below,
+       {" ERROR - PILE LENGTH MUST BE GREATER THAN ZERO FOR A PARABOLIC SOIL MEDIA", never,
+        " WEAK SHEAR RATIO  ..............     0.50000", " WEAKPOISSONS RATIO  ..........     0.30000",
+        " WEAK MATERIAL DAMPING  .........     0.10000", " WEAK THICKNESS RATIO  ..........     0.20000",
+        "", "", " SOIL BELOW PILE"}, 1, ""},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.name);
