@@ -244,6 +244,7 @@ TEST(ReadLoad, TransientImpulseAndConstantRecords) {
     EXPECT_NEAR(std::abs(d.load_spectrum[k][2] - eng::cfloat(k == 0 ? 1.0f : 0.0f, 0.0f)), 0.0f, 1e-6);
   }
   EXPECT_EQ(d.half_points_plus_two, 6.0f);
+  EXPECT_EQ(f.report_lines(), Lines{});  // echo off
 }
 
 struct ErrorCase {
