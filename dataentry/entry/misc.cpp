@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -137,33 +138,54 @@ long double Cosecant(long double x) { return 1.0L / std::sin(x); }
 
 long double EvaluateOperand(const QString& operand)
 {
+    // Every "--" goes, then the text is lower-cased. Function names and "!" wrap the rest of the
+    // operand: they are peeled off first (taking a name or a "!" away never makes a new "--")
+    // and applied from the innermost outwards, so even a very long chain needs no deep recursion.
     QString text = operand;
     while (text.contains(QLatin1String("--"))) text.replace(QLatin1String("--"), QString());
     text = Lower(text);
 
+    std::vector<Function> pending;
+    QStringView rest(text);
+    long double value = 0;
     const long double pi = std::numbers::pi_v<long double>;
     const long double e = std::numbers::e_v<long double>;
-    if (text == QLatin1String("pi")) return pi;
-    if (text == QLatin1String("-pi")) return -pi;
-    if (text == QLatin1String("e")) return e;
-    if (text == QLatin1String("-e")) return -e;
+    for (;;) {
+        if (rest == QLatin1String("pi")) { value = pi; break; }
+        if (rest == QLatin1String("-pi")) { value = -pi; break; }
+        if (rest == QLatin1String("e")) { value = e; break; }
+        if (rest == QLatin1String("-e")) { value = -e; break; }
 
-    for (const FunctionName& f : kFunctions) {
-        const QLatin1String name(f.name);
-        if (text.startsWith(name)) return f.apply(EvaluateOperand(text.mid(name.size())));
+        const FunctionName* function = nullptr;
+        for (const FunctionName& f : kFunctions)
+            if (rest.startsWith(QLatin1String(f.name))) {
+                function = &f;
+                break;
+            }
+        if (function) {
+            pending.push_back(function->apply);
+            rest = rest.mid(qsizetype(std::strlen(function->name)));
+            continue;
+        }
+
+        if (rest.endsWith(QLatin1Char('!'))) {
+            pending.push_back(Factorial);
+            rest.chop(1);
+            continue;
+        }
+
+        if (rest.startsWith(QLatin1Char('$'))) {
+            int32_t v = 0;
+            if (!NumText::TryStrToInt(rest.toString(), v)) Fail("invalid use of $ (hex function)");
+            value = v;
+            break;
+        }
+
+        if (!NumText::TryStrToFloat(rest.toString(), value)) Fail("invalid character(s) in expression");
+        break;
     }
-
-    if (text.endsWith(QLatin1Char('!'))) return Factorial(EvaluateOperand(text.left(text.size() - 1)));
-
-    if (text.startsWith(QLatin1Char('$'))) {
-        int32_t v = 0;
-        if (!NumText::TryStrToInt(text, v)) Fail("invalid use of $ (hex function)");
-        return v;
-    }
-
-    long double v = 0;
-    if (!NumText::TryStrToFloat(text, v)) Fail("invalid character(s) in expression");
-    return v;
+    for (auto it = pending.rbegin(); it != pending.rend(); ++it) value = (*it)(value);
+    return value;
 }
 
 long double EvaluateExpression(const QString& input)
@@ -190,7 +212,7 @@ long double EvaluateExpression(const QString& input)
     std::vector<bool> unary(static_cast<size_t>(text.size()), false);
     for (qsizetype i = 0; i < marked.size(); ++i) {
         if (marked[i] != QLatin1Char('-')) continue;
-        bool isUnary = i == 0 || IsFunctionPrefix(marked.left(i));
+        bool isUnary = i == 0 || (i <= 7 && IsFunctionPrefix(marked.left(i)));  // names have 7 letters at most
         if (!isUnary) {
             const QChar prev = marked[i - 1];
             isUnary = QStringLiteral("%&*+/=E^e|~").contains(prev) || prev == kBinaryMinus ||
@@ -215,20 +237,23 @@ long double EvaluateExpression(const QString& input)
     }
     if (operands.size() != operators.size() + 1) Fail("invalid expression");
 
-    // Four precedence levels, each one left-to-right pass.
+    // Four precedence levels, each one left-to-right pass: an operator of the level takes the
+    // result so far on its left and the next operand on its right.
     static const char* const kLevels[] = {"^", "*/%&", "+\x9b|", "="};
     for (const char* level : kLevels) {
         const QString ops = QString::fromLatin1(level);
-        size_t i = 0;
-        while (i < operators.size()) {
-            if (!ops.contains(operators[i])) {
-                ++i;
-                continue;
+        std::vector<QString> nextOperands{operands.front()};
+        std::vector<QChar> nextOperators;
+        for (size_t i = 0; i < operators.size(); ++i) {
+            if (ops.contains(operators[i])) {
+                nextOperands.back() = Apply(operators[i], nextOperands.back(), operands[i + 1]);
+            } else {
+                nextOperators.push_back(operators[i]);
+                nextOperands.push_back(operands[i + 1]);
             }
-            operands[i] = Apply(operators[i], operands[i], operands[i + 1]);
-            operands.erase(operands.begin() + std::ptrdiff_t(i) + 1);
-            operators.erase(operators.begin() + std::ptrdiff_t(i));
         }
+        operands.swap(nextOperands);
+        operators.swap(nextOperators);
     }
 
     const long double result = EvaluateOperand(operands.front());

@@ -202,3 +202,32 @@ TEST(Misc, SecantAndCosecant)
 }
 
 }  // namespace
+
+namespace {
+
+// Long chains of functions and factorials, as a pasted text might hold, evaluate without
+// exhausting the stack.
+TEST(EvaluateExpression, LongChains)
+{
+    QString chain;
+    for (int i = 0; i < 100000; ++i) chain += QStringLiteral("absint");
+    EXPECT_EQ(EvaluateExpression(chain + "2.5"), 2);
+    EXPECT_EQ(EvaluateExpression("3!!"), 720);  // (3!)!
+    EXPECT_EQ(EvaluateExpression("sqrt4!"), std::sqrt(24.0L));  // the function takes the rest, "4!"
+    // (720!)! overflows; the factorial after it meets an infinity, which is no integer.
+    EXPECT_EQ(ErrorOf(QStringLiteral("3") + QString(100000, QLatin1Char('!'))),
+              kPrefix + "! (factoral) applicable to integers only");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EvaluateExpression, LongSums)
+{
+    QString sum = QStringLiteral("0");
+    for (int i = 0; i < 50000; ++i) sum += QStringLiteral("+2-1*1");
+    EXPECT_EQ(EvaluateExpression(sum), 50000);
+}
+
+}  // namespace
