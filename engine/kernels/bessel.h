@@ -1,0 +1,29 @@
+// Complex modified Bessel functions of orders 0 and 1 (Part 1.112).
+//
+//  BESSEL_K0, BESSEL_K1  second kind: ascending series with logarithmic terms
+//                        (50 terms) for |z| <= 9.0, a two-term asymptotic
+//                        form with a small real correction above;
+//  BESSEL_I0, BESSEL_I1  first kind: 20-term ascending series.
+//
+// Single precision throughout.  The logarithmic terms of the second kind use
+// the phase atan(Im z / Re z) (pi/2 when Re z = 0), not the full complex
+// argument: for Re z < 0 they differ from the principal-branch functions.
+// z = 0 is outside the domain of K0 and K1 (the result is then inf/NaN); the
+// callers never pass it.  The functions keep no state and never fail.
+#pragma once
+
+#include "kernels/complex_types.h"
+
+namespace eng {
+
+cfloat BESSEL_K0(const cfloat& z);
+cfloat BESSEL_K1(const cfloat& z);
+cfloat BESSEL_I0(const cfloat& z);
+cfloat BESSEL_I1(const cfloat& z);
+
+// Complex number to a non-negative integer power by repeated squaring, the
+// way the run-time library forms z**n (z**0 = 1, also for z = 0).  Shared by
+// the Bessel series and the pile-soil kernel.
+cfloat CPOW_INT(const cfloat& z, int n);
+
+}  // namespace eng

@@ -1,0 +1,42 @@
+// Pile-soil impedance kernel (Part 1.114).
+//
+// PILE_SOIL_IMPEDANCE gives, for one soil layer at one frequency, the
+// dimensionless complex soil reactions per unit length on a rigid circular
+// section moving in the layer (plane-strain model, Novak type): horizontal
+// translation Su, vertical translation Sw, rotation about x Srx and about y Sry,
+// and torsion St.  With a weakened annulus of thickness t around the section
+// (the WEAK soil option) the reactions come from a two-zone solution.
+//
+// Arguments, all by reference, in the order of Part 1.114:
+//   a0       dimensionless frequency omega·r/Vs of the layer (<= 0: five zero
+//            reactions, nothing else happens)
+//   nu, D    Poisson's ratio and material damping of the layer
+//   weak_ratio, weak_nu, weak_D, weak_t
+//            the four weak-zone values: shear modulus ratio, Poisson's ratio
+//            (not used by the kernel), damping, thickness (0.0 = no weak zone;
+//            the vertical reaction switches to its two-zone value only for
+//            t > 0, the others for any t != 0)
+//   r        reference radius (horizontal and vertical motion; defines a0)
+//   rx, ry, rt  radii for rotation about x, about y and for torsion
+//            (homogeneous values only)
+//   Su, Sw, Srx, Sry, St  out: the reactions
+//   hflag    in/out: > 0 below the shear cut-off (material damping only in Su);
+//            a positive flag leaves as -1, a negative one is treated as 0 and
+//            set to 0
+//   vflag    in: > 0 below the compression cut-off (material damping only in Sw)
+//
+// The kernel reads no run state, allocates nothing and reports nothing.  The
+// horizontal two-zone solution uses LEQT1C (Part 1.116).
+#pragma once
+
+#include "kernels/complex_types.h"
+
+namespace eng {
+
+void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
+                         const float& weak_ratio, const float& weak_nu, const float& weak_D,
+                         const float& weak_t, const float& r, const float& rx, const float& ry,
+                         const float& rt, cfloat& Su, cfloat& Sw, cfloat& Srx, cfloat& Sry,
+                         cfloat& St, int& hflag, const int& vflag);
+
+}  // namespace eng
