@@ -1,6 +1,7 @@
 // The engine's one entry: ITREMX (also exported as _ITREMX).
 #include <cstdint>
 
+#include "analysis.h"
 #include "driver.h"
 #include "entry.h"
 #include "keywords.h"
@@ -116,6 +117,9 @@ void CHECK_INPUT_COMPLETE() {
     input_error({" INSUFFICIENT INPUT DATA TO COMPLETE RUN", " PROGRAM WILL TERMINATE"});
   } else if (r.gravity_given == 0) {
     input_error({" GRAVITATIONAL CONSTANT NOT SET", " PROGRAM WILL TERMINATE"});
+  } else {
+    // Frequency and time points that the result tables cannot hold.
+    CHECK_ANALYSIS_LIMITS();
   }
 }
 
