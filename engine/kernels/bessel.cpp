@@ -1,4 +1,4 @@
-// Complex modified Bessel functions of orders 0 and 1 (Part 1.112).
+// Complex modified Bessel functions of orders 0 and 1.
 #include "kernels/bessel.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// Complex modified Bessel functions of orders 0 and 1 (Part 1.112).
+// Complex modified Bessel functions of orders 0 and 1.
 //
 //  BESSEL_K0, BESSEL_K1  second kind: ascending series with logarithmic terms
 //                        (50 terms) for |z| <= 9.0, a two-term asymptotic

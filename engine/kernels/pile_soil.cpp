@@ -1,4 +1,4 @@
-// Pile-soil impedance kernel (Part 1.114).
+// Pile-soil impedance kernel.
 #include "kernels/pile_soil.h"
 
 #include <cmath>
@@ -21,7 +21,7 @@ constexpr int kSeriesTerms = 100;         // power series of the two-zone values
 constexpr int kRotationDerivativeTerms = 20;
 
 // Poisson's ratio used for the horizontal two-zone value when the layer's
-// ratio is 0.5 or more (left to the implementer by Part 1.114; see below).
+// ratio is 0.5 or more (see below).
 constexpr float kTwoZoneNuCap = 0.4999f;
 
 const cfloat kOne(1.0f, 0.0f);
@@ -258,7 +258,7 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   if (nu < kNuLimit) {
     Su = horizontal_two_zone(Su, q, nu, eta, sw, g1, g1w, rho);
   } else {
-    // Incompressible layer (left to the implementer): eta, q and the factor
+    // Incompressible layer (our choice): eta, q and the factor
     // 1/(1 - 2nu) are not defined at nu = 0.5.  The annulus is taken with the
     // general formula at nu = 0.4999 (eta = 70.7), the limit of the general
     // two-zone value as nu -> 0.5 to within about 2 %, with q formed from the

@@ -1,4 +1,4 @@
-// Pile-soil impedance kernel (Part 1.114).
+// Pile-soil impedance kernel.
 //
 // PILE_SOIL_IMPEDANCE gives, for one soil layer at one frequency, the
 // dimensionless complex soil reactions per unit length on a rigid circular
@@ -7,7 +7,7 @@
 // and torsion St.  With a weakened annulus of thickness t around the section
 // (the WEAK soil option) the reactions come from a two-zone solution.
 //
-// Arguments, all by reference, in the order of Part 1.114:
+// Arguments, all by reference, in the order:
 //   a0       dimensionless frequency omega·r/Vs of the layer (<= 0: five zero
 //            reactions, nothing else happens)
 //   nu, D    Poisson's ratio and material damping of the layer
@@ -26,7 +26,7 @@
 //   vflag    in: > 0 below the compression cut-off (material damping only in Sw)
 //
 // The kernel reads no run state, allocates nothing and reports nothing.  The
-// horizontal two-zone solution uses LEQT1C (Part 1.116).
+// horizontal two-zone solution uses LEQT1C.
 #pragma once
 
 #include "kernels/complex_types.h"

@@ -1,4 +1,4 @@
-// Tests of the complex Bessel functions of Part 1.112 against independent
+// Tests of the complex Bessel functions against independent
 // double / extended precision references: the C++17 special functions for
 // real and imaginary arguments, and integral representations for complex ones.
 #include "kernels/bessel.h"

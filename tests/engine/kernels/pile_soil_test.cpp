@@ -1,4 +1,4 @@
-// Tests of the pile-soil impedance kernel of Part 1.114.
+// Tests of the pile-soil impedance kernel.
 //
 // References are independent of the kernel's single-precision Bessel series:
 // Novak's closed forms in J and Y (C++17 special functions) for undamped soil,
@@ -57,7 +57,7 @@ cld to_l(cfloat z) { return {z.real(), z.imag()}; }
 double rel(cfloat got, cld want) { return static_cast<double>(std::abs(to_l(got) - want) / std::abs(want)); }
 
 // ---------------------------------------------------------------------------
-// Homogeneous reactions of Part 1.114 in extended precision.
+// Homogeneous reactions in extended precision.
 struct Reactions { cld su, sw, srx, sry, st; };
 
 cld s_arg(long double a, long double D) { return cld(0.0L, a) / std::sqrt(cld(1.0L, D)); }
@@ -665,7 +665,7 @@ TEST(PileSoil, WeakZoneWithLayerPropertiesTendsToNoWeakZone) {
   // sw -> 1 with Dw = D: the inner zone becomes the layer itself, and the
   // vertical, rotational and torsional two-zone values tend to the homogeneous
   // ones at the unscaled a0.  (sw = 1 exactly makes g = 0 and is degenerate:
-  // the soil reader stores a zero thickness then, Part 1.108.)
+  // the soil reader stores a zero thickness then.)
   In plain;
   plain.a0 = 1.0f;
   const Out p = call(plain);
@@ -711,7 +711,7 @@ TEST(PileSoil, HorizontalWeakZoneActsInSeriesWithTheOuterReaction) {
     }
 }
 
-// The horizontal two-zone value of Part 1.114 evaluated in extended precision
+// The horizontal two-zone value evaluated in extended precision
 // (own Bessel series, own Gaussian elimination): checks the single-precision
 // kernel where the annulus is thick and the frequency not small.
 cld su_two_zone_ref(long double a0, long double nu, long double D, long double sw, long double Dw, long double t) {
@@ -780,7 +780,7 @@ TEST(PileSoil, HorizontalWeakZoneAgainstExtendedPrecision) {
 }
 
 TEST(PileSoil, HorizontalWeakZoneForAnIncompressibleLayer) {
-  // Left to the implementer: for nu >= 0.5 the annulus is evaluated with the
+  // Our choice: for nu >= 0.5 the annulus is evaluated with the
   // general formula at nu = 0.4999; the outer reaction is the incompressible one.
   In weak = weak_case();
   weak.nu = 0.5f;
