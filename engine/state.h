@@ -15,6 +15,7 @@
 #include "state_foundation.h"
 #include "state_limits.h"
 #include "state_load.h"
+#include "state_piles.h"
 #include "state_soil.h"
 
 namespace eng {
@@ -104,6 +105,7 @@ struct EngineState {
   SoilData soil;              // SOIL block
   LoadData load;              // LOAD block
   DriverData driver;          // the analysis
+  PileGroupData piles;        // pile group: pair tables and work areas
 };
 
 extern EngineState g;

@@ -1,0 +1,54 @@
+// Pile-group kernels: static and frequency-dependent interaction factors of a
+// pile pair, and the in-place inversion of the group flexibility matrices.
+//
+// All reals are 32-bit, complex values std::complex<float>; matrices are
+// column-major with an explicit leading dimension (complex_types.h).  The
+// routines read no run state and allocate nothing.
+#pragma once
+
+#include "kernels/complex_types.h"
+
+namespace eng {
+
+// Static vertical interaction factor of two piles from curve fits.
+//   s      spacing over diameter (s <= 0 gives 1.0)
+//   LD     slenderness L/d
+//   K      pile-soil stiffness ratio Ep*A / (E_soil*pi*d^2/4)
+//   EbEs   modulus of the soil below the tips over the mean soil modulus
+//   nu     mean Poisson's ratio of the soil
+//   taper  radius of the last element over that of the first
+void STATIC_INTERACTION_FACTORS(float& alpha, const float& s, const float& LD, const float& K,
+                                const float& EbEs, const float& nu, const float& taper);
+
+// The three static lateral interaction factors of a pair (horizontal,
+// coupling, rotation) for loading at `angle` (radians) to the pair line.
+//   s   spacing over diameter (s == 0 gives 1.0, 1.0, 1.0)
+//   K   flexural stiffness ratio Ep*I / (E_soil*pi*d^4/64)
+//   hd  free length over diameter (0 without a free length)
+void LATERAL_INTERACTION_FACTORS(const float& s, const float& K, const float& angle,
+                                 const float& hd, float& a1, float& a2, float& a3);
+
+// Piecewise linear through (2, y1), (5, y2), (10, y3); the end segments
+// extend beyond 2 and 10.
+void INTERPOLATE_3POINT(const float& y1, const float& y2, const float& y3, const float& x,
+                        float& y);
+
+// Vertical interaction factor at the dimensionless frequency a0 = omega*d/Vs
+// from its static value.
+void VERTICAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& alpha_static,
+                                  cfloat& alpha);
+
+// Lateral interaction factors at a0: A1..A3 are the static factors for
+// loading along the pair line, B1..B3 across it; `angle` is the angle of the
+// loading direction to the pair line (radians).
+void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& angle,
+                                 const float& A1, const float& A2, const float& A3,
+                                 const float& B1, const float& B2, const float& B3,
+                                 cfloat& horizontal, cfloat& coupling, cfloat& rotation);
+
+// In-place Gauss-Jordan inversion of the n x n matrix A (leading dimension
+// lda) without pivoting.  A zero pivot is not tested: it gives infinities or
+// NaN under the engine's masked floating-point exceptions.
+void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
+
+}  // namespace eng

@@ -1,0 +1,309 @@
+// PILE_HEAD_IMPEDANCE: head impedance of a pile or shaft, element by element.
+#include "kernels/pile_head.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "kernels/footing.h"
+#include "kernels/pile_soil.h"
+#include "kernels/solvers.h"
+
+namespace eng {
+
+namespace {
+
+constexpr int kMaxElements = 30;
+constexpr cfloat kI(0.0f, 1.0f);
+
+// Band storage of COMPLEX_ELIMINATION: full entry (i, j), j >= i, 1-based.
+inline cfloat& band(cfloat* a, int i, int j) { return a[(j - i) * kBandLd + (i - 1)]; }
+
+// cosh(y) e^-|y| and sinh(y) e^-|y|, exact for every y (no overflow).
+inline float cosh_scaled(float y) { return 0.5f * (1.0f + std::exp(-2.0f * std::fabs(y))); }
+inline float sinh_scaled(float y) {
+  const float v = -0.5f * std::expm1(-2.0f * std::fabs(y));
+  return y < 0.0f ? -v : v;
+}
+
+// Static work storage, rebuilt at every call.
+struct Work {
+  float G[kMaxElements];
+  cfloat Su[kMaxElements], Sw[kMaxElements], Srx[kMaxElements], Sry[kMaxElements],
+      St[kMaxElements];
+  cfloat da[kMaxElements], oa[kMaxElements];  // axial pairs
+  cfloat dt[kMaxElements], ot[kMaxElements];  // torsion pairs
+  cfloat eb[kMaxElements][6];                 // e0, e1, em, e2, e3, e4
+  cfloat A[kBandLd * 4];
+  cfloat B[kBandLd * 2];
+};
+Work w;
+
+// Head term of the axial or the torsion chain.
+cfloat bar_chain(const cfloat* d, const cfloat* o, int n, cfloat tip) {
+  std::fill(w.A, w.A + 2 * kBandLd, cfloat(0.0f, 0.0f));
+  std::fill(w.B, w.B + kBandLd, cfloat(0.0f, 0.0f));
+  band(w.A, 1, 1) = d[0];
+  w.B[0] = o[0];
+  for (int k = 2; k <= n; ++k) {
+    band(w.A, k - 1, k - 1) += d[k - 1];
+    band(w.A, k - 1, k) += o[k - 1];
+    band(w.A, k, k) += d[k - 1];
+  }
+  band(w.A, n, n) += tip;
+  if (n == 1) {
+    w.B[0] = w.B[0] / band(w.A, 1, 1);
+  } else {
+    const int m = 1, width = 2;
+    COMPLEX_ELIMINATION(m, n, width, w.A, w.B);
+  }
+  const cfloat u1 = -w.B[0];
+  return d[0] + o[0] * u1;
+}
+
+}  // namespace
+
+void bar_element(const cfloat& k, const cfloat& EA, float L, cfloat& d, cfloat& o) {
+  const cfloat kl = k * L;
+  if (kl == cfloat(0.0f, 0.0f)) {
+    // Static bar: kL cot kL -> 1 and kL / sin kL -> 1.
+    d = EA / L;
+    o = -EA / L;
+    return;
+  }
+  const cfloat num = kl * EA;
+  if (std::fabs(kl.imag()) <= 10.0f) {
+    const cfloat den = L * std::sin(kl);
+    d = num * std::cos(kl) / den;
+    o = -num / den;
+    return;
+  }
+  // |Im kL| large: with z in the upper half-plane and w = exp(2iz) (small),
+  // cot z = i(1 + w)/(w - 1) and 1/sin z = 2i exp(iz)/(w - 1).
+  const bool lower = kl.imag() < 0.0f;
+  const cfloat z = lower ? std::conj(kl) : kl;
+  const cfloat eiz = std::exp(kI * z);
+  const cfloat wv = eiz * eiz;
+  cfloat cot = kI * (1.0f + wv) / (wv - 1.0f);
+  cfloat csc = 2.0f * kI * eiz / (wv - 1.0f);
+  if (lower) {
+    cot = std::conj(cot);
+    csc = std::conj(csc);
+  }
+  d = num / L * cot;
+  o = -num / L * csc;
+}
+
+void bending_element(const cfloat& P, const cfloat& R, float N, float s, float EI, float Dd,
+                     float L, cfloat e[6], bool static_only) {
+  const cfloat loss = 1.0f + kI * Dd;
+  const cfloat EIc = EI * loss;
+  if (!static_only) {
+    const cfloat W1 = 1.0f - s * (R - N);
+    const float c1 = 1.0f + s * N;
+    const cfloat X = L * L * ((R + N * c1) / EIc + s * P);
+    const cfloat C = L * L * L * L * W1 * P / EIc;
+    const cfloat Q = std::sqrt(X * X + 4.0f * C);
+    const cfloat l1 = std::sqrt((Q + X) / 2.0f);
+    const cfloat l2 = std::sqrt((Q - X) / 2.0f);
+    if (std::max(std::abs(l1), std::abs(l2)) >= 0.02f) {
+      const cfloat phi1 = (1.0f - s * EIc * l2 * l2 / (L * L * W1)) * l1 / c1;
+      const cfloat phi2 = (1.0f + s * EIc * l1 * l1 / (L * L * W1)) * l2 / c1;
+      // Circular functions of l1 scaled by E1 = exp(-|Im l1|), hyperbolic
+      // functions of l2 by E2 = exp(-|Re l2|); every term below carries the
+      // factor S = E1*E2, which cancels in the quotients.
+      const float x1 = l1.real(), y1 = l1.imag();
+      const float a2 = l2.real(), b2 = l2.imag();
+      const cfloat sn(std::sin(x1) * cosh_scaled(y1), std::cos(x1) * sinh_scaled(y1));
+      const cfloat cs(std::cos(x1) * cosh_scaled(y1), -std::sin(x1) * sinh_scaled(y1));
+      const cfloat ch(cosh_scaled(a2) * std::cos(b2), sinh_scaled(a2) * std::sin(b2));
+      const cfloat sh(sinh_scaled(a2) * std::cos(b2), cosh_scaled(a2) * std::sin(b2));
+      const float E1 = std::exp(-std::fabs(y1));
+      const float E2 = std::exp(-std::fabs(a2));
+      const float S = E1 * E2;
+      const cfloat l12 = l1 * l2 / W1;
+      const cfloat delta =
+          (sn * sh * (phi1 * phi1 - phi2 * phi2) + 2.0f * l12 * (cs * ch - S)) / loss;
+      if (delta != cfloat(0.0f, 0.0f) && std::isfinite(delta.real()) &&
+          std::isfinite(delta.imag())) {
+        const float EIL = EI / L;
+        const cfloat F = EIL * (l1 * l1 + l2 * l2) / delta;
+        const cfloat Fg = F * l12;
+        e[4] = -F * (sn * ch * phi2 - cs * sh * phi1);
+        e[5] = -F * (phi1 * sh * E1 - phi2 * sn * E2);
+        e[3] = -Fg * (ch * E1 - cs * E2);
+        e[1] = EIL * l12 *
+               (sn * sh * (phi1 * l2 + phi2 * l1) + (phi2 * l2 - phi1 * l1) * (cs * ch - S)) /
+               delta;
+        e[2] = Fg * (phi1 * sn * E2 + phi2 * sh * E1);
+        e[0] = -Fg * (cs * sh * phi2 + sn * ch * phi1);
+        return;
+      }
+    }
+  }
+  // Static Timoshenko terms (Phi = 12 EI* s / L^2) with the first-order
+  // effect of the distributed spring -P and of the compression N + R.
+  const cfloat Phi = 12.0f * EIc * s / (L * L);
+  const cfloat base = EIc / (L * (1.0f + Phi));
+  const cfloat q = -P * (L * L * L / 420.0f);
+  const cfloat Ne = N + R;
+  e[0] = 12.0f * base + 156.0f * q - 6.0f * Ne * L / 5.0f;
+  e[1] = -6.0f * base - 22.0f * q + Ne * L / 10.0f;
+  e[2] = -12.0f * base + 54.0f * q + 6.0f * Ne * L / 5.0f;
+  e[3] = 6.0f * base - 13.0f * q - Ne * L / 10.0f;
+  e[4] = (4.0f + Phi) * base + 4.0f * q - 2.0f * Ne * L / 15.0f;
+  e[5] = (2.0f - Phi) * base - 3.0f * q + Ne * L / 30.0f;
+}
+
+void PILE_HEAD_IMPEDANCE(const int& profile, const float& gp, const float& nup,
+                         const float& grav, const float& kappa, const float& E, const float& N,
+                         const int& n, const int& c, const float* rhoG, const float* L,
+                         const float* Vs, const float* gam, const float* nu, const float* D,
+                         const float* r, const float* A, const float* I, const float* J,
+                         const float& Vsb, const float& gb, const float& nub, const float& Db,
+                         const float& omega, float& k_v, float& k_t, float& k_h, float& k_r,
+                         float& k_c, float& k_hf, float& c_v, float& c_t, float& c_h,
+                         float& c_r, float& c_c, float& c_hf, const float* weak_ratio,
+                         const float* weak_nu, const float* weak_D, const float* weak_t,
+                         const float& Dp, const float* rhoD, const float& omega_s,
+                         const float& omega_p) {
+  k_v = k_t = k_h = k_r = k_c = k_hf = 0.0f;
+  c_v = c_t = c_h = c_r = c_c = c_hf = 0.0f;
+  if (n < 1 || n > kMaxElements) return;
+
+  // 1. Constants of the call.
+  const float Gp = E / (2.0f * (1.0f + nup));
+  const float Gb = Vsb * Vsb * gb / grav;
+  int hf = omega <= omega_s ? 1 : 0;
+  const int vf = omega <= omega_p ? 1 : 0;
+  const float w2 = omega * omega;
+
+  // 2. Soil reactions per layer; the same two flag variables for every layer.
+  for (int j = 0; j < n; ++j) {
+    w.G[j] = Vs[j] * Vs[j] * gam[j] / grav;
+    const float a0 = w.G[j] > 0.0f ? omega * r[j] / Vs[j] : 0.0f;
+    PILE_SOIL_IMPEDANCE(a0, nu[j], D[j], weak_ratio[j], weak_nu[j], weak_D[j], weak_t[j], r[j],
+                        r[j], r[j], r[j], w.Su[j], w.Sw[j], w.Srx[j], w.Sry[j], w.St[j], hf, vf);
+  }
+
+  // 3. Soil below the tip.
+  const float rn = r[n - 1];
+  const float a0t = Vsb > 0.0f ? omega * rn / Vsb : 0.0f;
+  cfloat kh, kv, krx, kry, kt;
+  FOOTING_IMPEDANCE(a0t, nub, Db, rn, rn, rn, rn, kh, kv, krx, kry, kt);
+  if (omega <= omega_p) {
+    const float a0ref = 0.0001f;
+    cfloat kh0, kv0, krx0, kry0, kt0;
+    FOOTING_IMPEDANCE(a0ref, nub, Db, rn, rn, rn, rn, kh0, kv0, krx0, kry0, kt0);
+    kv.imag(Db * kv0.real());
+    if (omega <= omega_s) kh.imag(Db * kh0.real());
+  }
+  const float rn3 = rn * rn * rn;
+
+  // 4.-7. Element terms.
+  for (int j = 0; j < n; ++j) {
+    const float Lj = L[j], rj = r[j], Aj = A[j], Ij = I[j], Jj = J[j], G = w.G[j];
+    const bool body = profile >= 0 || j + 1 <= c;
+    float m, muJ, Er, Dd, s;
+    cfloat EA, GJ;
+    if (body) {
+      m = gp * Aj / grav;
+      muJ = gp * Jj / grav;
+      Er = E;
+      Dd = Dp;
+      EA = E * Aj * (1.0f + kI * Dp);
+      GJ = Gp * Jj * (1.0f + kI * Dp);
+      s = kappa / (Gp * Aj);
+    } else {
+      const float Gm = G * rhoG[j];
+      const float Dm = D[j] * rhoD[j];
+      const float Em = 2.0f * Gm * (1.0f + nu[j]);
+      m = gam[j] * Aj / grav;
+      muJ = gam[j] * Jj / grav;
+      Er = Em;
+      Dd = Dm;
+      EA = Em * Aj * (1.0f + kI * Dm);
+      GJ = Gm * Jj * (1.0f + kI * Dm);
+      s = kappa / (Gm * Aj * (1.0f + Dm * Dm));
+    }
+    const cfloat ka = std::sqrt((w2 * m - G * w.Sw[j]) / EA);
+    bar_element(ka, EA, Lj, w.da[j], w.oa[j]);
+    const cfloat ktw = std::sqrt((w2 * muJ - rj * rj * G * w.St[j]) / GJ);
+    bar_element(ktw, GJ, Lj, w.dt[j], w.ot[j]);
+    const cfloat P = w2 * m - G * w.Su[j];
+    const cfloat R = w2 * m * Ij / Aj - rj * rj * G * w.Srx[j];
+    bending_element(P, R, N, s, Er * Ij, Dd, Lj, w.eb[j]);
+  }
+
+  // 8. Axial and torsion chains.
+  const cfloat Hv = bar_chain(w.da, w.oa, n, Gb * rn * kv);
+  const cfloat Ht = bar_chain(w.dt, w.ot, n, Gb * rn3 * kt);
+
+  // 9. Bending chain: v_k is unknown 2k-1, theta_k unknown 2k.
+  const int n2 = 2 * n;
+  std::fill(w.A, w.A + 4 * kBandLd, cfloat(0.0f, 0.0f));
+  std::fill(w.B, w.B + 2 * kBandLd, cfloat(0.0f, 0.0f));
+  {
+    const cfloat* e = w.eb[0];
+    const float L1 = L[0];
+    band(w.A, 1, 1) = e[0] / (L1 * L1);
+    band(w.A, 1, 2) = -e[1] / L1;
+    band(w.A, 2, 2) = e[4];
+    w.B[0] = e[2] / (L1 * L1);
+    w.B[1] = -e[3] / L1;
+    w.B[kBandLd + 0] = e[3] / L1;
+    w.B[kBandLd + 1] = e[5];
+  }
+  for (int k = 2; k <= n; ++k) {
+    const cfloat* e = w.eb[k - 1];
+    const float Lk = L[k - 1];
+    const float L2 = Lk * Lk;
+    // Element matrix in the order (v_top, theta_top, v_bottom, theta_bottom).
+    const cfloat km[4][4] = {{e[0] / L2, e[1] / Lk, e[2] / L2, -e[3] / Lk},
+                             {e[1] / Lk, e[4], e[3] / Lk, e[5]},
+                             {e[2] / L2, e[3] / Lk, e[0] / L2, -e[1] / Lk},
+                             {-e[3] / Lk, e[5], -e[1] / Lk, e[4]}};
+    const int r0 = 2 * k - 3;
+    for (int a = 0; a < 4; ++a) {
+      for (int b = a; b < 4; ++b) band(w.A, r0 + a, r0 + b) += km[a][b];
+    }
+  }
+  band(w.A, n2 - 1, n2 - 1) += Gb * rn * kh;
+  band(w.A, n2, n2) += Gb * rn3 * krx;
+  {
+    const int m = 2, width = 4;
+    COMPLEX_ELIMINATION(m, n2, width, w.A, w.B);
+  }
+  const cfloat* e = w.eb[0];
+  const float L1 = L[0];
+  const cfloat v1a = -w.B[0], t1a = -w.B[1];                      // case 1
+  const cfloat v1b = -w.B[kBandLd + 0], t1b = -w.B[kBandLd + 1];  // case 2
+  auto shear = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
+    return (e[0] * v0 + e[2] * v1) / (L1 * L1) + (e[1] * t0 - e[3] * t1) / L1;
+  };
+  auto moment = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
+    return e[4] * t0 + e[5] * t1 + (e[1] * v0 + e[3] * v1) / L1;
+  };
+  const cfloat one(1.0f, 0.0f), zero(0.0f, 0.0f);
+  const cfloat S1 = shear(one, zero, v1a, t1a);
+  const cfloat M1 = moment(one, zero, v1a, t1a);
+  const cfloat S2 = shear(zero, one, v1b, t1b);
+  const cfloat M2 = moment(zero, one, v1b, t1b);
+  const cfloat beta = -S2 / M2;
+  const cfloat S3 = shear(one, beta, v1a + beta * v1b, t1a + beta * t1b);
+
+  // 10. Stiffness Re H and damping Im H / omega.
+  k_v = Hv.real();
+  c_v = Hv.imag() / omega;
+  k_t = Ht.real();
+  c_t = Ht.imag() / omega;
+  k_h = S1.real();
+  c_h = S1.imag() / omega;
+  k_r = M2.real();
+  c_r = M2.imag() / omega;
+  k_c = M1.real();
+  c_c = M1.imag() / omega;
+  k_hf = S3.real();
+  c_hf = S3.imag() / omega;
+}
+
+}  // namespace eng
