@@ -14,6 +14,7 @@ struct Unit {
   std::size_t pos = 0;
   bool dirty = false;
   bool read_only = false;
+  bool after_end = false;  // the last read met the end of the file
 };
 
 std::map<int, Unit>& units() {
@@ -112,7 +113,11 @@ bool read_record(int unit, std::string& rec) {
   auto it = units().find(unit);
   if (it == units().end()) return false;
   Unit& u = it->second;
-  if (u.pos >= u.records.size()) return false;
+  if (u.pos >= u.records.size()) {
+    u.after_end = true;
+    return false;
+  }
+  u.after_end = false;
   rec = u.records[u.pos++];
   return true;
 }
@@ -126,6 +131,7 @@ void write_record(int unit, std::string_view rec) {
   if (it == units().end() || it->second.read_only) return;
   Unit& u = it->second;
   if (u.pos < u.records.size()) u.records.resize(u.pos);
+  u.after_end = false;
   u.records.emplace_back(rec);
   u.pos = u.records.size();
   u.dirty = true;
@@ -136,12 +142,20 @@ void rewind_unit(int unit) {
   if (it == units().end()) return;
   sync(it->second);
   it->second.pos = 0;
+  it->second.after_end = false;
 }
 
 void backspace_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
-  if (it->second.pos > 0) --it->second.pos;
+  Unit& u = it->second;
+  // After the end of the file was met, backspace goes back to before the
+  // end, so the next read meets the end again.
+  if (u.after_end) {
+    u.after_end = false;
+    return;
+  }
+  if (u.pos > 0) --u.pos;
 }
 
 void flush_unit(int unit) {

@@ -33,6 +33,8 @@ void reset_units();
 bool read_record(int unit, std::string& rec);
 void write_record(int unit, std::string_view rec);
 void rewind_unit(int unit);
+// Steps back over the last record read; after a read that met the end of the
+// file it steps back over the end only, so the next read meets it again.
 void backspace_unit(int unit);
 
 // Writes every record of a unit's file to disk now (used before a unit's file

@@ -161,3 +161,20 @@ TEST(Readit, WordThatIsNoKeywordIsConsumed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Readit, PushBackAtTheEndOfInputMeetsTheEndAgain) {
+  harness::ReaderFixture f("7\n");
+  float v = 0;
+  EXPECT_EQ(eng::read_number(v), 1);
+  EXPECT_EQ(eng::read_number(v), 0);
+  eng::push_back_record();
+  EXPECT_EQ(eng::read_number(v), 0);
+  eng::push_back_record();
+  eng::push_back_record();
+  EXPECT_EQ(eng::read_number(v), 1) << "two push-backs past the end step over the last record";
+  EXPECT_FLOAT_EQ(v, 7.0f);
+}
+
+}  // namespace
