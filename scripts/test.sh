@@ -29,7 +29,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     -DTREMEX_FUZZ=ON -DTREMEX_GUI=OFF -DTREMEX_SANITIZE=ON >/dev/null
   ninja -C build-fuzz -j "$jobs" deck_fuzzer
   mkdir -p build-fuzz/corpus
-  cp fuzz/corpus/* build-fuzz/corpus/
+  cp fuzz/corpus/* examples/*.tmx build-fuzz/corpus/
   build-fuzz/bin/deck_fuzzer -max_total_time="$fuzz_seconds" -max_len=4096 -timeout=10 \
     -print_final_stats=1 "$top/build-fuzz/corpus" 2>&1 | tail -n 15
 fi
