@@ -220,6 +220,8 @@ protected:
     void StoredRows(int row, int& first, int& last) const;
     // Raises EListError unless 0 <= row < RowCount().
     void CheckRow(int row) const;
+    // Raises EListError unless 0 <= firstRow <= RowCount() (a position where rows may go).
+    void CheckInsert(int firstRow) const;
     // Gives a column made for the table as many rows as the table holds, in row groups.
     void FillRows(TGridTable* table);
     // Writes the common part of the record.
