@@ -21,11 +21,11 @@
 //     elements in stiff soil do not overflow;
 //   - a bending element is evaluated with circular and hyperbolic functions
 //     scaled by their growth factors (no overflow for long elements); when
-//     both wave numbers lambda1, lambda2 are below 0.02 (where the closed form
+//     both wave numbers lambda1, lambda2 are below 0.2 (where the closed form
 //     loses its digits to cancellation and Delta vanishes, e.g. a massless
-//     element without springs) or Delta is zero, it takes the static
-//     Timoshenko terms plus the first-order effect of the springs, the rotary
-//     term and N.
+//     element without springs, or a short element at a low frequency) or
+//     Delta is zero, it takes the static Timoshenko terms plus the
+//     first-order effect of the springs, the rotary term and N.
 #pragma once
 
 #include "kernels/complex_types.h"
