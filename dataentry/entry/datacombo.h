@@ -1,0 +1,120 @@
+// Number combo box (unit DataCmb): `TDataCombo`.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// An editable combo box with the number contract of `TDataEdit` (entry/dataedit.h): its text is
+// an expression whose value is `Number`, held to [`MinVal`, `MaxVal`] and, with `IntegerOnly`,
+// to whole numbers. Each list item may stand for a number: when the text equals item i, reading
+// `Number` first replaces the text by `Values`[i]. Only backspace, "-", ".", the digits and "E"
+// can be typed (a typed "e" enters "E"). Leaving the control and DataCmb::IsValidComboEntry run
+// the exit validation; failures are shown through the message interface (util/messages.h), a
+// number beyond a bound is set to that bound and the control takes the focus back.
+//
+// Both bounds start at 0: the form that places the control sets them. The label shows `Caption`
+// and, when `UnitsString` is not empty, the template with every "F" and "L" replaced by the
+// names of `Units` (lbs/in English, kN/m SI; 3 leaves the template as it stands).
+#pragma once
+
+#include "util/exceptions.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+namespace DataCmb {
+
+// Raised and caught inside the exit validation of `TDataCombo` (distinct from the classes of the
+// same names of unit DataEdit, hence in this unit's namespace).
+class EIntError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EMinError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EMaxError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+}  // namespace DataCmb
+
+class TDataCombo : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit TDataCombo(QWidget* parent = nullptr);
+    ~TDataCombo() override;
+
+    // When the control has a parent and its text equals an item, the text first becomes the
+    // matching entry of Values; then the text is evaluated (EAssignError for an invalid text).
+    long double Number();
+    // Clamped unless loading; the text becomes the value truncated to an integer when
+    // IntegerOnly, else the general format with 8 significant digits.
+    void SetNumber(long double value);
+
+    long double MinVal() const { return m_minVal; }
+    void SetMinVal(long double value);
+    long double MaxVal() const { return m_maxVal; }
+    void SetMaxVal(long double value);
+    bool IntegerOnly() const { return m_integerOnly; }
+    void SetIntegerOnly(bool value);
+
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& value);
+    QString UnitsString() const { return m_unitsString; }
+    void SetUnitsString(const QString& value);
+    int Units() const { return m_units; }
+    void SetUnits(int value);
+    QLabel* EditLabel() const { return m_editLabel; }
+    void SetEditLabel(QLabel* label);
+
+    // The numbers the items stand for, by item index.
+    QStringList& Values() { return m_values; }
+    const QStringList& Values() const { return m_values; }
+
+    bool Loading() const { return m_loading; }
+    void SetLoading(bool value) { m_loading = value; }
+
+    QString ExpandUnitsString() const;
+
+    // The exit validation; returns the valid flag. Failures are shown, never raised.
+    bool DoExit();
+    bool Valid() const { return m_valid; }
+
+signals:
+    // Emitted at the start of each exit validation (the control's OnExit).
+    void Exited();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void UpdateLabel();
+    void Fail(const QString& message);
+
+    QString m_caption;
+    bool m_integerOnly = false;
+    QPointer<QLabel> m_editLabel;
+    long double m_minVal = 0;
+    long double m_maxVal = 0;
+    QString m_unitsString;
+    int m_units = 1;
+    QStringList m_values;
+    bool m_valid = false;
+    bool m_loading = false;
+};
+
+namespace DataCmb {
+
+// Runs the control's exit validation and returns whether the entry is valid.
+bool IsValidComboEntry(TDataCombo* combo);
+
+}  // namespace DataCmb

@@ -1,0 +1,81 @@
+#include "util/messages.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+QMessageBoxSink g_defaultSink;
+MessageSink* g_sink = &g_defaultSink;
+
+QString Title() { return QGuiApplication::applicationDisplayName(); }
+
+}  // namespace
+
+void QMessageBoxSink::Information(QWidget* parent, const QString& text)
+{
+    QMessageBox::information(parent, Title(), text, QMessageBox::Ok);
+}
+
+void QMessageBoxSink::Error(QWidget* parent, const QString& text)
+{
+    QMessageBox::critical(parent, Title(), text, QMessageBox::Ok);
+}
+
+MessageSink::Answer QMessageBoxSink::Question(QWidget* parent, const QString& text)
+{
+    const auto button = QMessageBox::question(
+        parent, Title(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+        QMessageBox::Yes);
+    switch (button) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+void MessageRecorder::Information(QWidget* parent, const QString& text)
+{
+    m_messages.append({Kind::Information, text, parent});
+}
+
+void MessageRecorder::Error(QWidget* parent, const QString& text)
+{
+    m_messages.append({Kind::Error, text, parent});
+}
+
+MessageSink::Answer MessageRecorder::Question(QWidget* parent, const QString& text)
+{
+    m_messages.append({Kind::Question, text, parent});
+    return m_answers.isEmpty() ? Answer::Cancel : m_answers.takeFirst();
+}
+
+QStringList MessageRecorder::Texts() const
+{
+    QStringList texts;
+    for (const auto& m : m_messages) texts.append(m.text);
+    return texts;
+}
+
+QString MessageRecorder::LastText() const
+{
+    return m_messages.isEmpty() ? QString() : m_messages.last().text;
+}
+
+ScopedMessageSink::ScopedMessageSink(MessageSink* sink) : m_previous(Messages::SetSink(sink)) {}
+
+ScopedMessageSink::~ScopedMessageSink() { Messages::SetSink(m_previous); }
+
+namespace Messages {
+
+MessageSink& Sink() { return *g_sink; }
+
+MessageSink* SetSink(MessageSink* sink)
+{
+    MessageSink* previous = g_sink;
+    g_sink = sink ? sink : &g_defaultSink;
+    return previous;
+}
+
+}  // namespace Messages

@@ -1,0 +1,99 @@
+// Message boxes of the main program (unit Messages).
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// Every message box of the program goes through the one current `MessageSink`. By default it is
+// a `QMessageBoxSink`, which shows modal QMessageBox dialogs; tests install a `MessageRecorder`
+// (with `ScopedMessageSink`) that records each message and answers questions without a display.
+//
+//     Messages::Information(this, QStringLiteral("Entry must be an integer."));
+//     if (Messages::Question(this, text) == MessageSink::Answer::Cancel) return;
+//
+// The parent only places the box over its window; it may be null.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// Receiver of the program's messages.
+class MessageSink {
+public:
+    enum class Kind { Information, Error, Question };
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    virtual ~MessageSink() = default;
+
+    // An information box with an OK button.
+    virtual void Information(QWidget* parent, const QString& text) = 0;
+    // An error box with an OK button.
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // A question with the buttons Yes, No and Cancel; closing the box counts as Cancel.
+    virtual Answer Question(QWidget* parent, const QString& text) = 0;
+};
+
+// The default sink: modal QMessageBox dialogs titled with the application's display name.
+class QMessageBoxSink : public MessageSink {
+public:
+    void Information(QWidget* parent, const QString& text) override;
+    void Error(QWidget* parent, const QString& text) override;
+    Answer Question(QWidget* parent, const QString& text) override;
+};
+
+// A sink for tests: records every message and answers each question with the next queued
+// answer (Cancel when the queue is empty).
+class MessageRecorder : public MessageSink {
+public:
+    struct Message {
+        Kind kind;
+        QString text;
+        QWidget* parent;
+    };
+
+    void Information(QWidget* parent, const QString& text) override;
+    void Error(QWidget* parent, const QString& text) override;
+    Answer Question(QWidget* parent, const QString& text) override;
+
+    void QueueAnswer(Answer answer) { m_answers.append(answer); }
+    QList<Message> Messages() const { return m_messages; }
+    QStringList Texts() const;
+    // Text of the last message, empty when there is none.
+    QString LastText() const;
+    int Count() const { return int(m_messages.size()); }
+    void Clear() { m_messages.clear(); }
+
+private:
+    QList<Message> m_messages;
+    QList<Answer> m_answers;
+};
+
+// Installs a sink for the lifetime of the object and restores the previous one afterwards.
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink* sink);
+    ~ScopedMessageSink();
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+private:
+    MessageSink* m_previous;
+};
+
+namespace Messages {
+
+// The current sink (the QMessageBox sink unless another is installed).
+MessageSink& Sink();
+// Installs a sink (null restores the default) and returns the one it replaces (never null).
+MessageSink* SetSink(MessageSink* sink);
+
+inline void Information(QWidget* parent, const QString& text) { Sink().Information(parent, text); }
+inline void Error(QWidget* parent, const QString& text) { Sink().Error(parent, text); }
+inline MessageSink::Answer Question(QWidget* parent, const QString& text)
+{
+    return Sink().Question(parent, text);
+}
+
+}  // namespace Messages
