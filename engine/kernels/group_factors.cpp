@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace eng {
 
@@ -294,40 +295,79 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
              s2 * lateral_term(R90, a0, a, s, sc, B3, false);
 }
 
+namespace {
+
+// y(f) -= a(f)*cr + b(f)*ci over the interleaved parts f = lo .. hi-1 of a
+// complex column: with a = (tr, ti) and b = (-ti, tr) this is y -= t*c in the
+// real arithmetic (re: tr cr - ti ci, im: ti cr + tr ci), in contiguous
+// floats, four at a time (the same operations on every lane).
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline void update_column(float* __restrict y, const float* __restrict a,
+                          const float* __restrict b, float cr, float ci, int lo, int hi) {
+  const Float4 vr = {cr, cr, cr, cr};
+  const Float4 vi = {ci, ci, ci, ci};
+  int f = lo;
+  for (; f + 8 <= hi; f += 8) {
+    Float4 y0, y1, a0, a1, b0, b1;
+    std::memcpy(&y0, y + f, 16);
+    std::memcpy(&y1, y + f + 4, 16);
+    std::memcpy(&a0, a + f, 16);
+    std::memcpy(&a1, a + f + 4, 16);
+    std::memcpy(&b0, b + f, 16);
+    std::memcpy(&b1, b + f + 4, 16);
+    y0 -= a0 * vr + b0 * vi;
+    y1 -= a1 * vr + b1 * vi;
+    std::memcpy(y + f, &y0, 16);
+    std::memcpy(y + f + 4, &y1, 16);
+  }
+  for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
+}
+
+}  // namespace
+
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  // Multipliers of the current step (column k before it is cleared), split
-  // into real and imaginary parts for the vectorised update loop.
-  static float tr[4096];
-  static float ti[4096];
-  const int ld = lda;
+  // Multipliers of the current step (column k before it is cleared), as the
+  // interleaved pairs (tr, ti) and (-ti, tr).  Static work area: orders up
+  // to kInvertWork; a larger order is done in slices of rows.
+  constexpr int kInvertWork = 2048;
+  static float ta[2 * kInvertWork];
+  static float tb[2 * kInvertWork];
+  const long ld = lda;
   const int nn = n;
   for (int k = 0; k < nn; ++k) {
-    cfloat* colk = A + static_cast<long>(k) * ld;
+    cfloat* colk = A + k * ld;
     // Pivot row: A(k,k) := 1, then the row is divided by the pivot.
     const cfloat p = colk[k];
     colk[k] = cfloat(1.0f, 0.0f);
     for (int j = 0; j < nn; ++j) {
-      cfloat& x = A[static_cast<long>(j) * ld + k];
+      cfloat& x = A[j * ld + k];
       x = x / p;
     }
-    // Multipliers t(i) = A(i,k) for i != k; column k is cleared.
-    for (int i = 0; i < nn; ++i) {
-      tr[i] = colk[i].real();
-      ti[i] = colk[i].imag();
-      if (i != k) colk[i] = cfloat(0.0f, 0.0f);
-    }
-    // Row i -= t(i) * row k, column by column.
-    for (int j = 0; j < nn; ++j) {
-      float* col = reinterpret_cast<float*>(A + static_cast<long>(j) * ld);
-      const float cr = col[2 * k];
-      const float ci = col[2 * k + 1];
-      for (int i = 0; i < k; ++i) {
-        col[2 * i] -= tr[i] * cr - ti[i] * ci;
-        col[2 * i + 1] -= tr[i] * ci + ti[i] * cr;
+    // Row i -= t(i) * row k for every row i != k, with t(i) = A(i,k) taken
+    // before column k is cleared; column by column, in slices of rows.
+    for (int i0 = 0; i0 < nn; i0 += kInvertWork) {
+      const int i1 = std::min(nn, i0 + kInvertWork);
+      for (int i = i0; i < i1; ++i) {
+        const float tr = colk[i].real(), ti = colk[i].imag();
+        ta[2 * (i - i0)] = tr;
+        ta[2 * (i - i0) + 1] = ti;
+        tb[2 * (i - i0)] = -ti;
+        tb[2 * (i - i0) + 1] = tr;
+        if (i != k) colk[i] = cfloat(0.0f, 0.0f);
       }
-      for (int i = k + 1; i < nn; ++i) {
-        col[2 * i] -= tr[i] * cr - ti[i] * ci;
-        col[2 * i + 1] -= tr[i] * ci + ti[i] * cr;
+      // Rows of the slice other than k, as float offsets from row i0.
+      const int lo1 = 0;
+      const int hi1 = 2 * (std::clamp(k, i0, i1) - i0);
+      const int lo2 = 2 * (std::clamp(k + 1, i0, i1) - i0);
+      const int hi2 = 2 * (i1 - i0);
+      for (int j = 0; j < nn; ++j) {
+        float* col = reinterpret_cast<float*>(A + j * ld);
+        const float cr = col[2 * k];
+        const float ci = col[2 * k + 1];
+        float* y = col + 2 * i0;
+        update_column(y, ta, tb, cr, ci, lo1, hi1);
+        update_column(y, ta, tb, cr, ci, lo2, hi2);
       }
     }
   }

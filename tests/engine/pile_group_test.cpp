@@ -177,6 +177,37 @@ TEST(InvertComplexMatrix, ProductWithTheOriginalIsIdentity) {
   }
 }
 
+// The step-by-step Gauss-Jordan of the description, one element at a time.
+void reference_inverse(std::vector<cfloat>& a, int lda, int n) {
+  for (int k = 1; k <= n; ++k) {
+    const cfloat p = at(a.data(), lda, k, k);
+    at(a.data(), lda, k, k) = cfloat(1.0f, 0.0f);
+    for (int j = 1; j <= n; ++j) at(a.data(), lda, k, j) = at(a.data(), lda, k, j) / p;
+    for (int i = 1; i <= n; ++i) {
+      if (i == k) continue;
+      const cfloat t = at(a.data(), lda, i, k);
+      at(a.data(), lda, i, k) = cfloat(0.0f, 0.0f);
+      for (int j = 1; j <= n; ++j) {
+        const cfloat r = at(a.data(), lda, k, j);
+        cfloat& x = at(a.data(), lda, i, j);
+        x = cfloat(x.real() - (t.real() * r.real() - t.imag() * r.imag()),
+                   x.imag() - (t.real() * r.imag() + t.imag() * r.real()));
+      }
+    }
+  }
+}
+
+TEST(InvertComplexMatrix, SameBitsAsTheElementwiseAlgorithm) {
+  for (const int n : {3, 7, 37}) {
+    const int lda = n + 1;
+    std::vector<cfloat> fast = test_matrix(n, lda, 5u + n);
+    std::vector<cfloat> ref = fast;
+    eng::INVERT_COMPLEX_MATRIX(fast.data(), lda, n);
+    reference_inverse(ref, lda, n);
+    for (size_t k = 0; k < ref.size(); ++k) ASSERT_EQ(fast[k], ref[k]) << "order " << n;
+  }
+}
+
 TEST(InvertComplexMatrix, HandTwoByTwo) {
   // [[1, i], [2, 3]]^-1 = [[3, -i], [-2, 1]] / (3 - 2i).
   cfloat a[4] = {cfloat(1, 0), cfloat(2, 0), cfloat(0, 1), cfloat(3, 0)};
