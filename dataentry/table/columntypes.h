@@ -12,6 +12,7 @@
 // for a sub-table column.
 #pragma once
 
+#include "entry/misc.h"
 #include "table/column.h"
 #include "table/table.h"
 
