@@ -25,9 +25,6 @@ float random_observation_period();
 // SF(j, l) of random frequency point `point` (1-based indices).
 cfloat load_spectrum(int point, int j, int l);
 
-// K = T' K0 T for a real 6 x 6 transfer matrix T.
-void transfer_6x6(const cfloat* k0, const float* t, cfloat* k);
-
 // Impedance pieces (impedance.cpp).  Matrices are 6 x 6 by columns.
 void half_space_base_impedance(float omega, cfloat* k0);
 void stratum_base_impedance(float omega, cfloat* k0);

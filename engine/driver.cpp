@@ -9,6 +9,7 @@
 #include "kernels/solvers.h"
 #include "report.h"
 #include "analysis.h"
+#include "batter.h"
 #include "state.h"
 
 namespace eng {
@@ -26,23 +27,6 @@ void zero6(cfloat* a) {
 }
 
 }  // namespace
-
-// K = T' * K0 * T for a real transfer matrix T (6 x 6 by columns).
-void transfer_6x6(const cfloat* k0, const float* t, cfloat* k) {
-  cfloat tmp[36];
-  for (int j = 1; j <= 6; ++j)
-    for (int i = 1; i <= 6; ++i) {
-      cfloat s(0.0f, 0.0f);
-      for (int l = 1; l <= 6; ++l) s += at(k0, 6, i, l) * at(t, 6, l, j);
-      at(tmp, 6, i, j) = s;
-    }
-  for (int j = 1; j <= 6; ++j)
-    for (int i = 1; i <= 6; ++i) {
-      cfloat s(0.0f, 0.0f);
-      for (int l = 1; l <= 6; ++l) s += at(t, 6, l, i) * at(tmp, 6, l, j);
-      at(k, 6, i, j) = s;
-    }
-}
 
 namespace {
 
@@ -121,18 +105,18 @@ bool impedance(float omega, int n_side, cfloat* k) {
         return false;
       }
       half_space_base_impedance(omega, k0);
-      transfer_6x6(k0, t, k);
+      TRANSFORM_6X6(k0, t, k, 6);
       if (n_side > 0) add_side_layers(omega, n_side, k);
       break;
     }
     case 3:  // STRA
       stratum_base_impedance(omega, k0);
-      transfer_6x6(k0, t, k);
+      TRANSFORM_6X6(k0, t, k, 6);
       break;
     case 1:  // PILE
     case 4:  // MULT
       if (!pile_impedance(omega, k0, k)) return false;
-      if (r.foundation_type == 4) transfer_6x6(k0, t, k);
+      if (r.foundation_type == 4) TRANSFORM_6X6(k0, t, k, 6);
       if (r.foundation_type == 1 && n_side > 0) add_side_layers(omega, n_side, k);
       break;
     default:

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis.h"
+#include "batter.h"
 #include "kernels/footing.h"
 #include "kernels/pile_soil.h"
 #include "state.h"
@@ -103,7 +104,7 @@ void add_side_layers(float omega, int n_side, cfloat* k) {
     at(ts, 6, 1, 5) = z_mid - f.zc;
     at(ts, 6, 2, 4) = f.zc - z_mid;
     cfloat rs[36];
-    transfer_6x6(ms, ts, rs);
+    TRANSFORM_6X6(ms, ts, rs, 6);
     // Rocking terms with the square of the lever arm averaged over the layer.
     const float lever = f.zc - z_top;
     const float iz = h * h / 3.0f + lever * lever - lever * h;
