@@ -1,7 +1,10 @@
 // Pile-soil impedance kernel.
 #include "kernels/pile_soil.h"
 
+#include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 #include "kernels/bessel.h"
 #include "kernels/solvers.h"
@@ -57,14 +60,23 @@ cfloat vertical(float av, const cfloat& g1, const cfloat& sqrt_g1, cfloat& s) {
   return kTwoPi * g1 * s * BESSEL_K1(s) / BESSEL_K0(s);
 }
 
+// Largest argument of I0 and I1 for which their 20-term single-precision
+// series are used: beyond it the last term is more than 1 % of the function
+// and the rounding of the oscillating terms costs as much again.
+constexpr float kFirstKindRange = 14.0f;
+
 // Horizontal two-zone value: the inner annulus (r .. r + t, shear ratio sw,
-// damping Dw) in series with the outer reaction su of the layer.
-cfloat horizontal_two_zone(const cfloat& su, const cfloat& q, float nu, float eta, float sw,
-                           const cfloat& g1, const cfloat& g1w, float rho) {
+// damping Dw) in series with the outer reaction su of the layer.  Returns
+// false, computing nothing, when an argument of I0/I1 lies beyond
+// kFirstKindRange.
+bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, float nu, float eta,
+                         float sw, const cfloat& g1, const cfloat& g1w, float rho) {
   const cfloat qw = q / (std::sqrt(sw) * std::sqrt(g1w / g1));  // at r + t
   const cfloat qa = rho * qw;                                   // at r
   const cfloat sb = eta * qw;
   const cfloat sa = eta * qa;
+  const float zmax = std::max(std::max(std::abs(qw), std::abs(qa)), std::max(std::abs(sb), std::abs(sa)));
+  if (!(zmax <= kFirstKindRange)) return false;
 
   const cfloat i0qa = BESSEL_I0(qa), i1qa = BESSEL_I1(qa);
   const cfloat k0qa = BESSEL_K0(qa), k1qa = BESSEL_K1(qa);
@@ -110,7 +122,8 @@ cfloat horizontal_two_zone(const cfloat& su, const cfloat& q, float nu, float et
   const cfloat zi = ui - eta * eta * ti - (vi - x4 * (2.0f * k1sa + sa * k0sa)) / (1.0f - 2.0f * nu);
 
   const cfloat wi = kInnerFactor * sw * g1w * zi;
-  return su / (kOne + su / wi);
+  result = su / (kOne + su / wi);
+  return true;
 }
 
 // Quantities shared by the vertical, rotational and torsional two-zone values.
@@ -121,20 +134,38 @@ struct TwoZone {
   cfloat big_b;  // lambda·beta
 };
 
+double norm_d(const cfloat& z) {
+  const double x = z.real(), y = z.imag();
+  return x * x + y * y;
+}
+
 // S1 = sum p_m g^m (m = 0 .. 100); S2 = sum m·(p_m/S1)·g^(m-1) (m = 1 .. last).
-cfloat log_derivative(const cfloat* p, const cfloat& g, int last) {
+// `summable` tells whether single precision could sum them: not when a term of
+// S1 exceeds |S1| 1e4 times (cancellation has taken four of the seven digits)
+// or when the last term of S2 is still 1 % of S2 (not converged in its terms);
+// a non-finite S2 is caught by the caller.
+cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable) {
   cfloat s1(0.0f, 0.0f);
-  for (int m = 0; m <= kSeriesTerms; ++m) s1 = s1 + p[m] * CPOW_INT(g, m);
+  double big = 0.0;
+  for (int m = 0; m <= kSeriesTerms; ++m) {
+    const cfloat term = p[m] * CPOW_INT(g, m);
+    s1 = s1 + term;
+    big = std::max(big, norm_d(term));
+  }
   cfloat s2(0.0f, 0.0f);
+  double tail = 0.0;
   for (int m = 1; m <= last; ++m) {
     const cfloat d = p[m] / s1;
-    s2 = s2 + static_cast<float>(m) * d * CPOW_INT(g, m - 1);
+    const cfloat term = static_cast<float>(m) * d * CPOW_INT(g, m - 1);
+    s2 = s2 + term;
+    tail = norm_d(term);
   }
+  summable = big <= 1e8 * norm_d(s1) && tail <= 1e-4 * norm_d(s2);
   return s2;
 }
 
 // Vertical two-zone value (before the a0 < 0.3 scaling).
-cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfloat& g1w) {
+cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfloat& g1w, bool& summable) {
   const cfloat u = sv / z.lambda;
   const cfloat ub = u / z.beta;
   const cfloat kappa = ub * ub;
@@ -149,13 +180,13 @@ cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfl
                        (static_cast<float>((m - 1) * (m - 3)) + kappa) * p3;
     p[m] = num / (static_cast<float>(m * (m - 1)) * B);
   }
-  const cfloat s2 = log_derivative(p, z.g, kSeriesTerms);
+  const cfloat s2 = log_derivative(p, z.g, kSeriesTerms, summable);
   return kTwoPi * sw * g1w * z.beta * s2;
 }
 
 // beta·S2 of the rotational (torsion = false) or torsional (torsion = true)
 // two-zone value, with s0 the unscaled, unfloored wave argument.
-cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion) {
+cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& summable) {
   const cfloat sr = z.lambda * s0;
   const cfloat sb = s0 / z.beta;
   const cfloat kappa = sb * sb;
@@ -180,7 +211,253 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion) {
     const cfloat num = c1 * h[m - 1] + c2 * h[m - 2] - c3 * h3 + c4 * h4;
     h[m] = num / (static_cast<float>(m * (m - 1)) * b2);
   }
-  return z.beta * log_derivative(h, z.g, kRotationDerivativeTerms);
+  return z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable);
+}
+
+
+// ---------------------------------------------------------------------------
+// Guarded evaluation of the two-zone values.
+//
+// The single-precision series above are the normal path.  They fail in two
+// regimes, and only there is the value computed again, in double precision,
+// by a route that stays finite:
+//
+// * Vertical, rotational and torsional values.  As the weak zone's modulus
+//   approaches the layer's (sw·c -> 1), g and beta = g/(lambda - 1) go to 0:
+//   the coefficients p_m, h_m grow like beta^-m while g^m shrinks like
+//   beta^m·(lambda - 1)^m, and the coefficients overflow single precision
+//   long before the products do (from sw ~ 0.93 for t = 2r, sw ~ 0.97 for
+//   t = r, sw ~ 0.99 for t = r/2).  The series are the Taylor expansions, in
+//   y = beta·(lambda - x), of the inner-zone equations
+//     vertical:  (1/x)(x·Gh·W')' = s²·W,
+//     rotation:  (1/x)(x·Gh·W')' - Gh·W/x² = s²·W,
+//     torsion:   (1/x²)(x²·Gh·(V' - V/x))' = s²·V,
+//   x = radius/r, Gh = 1 - g²·((lambda - x)/(lambda - 1))² (1 at r + t,
+//   sw·c at r), started at x = lambda from the outer solution (K0 or K1), and
+//   beta·S2 is the logarithmic derivative -W'/W at x = 1.  The guard
+//   integrates these equations directly (classical Runge-Kutta, steps fine
+//   beside the local wave length).  The route has no 1/beta in it, so it
+//   stays finite as the zone vanishes and gives the homogeneous reaction in
+//   the limit sw·c = 1 or t = 0.
+//
+// * Horizontal value.  The 20-term single-precision series of I0 and I1
+//   overflow for |z| above about 18.5 (thick zones, soft zones, high
+//   frequencies).  The guard solves the same 4 x 4 system in double with
+//   I0, I1 from Miller's backward recurrence and K0, K1 from their
+//   ascending series (|z| <= 12) or asymptotic expansion.
+//
+// A value is recomputed only when its single-precision result is not finite,
+// so wherever the series can be summed the results are those of the series,
+// bit for bit.
+
+using cdouble = std::complex<double>;
+
+cdouble to_d(const cfloat& z) { return cdouble(z.real(), z.imag()); }
+cfloat to_f(const cdouble& z) { return cfloat(static_cast<float>(z.real()), static_cast<float>(z.imag())); }
+bool finite(const cfloat& z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
+
+constexpr double kEulerD = 0.57721566490153286;
+
+// I0(z) and I1(z) by Miller's backward recurrence I_(n-1) = (2n/z)·I_n + I_(n+1),
+// normalised with e^z = I0 + 2·sum I_k (Re z >= 0) or e^-z = I0 + 2·sum (-1)^k I_k.
+void bessel_i01(const cdouble& z, cdouble& i0, cdouble& i1) {
+  const double az = std::abs(z);
+  if (az < 1e-4) {  // two terms of the ascending series are exact to double precision
+    const cdouble w2 = 0.25 * z * z;
+    i0 = 1.0 + w2;
+    i1 = 0.5 * z * (1.0 + 0.5 * w2);
+    return;
+  }
+  const bool plus = z.real() >= 0.0;
+  const int top = 2 * (static_cast<int>(az) / 2) + 60;  // even start, far above |z|
+  cdouble f_next(0.0, 0.0), f(1e-30, 0.0), sum(0.0, 0.0);
+  for (int n = top; n >= 1; --n) {
+    // f = f_n, f_next = f_(n+1)
+    const cdouble f_prev = (2.0 * n) / z * f + f_next;  // f_(n-1)
+    sum += (plus || n % 2 == 0) ? 2.0 * f : -2.0 * f;
+    f_next = f;
+    f = f_prev;
+    if (std::abs(f) > 1e150) {
+      f *= 1e-150;
+      f_next *= 1e-150;
+      sum *= 1e-150;
+    }
+  }
+  sum += f;  // + f_0
+  const cdouble scale = (plus ? std::exp(z) : std::exp(-z)) / sum;
+  i0 = f * scale;       // f_0
+  i1 = f_next * scale;  // f_1
+}
+
+// K0(z) and K1(z), principal branch.
+void bessel_k01(const cdouble& z, cdouble& k0, cdouble& k1) {
+  const double az = std::abs(z);
+  if (az <= 12.0) {
+    // K0 = -(ln(z/2) + gamma)·I0 + sum w^2k/(k!)²·H_k,
+    // K1 = 1/z + ln(z/2)·I1 - 1/2·sum w^(2k+1)/(k!(k+1)!)·(H_k + H_(k+1) - 2 gamma).
+    const cdouble w = 0.5 * z;
+    const cdouble w2 = w * w;
+    const cdouble lg = std::log(w);
+    cdouble t0(1.0, 0.0), t1 = w;
+    cdouble i0 = t0, i1 = t1, s0(0.0, 0.0), s1 = t1 * (1.0 - 2.0 * kEulerD);
+    double h = 0.0;
+    for (int k = 1; k < 200; ++k) {
+      t0 *= w2 / static_cast<double>(k * k);
+      t1 *= w2 / static_cast<double>(k * (k + 1));
+      h += 1.0 / k;
+      i0 += t0;
+      i1 += t1;
+      s0 += t0 * h;
+      s1 += t1 * (2.0 * h + 1.0 / (k + 1) - 2.0 * kEulerD);
+      if (std::abs(t0) < 1e-18 * std::abs(i0) && std::abs(t1) < 1e-18 * std::abs(i1)) break;
+    }
+    k0 = -(lg + kEulerD) * i0 + s0;
+    k1 = 1.0 / z + lg * i1 - 0.5 * s1;
+    return;
+  }
+  // sqrt(pi/(2z))·e^-z·sum a_k(nu)/z^k, a_k = prod (4nu² - (2j - 1)²)/(k!·8^k).
+  const cdouble f = std::sqrt(1.5707963267948966 / z) * std::exp(-z);
+  cdouble s0(1.0, 0.0), s1(1.0, 0.0), a0(1.0, 0.0), a1(1.0, 0.0);
+  for (int k = 1; k <= 60; ++k) {
+    const double odd = static_cast<double>((2 * k - 1) * (2 * k - 1));
+    const cdouble n0 = a0 * (-odd) / (8.0 * k * z);
+    const cdouble n1 = a1 * (4.0 - odd) / (8.0 * k * z);
+    if (std::abs(n0) > std::abs(a0) && k > 1) break;  // past the smallest term
+    a0 = n0;
+    a1 = n1;
+    s0 += a0;
+    s1 += a1;
+    if (std::abs(a0) < 1e-17 && std::abs(a1) < 1e-17) break;
+  }
+  k0 = f * s0;
+  k1 = f * s1;
+}
+
+// The horizontal two-zone value of horizontal_two_zone() in double precision.
+cdouble horizontal_two_zone_d(const cdouble& su, const cdouble& q, double nu, double eta, double sw,
+                              const cdouble& g1, const cdouble& g1w, double rho) {
+  const cdouble qw = q / (std::sqrt(sw) * std::sqrt(g1w / g1));
+  const cdouble qa = rho * qw;
+  const cdouble sb = eta * qw;
+  const cdouble sa = eta * qa;
+  cdouble i0qa, i1qa, k0qa, k1qa, i0sa, i1sa, k0sa, k1sa;
+  cdouble i0qw, i1qw, k0qw, k1qw, i0sb, i1sb, k0sb, k1sb;
+  bessel_i01(qa, i0qa, i1qa);
+  bessel_k01(qa, k0qa, k1qa);
+  bessel_i01(sa, i0sa, i1sa);
+  bessel_k01(sa, k0sa, k1sa);
+  bessel_i01(qw, i0qw, i1qw);
+  bessel_k01(qw, k0qw, k1qw);
+  bessel_i01(sb, i0sb, i1sb);
+  bessel_k01(sb, k0sb, k1sb);
+
+  cdouble a[4][5] = {
+      {qa * i0qa - i1qa, -qa * k0qa - k1qa, -i1sa, -k1sa, 1.0},
+      {i1qa, k1qa, i1sa - sa * i0sa, k1sa + sa * k0sa, 1.0},
+      {rho * i1qw - qa * i0qw, rho * k1qw + qa * k0qw, rho * i1sb, rho * k1sb, 0.0},
+      {rho * i1qw, rho * k1qw, rho * i1sb - sa * i0sb, rho * k1sb + sa * k0sb, 0.0},
+  };
+  // Gauss-Jordan elimination with partial pivoting on row-scaled moduli.
+  double scale[4];
+  for (int i = 0; i < 4; ++i) {
+    double big = 0.0;
+    for (int j = 0; j < 4; ++j) big = std::max(big, std::abs(a[i][j]));
+    scale[i] = big > 0.0 ? 1.0 / big : 1.0;
+  }
+  for (int c = 0; c < 4; ++c) {
+    int p = c;
+    for (int i = c + 1; i < 4; ++i)
+      if (std::abs(a[i][c]) * scale[i] > std::abs(a[p][c]) * scale[p]) p = i;
+    if (p != c) {
+      for (int j = 0; j < 5; ++j) std::swap(a[c][j], a[p][j]);
+      std::swap(scale[c], scale[p]);
+    }
+    if (a[c][c] == 0.0) return su;  // singular annulus system: keep the outer reaction
+    for (int i = 0; i < 4; ++i) {
+      if (i == c) continue;
+      const cdouble m = a[i][c] / a[c][c];
+      for (int j = c; j < 5; ++j) a[i][j] -= m * a[c][j];
+    }
+  }
+  cdouble x[4];
+  for (int i = 0; i < 4; ++i) x[i] = a[i][4] / a[i][i];
+
+  const cdouble qa2 = qa * qa + 2.0;
+  const cdouble sa2 = sa * sa + 2.0;
+  const cdouble ti = x[0] * (qa2 * i1qa - qa * i0qa) + x[1] * (qa2 * k1qa + qa * k0qa) +
+                     x[2] * (2.0 * i1sa - sa * i0sa) + x[3] * (2.0 * k1sa + sa * k0sa);
+  const cdouble ui = x[0] * (2.0 * i1qa - qa * i0qa) + x[1] * (2.0 * k1qa + qa * k0qa) +
+                     x[2] * (sa2 * i1sa - sa * i0sa) + x[3] * (sa2 * k1sa + sa * k0sa);
+  const cdouble vi = x[0] * (qa * i0qa - 2.0 * i1qa) - x[1] * (2.0 * k1qa + qa * k0qa) -
+                     x[2] * (2.0 * i1sa - sa * i0sa);
+  const cdouble zi = ui - eta * eta * ti - (vi - x[3] * (2.0 * k1sa + sa * k0sa)) / (1.0 - 2.0 * nu);
+  const cdouble wi = static_cast<double>(kInnerFactor) * sw * g1w * zi;
+  return su / (1.0 + su / wi);
+}
+
+enum class InnerMotion { Vertical, Rotation, Torsion };
+
+// -W'/W at x = 1 (the section's face) of the inner-zone solution, for the
+// zone of relative thickness tr = t/r with g2 = g² = 1 - sw·c and wave
+// argument s; w and dw are W and dW/dx of the outer solution at x = 1 + tr.
+// The integration variable is xi = x - 1, so that a thin zone loses nothing
+// to cancellation in lambda - 1.
+cdouble inner_zone(InnerMotion motion, double tr, const cdouble& g2, const cdouble& s,
+                   const cdouble& w, const cdouble& dw) {
+  const cdouble s2 = s * s;
+  const double lambda = 1.0 + tr;
+  auto gh = [&](double xi) {
+    const double zeta = (tr - xi) / tr;  // 0 at r + t, 1 at r
+    return 1.0 - g2 * (zeta * zeta);
+  };
+  // State (W, P): P = x·Gh·W' (vertical, rotation) or x²·Gh·(V' - V/x) (torsion).
+  auto deriv = [&](double xi, const cdouble& wv, const cdouble& p, cdouble& dwv, cdouble& dp) {
+    const double x = 1.0 + xi;
+    const cdouble g = gh(xi);
+    switch (motion) {
+      case InnerMotion::Vertical:
+        dwv = p / (x * g);
+        dp = x * s2 * wv;
+        break;
+      case InnerMotion::Rotation:
+        dwv = p / (x * g);
+        dp = x * s2 * wv + g * wv / x;
+        break;
+      case InnerMotion::Torsion:
+        dwv = p / (x * x * g) + wv / x;
+        dp = x * x * s2 * wv;
+        break;
+    }
+  };
+  // Steps: 50 per unit of (local wave number x thickness), at least 64.
+  const double gmin = std::min(1.0, std::abs(1.0 - g2));
+  const double k = (std::abs(s) + 1.0) / std::sqrt(std::max(gmin, 1e-6));
+  const double want = std::max(64.0, 50.0 * k * std::abs(tr));
+  const int n = static_cast<int>(std::min(want, 200000.0));
+  const double h = -tr / n;
+
+  const double norm = 1.0 / std::max(std::abs(w), 1e-300);
+  cdouble wv = w * norm;
+  cdouble p = (motion == InnerMotion::Torsion ? lambda * lambda * (dw - w / lambda) : lambda * dw) * norm;
+  double xi = tr;
+  for (int i = 0; i < n; ++i) {
+    cdouble a1, b1, a2, b2, a3, b3, a4, b4;
+    deriv(xi, wv, p, a1, b1);
+    deriv(xi + 0.5 * h, wv + 0.5 * h * a1, p + 0.5 * h * b1, a2, b2);
+    deriv(xi + 0.5 * h, wv + 0.5 * h * a2, p + 0.5 * h * b2, a3, b3);
+    deriv(xi + h, wv + h * a3, p + h * b3, a4, b4);
+    wv += (h / 6.0) * (a1 + 2.0 * a2 + 2.0 * a3 + a4);
+    p += (h / 6.0) * (b1 + 2.0 * b2 + 2.0 * b3 + b4);
+    xi = tr - (i + 1) * (tr / n);
+    const double big = std::abs(wv);
+    if (big > 1e100 || big < 1e-100) {
+      wv /= big;
+      p /= big;
+    }
+  }
+  const cdouble g_face = 1.0 - g2;
+  if (motion == InnerMotion::Torsion) return -(p / g_face + wv) / wv;  // V'(1) = P/Gh + V
+  return -(p / g_face) / wv;
 }
 
 }  // namespace
@@ -255,17 +532,25 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   const cfloat g1w(1.0f, weak_D);  // 1 + iDw
   const float rho = r / big_r;
 
-  if (nu < kNuLimit) {
-    Su = horizontal_two_zone(Su, q, nu, eta, sw, g1, g1w, rho);
-  } else {
+  // The guards work with t/r in double, so that a zone thinner than float's
+  // resolution of r + t is still seen.
+  const double tr = static_cast<double>(t) / static_cast<double>(r);
+  const cfloat su_outer = Su;
+  cfloat q_zone = q;
+  float nu_zone = nu, eta_zone = eta;
+  if (nu >= kNuLimit) {
     // Incompressible layer (our choice): eta, q and the factor
     // 1/(1 - 2nu) are not defined at nu = 0.5.  The annulus is taken with the
     // general formula at nu = 0.4999 (eta = 70.7), the limit of the general
     // two-zone value as nu -> 0.5 to within about 2 %, with q formed from the
     // same dimensionless frequency as the outer (incompressible) reaction.
-    const float eta_c = std::sqrt(2.0f * (1.0f - kTwoZoneNuCap) / (1.0f - 2.0f * kTwoZoneNuCap));
-    const cfloat qc = wave_arg(ah_last, sqrt_g1) / eta_c;
-    Su = horizontal_two_zone(Su, qc, kTwoZoneNuCap, eta_c, sw, g1, g1w, rho);
+    nu_zone = kTwoZoneNuCap;
+    eta_zone = std::sqrt(2.0f * (1.0f - kTwoZoneNuCap) / (1.0f - 2.0f * kTwoZoneNuCap));
+    q_zone = wave_arg(ah_last, sqrt_g1) / eta_zone;
+  }
+  if (!horizontal_two_zone(Su, su_outer, q_zone, nu_zone, eta_zone, sw, g1, g1w, rho) || !finite(Su)) {
+    Su = to_f(horizontal_two_zone_d(to_d(su_outer), to_d(q_zone), nu_zone, eta_zone, sw, to_d(g1),
+                                    to_d(g1w), 1.0 / (1.0 + tr)));
   }
 
   TwoZone z;
@@ -275,16 +560,42 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   z.beta = z.g / (z.lambda - 1.0f);
   z.big_b = z.lambda * z.beta;
 
+  // For the guards: g² = 1 - sw·c and the inner zone's modulus sw·(1 + iDw).
+  const cdouble g2 = 1.0 - static_cast<double>(sw) * (to_d(g1w) / to_d(g1));
+  const cdouble gw = static_cast<double>(sw) * to_d(g1w);
+
   if (t > 0.0f) {
-    Sw = vertical_two_zone(z, sv, sw, g1w);
+    bool summable = false;
+    Sw = vertical_two_zone(z, sv, sw, g1w, summable);
+    if (!summable || !finite(Sw)) {
+      // Outer solution K0(u·x), u = sv/lambda, at x = lambda.
+      const cdouble svd = to_d(sv);
+      const cdouble u = svd / (1.0 + tr);
+      cdouble k0, k1;
+      bessel_k01(svd, k0, k1);
+      Sw = to_f(2.0 * std::numbers::pi * gw * inner_zone(InnerMotion::Vertical, tr, g2, u, k0, -u * k1));
+    }
     if (a0 < kHorizontalFloor) Sw.imag(Sw.imag() * a0 / kHorizontalFloor);
   }
 
   const cfloat s0 = wave_arg(a0, sqrt_g1);
-  const cfloat rot = rotation_series(z, s0, false);
+  bool rot_ok = false, tor_ok = false;
+  const cfloat rot = rotation_series(z, s0, false, rot_ok);
   Srx = Sry = kPi * sw * g1w * rot;
-  const cfloat tor = rotation_series(z, s0, true);
+  const cfloat tor = rotation_series(z, s0, true, tor_ok);
   St = kTwoPi * sw * g1w * (tor + 1.0f);
+  rot_ok = rot_ok && finite(Srx);
+  tor_ok = tor_ok && finite(St);
+  if (!rot_ok || !tor_ok) {
+    // Outer solution K1(s0·x) at x = lambda: W = K1(sR), W' = -s0·K0(sR) - K1(sR)/lambda.
+    const cdouble s0d = to_d(s0);
+    const cdouble sr = (1.0 + tr) * s0d;
+    cdouble k0, k1;
+    bessel_k01(sr, k0, k1);
+    const cdouble dw = -s0d * k0 - k1 / (1.0 + tr);
+    if (!rot_ok) Srx = Sry = to_f(std::numbers::pi * gw * inner_zone(InnerMotion::Rotation, tr, g2, s0d, k1, dw));
+    if (!tor_ok) St = to_f(2.0 * std::numbers::pi * gw * (inner_zone(InnerMotion::Torsion, tr, g2, s0d, k1, dw) + 1.0));
+  }
 }
 
 }  // namespace eng
