@@ -284,3 +284,49 @@ TEST(Driver, RoundNearestAndSimpsonRule) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string file_text(const std::string& path) { return harness::read_file(path); }
+
+// The example decks run to the end: result 0, no input error, no value that
+// is not a number, and the plot data the load type promises.
+TEST(Driver, EveryExampleDeckRunsToTheEnd) {
+  const std::string dir = std::string(TREMEX_SOURCE_DIR) + "/examples/";
+  struct C {
+    const char* deck;
+    bool harmonic;
+  } cases[] = {
+      {"halfspace-harmonic.tmx", true},         {"halfspace-embedded-harmonic.tmx", true},
+      {"halfspace-random.tmx", false},          {"stratum-transient.tmx", false},
+      {"single-pile-harmonic.tmx", true},       {"pile-group-random.tmx", false},
+      {"multilayer-harmonic.tmx", true},
+  };
+  for (const C& c : cases) {
+    harness::RunOptions opt;
+    opt.mass_file = file_text(dir + std::string(c.deck).replace(std::string(c.deck).size() - 3, 3, "tmm"));
+    EngineRun run = run_engine(file_text(dir + c.deck), opt);
+    EXPECT_EQ(run.result, 0) << c.deck;
+    EXPECT_EQ(run.report.find("ERROR"), std::string::npos) << c.deck;
+    EXPECT_EQ(run.report.find("NaN"), std::string::npos) << c.deck;
+    EXPECT_EQ(run.report.find("Inf"), std::string::npos) << c.deck;
+    const auto plot = run.plot_lines();
+    ASSERT_FALSE(plot.empty()) << c.deck;
+    const int n = std::atoi(plot[0].c_str());
+    const bool matrix = run.report.find("STIFFNESS CONSTANTS (K)") != std::string::npos;
+    EXPECT_EQ(plot.size(), 1u + (matrix ? 2u * n : 0u) + (c.harmonic ? n : 0u)) << c.deck;
+  }
+}
+
+TEST(Driver, OnePileWithInteractionIsTheSinglePile) {
+  const std::string dir = std::string(TREMEX_SOURCE_DIR) + "/examples/";
+  const std::string deck = file_text(dir + "single-pile-harmonic.tmx");
+  std::string with_inte = deck;
+  with_inte.insert(with_inte.find("FLOATING\r\n") + 10, "INTERACTION \r\n");
+  EngineRun a = run_engine(deck), b = run_engine(with_inte);
+  ASSERT_EQ(a.result, 0);
+  ASSERT_EQ(b.result, 0);
+  EXPECT_EQ(a.plot, b.plot);
+}
+
+}  // namespace
