@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6openglwidgets6 qt6-base-dev-tools
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick fonts-liberation
+  xvfb xauth x11-utils imagemagick fonts-liberation bc
   clang libclang-rt-14-dev
 )
 
