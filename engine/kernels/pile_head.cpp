@@ -15,21 +15,19 @@ namespace {
 constexpr int kMaxElements = 30;
 constexpr cfloat kI(0.0f, 1.0f);
 
-// Below this size of both wave numbers the closed form of a bending element
-// loses its digits: Delta ~ lambda^6 is formed from cos*cosh - 1, with a
-// relative error of about 6 eps / lambda^4 (2e-4 here, 1% at 0.1); the static
-// terms with first-order corrections are then the more accurate ones.
-constexpr float kSmallWaveNumber = 0.2f;
+// Ways of evaluating a bending element, by the sizes of its two wave
+// numbers lambda1, lambda2.  In single precision the closed form loses digits
+// when a wave number is small: Delta ~ lambda^6 is formed from cos*cosh - 1,
+// and lambda2^2 from Q - X.  So the single-precision closed form is used
+// when both are at least kFloatWaveNumber; the same closed form in double
+// precision (rounded to single at the end) when the larger is at least
+// kSmallWaveNumber; below that the static terms with their first-order
+// corrections, whose neglected terms are of order lambda^8.
+constexpr double kFloatWaveNumber = 0.5;
+constexpr double kSmallWaveNumber = 0.03;
 
 // Band storage of COMPLEX_ELIMINATION: full entry (i, j), j >= i, 1-based.
 inline cfloat& band(cfloat* a, int i, int j) { return a[(j - i) * kBandLd + (i - 1)]; }
-
-// cosh(y) e^-|y| and sinh(y) e^-|y|, exact for every y (no overflow).
-inline float cosh_scaled(float y) { return 0.5f * (1.0f + std::exp(-2.0f * std::fabs(y))); }
-inline float sinh_scaled(float y) {
-  const float v = -0.5f * std::expm1(-2.0f * std::fabs(y));
-  return y < 0.0f ? -v : v;
-}
 
 // Static work storage, rebuilt at every call.
 struct Work {
@@ -99,55 +97,114 @@ void bar_element(const cfloat& k, const cfloat& EA, float L, cfloat& d, cfloat& 
   o = -num / L * csc;
 }
 
+namespace {
+
+// cosh(y) e^-|y| and sinh(y) e^-|y| in the precision T.
+template <class T>
+inline T cosh_scaled_t(T y) {
+  return T(0.5) * (T(1) + std::exp(T(-2) * std::fabs(y)));
+}
+template <class T>
+inline T sinh_scaled_t(T y) {
+  const T v = T(-0.5) * std::expm1(T(-2) * std::fabs(y));
+  return y < T(0) ? -v : v;
+}
+
+// Closed form of a Timoshenko element in the precision T.  With `stable`
+// the smaller of lambda1^2, lambda2^2 is formed as C over the larger one
+// (the same number without the cancellation in Q - X or Q + X).  False when
+// Delta vanishes or is not finite.
+template <class T>
+bool bending_closed_form(const cfloat& Pf, const cfloat& Rf, float Nf, float sf, float EIf,
+                         float Ddf, float Lf, bool stable, cfloat e[6]) {
+  using C_ = std::complex<T>;
+  const C_ i(T(0), T(1));
+  const C_ P(Pf), R(Rf);
+  const T N = Nf, s = sf, EI = EIf, L = Lf;
+  const C_ loss = T(1) + i * T(Ddf);
+  const C_ EIc = EI * loss;
+  const C_ W1 = T(1) - s * (R - N);
+  const T c1 = T(1) + s * N;
+  const C_ X = L * L * ((R + N * c1) / EIc + s * P);
+  const C_ C = L * L * L * L * W1 * P / EIc;
+  const C_ Q = std::sqrt(X * X + T(4) * C);
+  C_ w1 = (Q + X) / T(2);
+  C_ w2 = (Q - X) / T(2);
+  if (stable) {
+    if (std::abs(w1) >= std::abs(w2)) {
+      if (w1 != C_(0)) w2 = C / w1;
+    } else {
+      w1 = C / w2;
+    }
+  }
+  const C_ l1 = std::sqrt(w1);
+  const C_ l2 = std::sqrt(w2);
+  const C_ phi1 = (T(1) - s * EIc * l2 * l2 / (L * L * W1)) * l1 / c1;
+  const C_ phi2 = (T(1) + s * EIc * l1 * l1 / (L * L * W1)) * l2 / c1;
+  // Circular functions of l1 scaled by E1 = exp(-|Im l1|), hyperbolic
+  // functions of l2 by E2 = exp(-|Re l2|); every term below carries the
+  // factor S = E1*E2, which cancels in the quotients.
+  const T x1 = l1.real(), y1 = l1.imag();
+  const T a2 = l2.real(), b2 = l2.imag();
+  const C_ sn(std::sin(x1) * cosh_scaled_t(y1), std::cos(x1) * sinh_scaled_t(y1));
+  const C_ cs(std::cos(x1) * cosh_scaled_t(y1), -std::sin(x1) * sinh_scaled_t(y1));
+  const C_ ch(cosh_scaled_t(a2) * std::cos(b2), sinh_scaled_t(a2) * std::sin(b2));
+  const C_ sh(sinh_scaled_t(a2) * std::cos(b2), cosh_scaled_t(a2) * std::sin(b2));
+  const T E1 = std::exp(-std::fabs(y1));
+  const T E2 = std::exp(-std::fabs(a2));
+  const T S = E1 * E2;
+  const C_ l12 = l1 * l2 / W1;
+  const C_ delta = (sn * sh * (phi1 * phi1 - phi2 * phi2) + T(2) * l12 * (cs * ch - S)) / loss;
+  if (delta == C_(0) || !std::isfinite(delta.real()) || !std::isfinite(delta.imag())) {
+    return false;
+  }
+  const T EIL = EI / L;
+  const C_ F = EIL * (l1 * l1 + l2 * l2) / delta;
+  const C_ Fg = F * l12;
+  const C_ t[6] = {
+      -Fg * (cs * sh * phi2 + sn * ch * phi1),
+      EIL * l12 * (sn * sh * (phi1 * l2 + phi2 * l1) + (phi2 * l2 - phi1 * l1) * (cs * ch - S)) /
+          delta,
+      Fg * (phi1 * sn * E2 + phi2 * sh * E1),
+      -Fg * (ch * E1 - cs * E2),
+      -F * (sn * ch * phi2 - cs * sh * phi1),
+      -F * (phi1 * sh * E1 - phi2 * sn * E2)};
+  for (int k = 0; k < 6; ++k) {
+    if (!std::isfinite(t[k].real()) || !std::isfinite(t[k].imag())) return false;
+  }
+  for (int k = 0; k < 6; ++k) e[k] = cfloat(t[k]);
+  return true;
+}
+
+}  // namespace
+
 void bending_element(const cfloat& P, const cfloat& R, float N, float s, float EI, float Dd,
                      float L, cfloat e[6], bool static_only) {
-  const cfloat loss = 1.0f + kI * Dd;
-  const cfloat EIc = EI * loss;
   if (!static_only) {
-    const cfloat W1 = 1.0f - s * (R - N);
-    const float c1 = 1.0f + s * N;
-    const cfloat X = L * L * ((R + N * c1) / EIc + s * P);
-    const cfloat C = L * L * L * L * W1 * P / EIc;
-    const cfloat Q = std::sqrt(X * X + 4.0f * C);
-    const cfloat l1 = std::sqrt((Q + X) / 2.0f);
-    const cfloat l2 = std::sqrt((Q - X) / 2.0f);
-    if (std::max(std::abs(l1), std::abs(l2)) >= kSmallWaveNumber) {
-      const cfloat phi1 = (1.0f - s * EIc * l2 * l2 / (L * L * W1)) * l1 / c1;
-      const cfloat phi2 = (1.0f + s * EIc * l1 * l1 / (L * L * W1)) * l2 / c1;
-      // Circular functions of l1 scaled by E1 = exp(-|Im l1|), hyperbolic
-      // functions of l2 by E2 = exp(-|Re l2|); every term below carries the
-      // factor S = E1*E2, which cancels in the quotients.
-      const float x1 = l1.real(), y1 = l1.imag();
-      const float a2 = l2.real(), b2 = l2.imag();
-      const cfloat sn(std::sin(x1) * cosh_scaled(y1), std::cos(x1) * sinh_scaled(y1));
-      const cfloat cs(std::cos(x1) * cosh_scaled(y1), -std::sin(x1) * sinh_scaled(y1));
-      const cfloat ch(cosh_scaled(a2) * std::cos(b2), sinh_scaled(a2) * std::sin(b2));
-      const cfloat sh(sinh_scaled(a2) * std::cos(b2), cosh_scaled(a2) * std::sin(b2));
-      const float E1 = std::exp(-std::fabs(y1));
-      const float E2 = std::exp(-std::fabs(a2));
-      const float S = E1 * E2;
-      const cfloat l12 = l1 * l2 / W1;
-      const cfloat delta =
-          (sn * sh * (phi1 * phi1 - phi2 * phi2) + 2.0f * l12 * (cs * ch - S)) / loss;
-      if (delta != cfloat(0.0f, 0.0f) && std::isfinite(delta.real()) &&
-          std::isfinite(delta.imag())) {
-        const float EIL = EI / L;
-        const cfloat F = EIL * (l1 * l1 + l2 * l2) / delta;
-        const cfloat Fg = F * l12;
-        e[4] = -F * (sn * ch * phi2 - cs * sh * phi1);
-        e[5] = -F * (phi1 * sh * E1 - phi2 * sn * E2);
-        e[3] = -Fg * (ch * E1 - cs * E2);
-        e[1] = EIL * l12 *
-               (sn * sh * (phi1 * l2 + phi2 * l1) + (phi2 * l2 - phi1 * l1) * (cs * ch - S)) /
-               delta;
-        e[2] = Fg * (phi1 * sn * E2 + phi2 * sh * E1);
-        e[0] = -Fg * (cs * sh * phi2 + sn * ch * phi1);
-        return;
-      }
+    // Sizes of the two wave numbers (in double, only to choose the way).
+    using cd = std::complex<double>;
+    const cd EIc = double(EI) * cd(1.0, Dd);
+    const cd W1 = 1.0 - double(s) * (cd(R) - double(N));
+    const double c1 = 1.0 + double(s) * N;
+    const double L2 = double(L) * L;
+    const cd X = L2 * ((cd(R) + double(N) * c1) / EIc + double(s) * cd(P));
+    const cd C = L2 * L2 * W1 * cd(P) / EIc;
+    const double q = std::abs(std::sqrt(X * X + 4.0 * C));
+    const double ax = std::abs(X);
+    // |lambda1|^2 and |lambda2|^2 are about (q + |X|)/2 and |C| over that.
+    const double big = std::sqrt(0.5 * (q + ax));
+    const double small = big > 0.0 ? std::sqrt(std::abs(C)) / big : 0.0;
+    if (small >= kFloatWaveNumber) {
+      if (bending_closed_form<float>(P, R, N, s, EI, Dd, L, false, e)) return;
+    }
+    if (big >= kSmallWaveNumber) {
+      if (bending_closed_form<double>(P, R, N, s, EI, Dd, L, true, e)) return;
     }
   }
   // Static Timoshenko terms (Phi = 12 EI* s / L^2) with the first-order
   // effect of the distributed spring -P and of the compression N + R.
+  const cfloat loss = 1.0f + kI * Dd;
+  const cfloat EIc = EI * loss;
   const cfloat Phi = 12.0f * EIc * s / (L * L);
   const cfloat base = EIc / (L * (1.0f + Phi));
   const cfloat q = -P * (L * L * L / 420.0f);

@@ -20,12 +20,14 @@
 //     |Im kL| > 10 cot and 1/sin are formed from exp(2i*kL), so that long
 //     elements in stiff soil do not overflow;
 //   - a bending element is evaluated with circular and hyperbolic functions
-//     scaled by their growth factors (no overflow for long elements); when
-//     both wave numbers lambda1, lambda2 are below 0.2 (where the closed form
-//     loses its digits to cancellation and Delta vanishes, e.g. a massless
-//     element without springs, or a short element at a low frequency) or
-//     Delta is zero, it takes the static Timoshenko terms plus the
-//     first-order effect of the springs, the rotary term and N.
+//     scaled by their growth factors (no overflow for long elements).  The
+//     single-precision closed form loses its digits when a wave number
+//     lambda1, lambda2 is small (Delta ~ lambda^6 comes from cos*cosh - 1);
+//     so it is used when both are at least 0.5, the same closed form in
+//     double precision (terms rounded to single) when the larger is at least
+//     0.03, and below that, or when Delta vanishes (a massless element
+//     without springs), the static Timoshenko terms plus the first-order
+//     effect of the springs, the rotary term and N.
 #pragma once
 
 #include "kernels/complex_types.h"
