@@ -68,7 +68,9 @@ constexpr float kFirstKindRange = 14.0f;
 // Horizontal two-zone value: the inner annulus (r .. r + t, shear ratio sw,
 // damping Dw) in series with the outer reaction su of the layer.  Returns
 // false, computing nothing, when an argument of I0/I1 lies beyond
-// kFirstKindRange.
+// kFirstKindRange, and false when LEQT1C finds the system singular (a zone
+// thinner than single precision can tell from r makes rows 3 and 4 repeat
+// rows 1 and 2).
 bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, float nu, float eta,
                          float sw, const cfloat& g1, const cfloat& g1w, float rho) {
   const cfloat qw = q / (std::sqrt(sw) * std::sqrt(g1w / g1));  // at r + t
@@ -108,7 +110,8 @@ bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, floa
   A(4, 3) = rho * i1sb - sa * i0sb;
   A(4, 4) = rho * k1sb + sa * k0sb;
   int ier = 0;
-  LEQT1C(a, 4, 4, b, 1, 4, 0, wa, ier);  // IER 129 leaves b = (1, 1, 0, 0)
+  LEQT1C(a, 4, 4, b, 1, 4, 0, wa, ier);
+  if (ier != 0) return false;
   const cfloat x1 = b[0], x2 = b[1], x3 = b[2], x4 = b[3];
 
   const cfloat qa2 = qa * qa + 2.0f;
