@@ -246,3 +246,55 @@ TEST(Entry, NamesAreCutAt256Characters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Entry, HostileDecksEndCleanly) {
+  // A line of 600 characters, a deck of pseudo-random bytes (NUL, CR, high
+  // bytes), and MASS with no mass file: each ends with a code and its page.
+  std::string random_bytes;
+  unsigned x = 12345;
+  for (int i = 0; i < 20000; ++i) {
+    x = x * 1103515245u + 12345u;
+    random_bytes.push_back(static_cast<char>((x >> 16) & 0xff));
+  }
+  const std::string long_line = "TITL\r\n" + std::string(600, 'A') + "\r\nSTOP\r\n";
+  for (const std::string& deck : {long_line, random_bytes, random_bytes + "\r\nRUN\r\n"}) {
+    EngineRun run = run_engine(deck);
+    EXPECT_TRUE(run.result == 2 || run.result == 3) << run.result;
+    const auto lines = run.report_lines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - (run.result == 2 ? 4 : 5)], "1");
+  }
+  harness::RunOptions no_mass;
+  no_mass.write_mass = false;
+  EngineRun run = run_engine("GRAV = 9.8\r\nFOUN\r\nHALF\r\nCIRC = 2\r\nMASS\r\n1 2 3 4 5 6 7\r\nCONS\r\n0 0 0\r\nSTOP\r\n", no_mass);
+  EXPECT_EQ(run.result, 2);
+  EXPECT_NE(run.report.find("\n *** MASS FILE COULD NOT BE READ - MASS COMPONENTS NOT LISTED ***\n"),
+            std::string::npos);
+}
+
+TEST(Entry, MassComponentsFromTheMassFile) {
+  harness::RunOptions opt;
+  opt.mass_file = "2\r\n1.5 0 0 0 1 2 3 \r\n2.25 -1 0.5 4 1 1 1 \r\n 0 0 0\r\n 0 0 0\r\n 0 0 0\r\n";
+  EngineRun run = run_engine("GRAV = 9.8\r\nFOUN\r\nHALF\r\nCIRC = 2\r\nMASS\r\n3.75 1 1 1 0 0 0\r\nCONS\r\n0 0 0\r\nSTOP\r\n", opt);
+  EXPECT_EQ(run.result, 2) << run.report;
+  const std::vector<std::string> expect = {
+      " MASS COMPONENTS  NUMBER OF DEFINED MASSES -  2",
+      " ***************",
+      "",
+      "   NO.     MASS     x-local   y-local   z-local  LENGTH-X  LENGTH-Y  LENGTH-Z ",
+      "           Mg         m         m         m         m         m         m ",
+      "   1       1.500     0.000     0.000     0.000     1.000     2.000     3.000",
+      "   2       2.250    -1.000     0.500     4.000     1.000     1.000     1.000",
+  };
+  const auto lines = run.report_lines();
+  std::size_t at = 0;
+  while (at < lines.size() && lines[at] != expect[0]) ++at;
+  ASSERT_LT(at + expect.size(), lines.size() + 1) << run.report;
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + static_cast<long>(at),
+                                     lines.begin() + static_cast<long>(at + expect.size())),
+            expect);
+}
+
+}  // namespace
