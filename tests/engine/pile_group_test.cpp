@@ -452,6 +452,46 @@ TEST(PileGroupImpedance, SquareGroupIsSymmetricInXAndY) {
   }
 }
 
+TEST(PileGroupImpedance, StaticFactorsUpToTenRadiansPerSecond) {
+  group_deck({{0, 0}, {3, 0}, {0, 3}});
+  eng::SETUP_PILE_GROUP();
+  cfloat Kp[36], K5[36], K10[36], K10p[36];
+  pile_matrix(Kp);
+  const float w5 = 5.0f, w10 = 10.0f, w10p = 10.001f;
+  eng::PILE_GROUP_IMPEDANCE(Kp, K5, w5);
+  eng::PILE_GROUP_IMPEDANCE(Kp, K10, w10);
+  eng::PILE_GROUP_IMPEDANCE(Kp, K10p, w10p);
+  for (int k = 0; k < 36; ++k) EXPECT_EQ(K10[k], K5[k]);
+  EXPECT_GT(std::abs(at(K10p, 6, 3, 3) - at(K10, 6, 3, 3)), 1e-3f * std::abs(at(K10, 6, 3, 3)));
+}
+
+// The largest group: 500 piles with fixed heads, lateral matrices of order
+// 1000.  With the static factors the group is softer than the sum of its
+// piles; at 40 rad/s the strongly interacting group has a negative real
+// vertical term (checked against a double-precision solve with pivoting).
+TEST(PileGroupImpedance, FiveHundredPilesWithFixedHeads) {
+  std::vector<std::pair<float, float>> piles;
+  for (int i = 0; i < 500; ++i) piles.emplace_back(3.0f * (i % 25), 3.0f * (i / 25));
+  group_deck(piles);
+  eng::SETUP_PILE_GROUP();
+  cfloat Kp[36], Kc[36];
+  pile_matrix(Kp);
+  for (const float omega : {5.0f, 40.0f}) {
+    eng::PILE_GROUP_IMPEDANCE(Kp, Kc, omega);
+    for (int k = 0; k < 36; ++k) {
+      EXPECT_TRUE(std::isfinite(Kc[k].real()) && std::isfinite(Kc[k].imag())) << k;
+    }
+    if (omega < 10.0f) {
+      EXPECT_GT(at(Kc, 6, 3, 3).real(), 0.0f);
+      EXPECT_LT(at(Kc, 6, 3, 3).real(), 500.0f * at(Kp, 6, 3, 3).real());
+      EXPECT_GT(at(Kc, 6, 1, 1).real(), 0.0f);
+      EXPECT_LT(at(Kc, 6, 1, 1).real(), 500.0f * at(Kp, 6, 1, 1).real());
+    } else {
+      expect_close(at(Kc, 6, 3, 3), cfloat(-6.60657e7f, 1.50201e8f), 1e-4f);
+    }
+  }
+}
+
 TEST(PileGroupImpedance, BatteredPilesEnterRotated) {
   group_deck({{0.0f, 0.0f}, {3.0f, 0.0f}});
   auto& g = eng::g;
