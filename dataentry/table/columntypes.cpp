@@ -561,7 +561,9 @@ void TStringColumn::SetText(int row, const QString& text)
 
 int TStringColumn::MinWidth(const QFontMetrics& canvas) const
 {
-    const int width = static_cast<int>(std::lround(Table::ScreenPixelsPerInch() * m_width));
+    // A width read from a stream may be anything: kept within what a screen can show.
+    const long double pixels = Table::ScreenPixelsPerInch() * m_width;
+    const int width = std::isfinite(pixels) ? static_cast<int>(std::lround(std::clamp(pixels, 0.0L, 100000.0L))) : 0;
     return std::max(TColumn::MinWidth(canvas), width);
 }
 

@@ -71,8 +71,9 @@ private:
 };
 
 // The editor window of a table (made by the factory given to TGridTable::SetEditorFactory).
-// The table frees the editor in CloseEditors and when it is destroyed; an editor that closes
-// itself calls TGridTable::DetachEditor before it goes.
+// The table frees the editor in CloseEditors and when it is destroyed; an editor that goes by
+// other means (closed by the user, freed with its parent window) calls TGridTable::DetachEditor
+// first, while the table's Editor() is still itself.
 class TTableEditor {
 public:
     virtual ~TTableEditor() = default;
