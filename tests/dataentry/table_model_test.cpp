@@ -481,6 +481,20 @@ TEST_F(GridTableTest, UnitWeightFromSiToEnglishUsesBothFactors)
     EXPECT_NEAR(static_cast<double>(table.Cell(0, 0)->GetAsFloat() / expected), 1.0, 1e-15);
 }
 
+TEST_F(GridTableTest, TemplateWithoutFactorStopsTheSwitchBeforeAnyChange)
+{
+    TGridTable table;
+    table.AddFloatColumn({QStringLiteral("Depth")}, QStringLiteral("L2"));
+    table.AddFloatColumn({QStringLiteral("Odd")}, QStringLiteral("F^x"));
+    table.SetRowCount(1);
+    table.Cell(0, 0)->SetAsFloat(10.0L);
+    table.Cell(1, 0)->SetAsFloat(3.0L);
+    EXPECT_THROW(table.SetUnits(2), EConvertError);
+    EXPECT_EQ(table.UnitSystem(), 1);
+    EXPECT_EQ(table.Cell(0, 0)->GetAsFloat(), 10.0L);
+    EXPECT_EQ(table.Cell(1, 0)->GetAsFloat(), 3.0L);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Row groups, limits, visible columns
 
