@@ -205,6 +205,9 @@ void TEnumColumn::CreateControls(QWidget* parent, int firstRow, int count)
     if (ControlsAllocated() && parent != m_controlParent)
         throw Exception(QStringLiteral("Error attempt to change parent with controls already allocated"));
     if (!parent) throw Exception(QStringLiteral("null parent"));
+    // Boxes that went with a freed parent window are forgotten.
+    if (!m_controlParent) FreeControls();
+    m_combos.removeIf([](const QPointer<QComboBox>& combo) { return combo.isNull(); });
     m_controlParent = parent;
     count = std::max(0, count);
     while (m_combos.size() > count) {
@@ -834,6 +837,9 @@ void TTableColumn::CreateControls(QWidget* parent, int firstRow, int count)
     if (!parent) throw Exception(QStringLiteral("null parent"));
     if (firstRow < 0 || firstRow >= RowCount()) throw Exception(HvlConst::Format("ATopRow %d", firstRow));
     if (count <= 0 || firstRow + count > RowCount()) throw Exception(HvlConst::Format("ACount %d", count));
+    // Buttons that went with a freed parent window are forgotten.
+    if (!m_controlParent) FreeControls();
+    m_buttons.removeIf([](const QPointer<QPushButton>& button) { return button.isNull(); });
     m_controlParent = parent;
     while (m_buttons.size() > count) {
         FreeControl(m_buttons.last());

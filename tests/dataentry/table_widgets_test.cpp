@@ -238,6 +238,23 @@ TEST_F(RowControlsTest, ButtonOpensTheRowsSubTableModallyFromAModalEditor)
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(RowControlsTest, ControlsOfAFreedParentAreMadeAgainOnTheNext)
+{
+    AmplitudeTables t;
+    auto* window = new QWidget;
+    t.kinds->CreateControls(window, 0, 3);
+    t.column->CreateControls(window, 0, 3);
+    delete window;  // the window goes without freeing the row controls first
+    EXPECT_FALSE(t.kinds->ControlsAllocated());
+    EXPECT_FALSE(t.column->ControlsAllocated());
+    t.kinds->CreateControls(&parent, 1, 2);
+    t.column->CreateControls(&parent, 1, 2);
+    ASSERT_EQ(t.kinds->ComboBoxCount(), 2);
+    ASSERT_EQ(t.column->ButtonCount(), 2);
+    EXPECT_EQ(t.kinds->ComboBox(1)->parentWidget(), &parent);
+    EXPECT_EQ(t.column->Button(1)->text(), QStringLiteral("3: Load Amplitude"));
+}
+
 TEST_F(RowControlsTest, MinimumWidthsInPixels)
 {
     const QFontMetrics canvas{QFont()};
