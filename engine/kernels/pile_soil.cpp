@@ -221,37 +221,46 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
 // ---------------------------------------------------------------------------
 // Guarded evaluation of the two-zone values.
 //
-// The single-precision series above are the normal path.  They fail in two
-// regimes, and only there is the value computed again, in double precision,
-// by a route that stays finite:
+// The single-precision series above are the normal path.  Where they cannot
+// be summed in single precision the value is computed again, in double
+// precision, by a route that stays finite:
 //
 // * Vertical, rotational and torsional values.  As the weak zone's modulus
 //   approaches the layer's (sw·c -> 1), g and beta = g/(lambda - 1) go to 0:
 //   the coefficients p_m, h_m grow like beta^-m while g^m shrinks like
 //   beta^m·(lambda - 1)^m, and the coefficients overflow single precision
-//   long before the products do (from sw ~ 0.93 for t = 2r, sw ~ 0.97 for
-//   t = r, sw ~ 0.99 for t = r/2).  The series are the Taylor expansions, in
-//   y = beta·(lambda - x), of the inner-zone equations
+//   long before the products do (from sw ~ 0.92 for t = 2r, sw ~ 0.95 for
+//   t = r, sw ~ 0.98 for t = r/2); a zone thinner than single precision can
+//   tell from r makes lambda - 1 = 0.  Thick zones at high frequency give
+//   terms far larger than their sum, and 20-term derivative sums that have
+//   not converged.  The guard takes over when the series result is not
+//   finite, when a term of S1 exceeds |S1| 1e4 times, or when the last term
+//   of S2 is still 1 % of S2 (log_derivative).
+//   The series are the Taylor expansions, in y = beta·(lambda - x), of the
+//   inner-zone equations
 //     vertical:  (1/x)(x·Gh·W')' = s²·W,
 //     rotation:  (1/x)(x·Gh·W')' - Gh·W/x² = s²·W,
 //     torsion:   (1/x²)(x²·Gh·(V' - V/x))' = s²·V,
 //   x = radius/r, Gh = 1 - g²·((lambda - x)/(lambda - 1))² (1 at r + t,
 //   sw·c at r), started at x = lambda from the outer solution (K0 or K1), and
 //   beta·S2 is the logarithmic derivative -W'/W at x = 1.  The guard
-//   integrates these equations directly (classical Runge-Kutta, steps fine
-//   beside the local wave length).  The route has no 1/beta in it, so it
-//   stays finite as the zone vanishes and gives the homogeneous reaction in
-//   the limit sw·c = 1 or t = 0.
+//   integrates these equations directly (classical Runge-Kutta, 50 steps per
+//   unit of local wave number times thickness, at least 64).  The route has
+//   no 1/beta in it, so it stays finite as the zone vanishes and gives the
+//   homogeneous reaction in the limit sw·c = 1 or t = 0.  It gives the
+//   converged value, without the 20-term truncation of the rotational and
+//   torsional derivative sums (which is about |g|^20 where the series hold).
 //
-// * Horizontal value.  The 20-term single-precision series of I0 and I1
-//   overflow for |z| above about 18.5 (thick zones, soft zones, high
-//   frequencies).  The guard solves the same 4 x 4 system in double with
-//   I0, I1 from Miller's backward recurrence and K0, K1 from their
-//   ascending series (|z| <= 12) or asymptotic expansion.
+// * Horizontal value.  The 20-term single-precision series of I0 and I1 lose
+//   their accuracy above |z| ~ 14 and overflow above ~ 18.5 (thick zones,
+//   soft zones, high frequencies).  When an argument exceeds
+//   kFirstKindRange, when LEQT1C finds the annulus system singular, or when
+//   the result is not finite, the guard solves the same 4 x 4 system in
+//   double with I0, I1 from Miller's backward recurrence and K0, K1 from
+//   their ascending series (|z| <= 12) or asymptotic expansion.
 //
-// A value is recomputed only when its single-precision result is not finite,
-// so wherever the series can be summed the results are those of the series,
-// bit for bit.
+// Everywhere else the results are those of the series, bit for bit: the
+// checks only look at the terms, they change no arithmetic of the series.
 
 using cdouble = std::complex<double>;
 
