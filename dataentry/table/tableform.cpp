@@ -1,0 +1,845 @@
+#include "table/tableform.h"
+
+#include "entry/dataedit.h"
+#include "entry/misc.h"
+#include "util/messages.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+QPointer<QMdiArea> g_mdiArea;
+
+// Sets a flag for the lifetime of the object.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = m_old; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+// Marks the cell editors, also while a closed one waits for its deletion.
+const char* const kCellEditorProperty = "cellEditor";
+
+const Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                     Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                     Qt::WindowCloseButtonHint;
+
+}  // namespace
+
+// The cell editor: Enter moves on as the window says, Tab leaves the grid.
+class TCellDelegate : public QStyledItemDelegate {
+public:
+    explicit TCellDelegate(TStringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor) editor->setProperty(kCellEditorProperty, true);
+        m_grid->m_editor = editor;
+        return editor;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                m_grid->m_form->GridEnter();
+                return true;
+            case Qt::Key_Tab:
+                m_grid->LeaveGrid(true);
+                return true;
+            case Qt::Key_Backtab:
+                m_grid->LeaveGrid(false);
+                return true;
+            default:
+                break;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    TStringGrid* m_grid;
+};
+
+// ---------------------------------------------------------------------------------------------
+// TStringGrid
+
+TStringGrid::TStringGrid(TTableForm* form) : QTableWidget(form), m_form(form)
+{
+    setItemDelegate(new TCellDelegate(this));
+    setEditTriggers(QAbstractItemView::AllEditTriggers);  // the cell editor is always shown
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setHighlightSections(false);
+    if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
+}
+
+void TStringGrid::FlushEditor()
+{
+    if (m_editor) commitData(m_editor);
+}
+
+void TStringGrid::CloseCellEditor()
+{
+    if (!m_editor) return;
+    QWidget* editor = m_editor;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TStringGrid::EditCurrentCell()
+{
+    if (state() == QAbstractItemView::EditingState) return;  // an editor is open already
+    const QModelIndex index = currentIndex();
+    if (index.isValid() && (model()->flags(index) & Qt::ItemIsEditable)) edit(index);
+}
+
+void TStringGrid::LeaveGrid(bool next)
+{
+    CloseCellEditor();
+    setFocus(Qt::OtherFocusReason);
+    focusNextPrevChild(next);
+}
+
+bool TStringGrid::OwnsWidget(const QWidget* widget) const
+{
+    if (!widget) return false;
+    if (widget == this || widget == viewport()) return true;
+    // A cell editor (or a part of one), open or just closed; row controls are no part of it.
+    for (const QWidget* w = widget; w && w != viewport(); w = w->parentWidget())
+        if (w->property(kCellEditorProperty).toBool()) return viewport()->isAncestorOf(w);
+    return false;
+}
+
+void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (m_reverting || !previous.isValid()) {
+        QTableWidget::currentChanged(current, previous);
+        return;
+    }
+    FlushEditor();
+    if (m_form->GridSelectCell(previous, current)) {
+        QTableWidget::currentChanged(current, previous);
+        return;
+    }
+    // Refused: the current cell goes back; its editor is still open (or opens again).
+    FlagScope reverting(m_reverting);
+    selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
+}
+
+void TStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor == m_editor) m_editor = nullptr;
+    QTableWidget::closeEditor(editor, hint);
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_form->GridEnter();
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
+bool TStringGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    // The corner of the two headers shows the table's TopLeft text.
+    if (event->type() == QEvent::Paint && watched->isWidgetType() &&
+        qobject_cast<QAbstractButton*>(watched) && watched->parent() == this) {
+        auto* corner = static_cast<QWidget*>(watched);
+        QStylePainter painter(corner);
+        QStyleOptionHeader option;
+        option.initFrom(corner);
+        option.rect = corner->rect();
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        option.text = m_form->Table() ? m_form->Table()->TopLeft() : QString();
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        painter.drawControl(QStyle::CE_Header, option);
+        return true;
+    }
+    return QTableWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTableForm
+
+TTableForm::TTableForm(TGridTable* table, QWidget* parent)
+    : QWidget(parent, parent ? Qt::WindowFlags() : kWindowFlags), m_table(table)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_margin = std::max(1, Table::ScreenPixelsPerInch() / 20);
+
+    Grid = new TStringGrid(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    BtnAdd = new QPushButton(QStringLiteral("&Add Row"), this);
+    BtnAdd->setObjectName(QStringLiteral("BtnAdd"));
+    BtnIns = new QPushButton(QStringLiteral("&Insert Row"), this);
+    BtnIns->setObjectName(QStringLiteral("BtnIns"));
+    BtnDel = new QPushButton(QStringLiteral("&Delete Row"), this);
+    BtnDel->setObjectName(QStringLiteral("BtnDel"));
+    lblComments = new QLabel(this);
+    lblComments->setObjectName(QStringLiteral("lblComments"));
+    imgHelp = new QLabel(this);
+    imgHelp->setObjectName(QStringLiteral("imgHelp"));
+    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) b->setAutoDefault(false);
+
+    const int rowHeight = RowHeight();
+    Grid->verticalHeader()->setMinimumSectionSize(1);
+    Grid->verticalHeader()->setDefaultSectionSize(rowHeight);
+    Grid->horizontalHeader()->setMinimumSectionSize(1);
+
+    connect(BtnAdd, &QPushButton::clicked, this, [this] {
+        if (ButtonClickAllowed()) BtnAddClick();
+    });
+    connect(BtnIns, &QPushButton::clicked, this, [this] {
+        if (ButtonClickAllowed()) BtnInsClick();
+    });
+    connect(BtnDel, &QPushButton::clicked, this, [this] {
+        if (ButtonClickAllowed()) BtnDelClick();
+    });
+    connect(Grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!m_suspendRefresh) LayoutForm();
+    });
+    connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!m_suspendRefresh) LayoutForm();
+    });
+    connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
+}
+
+TTableForm::~TTableForm()
+{
+    m_destroying = true;
+    if (m_modalLoop) m_modalLoop->quit();
+    if (m_table && m_table->Editor() == this) m_table->DetachEditor();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->deleteLater();
+}
+
+void TTableForm::Show()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->show();
+        if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+        return;
+    }
+    show();
+    if (isWindow()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void TTableForm::ShowModal()
+{
+    if (m_modalLoop) return;
+    m_modal = true;
+    if (isWindow() && !isVisible()) {
+        setWindowFlags(kWindowFlags | Qt::Dialog);
+        setWindowModality(Qt::ApplicationModal);
+    }
+    Show();
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    QPointer<TTableForm> self(this);
+    loop.exec(QEventLoop::DialogExec);
+    if (self) {
+        self->m_modalLoop = nullptr;
+        self->m_modal = false;
+    }
+}
+
+bool TTableForm::IsShowingModal() const { return m_modal && isVisible(); }
+
+void TTableForm::SetCaption(const QString& caption) { setWindowTitle(caption); }
+
+void TTableForm::SetCurrentCell(int gridColumn, int gridRow)
+{
+    if (!m_table) return;
+    const int column = gridColumn - 1;
+    const int row = gridRow - m_headerRows;
+    if (column < 0 || column >= Grid->columnCount() || row < 0 || row >= Grid->rowCount()) return;
+    if (m_table->VisibleColumn(column)->HasControls()) return;  // such cells are not selected
+    Grid->setCurrentCell(row, column);
+}
+
+void TTableForm::HelpPictureChanged()
+{
+    if (!m_table) return;
+    imgHelp->setPixmap(QPixmap::fromImage(m_table->HelpPicture()));
+    imgHelp->adjustSize();
+    if (m_shown) LayoutForm();
+}
+
+void TTableForm::ColumnAdded(TColumn*)
+{
+    if (m_shown) Refresh();
+}
+
+// --- showing ---------------------------------------------------------------------------------
+
+void TTableForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shown) Guarded([this] { FormShow(); });
+}
+
+void TTableForm::FormShow()
+{
+    if (!m_table) return;
+    m_table->SetRowCount(std::max(m_table->RowCount(), int(m_table->MinRows())));
+    setWindowTitle(m_table->Caption() + QStringLiteral(" ") + m_table->NumberPrefix());
+
+    // The header column is as wide as the TopLeft text and two blanks, at least a third inch.
+    const QFontMetrics metrics = Grid->fontMetrics();
+    Grid->verticalHeader()->setFixedWidth(
+        std::max(metrics.horizontalAdvance(m_table->TopLeft() + QStringLiteral("  ")),
+                 Table::ScreenPixelsPerInch() / 3));
+
+    lblComments->setText(m_table->Comments());
+    lblComments->adjustSize();
+    lblComments->setVisible(!m_table->Comments().isEmpty());
+    imgHelp->setPixmap(QPixmap::fromImage(m_table->HelpPicture()));
+    imgHelp->adjustSize();
+
+    m_shownColumns = m_table->VisibleColumnCount();
+    m_shownRows = std::min(m_table->RowCount(), 10);
+
+    QPointer<TTableForm> self(this);
+    m_table->EditorRowsChanged = [self] {
+        if (self && !self->m_suspendRefresh) self->Refresh();
+    };
+    m_table->EditorCellChanged = [self](int column, int row) {
+        if (self) self->CellChanged(column, row);
+    };
+    m_shown = true;
+    Refresh();
+    if (Grid->rowCount() > 0 && Grid->columnCount() > 0) {
+        // The first cell without row controls becomes the current cell.
+        for (int c = 0; c < Grid->columnCount(); ++c)
+            if (!m_table->VisibleColumn(c)->HasControls()) {
+                Grid->setCurrentCell(0, c);
+                break;
+            }
+    }
+    Grid->setFocus(Qt::OtherFocusReason);
+}
+
+// --- refresh and layout ----------------------------------------------------------------------
+
+void TTableForm::Refresh()
+{
+    if (!m_table || !m_shown) return;
+    FlagScope suspend(m_suspendRefresh);
+    const int visible = m_table->VisibleColumnCount();
+    const int rows = m_table->RowCount();
+    m_shownColumns = std::min(m_shownColumns, visible);
+    m_shownRows = std::min(m_shownRows, rows);
+    if (m_shownColumns < 1) m_shownColumns = std::min(1, visible);
+    if (m_shownRows < 1) m_shownRows = std::min(1, rows);
+
+    m_headerRows = m_table->HeaderLineCount();
+    {
+        FlagScope quiet(Grid->m_reverting);
+        Grid->setColumnCount(visible);
+        Grid->setRowCount(rows);
+    }
+
+    // Row headers: the number of the row group.
+    const int group = m_table->RowGroup();
+    QStringList rowLabels;
+    for (int i = 0; i < rows; ++i) rowLabels << QString::number(i / group + 1);
+    Grid->setVerticalHeaderLabels(rowLabels);
+
+    const QFontMetrics metrics = Grid->fontMetrics();
+    for (int j = 0; j < visible; ++j) {
+        TColumn* column = m_table->VisibleColumn(j);
+        Grid->setColumnWidth(j, std::max(1, column->MinWidth(metrics)));
+        QStringList lines;
+        for (int a = 0; a < m_headerRows; ++a)
+            lines << (a < column->CaptionLineCount() ? column->GetCaptionLine(a) : QStringLiteral(" "));
+        auto* header = new QTableWidgetItem(lines.join(QLatin1Char('\n')));
+        header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        Grid->setHorizontalHeaderItem(j, header);
+
+        const bool controls = column->HasControls();
+        for (int r = 0; r < rows; ++r) {
+            QTableWidgetItem* item = Grid->item(r, j);
+            if (!item) {
+                item = new QTableWidgetItem;
+                Grid->setItem(r, j, item);
+            }
+            item->setFlags(controls ? Qt::ItemIsEnabled
+                                    : Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+            item->setText(controls ? QString() : column->GetText(r));
+        }
+    }
+    Grid->horizontalHeader()->setVisible(m_headerRows > 0);
+    Grid->horizontalHeader()->setFixedHeight(HeaderHeight());
+
+    const bool buttons = m_table->MinRows() != m_table->MaxRows();
+    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) b->setVisible(buttons);
+    BtnAdd->setEnabled(rows != m_table->MaxRows());
+    BtnIns->setEnabled(rows != m_table->MaxRows());
+    BtnDel->setEnabled(rows > m_table->MinRows());
+
+    m_suspendRefresh = false;
+    LayoutForm();
+}
+
+int TTableForm::RowHeight() const
+{
+    static int height = 0;
+    if (height == 0) {
+        // Rows are as high as the row controls that may lie over them.
+        QComboBox combo;
+        QPushButton button(QStringLiteral("1: X"));
+        height = std::max({Grid->fontMetrics().height() + 8, combo.sizeHint().height(),
+                           button.sizeHint().height()});
+    }
+    return height;
+}
+
+int TTableForm::HeaderHeight() const { return m_headerRows * RowHeight(); }
+
+int TTableForm::FirstRowOnView() const { return std::max(0, Grid->verticalScrollBar()->value()); }
+
+int TTableForm::FirstColumnOnView() const
+{
+    return std::max(0, Grid->horizontalScrollBar()->value());
+}
+
+QSize TTableForm::GridSizeFor(int firstColumn, int columns, int rows) const
+{
+    const int frame = 2 * Grid->frameWidth();
+    const int visible = Grid->columnCount();
+    int width = frame + Grid->verticalHeader()->width();
+    const int last = std::min(visible, firstColumn + columns);
+    for (int j = firstColumn; j < last; ++j) width += Grid->columnWidth(j);
+    if (rows < Grid->rowCount()) width += Grid->verticalScrollBar()->sizeHint().width();
+    int height = frame + HeaderHeight() + RowHeight() * rows;
+    if (columns < visible) height += Grid->horizontalScrollBar()->sizeHint().height();
+    return QSize(width, height);
+}
+
+void TTableForm::LayoutForm()
+{
+    if (!m_table || !m_shown || m_layingOut) return;
+    FlagScope layingOut(m_layingOut);
+    const int m = m_margin;
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+
+    Grid->setVerticalScrollBarPolicy(m_shownRows < rows ? Qt::ScrollBarAlwaysOn
+                                                        : Qt::ScrollBarAlwaysOff);
+    Grid->setHorizontalScrollBarPolicy(m_shownColumns < columns ? Qt::ScrollBarAlwaysOn
+                                                                : Qt::ScrollBarAlwaysOff);
+    const QSize grid = GridSizeFor(FirstColumnOnView(), m_shownColumns, m_shownRows);
+    Grid->setGeometry(m, m, grid.width(), grid.height());
+
+    // Buttons m below the grid, then the comment, then the picture.
+    int top = m + grid.height() + m;
+    int right = Grid->geometry().right() + 1;
+    int left = m;
+    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) {
+        const QSize hint = b->sizeHint();
+        b->setGeometry(left, top, std::max(81, hint.width()), std::max(21, hint.height()));
+        left += b->width() + m;
+    }
+    right = std::max(right, BtnDel->geometry().right() + 1);
+    if (BtnAdd->isVisibleTo(this)) top += BtnAdd->height() + m;
+    lblComments->move(m, top);
+    if (lblComments->isVisibleTo(this)) {
+        top += lblComments->height() + m;
+        right = std::max(right, lblComments->geometry().right() + 1);
+    }
+    imgHelp->move(m, top);
+    if (!imgHelp->pixmap().isNull()) {
+        top += imgHelp->height() + m;
+        right = std::max(right, imgHelp->geometry().right() + 1);
+    }
+    m_clientSize = QSize(right + m, top);
+    resize(m_clientSize);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+
+    PlaceRowControls();
+    if (m_table->OnResize) m_table->OnResize(m_table);
+}
+
+void TTableForm::PlaceRowControls()
+{
+    const int rows = Grid->rowCount();
+    const int first = FirstRowOnView();
+    const int count = std::min(m_shownRows, rows - first);
+    const int firstColumn = FirstColumnOnView();
+    for (int j = 0; j < Grid->columnCount(); ++j) {
+        TColumn* column = m_table->VisibleColumn(j);
+        if (!column->HasControls()) continue;
+        if (count <= 0) {
+            column->FreeControls();
+            continue;
+        }
+        column->CreateControls(Grid->viewport(), first, count);
+        const bool onView = j >= firstColumn && j < firstColumn + m_shownColumns;
+        for (int k = 0; k < count; ++k) {
+            QWidget* control = column->GetControl(k);
+            if (!control) continue;
+            if (!onView) {
+                control->hide();
+                continue;
+            }
+            const QRect cell(Grid->columnViewportPosition(j), Grid->rowViewportPosition(first + k),
+                             Grid->columnWidth(j) - 1, Grid->rowHeight(first + k) - 1);
+            control->setGeometry(cell);
+            control->show();
+        }
+    }
+}
+
+void TTableForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!m_shown || m_layingOut || size() == m_clientSize) return;
+    Guarded([this] { FitToSize(size()); });
+}
+
+// A size given by the user: the rows and columns that fit become the ones shown.
+void TTableForm::FitToSize(const QSize& size)
+{
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+    if (rows == 0 || columns == 0) return;
+    const QSize grid = Grid->size();
+    const int extraWidth = size.width() - m_clientSize.width();
+    const int extraHeight = size.height() - m_clientSize.height();
+
+    int shownRows = m_shownRows;
+    if (extraHeight != 0) {
+        int available = grid.height() + extraHeight - 2 * Grid->frameWidth() - HeaderHeight();
+        if (m_shownColumns < columns) available -= Grid->horizontalScrollBar()->sizeHint().height();
+        shownRows = std::clamp(available / RowHeight(), 1, rows);
+    }
+    int shownColumns = m_shownColumns;
+    if (extraWidth != 0) {
+        int available = grid.width() + extraWidth - 2 * Grid->frameWidth() -
+                        Grid->verticalHeader()->width();
+        if (shownRows < rows) available -= Grid->verticalScrollBar()->sizeHint().width();
+        int first = FirstColumnOnView();
+        int used = 0;
+        shownColumns = 0;
+        for (int j = first; j < columns && used + Grid->columnWidth(j) <= available; ++j) {
+            used += Grid->columnWidth(j);
+            ++shownColumns;
+        }
+        while (first > 0 && used + Grid->columnWidth(first - 1) <= available) {
+            used += Grid->columnWidth(--first);
+            ++shownColumns;
+        }
+        shownColumns = std::max(1, shownColumns);
+        if (first != FirstColumnOnView()) {
+            FlagScope suspend(m_suspendRefresh);
+            Grid->horizontalScrollBar()->setValue(first);
+        }
+    }
+    if (shownRows == m_shownRows && shownColumns == m_shownColumns) return;
+    m_shownRows = shownRows;
+    m_shownColumns = shownColumns;
+    LayoutForm();
+}
+
+QSize TTableForm::sizeHint() const
+{
+    return m_clientSize.isValid() ? m_clientSize : QWidget::sizeHint();
+}
+
+// --- cells -----------------------------------------------------------------------------------
+
+bool TTableForm::StoreCell(int column, int row)
+{
+    if (!m_table || column < 0 || column >= Grid->columnCount() || row < 0 ||
+        row >= m_table->RowCount())
+        return true;
+    try {
+        TColumn* tableColumn = m_table->VisibleColumn(column);
+        m_table->SetModified(true);
+        if (!tableColumn->HasControls()) {
+            const QTableWidgetItem* item = Grid->item(row, column);
+            const QString text = item ? item->text() : QString();
+            // A text that shows the stored value unchanged is not parsed again, so values keep
+            // their full precision.
+            if (text != tableColumn->GetText(row)) tableColumn->SetText(row, text);
+        }
+        return true;
+    } catch (const EAssignError& e) {
+        ShowMessage(e.message(), false);
+    } catch (const Exception& e) {
+        ShowMessage(e.message(), true);
+    }
+    return false;
+}
+
+bool TTableForm::CommitCell()
+{
+    Grid->FlushEditor();
+    return StoreCell(Grid->currentColumn(), Grid->currentRow());
+}
+
+void TTableForm::ShowCellText(int column, int row)
+{
+    TColumn* tableColumn = m_table->VisibleColumn(column);
+    if (tableColumn->HasControls()) return;
+    if (QTableWidgetItem* item = Grid->item(row, column)) item->setText(tableColumn->GetText(row));
+}
+
+void TTableForm::ShowAllCellTexts()
+{
+    const int rows = std::min(Grid->rowCount(), m_table->RowCount());
+    for (int j = 0; j < Grid->columnCount(); ++j)
+        for (int r = 0; r < rows; ++r) ShowCellText(j, r);
+}
+
+void TTableForm::CellChanged(int columnIndex, int row)
+{
+    if (!m_table || !m_shown || columnIndex < 0 || columnIndex >= m_table->ColumnCount()) return;
+    const int visibleIndex = m_table->VisibleIndexOf(m_table->GetColumn(columnIndex));
+    if (visibleIndex < 0 || visibleIndex >= Grid->columnCount() || row < 0 || row >= Grid->rowCount())
+        return;
+    ShowCellText(visibleIndex, row);
+}
+
+bool TTableForm::GridSelectCell(const QModelIndex& previous, const QModelIndex& current)
+{
+    if (!m_table || !m_shown) return true;
+    if (!StoreCell(previous.column(), previous.row())) return false;
+    bool allowed = true;
+    if (current.isValid() && current.column() < Grid->columnCount() &&
+        m_table->VisibleColumn(current.column())->HasControls())
+        allowed = false;
+    // Values linked to the stored one (the top-depth pairing) appear at once.
+    ShowAllCellTexts();
+    return allowed;
+}
+
+int TTableForm::CurrentDataRow() const { return Grid->currentRow(); }
+
+void TTableForm::GridEnter()
+{
+    if (!m_table) return;
+    Grid->FlushEditor();
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+    int row = Grid->currentRow();
+    int column = Grid->currentColumn();
+    if (row < 0 || column < 0 || rows == 0) return;
+    if (row < rows - 1) {
+        ++row;
+    } else {
+        row = 0;
+        column = column < columns - 1 ? column + 1 : 0;
+    }
+    Grid->setCurrentCell(row, column);
+    Grid->EditCurrentCell();
+}
+
+// --- buttons ---------------------------------------------------------------------------------
+
+void TTableForm::BtnAddClick()
+{
+    if (!m_table) return;
+    Guarded([this] {
+        const int rowsBefore = m_table->RowCount();
+        struct Restore {
+            TTableForm* form;
+            ~Restore()
+            {
+                form->m_suspendRefresh = false;
+                if (form->m_table) {
+                    form->m_table->SetModified(true);
+                    form->Refresh();
+                }
+            }
+        } restore{this};
+        m_suspendRefresh = true;
+        if (m_shownRows >= rowsBefore)
+            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+        m_table->AddRowGroup();
+        (void)restore;
+    });
+    // New rows below the view: the last row becomes the bottom row on view.
+    if (m_table && Grid->rowCount() > FirstRowOnView() + m_shownRows)
+        Grid->verticalScrollBar()->setValue(Grid->rowCount() - m_shownRows);
+}
+
+void TTableForm::BtnInsClick()
+{
+    if (!m_table) return;
+    Guarded([this] {
+        const int row = CurrentDataRow();
+        if (row < 0 || row >= m_table->RowCount())
+            throw Exception(QStringLiteral("Grid.Row not in valid range"));
+        m_table->SetModified(true);
+        if (m_shownRows >= m_table->RowCount())
+            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+        m_table->InsertRowGroup(row);
+    });
+}
+
+void TTableForm::BtnDelClick()
+{
+    if (!m_table) return;
+    Guarded([this] {
+        const int row = CurrentDataRow();
+        if (row < 0 || row >= m_table->RowCount())
+            throw Exception(QStringLiteral("Grid.Row not in valid range"));
+        m_table->SetModified(true);
+        m_table->DeleteRowGroup(row);
+    });
+}
+
+// --- focus, activation and closing -----------------------------------------------------------
+
+bool TTableForm::ButtonClickAllowed() const
+{
+    // A click first moves the focus to the button, which commits the cell; when the cell was
+    // refused, the grid has the focus again and the click does nothing.
+    return m_modal || !Grid->OwnsWidget(QApplication::focusWidget());
+}
+
+void TTableForm::FocusChanged(QWidget* old, QWidget* now)
+{
+    if (!m_shown || !m_table || m_messageActive || m_destroying || DataEdit::ExitMessageActive())
+        return;
+    // Only a move to another control of this window leaves the grid; a change of the active
+    // window is the deactivation's business.
+    if (Grid->OwnsWidget(old) && now && !Grid->OwnsWidget(now) && isAncestorOf(now)) GridExit();
+}
+
+void TTableForm::GridExit()
+{
+    if (!m_modal && !CommitCell()) {
+        Grid->setFocus(Qt::OtherFocusReason);
+        Grid->EditCurrentCell();
+    }
+}
+
+void TTableForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isWindow() && !isActiveWindow())
+        FormDeactivate();
+}
+
+void TTableForm::FormDeactivate()
+{
+    if (m_destroying || !m_shown || !m_table || m_messageActive || DataEdit::ExitMessageActive())
+        return;
+    if (!m_modal && !CommitCell()) {
+        Show();
+        Grid->setFocus(Qt::OtherFocusReason);
+        Grid->EditCurrentCell();
+    }
+}
+
+void TTableForm::closeEvent(QCloseEvent* event)
+{
+    if (m_table && m_shown && !CommitCell()) {
+        event->ignore();
+        Grid->setFocus(Qt::OtherFocusReason);
+        Grid->EditCurrentCell();
+        return;
+    }
+    // The window goes: row controls freed, the table forgets its editor.
+    m_destroying = true;
+    Grid->CloseCellEditor();
+    if (m_table && m_table->Editor() == this) m_table->DetachEditor();
+    m_table = nullptr;
+    if (m_modalLoop) m_modalLoop->quit();
+    event->accept();
+}
+
+void TTableForm::ShowMessage(const QString& text, bool error)
+{
+    FlagScope active(m_messageActive);
+    DataEdit::ExitMessageGuard guard;
+    if (error)
+        Messages::Error(this, text);
+    else
+        Messages::Information(this, text);
+}
+
+template <class F> void TTableForm::Guarded(F&& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        ShowMessage(e.message(), true);
+    } catch (const std::exception& e) {
+        ShowMessage(QString::fromUtf8(e.what()), true);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace TableForm {
+
+void InstallEditor()
+{
+    TGridTable::SetEditorFactory([](TGridTable* table, bool modal) -> TTableEditor* {
+        if (QWidget* parent = table->FormParent()) {
+            auto* form = new TTableForm(table, parent);
+            form->move(0, 0);
+            return form;
+        }
+        auto* form = new TTableForm(table);
+        if (!modal && g_mdiArea) {
+            QMdiSubWindow* sub = g_mdiArea->addSubWindow(form, kWindowFlags & ~Qt::Window);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        return form;
+    });
+    Table::SetErrorHandler([](const QString& message) { Messages::Error(nullptr, message); });
+}
+
+void SetMdiArea(QMdiArea* area) { g_mdiArea = area; }
+
+QMdiArea* MdiArea() { return g_mdiArea; }
+
+}  // namespace TableForm

@@ -1,0 +1,175 @@
+// Editor window of a grid table (unit Table): `TTableForm`.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// The window shows one `TGridTable` (table/table.h) in a grid: the horizontal header holds the
+// caption lines of the visible columns (one header row per line, float columns with their
+// units), the vertical header the row-group numbers, its corner the table's TopLeft text. Under
+// the grid sit the buttons "&Add Row", "&Insert Row", "&Delete Row" (shown only when MinRows and
+// MaxRows differ), the table's comment and its help picture.
+//
+// Text typed into a cell is committed through the column's SetText when the current cell
+// changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
+// text the column refuses is reported through the message interface (util/messages.h) and keeps
+// the user in the cell: the current cell does not move, the grid takes the focus back, and the
+// window does not close. Enumeration and sub-table columns are edited through the row controls
+// that their columns make (drop-down lists, buttons), laid over the grid cells.
+//
+// Install the editor once at start-up (TableForm::InstallEditor); from then on
+// TGridTable::ShowEditor opens a TTableForm (inside the table's FormParent when set, else as a
+// child window of the MDI area given to TableForm::SetMdiArea, else as a window of its own) and
+// TGridTable::ShowEditorModal opens one modally. The window frees itself when closed.
+#pragma once
+
+#include "table/table.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWidget>
+
+class QEventLoop;
+class QMdiArea;
+class TTableForm;
+
+// The grid of the editor window: the current cell only moves when the window allows it.
+class TStringGrid : public QTableWidget {
+    Q_OBJECT
+
+public:
+    explicit TStringGrid(TTableForm* form);
+
+    // Writes the text of an open cell editor into its cell.
+    void FlushEditor();
+    // Closes an open cell editor after writing its text into the cell.
+    void CloseCellEditor();
+    // Opens the cell editor on the current cell.
+    void EditCurrentCell();
+    // Moves the focus to the next or previous control of the window (Tab leaves the grid).
+    void LeaveGrid(bool next);
+    bool OwnsWidget(const QWidget* widget) const;
+
+    // The open cell editor, none when no cell is being edited.
+    QWidget* CellEditor() const { return m_editor; }
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TCellDelegate;
+    friend class TTableForm;
+    TTableForm* m_form;
+    QPointer<QWidget> m_editor;
+    bool m_reverting = false;
+};
+
+class TTableForm : public QWidget, public TTableEditor {
+    Q_OBJECT
+
+public:
+    // The window for the table; `parent` is the table's FormParent or none.
+    TTableForm(TGridTable* table, QWidget* parent = nullptr);
+    ~TTableForm() override;
+
+    // --- TTableEditor
+    void Show() override;
+    void ShowModal() override;
+    bool IsShowingModal() const override;
+    void SetCaption(const QString& caption) override;
+    void SetCurrentCell(int gridColumn, int gridRow) override;
+    void HelpPictureChanged() override;
+    void ColumnAdded(TColumn* column) override;
+
+    // --- controls
+    TStringGrid* Grid;
+    QPushButton* BtnAdd;
+    QPushButton* BtnIns;
+    QPushButton* BtnDel;
+    QLabel* lblComments;
+    QLabel* imgHelp;
+
+    TGridTable* Table() const { return m_table; }
+    int HeaderRows() const { return m_headerRows; }
+    int ShownColumns() const { return m_shownColumns; }
+    int ShownRows() const { return m_shownRows; }
+    // The margin around and between the controls: the screen's pixels per inch / 20.
+    int Margin() const { return m_margin; }
+
+    // Stores the current cell's text in its column; false (after the column's message) when the
+    // text is refused.
+    bool CommitCell();
+    void Refresh();
+    void LayoutForm();
+
+    // Handlers.
+    void BtnAddClick();
+    void BtnInsClick();
+    void BtnDelClick();
+    // Enter in the grid: next row; from the last row the first row of the next column; from the
+    // last column the first row of column 1.
+    void GridEnter();
+    // The current cell may move from `previous` to `current` (stores the previous cell's text).
+    bool GridSelectCell(const QModelIndex& previous, const QModelIndex& current);
+
+    QSize sizeHint() const override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FormShow();
+    void FormDeactivate();
+    void GridExit();
+    void FocusChanged(QWidget* old, QWidget* now);
+    // Stores the text of the grid cell (visible column, data row); false after the message.
+    bool StoreCell(int column, int row);
+    void ShowCellText(int column, int row);
+    void ShowAllCellTexts();
+    void CellChanged(int columnIndex, int row);
+    void PlaceRowControls();
+    void FitToSize(const QSize& size);
+    int CurrentDataRow() const;
+    int FirstRowOnView() const;
+    int FirstColumnOnView() const;
+    int RowHeight() const;
+    int HeaderHeight() const;
+    QSize GridSizeFor(int firstColumn, int columns, int rows) const;
+    void ShowMessage(const QString& text, bool error);
+    // A click on a row button counts unless the grid took the focus back from it.
+    bool ButtonClickAllowed() const;
+    template <class F> void Guarded(F&& action);
+
+    QPointer<TGridTable> m_table;
+    int m_headerRows = 0;
+    int m_shownColumns = 0;
+    int m_shownRows = 0;
+    int m_margin = 4;
+    QSize m_clientSize;
+    bool m_shown = false;
+    bool m_modal = false;
+    bool m_layingOut = false;
+    bool m_messageActive = false;
+    bool m_destroying = false;
+    bool m_suspendRefresh = false;
+    QEventLoop* m_modalLoop = nullptr;
+};
+
+namespace TableForm {
+
+// Makes TTableForm the editor that TGridTable::ShowEditor and ShowEditorModal open, and sends
+// the messages of the tables' row controls through the message interface.
+void InstallEditor();
+// The MDI area in which non-modal editors without FormParent open (none: windows of their own).
+void SetMdiArea(QMdiArea* area);
+QMdiArea* MdiArea();
+
+}  // namespace TableForm

@@ -1,0 +1,333 @@
+#include "table/tableform.h"
+
+#include "entry/misc.h"
+#include "table/columntypes.h"
+
+#include "widget_fixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+class TableFormTest : public WidgetTest {
+protected:
+    void SetUp() override { TableForm::InstallEditor(); }
+
+    // A soil-layer table: top and bottom depth (paired), unit weight, shear-wave velocity.
+    void MakeSoilTable(int rows, int minRows = 1, int maxRows = 30)
+    {
+        table = std::make_unique<TGridTable>();
+        table->SetCaption(QStringLiteral("Soil layers"));
+        table->SetTopLeft(QStringLiteral("Layer"));
+        table->SetComments(QStringLiteral("Depths are measured from the ground surface."));
+        table->SetMinRows(minRows);
+        table->SetMaxRows(maxRows);
+        table->AddFloatColumn({QStringLiteral("Top"), QStringLiteral("depth")}, QStringLiteral("L2"))
+            ->SetTopDepth(true);
+        table->AddFloatColumn({QStringLiteral("Bottom"), QStringLiteral("depth")}, QStringLiteral("L2"));
+        table->AddFloatColumn({QStringLiteral("Unit"), QStringLiteral("weight")},
+                              QStringLiteral("F/L2^3"));
+        table->AddFloatColumn({QStringLiteral("Vs")}, QStringLiteral("L2/SEC"));
+        table->SetRowCount(rows);
+        for (int r = 0; r < rows; ++r) {
+            table->Cell(0, r)->SetAsFloat(r);
+            table->Cell(1, r)->SetAsFloat(r + 1);
+            table->Cell(2, r)->SetAsFloat(18);
+            table->Cell(3, r)->SetAsFloat(200 + r);
+        }
+    }
+
+    TTableForm* Open()
+    {
+        table->ShowEditor();
+        auto* form = dynamic_cast<TTableForm*>(table->Editor());
+        if (form) {
+            form->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+        }
+        return form;
+    }
+
+    // Types into the open cell editor, replacing its text.
+    static void TypeInCell(const QString& text)
+    {
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr) << "no cell editor has the focus";
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+    }
+    static void Key(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+
+    std::unique_ptr<TGridTable> table;
+};
+
+TEST_F(TableFormTest, OpensWithHeaderRowsUnitsAndAtMostTenRows)
+{
+    MakeSoilTable(25);
+    table->SetUnits(2);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "Soil layers ");
+    EXPECT_EQ(form->HeaderRows(), 2);
+    EXPECT_EQ(form->Grid->columnCount(), 4);
+    EXPECT_EQ(form->Grid->rowCount(), 25);
+    EXPECT_EQ(form->ShownRows(), 10);
+    EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(form->Grid->horizontalHeaderItem(0)->text(), "Top\ndepth (m)  ");
+    EXPECT_EQ(form->Grid->horizontalHeaderItem(2)->text(), "Unit\nweight (kN/m^3)  ");
+    EXPECT_EQ(form->Grid->horizontalHeaderItem(3)->text(), "Vs (m/SEC)  \n ");
+    EXPECT_EQ(form->Grid->item(2, 1)->text(), "0.9144");  // 3 ft
+    EXPECT_TRUE(form->lblComments->isVisible());
+    EXPECT_TRUE(form->BtnAdd->isVisible());
+    // The grid sits m from the left and top; the buttons m below it.
+    const int m = form->Margin();
+    EXPECT_EQ(form->Grid->pos(), QPoint(m, m));
+    EXPECT_EQ(form->BtnAdd->y(), form->Grid->geometry().bottom() + 1 + m);
+    EXPECT_EQ(form->BtnIns->x(), form->BtnAdd->geometry().right() + 1 + m);
+
+    // English units after the switch; the open editor is made again.
+    table->SetUnits(1);
+    table->ReopenEditor();
+    form = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Grid->horizontalHeaderItem(2)->text(), "Unit\nweight (lbs/ft^3)  ");
+    EXPECT_EQ(form->Grid->item(2, 1)->text(), "3");
+}
+
+TEST_F(TableFormTest, RowButtonsFollowTheRowLimits)
+{
+    struct Case {
+        int rows, minRows, maxRows;
+        bool visible, add, del;
+    };
+    const Case cases[] = {
+        {3, 3, 3, false, false, false},  // fixed row count: no buttons
+        {30, 1, 30, true, false, true},  // full
+        {1, 1, 30, true, true, false},   // at the minimum
+        {5, 1, 0, true, true, true},     // no limit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows);
+        MakeSoilTable(c.rows, c.minRows, c.maxRows);
+        TTableForm* form = Open();
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->BtnAdd->isVisible(), c.visible);
+        EXPECT_EQ(form->BtnAdd->isEnabled(), c.add);
+        EXPECT_EQ(form->BtnIns->isEnabled(), c.add);
+        EXPECT_EQ(form->BtnDel->isEnabled(), c.del);
+        table.reset();  // the table closes its editor
+    }
+}
+
+TEST_F(TableFormTest, RowHeadersNumberTheRowGroups)
+{
+    MakeSoilTable(0);
+    table->SetRowGroup(2);
+    table->SetRowCount(6);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    QStringList labels;
+    for (int r = 0; r < form->Grid->rowCount(); ++r)
+        labels << form->Grid->verticalHeaderItem(r)->text();
+    EXPECT_EQ(labels, (QStringList{"1", "1", "2", "2", "3", "3"}));
+
+    // Rows come and go in groups.
+    form->Grid->setCurrentCell(3, 2);
+    QTest::mouseClick(form->BtnDel, Qt::LeftButton);
+    EXPECT_EQ(table->RowCount(), 4);
+    EXPECT_EQ(form->Grid->rowCount(), 4);
+    QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+    EXPECT_EQ(table->RowCount(), 6);
+    EXPECT_EQ(form->Grid->verticalHeaderItem(5)->text(), "3");
+}
+
+TEST_F(TableFormTest, EnterStoresTheCellAndWrapsThroughTheTable)
+{
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(0, 2);
+    TypeInCell(QStringLiteral("2*3"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(table->Cell(2, 0)->GetAsFloat(), 6.0L);
+    EXPECT_EQ(form->Grid->item(0, 2)->text(), "6");
+    EXPECT_EQ(form->Grid->currentRow(), 1);
+    EXPECT_TRUE(table->IsModified());
+
+    form->Grid->setCurrentCell(2, 2);
+    Key(Qt::Key_Return);  // last row: first row of the next column
+    EXPECT_EQ(form->Grid->currentRow(), 0);
+    EXPECT_EQ(form->Grid->currentColumn(), 3);
+    form->Grid->setCurrentCell(2, 3);
+    TypeInCell(QStringLiteral("250"));
+    Key(Qt::Key_Enter);  // bottom-right: first row of column 1
+    EXPECT_EQ(form->Grid->currentRow(), 0);
+    EXPECT_EQ(form->Grid->currentColumn(), 0);
+    EXPECT_EQ(table->Cell(3, 2)->GetAsFloat(), 250.0L);
+    EXPECT_EQ(recorder.Count(), 0);
+}
+
+TEST_F(TableFormTest, TheTopDepthPairingShowsAtOnce)
+{
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(0, 1);
+    TypeInCell(QStringLiteral("1.5"));
+    Key(Qt::Key_Down);
+    // The bottom of layer 1 is the top of layer 2.
+    EXPECT_EQ(table->Cell(0, 1)->GetAsFloat(), 1.5L);
+    EXPECT_EQ(form->Grid->item(1, 0)->text(), "1.5");
+}
+
+TEST_F(TableFormTest, AnInvalidCellKeepsTheUserInIt)
+{
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(1, 2);
+    TypeInCell(QStringLiteral("2+"));
+    Key(Qt::Key_Down);
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.LastText(), "Entry could not be evaluated:\rinvalid expression");
+    EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Information);
+    EXPECT_EQ(form->Grid->currentRow(), 1);
+    EXPECT_EQ(form->Grid->currentColumn(), 2);
+    EXPECT_EQ(form->Grid->item(1, 2)->text(), "2+");  // the typed text stays
+    EXPECT_EQ(table->Cell(2, 1)->GetAsFloat(), 18.0L);
+
+    // Leaving the grid with Tab or a click on a button: the grid takes the focus back.
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(recorder.Count(), 2);
+    EXPECT_TRUE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+    const int rows = table->RowCount();
+    QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+    EXPECT_EQ(recorder.Count(), 3);
+    EXPECT_EQ(table->RowCount(), rows);  // the click did not add a row
+    EXPECT_TRUE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+
+    // The window refuses to close.
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(table->Editor(), form);
+    EXPECT_EQ(recorder.Count(), 4);
+
+    TypeInCell(QStringLiteral("19"));
+    QPointer<TTableForm> guard(form);
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(table->Editor(), nullptr);
+    EXPECT_EQ(table->Cell(2, 1)->GetAsFloat(), 19.0L);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());  // the window frees itself
+}
+
+TEST_F(TableFormTest, RowCommandsWorkOnTheCurrentRow)
+{
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(1, 3);
+    QTest::mouseClick(form->BtnIns, Qt::LeftButton);
+    ASSERT_EQ(table->RowCount(), 4);
+    EXPECT_EQ(table->Cell(3, 2)->GetAsFloat(), 201.0L);  // the old row 1 moved down
+    EXPECT_EQ(form->Grid->rowCount(), 4);
+    EXPECT_EQ(form->ShownRows(), 4);
+
+    form->Grid->setCurrentCell(0, 3);
+    QTest::mouseClick(form->BtnDel, Qt::LeftButton);
+    ASSERT_EQ(table->RowCount(), 3);
+    EXPECT_EQ(form->Grid->item(0, 3)->text(), table->Cell(3, 0)->GetText());
+
+    // Adding rows beyond ten: the window keeps ten rows and scrolls to the new last row.
+    MakeSoilTable(10);
+    form = Open();
+    ASSERT_NE(form, nullptr);
+    QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+    EXPECT_EQ(table->RowCount(), 11);
+    EXPECT_EQ(form->ShownRows(), 10);
+    EXPECT_EQ(form->Grid->verticalScrollBar()->value(), 1);
+
+    // Without a current row the commands refuse.
+    form->Grid->setCurrentCell(-1, -1);
+    form->BtnInsClick();
+    EXPECT_EQ(recorder.LastText(), "Grid.Row not in valid range");
+    EXPECT_EQ(recorder.Messages().last().kind, MessageSink::Kind::Error);
+    form->BtnDelClick();
+    EXPECT_EQ(recorder.Count(), 2);
+    EXPECT_EQ(table->RowCount(), 11);
+}
+
+TEST_F(TableFormTest, StoredValuesShowAndUnchangedTextKeepsFullPrecision)
+{
+    MakeSoilTable(2);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    table->Cell(2, 1)->SetAsFloat(1.0L / 3);
+    EXPECT_EQ(form->Grid->item(1, 2)->text(), "0.33333333");
+    form->Grid->setCurrentCell(1, 2);
+    Key(Qt::Key_Return);  // passing through the cell does not round the value
+    EXPECT_EQ(table->Cell(2, 1)->GetAsFloat(), 1.0L / 3);
+}
+
+TEST_F(TableFormTest, EnumColumnsGetDropDownListsOverTheirCells)
+{
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Piles"));
+    table->SetMinRows(1);
+    table->SetMaxRows(0);
+    table->AddEnumColumn({QStringLiteral("Type")}, {QStringLiteral("Steel"), QStringLiteral("Concrete")});
+    table->AddFloatColumn({QStringLiteral("Length")}, QStringLiteral("L2"));
+    table->SetRowCount(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    auto* enumColumn = dynamic_cast<TEnumColumn*>(table->GetColumn(0));
+    ASSERT_NE(enumColumn, nullptr);
+    ASSERT_EQ(enumColumn->ComboBoxCount(), 3);
+    QComboBox* combo = enumColumn->ComboBox(1);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->isVisible());
+    const QRect cell = form->Grid->visualRect(form->Grid->model()->index(1, 0));
+    EXPECT_TRUE(cell.contains(combo->geometry().center()));
+    // The editor starts in the first column without controls, and such columns are never current.
+    EXPECT_EQ(form->Grid->currentColumn(), 1);
+    form->Grid->setCurrentCell(0, 0);
+    EXPECT_EQ(form->Grid->currentColumn(), 1);
+
+    QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+    EXPECT_EQ(enumColumn->ComboBoxCount(), 4);
+    table.reset();
+}
+
+TEST_F(TableFormTest, TheModalEditorLetsTheFocusGoButRefusesToClose)
+{
+    MakeSoilTable(2);
+    bool refused = false, closed = false;
+    QTimer::singleShot(0, [&] {
+        auto* form = dynamic_cast<TTableForm*>(table->Editor());
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->IsShowingModal());
+        form->Grid->setCurrentCell(0, 2);
+        form->Grid->EditCurrentCell();
+        auto* editor = qobject_cast<QLineEdit*>(form->Grid->CellEditor());
+        ASSERT_NE(editor, nullptr);
+        editor->setText(QStringLiteral("abc"));
+        form->BtnAdd->setFocus();  // no message: the modal editor lets the focus move
+        EXPECT_EQ(recorder.Count(), 0);
+        refused = !form->close();
+        form->Grid->item(0, 2)->setText(QStringLiteral("20"));
+        closed = form->close();
+    });
+    table->ShowEditorModal();  // returns when the window closes
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(table->Editor(), nullptr);
+    EXPECT_EQ(table->Cell(2, 0)->GetAsFloat(), 20.0L);
+}
+
+}  // namespace
