@@ -237,12 +237,11 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent)
     connect(BtnDel, &QPushButton::clicked, this, [this] {
         if (ButtonClickAllowed()) BtnDelClick();
     });
-    connect(Grid->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (!m_suspendRefresh) LayoutForm();
-    });
-    connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (!m_suspendRefresh) LayoutForm();
-    });
+    // Scrolling lays the window out again (the row controls follow the rows on view).
+    for (QScrollBar* bar : {Grid->verticalScrollBar(), Grid->horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (!m_suspendRefresh) Guarded([this] { LayoutForm(); });
+        });
     connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
 }
 
@@ -345,7 +344,7 @@ void TTableForm::FormShow()
 
     QPointer<TTableForm> self(this);
     m_table->EditorRowsChanged = [self] {
-        if (self && !self->m_suspendRefresh) self->Refresh();
+        if (self && !self->m_suspendRefresh) self->Guarded([&] { self->Refresh(); });
     };
     m_table->EditorCellChanged = [self](int column, int row) {
         if (self) self->CellChanged(column, row);
@@ -684,28 +683,22 @@ void TTableForm::GridEnter()
 void TTableForm::BtnAddClick()
 {
     if (!m_table) return;
+    // The rows-changed notification waits until the rows are in; the window refreshes once.
+    m_suspendRefresh = true;
     Guarded([this] {
-        const int rowsBefore = m_table->RowCount();
-        struct Restore {
-            TTableForm* form;
-            ~Restore()
-            {
-                form->m_suspendRefresh = false;
-                if (form->m_table) {
-                    form->m_table->SetModified(true);
-                    form->Refresh();
-                }
-            }
-        } restore{this};
-        m_suspendRefresh = true;
-        if (m_shownRows >= rowsBefore)
+        if (m_shownRows >= m_table->RowCount())
             m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
         m_table->AddRowGroup();
-        (void)restore;
     });
-    // New rows below the view: the last row becomes the bottom row on view.
-    if (m_table && Grid->rowCount() > FirstRowOnView() + m_shownRows)
-        Grid->verticalScrollBar()->setValue(Grid->rowCount() - m_shownRows);
+    m_suspendRefresh = false;
+    if (!m_table) return;
+    m_table->SetModified(true);
+    Guarded([this] {
+        Refresh();
+        // New rows below the view: the last row becomes the bottom row on view.
+        if (Grid->rowCount() > FirstRowOnView() + m_shownRows)
+            Grid->verticalScrollBar()->setValue(Grid->rowCount() - m_shownRows);
+    });
 }
 
 void TTableForm::BtnInsClick()

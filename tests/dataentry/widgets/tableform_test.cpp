@@ -7,6 +7,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -328,6 +330,48 @@ TEST_F(TableFormTest, TheModalEditorLetsTheFocusGoButRefusesToClose)
     EXPECT_EQ(recorder.Count(), 1);
     EXPECT_EQ(table->Editor(), nullptr);
     EXPECT_EQ(table->Cell(2, 0)->GetAsFloat(), 20.0L);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TableFormTest, EditorsOpenInTheirFormParentOrAsChildWindowsOfTheMdiArea)
+{
+    MakeSoilTable(3);
+    QWidget host;
+    host.resize(600, 400);
+    table->SetFormParent(&host);
+    ShowActive(host);
+    table->ShowEditor();
+    auto* embedded = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(embedded, nullptr);
+    EXPECT_EQ(embedded->parentWidget(), &host);
+    EXPECT_FALSE(embedded->isWindow());
+    EXPECT_EQ(embedded->pos(), QPoint(0, 0));
+    EXPECT_TRUE(embedded->isVisible());
+    table->CloseEditors();
+    EXPECT_EQ(table->Editor(), nullptr);
+
+    QMdiArea area;
+    area.resize(900, 600);
+    TableForm::SetMdiArea(&area);
+    table->SetFormParent(nullptr);
+    ShowActive(area);
+    table->ShowEditor();
+    auto* child = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(child, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(area.subWindowList().size(), 1);
+    EXPECT_EQ(sub->windowTitle(), "Soil layers ");
+    table->ShowEditor();  // shown again, not made again
+    EXPECT_EQ(table->Editor(), child);
+    sub->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(table->Editor(), nullptr);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+    TableForm::SetMdiArea(nullptr);
 }
 
 }  // namespace
