@@ -558,7 +558,8 @@ void TTableForm::FitToSize(const QSize& size)
     }
     int shownColumns = m_shownColumns;
     if (extraWidth != 0) {
-        int available = grid.width() + extraWidth - 2 * Grid->frameWidth() -
+        // The grid may take the whole width inside the margins.
+        int available = size.width() - 2 * m_margin - 2 * Grid->frameWidth() -
                         Grid->verticalHeader()->width();
         if (shownRows < rows) available -= Grid->verticalScrollBar()->sizeHint().width();
         int first = FirstColumnOnView();

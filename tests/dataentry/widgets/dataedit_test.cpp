@@ -4,7 +4,9 @@
 #include "widget_fixture.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cfloat>
@@ -303,6 +305,45 @@ TEST_F(DataEditTest, TheLabelShowsCaptionAndUnitsOfTheUnitSystem)
     EXPECT_FALSE(label->isEnabled());
     first->setEnabled(true);
     EXPECT_TRUE(label->isEnabled());
+}
+
+}  // namespace
+
+namespace {
+
+// Answers every real message box as soon as it is shown and counts them.
+class BoxCloser : public QObject {
+public:
+    BoxCloser()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        m_timer.start();
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+TEST_F(DataEditTest, WithRealMessageBoxesLeavingShowsOneBoxAndKeepsTheFocus)
+{
+    ScopedMessageSink boxes(nullptr);  // the QMessageBox sink
+    BoxCloser closer;
+    second->setText("xyz");
+    first->SetMaxVal(10);
+    Type(QStringLiteral("12"));
+    Tab();
+    QTest::qWait(100);
+    EXPECT_EQ(closer.texts, QStringList{"Entry must be less than or equal to 10"});
+    EXPECT_EQ(first->text(), "10");
+    EXPECT_EQ(form.focusWidget(), first);  // the field has the window's focus again
+    EXPECT_EQ(recorder.Count(), 0);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -372,6 +373,55 @@ TEST_F(TableFormTest, EditorsOpenInTheirFormParentOrAsChildWindowsOfTheMdiArea)
     EXPECT_EQ(table->Editor(), nullptr);
     EXPECT_TRUE(area.subWindowList().isEmpty());
     TableForm::SetMdiArea(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TableFormTest, WithRealMessageBoxesAnInvalidCellShowsOneBox)
+{
+    ScopedMessageSink boxes(nullptr);  // the QMessageBox sink
+    QStringList texts;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->accept();
+        }
+    });
+    closer.start(10);
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(0, 2);
+    TypeInCell(QStringLiteral("x"));
+    Key(Qt::Key_Down);
+    QTest::qWait(100);
+    EXPECT_EQ(texts.size(), 1);
+    EXPECT_EQ(form->Grid->currentRow(), 0);
+    EXPECT_EQ(form->Grid->item(0, 2)->text(), "x");
+    EXPECT_FALSE(form->close());
+    QTest::qWait(100);
+    EXPECT_EQ(texts.size(), 2);
+    EXPECT_EQ(table->Editor(), form);
+}
+
+TEST_F(TableFormTest, ResizingTheWindowChangesTheRowsAndColumnsShown)
+{
+    MakeSoilTable(25);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    const QSize start = form->size();
+    const int rowHeight = form->Grid->rowHeight(0);
+    form->resize(start.width(), start.height() + 3 * rowHeight + rowHeight / 2);
+    EXPECT_EQ(form->ShownRows(), 13);
+    EXPECT_EQ(form->size().height(), start.height() + 3 * rowHeight);  // whole rows only
+
+    form->resize(form->Grid->geometry().right() + 1 + form->Margin() - form->Grid->columnWidth(3) + 2,
+                 form->height());
+    EXPECT_EQ(form->ShownColumns(), 3);
+    EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
 
 }  // namespace
