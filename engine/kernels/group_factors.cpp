@@ -324,17 +324,13 @@ inline void update_column(float* __restrict y, const float* __restrict a,
   for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
 }
 
-}  // namespace
-
-void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
+// Gauss-Jordan one step at a time (any order).
+void invert_unblocked(cfloat* A, long ld, int nn) {
   // Multipliers of the current step (column k before it is cleared), as the
-  // interleaved pairs (tr, ti) and (-ti, tr).  Static work area: orders up
-  // to kInvertWork; a larger order is done in slices of rows.
-  constexpr int kInvertWork = 2048;
-  static float ta[2 * kInvertWork];
-  static float tb[2 * kInvertWork];
-  const long ld = lda;
-  const int nn = n;
+  // interleaved pairs (tr, ti) and (-ti, tr), in slices of kSlice rows.
+  constexpr int kSlice = 2048;
+  static float ta[2 * kSlice];
+  static float tb[2 * kSlice];
   for (int k = 0; k < nn; ++k) {
     cfloat* colk = A + k * ld;
     // Pivot row: A(k,k) := 1, then the row is divided by the pivot.
@@ -346,8 +342,8 @@ void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
     }
     // Row i -= t(i) * row k for every row i != k, with t(i) = A(i,k) taken
     // before column k is cleared; column by column, in slices of rows.
-    for (int i0 = 0; i0 < nn; i0 += kInvertWork) {
-      const int i1 = std::min(nn, i0 + kInvertWork);
+    for (int i0 = 0; i0 < nn; i0 += kSlice) {
+      const int i1 = std::min(nn, i0 + kSlice);
       for (int i = i0; i < i1; ++i) {
         const float tr = colk[i].real(), ti = colk[i].imag();
         ta[2 * (i - i0)] = tr;
@@ -370,6 +366,212 @@ void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
         update_column(y, ta, tb, cr, ci, lo2, hi2);
       }
     }
+  }
+}
+
+// Blocked Gauss-Jordan with the same operations on every element in the
+// same order.  For a block K of kBlock steps, the steps are first carried
+// out on the rows and columns of K only (the panels), keeping each step's
+// multipliers t(i) (column k before it is cleared) and divided pivot row
+// r(j); then every element outside the panels receives its kBlock updates
+// y -= t(i) r(j), in step order, while it stays in registers.
+constexpr int kBlock = 16;
+constexpr int kBlockedMaxOrder = 2048;
+constexpr int kRowTile = 128;  // floats (64 complex rows) per tile
+
+struct BlockWork {
+  // Multipliers of the current step, (tr, ti) and (-ti, tr) per row.
+  float ta[2 * kBlockedMaxOrder];
+  float tb[2 * kBlockedMaxOrder];
+  // The same for all steps of the block, in chunks of 8 floats with the
+  // steps of a chunk side by side: float f of step k at [f/8][k][f%8].
+  float tac[2 * kBlockedMaxOrder / 8][kBlock][8];
+  float tbc[2 * kBlockedMaxOrder / 8][kBlock][8];
+  float rr[kBlockedMaxOrder][kBlock];  // Re r(j) per column
+  float ri[kBlockedMaxOrder][kBlock];  // Im r(j) per column
+};
+BlockWork bw;
+
+inline float chunk_a(int k, int f) { return bw.tac[f >> 3][k][f & 7]; }
+inline float chunk_b(int k, int f) { return bw.tbc[f >> 3][k][f & 7]; }
+
+// The kb updates of rows f = lo .. hi-1 (floats; lo a multiple of 8) of the
+// two columns y0, y1 (columns j0, j1) or, with y1 null, of y0 alone.  Built
+// for AVX2 as well where the processor has it (the same operations: no
+// fused multiply-add).
+__attribute__((target_clones("avx2", "default")))
+void trailing_update(float* __restrict y0, float* __restrict y1, int j0, int j1, int kb, int lo,
+                     int hi) {
+  typedef float Float8 __attribute__((vector_size(32)));
+  int f = lo;
+  if (y1 != nullptr) {
+    for (; f + 16 <= hi; f += 16) {
+      Float8 u0, u1, w0, w1;
+      std::memcpy(&u0, y0 + f, 32);
+      std::memcpy(&w0, y0 + f + 8, 32);
+      std::memcpy(&u1, y1 + f, 32);
+      std::memcpy(&w1, y1 + f + 8, 32);
+      const float(*ac)[8] = bw.tac[f >> 3];
+      const float(*bc)[8] = bw.tbc[f >> 3];
+      const float(*ac2)[8] = bw.tac[(f >> 3) + 1];
+      const float(*bc2)[8] = bw.tbc[(f >> 3) + 1];
+      for (int k = 0; k < kb; ++k) {
+        Float8 a, b, a2, b2;
+        std::memcpy(&a, ac[k], 32);
+        std::memcpy(&b, bc[k], 32);
+        std::memcpy(&a2, ac2[k], 32);
+        std::memcpy(&b2, bc2[k], 32);
+        const float cr0 = bw.rr[j0][k], ci0 = bw.ri[j0][k];
+        const float cr1 = bw.rr[j1][k], ci1 = bw.ri[j1][k];
+        const Float8 vr0 = {cr0, cr0, cr0, cr0, cr0, cr0, cr0, cr0};
+        const Float8 vi0 = {ci0, ci0, ci0, ci0, ci0, ci0, ci0, ci0};
+        const Float8 vr1 = {cr1, cr1, cr1, cr1, cr1, cr1, cr1, cr1};
+        const Float8 vi1 = {ci1, ci1, ci1, ci1, ci1, ci1, ci1, ci1};
+        u0 -= a * vr0 + b * vi0;
+        w0 -= a2 * vr0 + b2 * vi0;
+        u1 -= a * vr1 + b * vi1;
+        w1 -= a2 * vr1 + b2 * vi1;
+      }
+      std::memcpy(y0 + f, &u0, 32);
+      std::memcpy(y0 + f + 8, &w0, 32);
+      std::memcpy(y1 + f, &u1, 32);
+      std::memcpy(y1 + f + 8, &w1, 32);
+    }
+    for (; f + 8 <= hi; f += 8) {
+      Float8 u0, u1;
+      std::memcpy(&u0, y0 + f, 32);
+      std::memcpy(&u1, y1 + f, 32);
+      const float(*ac)[8] = bw.tac[f >> 3];
+      const float(*bc)[8] = bw.tbc[f >> 3];
+      for (int k = 0; k < kb; ++k) {
+        Float8 a, b;
+        std::memcpy(&a, ac[k], 32);
+        std::memcpy(&b, bc[k], 32);
+        const float cr0 = bw.rr[j0][k], ci0 = bw.ri[j0][k];
+        const float cr1 = bw.rr[j1][k], ci1 = bw.ri[j1][k];
+        const Float8 vr0 = {cr0, cr0, cr0, cr0, cr0, cr0, cr0, cr0};
+        const Float8 vi0 = {ci0, ci0, ci0, ci0, ci0, ci0, ci0, ci0};
+        const Float8 vr1 = {cr1, cr1, cr1, cr1, cr1, cr1, cr1, cr1};
+        const Float8 vi1 = {ci1, ci1, ci1, ci1, ci1, ci1, ci1, ci1};
+        u0 -= a * vr0 + b * vi0;
+        u1 -= a * vr1 + b * vi1;
+      }
+      std::memcpy(y0 + f, &u0, 32);
+      std::memcpy(y1 + f, &u1, 32);
+    }
+    for (; f < hi; ++f) {
+      for (int k = 0; k < kb; ++k) {
+        y0[f] -= chunk_a(k, f) * bw.rr[j0][k] + chunk_b(k, f) * bw.ri[j0][k];
+        y1[f] -= chunk_a(k, f) * bw.rr[j1][k] + chunk_b(k, f) * bw.ri[j1][k];
+      }
+    }
+    return;
+  }
+  for (; f + 8 <= hi; f += 8) {
+    Float8 u;
+    std::memcpy(&u, y0 + f, 32);
+    const float(*ac)[8] = bw.tac[f >> 3];
+    const float(*bc)[8] = bw.tbc[f >> 3];
+    for (int k = 0; k < kb; ++k) {
+      Float8 a, b;
+      std::memcpy(&a, ac[k], 32);
+      std::memcpy(&b, bc[k], 32);
+      const float cr = bw.rr[j0][k], ci = bw.ri[j0][k];
+      const Float8 vr = {cr, cr, cr, cr, cr, cr, cr, cr};
+      const Float8 vi = {ci, ci, ci, ci, ci, ci, ci, ci};
+      u -= a * vr + b * vi;
+    }
+    std::memcpy(y0 + f, &u, 32);
+  }
+  for (; f < hi; ++f) {
+    for (int k = 0; k < kb; ++k) {
+      y0[f] -= chunk_a(k, f) * bw.rr[j0][k] + chunk_b(k, f) * bw.ri[j0][k];
+    }
+  }
+}
+
+void invert_blocked(cfloat* A, long ld, int nn) {
+  auto colf = [&](int j) { return reinterpret_cast<float*>(A + j * ld); };
+  for (int k0 = 0; k0 < nn; k0 += kBlock) {
+    const int k1 = std::min(nn, k0 + kBlock);
+    const int kb = k1 - k0;
+
+    // Panels: the kb steps on the rows and the columns of the block.
+    for (int k = k0; k < k1; ++k) {
+      const int kk = k - k0;
+      cfloat* colk = A + k * ld;
+      const cfloat p = colk[k];
+      colk[k] = cfloat(1.0f, 0.0f);
+      for (int j = 0; j < nn; ++j) {
+        cfloat& x = A[j * ld + k];
+        x = x / p;
+        bw.rr[j][kk] = x.real();
+        bw.ri[j][kk] = x.imag();
+      }
+      float* ta = bw.ta;
+      float* tb = bw.tb;
+      for (int i = 0; i < nn; ++i) {
+        const float tr = colk[i].real(), ti = colk[i].imag();
+        ta[2 * i] = tr;
+        ta[2 * i + 1] = ti;
+        tb[2 * i] = -ti;
+        tb[2 * i + 1] = tr;
+        if (i != k) colk[i] = cfloat(0.0f, 0.0f);
+      }
+      for (int f = 0; f < 2 * nn; ++f) {
+        bw.tac[f >> 3][kk][f & 7] = ta[f];
+        bw.tbc[f >> 3][kk][f & 7] = tb[f];
+      }
+      // Columns of the block: every row but k.
+      for (int j = k0; j < k1; ++j) {
+        float* col = colf(j);
+        const float cr = col[2 * k], ci = col[2 * k + 1];
+        update_column(col, ta, tb, cr, ci, 0, 2 * k);
+        update_column(col, ta, tb, cr, ci, 2 * k + 2, 2 * nn);
+      }
+      // Rows of the block (but k) in the other columns.
+      for (int j = 0; j < nn; ++j) {
+        if (j == k0) j = k1;
+        if (j >= nn) break;
+        float* col = colf(j);
+        const float cr = col[2 * k], ci = col[2 * k + 1];
+        for (int f = 2 * k0; f < 2 * k1; ++f) {
+          if (f == 2 * k || f == 2 * k + 1) continue;
+          col[f] -= ta[f] * cr + tb[f] * ci;
+        }
+      }
+    }
+
+    // Everything else: rows and columns outside the block.
+    const int ranges[2][2] = {{0, 2 * k0}, {2 * k1, 2 * nn}};
+    for (const auto& range : ranges) {
+      for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
+        const int t1 = std::min(range[1], t0 + kRowTile);
+        int j = 0;
+        int pending = -1;  // a column waiting for its partner
+        for (; j < nn; ++j) {
+          if (j == k0) j = k1;
+          if (j >= nn) break;
+          if (pending < 0) {
+            pending = j;
+            continue;
+          }
+          trailing_update(colf(pending), colf(j), pending, j, kb, t0, t1);
+          pending = -1;
+        }
+        if (pending >= 0) trailing_update(colf(pending), nullptr, pending, pending, kb, t0, t1);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
+  if (n <= kBlockedMaxOrder) {
+    invert_blocked(A, lda, n);
+  } else {
+    invert_unblocked(A, lda, n);
   }
 }
 
