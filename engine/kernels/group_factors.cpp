@@ -324,13 +324,17 @@ inline void update_column(float* __restrict y, const float* __restrict a,
   for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
 }
 
-// Gauss-Jordan one step at a time (any order).
-void invert_unblocked(cfloat* A, long ld, int nn) {
+}  // namespace
+
+void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, const int& slice) {
   // Multipliers of the current step (column k before it is cleared), as the
   // interleaved pairs (tr, ti) and (-ti, tr), in slices of kSlice rows.
-  constexpr int kSlice = 2048;
-  static float ta[2 * kSlice];
-  static float tb[2 * kSlice];
+  constexpr int kMaxSlice = 2048;
+  static float ta[2 * kMaxSlice];
+  static float tb[2 * kMaxSlice];
+  const int kSlice = std::clamp(slice, 1, kMaxSlice);
+  const long ld = lda;
+  const int nn = n;
   for (int k = 0; k < nn; ++k) {
     cfloat* colk = A + k * ld;
     // Pivot row: A(k,k) := 1, then the row is divided by the pivot.
@@ -368,6 +372,8 @@ void invert_unblocked(cfloat* A, long ld, int nn) {
     }
   }
 }
+
+namespace {
 
 // Blocked Gauss-Jordan with the same operations on every element in the
 // same order.  For a block K of kBlock steps, the steps are first carried
@@ -571,7 +577,8 @@ void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
   if (n <= kBlockedMaxOrder) {
     invert_blocked(A, lda, n);
   } else {
-    invert_unblocked(A, lda, n);
+    const int slice = 2048;
+    invert_complex_matrix_stepwise(A, lda, n, slice);
   }
 }
 

@@ -49,6 +49,13 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
 // In-place Gauss-Jordan inversion of the n x n matrix A (leading dimension
 // lda) without pivoting.  A zero pivot is not tested: it gives infinities or
 // NaN under the engine's masked floating-point exceptions.
+// Orders up to 2048 are inverted in blocks of 16 steps, larger ones step by
+// step; both give every element the operations of the plain algorithm in
+// the same order, so the result does not depend on the way.
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
+
+// The step-by-step way, with the multipliers kept for `slice` rows at a time
+// (1 to 2048).
+void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, const int& slice);
 
 }  // namespace eng

@@ -198,13 +198,19 @@ void reference_inverse(std::vector<cfloat>& a, int lda, int n) {
 }
 
 TEST(InvertComplexMatrix, SameBitsAsTheElementwiseAlgorithm) {
-  for (const int n : {3, 7, 37}) {
+  for (const int n : {3, 7, 37, 70, 150}) {
     const int lda = n + 1;
     std::vector<cfloat> fast = test_matrix(n, lda, 5u + n);
     std::vector<cfloat> ref = fast;
+    std::vector<cfloat> stepwise = fast;
     eng::INVERT_COMPLEX_MATRIX(fast.data(), lda, n);
     reference_inverse(ref, lda, n);
-    for (size_t k = 0; k < ref.size(); ++k) ASSERT_EQ(fast[k], ref[k]) << "order " << n;
+    const int slice = 5;  // several row slices
+    eng::invert_complex_matrix_stepwise(stepwise.data(), lda, n, slice);
+    for (size_t k = 0; k < ref.size(); ++k) {
+      ASSERT_EQ(fast[k], ref[k]) << "order " << n;
+      ASSERT_EQ(stepwise[k], ref[k]) << "order " << n;
+    }
   }
 }
 
