@@ -1,0 +1,74 @@
+#include "project.h"
+
+#include "projectfile.h"
+
+#include <QFileInfo>
+
+TProject::TProject(TProjectHooks hooks) : m_userHooks(std::move(hooks))
+{
+    m_hooks = m_userHooks;
+    m_hooks.SetModified = [this](bool modified) {
+        m_modified = modified;
+        if (m_userHooks.SetModified) m_userHooks.SetModified(modified);
+    };
+    m_tables = std::make_unique<TProjectTables>();
+    m_data = std::make_unique<TProgramData>(*m_tables, &m_hooks);
+}
+
+TProject::~TProject()
+{
+    m_data.reset();
+    m_tables.reset();
+}
+
+void TProject::TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<TProgramData> data)
+{
+    if (m_userHooks.CloseAllChildren) m_userHooks.CloseAllChildren();
+    m_data = std::move(data);
+    m_tables = std::move(tables);
+    m_data->SetHooks(&m_hooks);
+    m_tables->ClaimIdentifiers();
+    m_data->SetModified(false);
+}
+
+void TProject::New()
+{
+    auto tables = std::make_unique<TProjectTables>();
+    auto data = std::make_unique<TProgramData>(*tables);
+    TakeOver(std::move(tables), std::move(data));
+}
+
+void TProject::Open(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    try {
+        auto tables = std::make_unique<TProjectTables>();
+        auto data = std::make_unique<TProgramData>(*tables);
+        ProjectFile::ReadProject(*data, absolute);
+        TakeOver(std::move(tables), std::move(data));
+    } catch (...) {
+        // The project being read took the table identifiers over while it lived.
+        m_tables->ClaimIdentifiers();
+        throw;
+    }
+}
+
+void TProject::Save() { m_data->WriteFiles(); }
+
+void TProject::SaveAs(const QString& path)
+{
+    const QString old = m_data->FileName;
+    m_data->FileName = QFileInfo(path).absoluteFilePath();
+    try {
+        m_data->WriteFiles();
+    } catch (...) {
+        m_data->FileName = old;
+        throw;
+    }
+}
+
+void TProject::SetUnits(int32_t system) { m_data->SetUnits(system); }
+
+bool TProject::IsModified() const { return m_modified || m_tables->IsModified(); }
+
+void TProject::SetModified(bool modified) { m_data->SetModified(modified); }

@@ -1,0 +1,72 @@
+// Project files of the main program (unit ProjectFile): the writer of the project file (tmx),
+// which is at the same time the engine's keyword input deck, of the mass file (tmm) and of the
+// drawing-data file (tmt), and the reader of the project file.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// Layout of the files: lines end with CR LF, numbers use "." whatever the locale, and no line is
+// longer than 80 columns (the engine reads 80 columns of a line; the title line alone may be
+// longer, the engine keeps 80 characters of it). A row of values too long for one line goes on
+// in the next lines: the engine takes one value after another whatever the line breaks, and so
+// does the reader. The plane line of a battered pile holds the pile number, a blank and the
+// plane word ("12 XZ  "); the reader also takes the older form without the blank ("12XZ  ").
+//
+// Saving checks the project first and refuses, with EProjectError, what would not read back as
+// it was entered (a pile project whose soil table and pile-section table differ in rows, load
+// tables whose rows differ from the number of points, ...). Each file is written under a
+// temporary name and renamed into place only when all three were written, so a failed save leaves
+// the old files whole.
+//
+// Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
+// current project (app/project.h).
+#pragma once
+
+#include "util/exceptions.h"
+
+#include <QByteArray>
+#include <QString>
+
+class TProgramData;
+
+// A project that cannot be saved as it stands, or a project file that is not one.
+class EProjectError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+namespace ProjectFile {
+
+// The longest line the writer produces (the engine reads no further).
+inline constexpr int kLineWidth = 80;
+
+// The three files of a project as they are written.
+struct TProjectTexts {
+    QByteArray Project;  // tmx
+    QByteArray Mass;     // tmm
+    QByteArray Drawing;  // tmt
+};
+
+// The path with its extension replaced (ext with its point, ".tmm").
+QString ChangeFileExt(const QString& path, const QString& ext);
+
+// The real text of the last three lines of the project and mass files: a blank or "-", one digit,
+// ".", 14 digits, "E", the exponent's sign and 4 digits (23 characters; fifteen is
+// " 1.50000000000000E+0001"). A value that is not finite is written as 0.
+QString ExtendedText(long double x);
+
+// Raises EProjectError when the project cannot be saved as it stands.
+void CheckProject(const TProgramData& data);
+
+// The texts of the three files (after CheckProject). Changes the project data as saving does:
+// MassRowCount, MassFileName, DrawingFileName, Embedment, DrawWidth, the switches Battered,
+// HalfSpaceWeakZone and SideCapWeakZone (only ever switched on), and a zero PileLength.
+TProjectTexts BuildTexts(TProgramData& data);
+
+// Fills `data` (a new project on its own tables, without hooks) from the project file; raises
+// EInOutError (missing file, truncated file, bad number) or EProjectError (not a project file,
+// a keyword out of place, a count beyond a table's rows) with the text shown to the user.
+void ReadProject(TProgramData& data, const QString& path);
+
+}  // namespace ProjectFile

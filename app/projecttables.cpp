@@ -1,0 +1,193 @@
+#include "projecttables.h"
+
+namespace {
+
+QString S(const char* text) { return QString::fromLatin1(text); }
+
+QStringList Lines(std::initializer_list<const char*> lines)
+{
+    QStringList list;
+    for (const char* line : lines) list << QString::fromLatin1(line);
+    return list;
+}
+
+const QStringList& LoadItems(bool random)
+{
+    // The random table's first item is spelt as the program has always shown it.
+    static const QStringList transient = Lines({"Force in X-direction", "Force in Y-direction", "Force in Z-direction",
+                                                "Moment about X-axis", "Moment about Y-axis", "Moment about Z-axis"});
+    static const QStringList spectrum = Lines({"Force in X-directiin", "Force in Y-direction", "Force in Z-direction",
+                                               "Moment about X-axis", "Moment about Y-axis", "Moment about Z-axis"});
+    return random ? spectrum : transient;
+}
+
+}  // namespace
+
+TGridTable* TProjectTables::Make(int32_t identifier, const QString& caption, int32_t maxRows, const QString& topLeft)
+{
+    auto table = std::make_unique<TGridTable>();
+    table->SetIdentifier(identifier);
+    table->SetCaption(caption);
+    table->SetMaxRows(maxRows);
+    table->SetMinRows(1);
+    table->SetRowGroup(1);
+    table->SetTopLeft(topLeft);
+    table->SetHardwiredButton(identifier != kMassCal);
+    TGridTable* raw = table.get();
+    m_owned.push_back(std::move(table));
+    return raw;
+}
+
+TProjectTables::TProjectTables()
+{
+    // The two templates come first, so that the tables made from them find them.
+    Dtransient = Make(kDtransient, S("Load Amplitude"), 0, S("Number"));
+    Dtransient->AddFloatColumn(Lines({"Load Amplitude"}), S("F"));
+    Tspectrum = Make(kTspectrum, S("Random Spectrum Data"), 0, S("Number"));
+    Tspectrum->AddFloatColumn(Lines({"Spectrum Data"}), S("F"));
+
+    PileData = Make(kPileData, S("Pile Data"), 200, S("Layer No."));
+    PileData->AddFloatColumn(Lines({"Layer ", "depth, "}), S("L2"));
+    PileData->AddFloatColumn(Lines({"Radius of pile", "(X-dir.) "}), S("L2"));
+    PileData->AddFloatColumn(Lines({"Radius of pile", "(Y-dir.)"}), S("L2"));
+    PileData->AddFloatColumn(Lines({"Cross-sectional", "area, "}), S("L2^2"));
+    PileData->AddFloatColumn(Lines({"Moment of inertia", "(X-dir.)"}), S("L2^4"));
+    PileData->AddFloatColumn(Lines({"Moment of inertia", "(Y-dir.)"}), S("L2^4"));
+    PileData->AddFloatColumn(Lines({"Torsional polar moment", "of inertia (Z-dir.)"}), S("L2^4"));
+
+    pilecapsoil = Make(kPilecapsoil, S("Side Weakened Soil Parameters"), 20, S("Layer #"));
+    pilecapsoil->AddFloatColumn(Lines({"Thickness of", "layer, "}), S("L2"));
+    pilecapsoil->AddFloatColumn(Lines({"Shear wave", "velocity, "}), S("L2/SEC"));
+    pilecapsoil->AddFloatColumn(Lines({"Unit weight", ""}), S("F/L2^3"));
+    pilecapsoil->AddFloatColumn(Lines({"Poisson's", "ratio"}));
+    pilecapsoil->AddFloatColumn(Lines({"Material", "damping"}));
+    pilecapsoil->AddFloatColumn(Lines({"Weak zone", "shear moduli ratio"}));
+
+    Multisoil = Make(kMultisoil, S("Soil Column Layer"), 20, S("Layer #"));
+    Multisoil->AddFloatColumn(Lines({"Shear Wave", "velocity,"}), S("L2/SEC"));
+    Multisoil->AddFloatColumn(Lines({"Unit Weight", ""}), S("F/L2^3"));
+    Multisoil->AddFloatColumn(Lines({"Poisson's", "Ratio"}));
+    Multisoil->AddFloatColumn(Lines({"Material", "Damping"}));
+    Multisoil->AddFloatColumn(Lines({"Weak Zone Shear ", "Modulus Ratio"}));
+    Multisoil->AddFloatColumn(Lines({"Material Damping", "Ratio"}), QString(), false);
+
+    Pilecoord = Make(kPilecoord, S("Pile Coordinations"), 500, S("Pile #"));
+    Pilecoord->AddFloatColumn(Lines({"X-coord."}), S("L2"));
+    Pilecoord->AddFloatColumn(Lines({"Y-coord."}), S("L2"));
+    Pilecoord->AddFloatColumn(Lines({"Battered Angle", "(degrees)"}));
+    Pilecoord->AddEnumColumn(Lines({"Battered Plane", "(Z-vertical axis)"}), Lines({"XZ-Plane", "YZ-Plane"}));
+
+    Trandom = Make(kTrandom, S("Random Loading data"), 0, S("Number"));
+    Trandom->AddEnumColumn(Lines({"Spectrum Coordinates"}), LoadItems(true));
+    Trandom->AddTableColumn(Lines({"Enter Data"}), kTspectrum);
+
+    D1 = Make(kD1, S("Soil Layer Data"), 20, QString());
+    D1->AddFloatColumn(Lines({"Thickness", ""}), S("L2"));
+    D1->AddFloatColumn(Lines({"Shear Wave", "Velocity,"}), S("L2/SEC"));
+    D1->AddFloatColumn(Lines({"Unit Weight", ""}), S("F/L2^3"));
+    D1->AddFloatColumn(Lines({"Poisson's", "Ratio"}));
+    D1->AddFloatColumn(Lines({"Material", "Damping"}));
+    D1->AddFloatColumn(Lines({"Weak Zone Shear", "Modulus Ratio"}));
+
+    MassCal = Make(kMassCal, S("Mass Components including equipment, and self weight of footing "), 30, S("Mass #"));
+    MassCal->AddFloatColumn(Lines({"Mass"}), S("F6"));
+    MassCal->AddFloatColumn(Lines({"x-Coord."}), S("L2"));
+    MassCal->AddFloatColumn(Lines({"y-Coord."}), S("L2"));
+    MassCal->AddFloatColumn(Lines({"z-Coord."}), S("L2"));
+    MassCal->AddFloatColumn(Lines({"Length ", "(x-direction)"}), S("L2"));
+    MassCal->AddFloatColumn(Lines({"Width ", "(y-direction)"}), S("L2"));
+    MassCal->AddFloatColumn(Lines({"Thickness", "(z-direction)"}), S("L2"));
+
+    TLoadtype = Make(kTLoadtype, S("Transient Loading Data"), 0, S("Number"));
+    TLoadtype->AddEnumColumn(Lines({"Load type"}), LoadItems(false));
+    TLoadtype->AddTableColumn(Lines({"Load amplitude"}), kDtransient);
+
+    D = Make(kD, S("Soil Properties"), 20, S("Layer"));
+    D->AddFloatColumn(Lines({"Shear wave", "velocity, "}), S("L2/SEC"));
+    D->AddFloatColumn(Lines({"Unit weight", ""}), S("F/L2^3"));
+    D->AddFloatColumn(Lines({"Poisson's", "ratio"}));
+    D->AddFloatColumn(Lines({"Material", "damping"}));
+    D->AddFloatColumn(Lines({"Weak zone shear", "modulus ratio"}));
+
+    TBattered = Make(kTBattered, S("Battered Pile Data"), 0, S("Number"));
+    TBattered->AddEnumColumn(Lines({"Batter Plane", "(Z-vertical axis)"}), Lines({"XZ-Plane", "YZ-Plane"}));
+    TBattered->AddFloatColumn(Lines({"Batter Angle", "", ""}), S("DEGREES"));
+
+    MultiElement = Make(kMultiElement, S("Multi-Layer Foundation"), 20, S("Layer #"));
+    MultiElement->AddFloatColumn(Lines({"Layer Depth", ""}), S("L2"));
+    MultiElement->AddFloatColumn(Lines({"Radius of Foundation", "(X), "}), S("L2"));
+    MultiElement->AddFloatColumn(Lines({"Radius of Foundation", "(Y), "}), S("L2"));
+    MultiElement->AddFloatColumn(Lines({"Cross-Section", "Area"}), S("L2^2"));
+    MultiElement->AddFloatColumn(Lines({"Moment of Inertia", "(X), "}), S("L2^4"));
+    MultiElement->AddFloatColumn(Lines({"Moment of Inertia", "(Y),"}), S("L2^4"));
+    MultiElement->AddFloatColumn(Lines({"Torsional", "Coefficient"}));
+
+    m_all = {PileData, pilecapsoil, Multisoil, Pilecoord, Dtransient, Trandom, D1,
+             MassCal,  Tspectrum,   TLoadtype, D,         TBattered,  MultiElement};
+    SetUnits(2);
+    ResetRows();
+    SetModified(false);
+}
+
+TProjectTables::~TProjectTables()
+{
+    // The tables with sub-tables go before their templates.
+    TLoadtype->SetRowCount(0);
+    Trandom->SetRowCount(0);
+}
+
+TGridTable* TProjectTables::ByIdentifier(int32_t identifier) const
+{
+    for (TGridTable* table : m_all)
+        if (table->Identifier() == identifier) return table;
+    return nullptr;
+}
+
+int32_t TProjectTables::RowLimit(const TGridTable* table)
+{
+    return table->MaxRows() > 0 ? table->MaxRows() : kUnlimitedRows;
+}
+
+void TProjectTables::ClaimIdentifiers()
+{
+    static const int32_t identifiers[] = {kPileData,  kPilecapsoil, kMultisoil, kPilecoord, kDtransient,
+                                          kTrandom,   kD1,          kMassCal,   kTspectrum, kTLoadtype,
+                                          kD,         kTBattered,   kMultiElement};
+    for (int i = 0; i < m_all.size(); ++i) m_all[i]->SetIdentifier(identifiers[i]);
+}
+
+void TProjectTables::SetUnits(int unitSystem)
+{
+    for (TGridTable* table : m_all) table->SetUnits(unitSystem);
+}
+
+void TProjectTables::ResetRows()
+{
+    for (TGridTable* table : m_all) {
+        table->SetRowCount(0);
+        table->SetRowCount(table->MinRows());
+    }
+}
+
+void TProjectTables::ClearRows()
+{
+    for (TGridTable* table : m_all) table->SetRowCount(0);
+}
+
+void TProjectTables::RaiseToMinRows()
+{
+    for (TGridTable* table : m_all)
+        if (table->RowCount() < table->MinRows()) table->SetRowCount(table->MinRows());
+}
+
+bool TProjectTables::IsModified() const
+{
+    for (const TGridTable* table : m_all)
+        if (table->IsModified()) return true;
+    return false;
+}
+
+void TProjectTables::SetModified(bool modified)
+{
+    for (TGridTable* table : m_all) table->SetModified(modified);
+}
