@@ -1,0 +1,251 @@
+// The project files: a new project against its hand-written file, round trips of every
+// foundation and load type (write, read into a fresh project, write again), the decks run
+// through the real engine library, the 80-column layout and the battered-pile lines.
+#include "projectbuild.h"
+#include "projectfile.h"
+
+#include "engine_harness.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <tuple>
+
+using namespace build;
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.message().toStdString();
+    }
+    return "(no exception)";
+}
+
+// Every long double field of the project data that a project file carries.
+struct Field {
+    const char* name;
+    long double TProgramData::*member;
+};
+
+#define FIELD(f) Field{#f, &TProgramData::f}
+const Field kFields[] = {
+    FIELD(Mass),       FIELD(Ixx),          FIELD(Iyy),          FIELD(Izz),           FIELD(Ixy),
+    FIELD(Ixz),        FIELD(Iyz),          FIELD(Xc),           FIELD(Yc),            FIELD(Zc),
+    FIELD(PileLength), FIELD(PileUnitWeight), FIELD(StaticLoad), FIELD(PilePoisson),   FIELD(PileDamping),
+    FIELD(ShearCoefficient), FIELD(BaseDepth), FIELD(BedrockDepth), FIELD(CGLocalX),   FIELD(CGLocalY),
+    FIELD(CGLocalZ),   FIELD(CBGlobalX),    FIELD(CBGlobalY),    FIELD(CBGlobalZ),     FIELD(CBLocalX),
+    FIELD(CBLocalY),   FIELD(CBLocalZ),     FIELD(FreqMax),      FIELD(FreqMin),       FIELD(FreqStep),
+    FIELD(Fx),         FIELD(Fy),           FIELD(Fz),           FIELD(Mx),            FIELD(My),
+    FIELD(Mz),         FIELD(LoadPointX),   FIELD(LoadPointY),   FIELD(LoadPointZ),    FIELD(TipVs),
+    FIELD(TipUnitWeight), FIELD(TipDamping), FIELD(TipPoisson),  FIELD(Radius),        FIELD(LengthX),
+    FIELD(WidthY),     FIELD(DrawWidth),    FIELD(PileModulus),  FIELD(TimeStep),      FIELD(RandomFreqMax),
+    FIELD(RandomFreqMin), FIELD(ObservationPeriod)};
+#undef FIELD
+
+QString Digits8(long double x) { return NumText::FloatToStrGeneral(x, 8); }
+
+void ExpectSameTable(const TGridTable* a, const TGridTable* b, int columns = -1)
+{
+    ASSERT_EQ(a->RowCount(), b->RowCount()) << a->Caption().toStdString();
+    const int n = columns < 0 ? a->ColumnCount() : columns;
+    for (int r = 0; r < a->RowCount(); ++r)
+        for (int c = 0; c < n; ++c) {
+            if (dynamic_cast<const TTableColumn*>(a->GetColumn(c))) {
+                ExpectSameTable(a->Cell(c, r)->GetAsTable(), b->Cell(c, r)->GetAsTable());
+                continue;
+            }
+            EXPECT_EQ(a->Cell(c, r)->GetText(), b->Cell(c, r)->GetText())
+                << a->Caption().toStdString() << " column " << c << " row " << r;
+        }
+}
+
+// The read project equals the written one to 8 significant digits, in every value the files
+// carry for its kind.
+void ExpectSameProject(const TProject& written, const TProject& read)
+{
+    const TProgramData& a = written.Data();
+    const TProgramData& b = read.Data();
+    const bool body = a.FoundationWord == QStringLiteral("PILE") || a.FoundationWord == QStringLiteral("MULTILAYER");
+    for (const Field& f : kFields) {
+        // Only pile and shaft projects carry a length; the others take the drawing default.
+        if (!body && f.member == &TProgramData::PileLength) continue;
+        EXPECT_EQ(Digits8(a.*f.member), Digits8(b.*f.member)) << f.name;
+    }
+    EXPECT_EQ(a.UnitSystem, b.UnitSystem);
+    EXPECT_EQ(a.ProjectTitle, b.ProjectTitle);
+    EXPECT_EQ(a.FoundationWord, b.FoundationWord);
+    for (auto member : {&TProgramData::FoundationCode, &TProgramData::MassRowCount, &TProgramData::LoadPointRef,
+                        &TProgramData::FixedHead, &TProgramData::ShapeCode, &TProgramData::EndBearing,
+                        &TProgramData::MatrixFlag, &TProgramData::LoadCode, &TProgramData::Interaction,
+                        &TProgramData::QuadraticFlag})
+        EXPECT_EQ(a.*member, b.*member);
+    if (a.LoadCode != 1) {
+        EXPECT_EQ(a.PointCount, b.PointCount);
+        EXPECT_EQ(a.LoadTypeCount, b.LoadTypeCount);
+    }
+    const TProjectTables& ta = written.Tables();
+    const TProjectTables& tb = read.Tables();
+    ExpectSameTable(ta.MassCal, tb.MassCal);
+    if (a.FoundationWord == QStringLiteral("PILE")) {
+        EXPECT_EQ(a.Battered, b.Battered);
+        EXPECT_EQ(a.SideCapWeakZone, b.SideCapWeakZone);
+        for (auto table : {&TProjectTables::PileData, &TProjectTables::Pilecoord, &TProjectTables::D,
+                           &TProjectTables::pilecapsoil})
+            ExpectSameTable(ta.*table, tb.*table);
+    } else if (a.FoundationWord == QStringLiteral("MULTILAYER")) {
+        for (auto table : {&TProjectTables::MultiElement, &TProjectTables::D, &TProjectTables::Multisoil})
+            ExpectSameTable(ta.*table, tb.*table);
+    } else if (a.FoundationWord == QStringLiteral("HALF-SPACE")) {
+        EXPECT_EQ(a.HalfSpaceWeakZone, b.HalfSpaceWeakZone);
+        ExpectSameTable(ta.D1, tb.D1, a.HalfSpaceWeakZone ? 6 : 5);
+    }
+    if (a.LoadCode == 2) ExpectSameTable(ta.TLoadtype, tb.TLoadtype);
+    if (a.LoadCode == 3) ExpectSameTable(ta.Trandom, tb.Trandom);
+}
+
+struct Files {
+    QByteArray project, mass, drawing;
+};
+
+Files ReadFiles(const QString& tmx)
+{
+    return {ReadBytes(tmx), ReadBytes(ProjectFile::ChangeFileExt(tmx, QStringLiteral(".tmm"))),
+            ReadBytes(ProjectFile::ChangeFileExt(tmx, QStringLiteral(".tmt")))};
+}
+
+void ExpectLinesWithin80Columns(const QByteArray& bytes, const char* what)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r')) line.chop(1);
+        if (i == 0 && line.startsWith("TITLE=")) continue;
+        EXPECT_LE(line.size(), 80) << what << " line " << i + 1 << ": " << line.toStdString();
+    }
+    EXPECT_TRUE(bytes.endsWith("\r\n")) << what;
+    EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n")) << what << ": every line ends with CR LF";
+}
+
+harness::EngineRun RunEngine(const Files& files)
+{
+    harness::RunOptions options;
+    options.mass_file = Text(files.mass);
+    return harness::run_engine(Text(files.project), options);
+}
+
+using Kind = std::tuple<Foundation, Load, bool>;
+
+class RoundTrip : public ::testing::TestWithParam<Kind> {};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// A new project saved as is
+
+TEST(ProjectFile, NewProjectSavedAsIs)
+{
+    const QString folder = TempFolder("new-project");
+    TProject project;
+    project.SaveAs(folder + QStringLiteral("/new.tmx"));
+    const Files files = ReadFiles(folder + QStringLiteral("/new.tmx"));
+    const char* e = " 0.00000000000000E+0000  0.00000000000000E+0000  0.00000000000000E+0000 \r\n";
+    const std::string expected = std::string("TITLE=New Pile\r\n"
+                                             "MATRIX\r\n"
+                                             "GRAVITY=9.8\r\n"
+                                             "FOUNDATION=HALF-SPACE\r\n"
+                                             "RECTANGULAR=0,0\r\n"
+                                             "MASS \r\n"
+                                             "0 0 0 0 0 0 0\r\n"
+                                             "CONSTANTS \r\n"
+                                             "0 0 0 \r\n"
+                                             "SOIL \r\n"
+                                             "WEAK \r\n"
+                                             "CONSTANTS=1\r\n"
+                                             "1 0 0 0 0 0 0 0 0 0.1\r\n"
+                                             "BELOW=0 0 0 0\r\n"
+                                             "LOAD \r\n"
+                                             "HARMONIC \r\n"
+                                             "CONSTANTS \r\n"
+                                             "NONQUADRATIC \r\n"
+                                             "0 0 0 \r\n"
+                                             "0 0 0 \r\n"
+                                             "0 0 0 \r\n"
+                                             "0 0 0 0 \r\n"
+                                             "RUN \r\n"
+                                             "0\r\n") +
+                                 e + e + e;
+    EXPECT_EQ(Text(files.project), expected);
+    EXPECT_EQ(Text(files.mass), "0\r\n");
+    EXPECT_EQ(Text(files.drawing), "RECTANGULAR \r\n 0 0 0\r\n 0\r\nSOIL\r\nHALF-SPACE\r\n 0\r\n2\r\n1 0\r\n2 0\r\n");
+    EXPECT_FALSE(project.IsModified());
+    EXPECT_EQ(project.Data().MassFileName, folder + QStringLiteral("/new.tmm"));
+    EXPECT_EQ(project.Data().DrawingFileName, folder + QStringLiteral("/new.tmt"));
+}
+
+TEST(ProjectFile, NumberTexts)
+{
+    EXPECT_EQ(ProjectFile::ExtendedText(15), " 1.50000000000000E+0001");
+    EXPECT_EQ(ProjectFile::ExtendedText(-0.000125L), "-1.25000000000000E-0004");
+    EXPECT_EQ(ProjectFile::ExtendedText(1.0L / 3.0L), " 3.33333333333333E-0001");
+    EXPECT_EQ(ProjectFile::ExtendedText(0), " 0.00000000000000E+0000");
+    EXPECT_EQ(ProjectFile::ExtendedText(NAN), " 0.00000000000000E+0000");
+    EXPECT_EQ(ProjectFile::ExtendedText(123456789012345678.0L), " 1.23456789012346E+0017");
+    EXPECT_EQ(DataUnit::FormatValue(1e-7L), "1E-7");
+    EXPECT_EQ(DataUnit::FormatValue(10 * 6.28L), "62.8");
+    EXPECT_EQ(DataUnit::FormatValue(-12345678.9L), "-12345679");
+    EXPECT_EQ(ProjectFile::ChangeFileExt(QStringLiteral("/a.b/pump.tmx"), QStringLiteral(".tmm")), "/a.b/pump.tmm");
+    EXPECT_EQ(ProjectFile::ChangeFileExt(QStringLiteral("/a.b/pump"), QStringLiteral(".tmt")), "/a.b/pump.tmt");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Round trips and engine runs of every foundation and load type
+
+TEST_P(RoundTrip, WriteReadWriteGivesTheSameFilesAndTheEngineRunsTheDeck)
+{
+    const auto [foundation, load, digits8] = GetParam();
+    const std::string name = std::string(Name(foundation)) + "-" + Name(load) + (digits8 ? "-8digits" : "");
+    const QString folder = TempFolder("roundtrip-" + name);
+
+    TProject original;
+    Fill(original, foundation, load, digits8);
+    original.SaveAs(folder + QStringLiteral("/first.tmx"));
+    const Files first = ReadFiles(folder + QStringLiteral("/first.tmx"));
+
+    TProject read;
+    read.Open(folder + QStringLiteral("/first.tmx"));
+    EXPECT_FALSE(read.IsModified());
+    ExpectSameProject(original, read);
+    read.SaveAs(folder + QStringLiteral("/second.tmx"));
+    const Files second = ReadFiles(folder + QStringLiteral("/second.tmx"));
+    EXPECT_EQ(Text(first.project), Text(second.project));
+    EXPECT_EQ(Text(first.mass), Text(second.mass));
+    EXPECT_EQ(Text(first.drawing), Text(second.drawing));
+
+    ExpectLinesWithin80Columns(first.project, "project file");
+    ExpectLinesWithin80Columns(first.mass, "mass file");
+    ExpectLinesWithin80Columns(first.drawing, "drawing file");
+
+    const harness::EngineRun run = RunEngine(first);
+    EXPECT_EQ(run.result, 0) << Text(first.project) << run.report;
+    EXPECT_EQ(run.report.find("ERROR"), std::string::npos) << run.report;
+    EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << run.report;
+    EXPECT_EQ(run.report.find("IGNORED"), std::string::npos) << run.report;
+    EXPECT_TRUE(run.plot_exists);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryFoundationAndLoad, RoundTrip,
+    ::testing::Combine(::testing::Values(Foundation::HalfSpace, Foundation::Pile, Foundation::Stratum,
+                                         Foundation::Multilayer),
+                       ::testing::Values(Load::Harmonic, Load::Transient, Load::Random), ::testing::Values(false, true)),
+    [](const ::testing::TestParamInfo<Kind>& info) {
+        return std::string(Name(std::get<0>(info.param))) + "_" + Name(std::get<1>(info.param)) +
+               (std::get<2>(info.param) ? "_8digits" : "");
+    });
