@@ -5,6 +5,7 @@
 #include "util/numtext.h"
 #include "util/wordread.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -23,12 +24,12 @@ QString N(int64_t value) { return NumText::IntToStr(value); }
 // ---------------------------------------------------------------------------------------------
 // Writer
 
+[[noreturn]] void Refuse(const QString& text) { throw EProjectError(text + L(" The project is not saved.")); }
+
 // Number text of a value the writer puts into a file; a value that is no number stops the save.
 QString V(long double x)
 {
-    if (!std::isfinite(x))
-        throw EProjectError(L("The project holds a value that is not a number (") + FormatValue(x) +
-                            L("). Correct it before the project is saved."));
+    if (!std::isfinite(x)) Refuse(L("The project holds a value that is not a number (") + FormatValue(x) + L(")."));
     return FormatValue(x);
 }
 
@@ -381,8 +382,6 @@ QByteArray DrawingText(TProgramData& d)
     }
     return out.Bytes();
 }
-
-[[noreturn]] void Refuse(const QString& text) { throw EProjectError(text + L(" The project is not saved.")); }
 
 void CheckLoadRows(const TGridTable* loads, int32_t points, const char* what)
 {
@@ -916,7 +915,12 @@ void ReadProject(TProgramData& d, const QString& path)
     d.FileName = path;
     d.Tables().ClearRows();
     std::unique_ptr<TProjectReader> reader;
-    reader = std::make_unique<TProjectReader>(path);
+    try {
+        reader = std::make_unique<TProjectReader>(path);
+    } catch (const EInOutError& e) {
+        throw EInOutError(L("The file ") + QDir::toNativeSeparators(path) + L(" cannot be read:") + QChar(13) +
+                          e.message());
+    }
     try {
         ReadBody(*reader, d);
     } catch (const EInOutError&) {

@@ -205,14 +205,15 @@ inline void Fill(TProject& project, Foundation f, Load l, bool digits8 = false)
         d.Mx = x(0, -3.4567891L);
         d.My = x(5, -5.6789123L);
         d.Mz = x(0, -6.7891234L);
-        d.LoadPointX = x(0, -0.12345678L);
-        d.LoadPointY = x(0, -0.23456789L);
-        d.LoadPointZ = x(0.5, -0.52345678L);
+        // With 8 digits the load-point row is longer than 80 columns.
+        d.LoadPointX = x(0, -0.0012345678L);
+        d.LoadPointY = x(0, -0.0023456789L);
+        d.LoadPointZ = x(0.5, -0.0052345678L);
         d.LoadPointRef = 1;
         if (digits8) {
-            d.CBLocalX = -0.12345678L;
-            d.CBLocalY = -0.23456789L;
-            d.CBLocalZ = -0.34567891L;
+            d.CBLocalX = -0.0012345678L;
+            d.CBLocalY = -0.0023456789L;
+            d.CBLocalZ = -0.0034567891L;
         }
         break;
     case Load::Transient: {

@@ -18,16 +18,6 @@ using namespace build;
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message().toStdString();
-    }
-    return "(no exception)";
-}
-
 // Every long double field of the project data that a project file carries.
 struct Field {
     const char* name;
@@ -137,7 +127,10 @@ harness::EngineRun RunEngine(const Files& files)
 {
     harness::RunOptions options;
     options.mass_file = Text(files.mass);
-    return harness::run_engine(Text(files.project), options);
+    harness::EngineRun run = harness::run_engine(Text(files.project), options);
+    // The run's folder is no longer needed: the report and the plot data came back with it.
+    if (run.folder.rfind("/tmp/tremex-run-", 0) == 0) QDir(QString::fromStdString(run.folder)).removeRecursively();
+    return run;
 }
 
 using Kind = std::tuple<Foundation, Load, bool>;
@@ -249,3 +242,99 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(Name(std::get<0>(info.param))) + "_" + Name(std::get<1>(info.param)) +
                (std::get<2>(info.param) ? "_8digits" : "");
     });
+
+// ---------------------------------------------------------------------------------------------
+// Battered piles: the plane line as the engine reads it
+
+TEST(ProjectFile, BatteredPilesReachTheEngineAndTheOlderPlaneLineStillReads)
+{
+    const QString folder = TempFolder("battered");
+    TProject project;
+    Fill(project, Foundation::Pile, Load::Harmonic);
+    project.SaveAs(folder + QStringLiteral("/battered.tmx"));
+    const Files files = ReadFiles(folder + QStringLiteral("/battered.tmx"));
+    EXPECT_NE(Text(files.project).find("BATTERED\r\n1 XZ  \r\n5 \r\n2 XZ  \r\n-5 \r\n3 YZ  \r\n5 \r\n4 YZ  \r\n0 \r\n"),
+              std::string::npos)
+        << Text(files.project);
+
+    const harness::EngineRun run = RunEngine(files);
+    ASSERT_EQ(run.result, 0);
+    for (const char* line : {" PILE NO.  1 BATTERED IN XZ PLANE", " ANGLE BETWEEN PILE AND VERTICAL =    5.00 deg.",
+                             " PILE NO.  2 BATTERED IN XZ PLANE", " ANGLE BETWEEN PILE AND VERTICAL =   -5.00 deg.",
+                             " PILE NO.  3 BATTERED IN YZ PLANE", " PILE NO.  4 BATTERED IN YZ PLANE"})
+        EXPECT_NE(run.report.find(line), std::string::npos) << line << "\n" << run.report;
+
+    // The older plane line without a blank ("1XZ  ") is one word for the engine, which then
+    // drops the battered option; the reader still takes it.
+    QByteArray old = files.project;
+    for (const char* plane : {"1 XZ", "2 XZ", "3 YZ", "4 YZ"}) {
+        QByteArray joined(plane);
+        joined.remove(1, 1);
+        old.replace(QByteArray(plane) + "  \r\n", joined + "  \r\n");
+    }
+    ASSERT_NE(old, files.project);
+    const harness::EngineRun oldRun = RunEngine({old, files.mass, files.drawing});
+    EXPECT_NE(oldRun.report.find(" ERROR ENCOUNTERED WHILE READING BATTERED PILE DATA"), std::string::npos);
+    WriteBytes(folder + QStringLiteral("/old.tmx"), old);
+    TProject read;
+    read.Open(folder + QStringLiteral("/old.tmx"));
+    const TGridTable* piles = read.Tables().Pilecoord;
+    ASSERT_EQ(piles->RowCount(), 4);
+    const int planes[4] = {1, 1, 2, 2};
+    const char* angles[4] = {"5", "-5", "5", "0"};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(piles->Cell(3, r)->GetAsInteger(), planes[r]);
+        EXPECT_EQ(piles->Cell(2, r)->GetText().toStdString(), angles[r]);
+    }
+    EXPECT_EQ(read.Data().Battered, 1);
+}
+
+TEST(ProjectFile, BatterScanSwitchesOnAboveOneTenMillionthAndStaysOn)
+{
+    const QString folder = TempFolder("batter-scan");
+    TProject project;
+    Fill(project, Foundation::Pile, Load::Harmonic);
+    TGridTable* piles = project.Tables().Pilecoord;
+    for (int r = 0; r < piles->RowCount(); ++r) piles->Cell(2, r)->SetAsFloat(0);
+    piles->Cell(2, 1)->SetAsFloat(1e-7L);
+    const QString path = folder + QStringLiteral("/scan.tmx");
+    project.SaveAs(path);
+    EXPECT_EQ(project.Data().Battered, 0);
+    EXPECT_EQ(Text(ReadBytes(path)).find("BATTERED"), std::string::npos);
+    piles->Cell(2, 1)->SetAsFloat(1.1e-7L);
+    project.Save();
+    EXPECT_EQ(project.Data().Battered, 1);
+    piles->Cell(2, 1)->SetAsFloat(0);
+    project.Save();
+    EXPECT_EQ(project.Data().Battered, 1);
+    EXPECT_NE(Text(ReadBytes(path)).find("BATTERED"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Long rows: 8 significant digits, negative signs, every value reaches the engine
+
+TEST(ProjectFile, RowsOfEightDigitValuesGoOnInTheNextLineAndEveryValueReachesTheEngine)
+{
+    const QString folder = TempFolder("eight-digits");
+    TProject project;
+    Fill(project, Foundation::Pile, Load::Harmonic, true);
+    project.SaveAs(folder + QStringLiteral("/eight.tmx"));
+    const Files files = ReadFiles(folder + QStringLiteral("/eight.tmx"));
+    const std::string deck = Text(files.project);
+    // An element row of eight values is longer than 80 columns: its last value goes on.
+    EXPECT_NE(deck.find("3 4.2345678 0.25234567 0.25234567 0.19635123 0.0030681234 0.0030681234\r\n0.0061361234\r\n"),
+              std::string::npos)
+        << deck;
+    ExpectLinesWithin80Columns(files.project, "project file");
+
+    const harness::EngineRun run = RunEngine(files);
+    ASSERT_EQ(run.result, 0) << run.report;
+    // The last value of each long row, as the engine echoes it.
+    for (const char* echo : {"6.14E-03",                                      // torsional stiffness, last element
+                             "   4        1.523       1.523",                 // last pile location
+                             "  3      181.235      17.235   0.412     0.051",  // last soil layer
+                             // Mx moved to the centre of gravity: it needs all seven values of the
+                             // load-point row, which goes on in the next line.
+                             "MOMENT ABOUT X-AXIS  ...........-1.049E+01"})
+        EXPECT_NE(run.report.find(echo), std::string::npos) << echo << "\n" << run.report;
+}

@@ -1,0 +1,342 @@
+// Saving and opening a project when something is wrong: tables out of step, mass rows, reads
+// that fail part-way, saves that fail, counts beyond a table's rows, relative paths and files a
+// user has edited by hand.
+#include "projectbuild.h"
+#include "projectfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <unistd.h>
+
+using namespace build;
+
+namespace {
+
+std::string MessageOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        return e.message().toStdString();
+    }
+    return "(no exception)";
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A saved project to start from.
+QString Saved(TProject& project, const std::string& name, Foundation f, Load l)
+{
+    const QString path = TempFolder(name) + QStringLiteral("/project.tmx");
+    Fill(project, f, l);
+    project.SaveAs(path);
+    return path;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Tables out of step: the save is refused, the old files stay
+
+TEST(ProjectFaults, TablesOutOfStepRefuseTheSave)
+{
+    struct Case {
+        const char* name;
+        Foundation foundation;
+        Load load;
+        std::function<void(TProject&)> spoil;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"pile-soil", Foundation::Pile, Load::Harmonic, [](TProject& p) { p.Tables().D->SetRowCount(2); },
+         "The soil table holds 2 layers and the pile data table 3"},
+        {"pile-sections", Foundation::Pile, Load::Harmonic, [](TProject& p) { p.Tables().PileData->SetRowCount(4); },
+         "The soil table holds 3 layers and the pile data table 4"},
+        {"transient-short", Foundation::HalfSpace, Load::Transient,
+         [](TProject& p) { p.Tables().TLoadtype->Cell(1, 1)->GetAsTable()->SetRowCount(15); },
+         "Transient load 2 holds 15 values, but the number of points is 16"},
+        {"transient-points", Foundation::HalfSpace, Load::Transient, [](TProject& p) { p.Data().PointCount = 32; },
+         "Transient load 1 holds 16 values, but the number of points is 32"},
+        {"random-long", Foundation::Stratum, Load::Random,
+         [](TProject& p) { p.Tables().Trandom->Cell(1, 0)->GetAsTable()->SetRowCount(22); },
+         "Random spectrum 1 holds 22 values, but the number of points is 21"},
+        {"multilayer-column", Foundation::Multilayer, Load::Harmonic,
+         [](TProject& p) { p.Tables().Multisoil->SetRowCount(2); },
+         "The soil column table holds 2 layers, but the multi-layer foundation has 1 layers"},
+        {"multilayer-soil", Foundation::Multilayer, Load::Harmonic, [](TProject& p) { p.Tables().D->SetRowCount(4); },
+         "The soil table holds 4 layers, more than the 3 layers"},
+        {"not-a-number", Foundation::HalfSpace, Load::Harmonic, [](TProject& p) { p.Data().Fx = NAN; },
+         "The project holds a value that is not a number (NAN)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TProject project;
+        const QString path = Saved(project, std::string("out-of-step-") + c.name, c.foundation, c.load);
+        const QByteArray before[3] = {ReadBytes(path), ReadBytes(ProjectFile::ChangeFileExt(path, ".tmm")),
+                                      ReadBytes(ProjectFile::ChangeFileExt(path, ".tmt"))};
+        c.spoil(project);
+        project.SetModified(true);
+        const std::string message = MessageOf([&] { project.Save(); });
+        EXPECT_TRUE(Contains(message, c.message)) << message;
+        EXPECT_TRUE(Contains(message, "The project is not saved.")) << message;
+        EXPECT_TRUE(project.IsModified());
+        EXPECT_EQ(ReadBytes(path), before[0]);
+        EXPECT_EQ(ReadBytes(ProjectFile::ChangeFileExt(path, ".tmm")), before[1]);
+        EXPECT_EQ(ReadBytes(ProjectFile::ChangeFileExt(path, ".tmt")), before[2]);
+        EXPECT_EQ(QDir(QFileInfo(path).path()).entryList(QDir::Files).size(), 3) << "no temporary file is left";
+    }
+}
+
+TEST(ProjectFaults, AFailedWriteLeavesTheOldFilesWhole)
+{
+    TProject project;
+    const QString path = Saved(project, "failed-write", Foundation::HalfSpace, Load::Harmonic);
+    const QByteArray before = ReadBytes(path);
+    // The drawing-data file cannot be written where a folder of that name stands.
+    const QString drawing = ProjectFile::ChangeFileExt(path, ".tmt");
+    QFile::remove(drawing);
+    QDir().mkdir(drawing);
+    project.Data().ProjectTitle = QStringLiteral("Changed");
+    project.SetModified(true);
+    EXPECT_THROW(project.Save(), EInOutError);
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(project.IsModified());
+
+    // Save As to a folder that does not exist keeps the old name.
+    EXPECT_THROW(project.SaveAs(QFileInfo(path).path() + "/missing/other.tmx"), EInOutError);
+    EXPECT_EQ(project.Data().FileName, path);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mass rows and the centres at the end of the file
+
+TEST(ProjectFaults, MassRowsAreKeptWhateverTheFirstMassAndTheCentresAlwaysReadBack)
+{
+    const QString folder = TempFolder("mass-rows");
+    {
+        // A first component of no mass: every row is still stored.
+        TProject project;
+        Fill(project, Foundation::HalfSpace, Load::Harmonic);
+        project.Tables().MassCal->Cell(0, 0)->SetAsFloat(0);
+        project.SaveAs(folder + "/first-zero.tmx");
+        EXPECT_EQ(project.Data().MassRowCount, 2);
+        EXPECT_TRUE(Text(ReadBytes(folder + "/first-zero.tmm")).rfind("2\r\n0 0 0 0.5 6 4 1 \r\n50 1 0.5 1.5 2 1 1 \r\n", 0) == 0)
+            << Text(ReadBytes(folder + "/first-zero.tmm"));
+        TProject read;
+        read.Open(folder + "/first-zero.tmx");
+        EXPECT_EQ(read.Tables().MassCal->RowCount(), 2);
+        EXPECT_EQ(read.Tables().MassCal->Cell(0, 1)->GetText(), "50");
+    }
+    {
+        // The one empty row of a new project stores no component; the centres still read back.
+        TProject project;
+        project.Data().CGLocalX = 1.25L;
+        project.Data().CBLocalY = -2.5L;
+        project.Data().CBGlobalZ = 3.75L;
+        project.SaveAs(folder + "/none.tmx");
+        EXPECT_EQ(project.Data().MassRowCount, 0);
+        EXPECT_EQ(Text(ReadBytes(folder + "/none.tmm")), "0\r\n");
+        TProject read;
+        read.Open(folder + "/none.tmx");
+        EXPECT_EQ(read.Data().MassRowCount, 0);
+        EXPECT_EQ(read.Tables().MassCal->RowCount(), 1);
+        EXPECT_EQ(read.Data().CGLocalX, 1.25L);
+        EXPECT_EQ(read.Data().CBLocalY, -2.5L);
+        EXPECT_EQ(read.Data().CBGlobalZ, 3.75L);
+    }
+    {
+        // A file that ends right after RUN.
+        QByteArray bytes = ReadBytes(folder + "/none.tmx");
+        bytes.truncate(bytes.indexOf("RUN \r\n") + 6);
+        WriteBytes(folder + "/ends-at-run.tmx", bytes);
+        TProject read;
+        read.Open(folder + "/ends-at-run.tmx");
+        EXPECT_EQ(read.Data().MassRowCount, 0);
+        EXPECT_EQ(read.Tables().MassCal->RowCount(), 1);
+        EXPECT_EQ(read.Data().CGLocalX, 0.0L);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening: the current project stays when the file cannot be read
+
+TEST(ProjectFaults, AReadThatFailsPartWayKeepsTheCurrentProject)
+{
+    const QString folder = TempFolder("failed-read");
+    TProject other;
+    Fill(other, Foundation::Pile, Load::Transient);
+    other.SaveAs(folder + "/other.tmx");
+    QByteArray truncated = ReadBytes(folder + "/other.tmx");
+    truncated.truncate(truncated.indexOf("LOAD \r\n") + 40);
+    WriteBytes(folder + "/truncated.tmx", truncated);
+
+    int closed = 0;
+    int cleared = 0;
+    TProjectHooks hooks;
+    hooks.CloseAllChildren = [&] { ++closed; };
+    hooks.SetModified = [&](bool modified) { cleared += modified ? 0 : 1; };
+    TProject project(hooks);
+    Fill(project, Foundation::HalfSpace, Load::Random);
+    project.Data().FileName = folder + "/current.tmx";
+    project.SetModified(true);
+    closed = cleared = 0;
+    TProgramData* data = &project.Data();
+    TGridTable* spectra = project.Tables().Trandom;
+
+    const std::string message = MessageOf([&] { project.Open(folder + "/truncated.tmx"); });
+    EXPECT_EQ(message, "This file either invalid or incomplete.");
+    EXPECT_EQ(&project.Data(), data);
+    EXPECT_EQ(project.Tables().Trandom, spectra);
+    EXPECT_EQ(project.Data().FileName, folder + "/current.tmx");
+    EXPECT_EQ(project.Data().FoundationWord, "HALF-SPACE");
+    EXPECT_TRUE(project.IsModified());
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(cleared, 0);
+
+    // The tables still find their templates: a new spectrum gets its own table of values.
+    spectra->SetRowCount(3);
+    ASSERT_NE(spectra->Cell(1, 2)->GetAsTable(), nullptr);
+    EXPECT_EQ(spectra->Cell(1, 2)->GetAsTable()->TemplateTable(), project.Tables().Tspectrum);
+    spectra->SetRowCount(2);
+
+    // A later save writes the current project, not what was read of the other file.
+    project.Save();
+    TProject again;
+    again.Open(folder + "/current.tmx");
+    EXPECT_EQ(again.Data().FoundationWord, "HALF-SPACE");
+    EXPECT_EQ(again.Data().LoadCode, 3);
+
+    // A successful open closes the child windows and clears the modified state.
+    project.SetModified(true);
+    project.Open(folder + "/other.tmx");
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(project.IsModified());
+    EXPECT_EQ(project.Data().FoundationWord, "PILE");
+    EXPECT_EQ(project.Data().Hooks()->SetModified != nullptr, true);
+}
+
+TEST(ProjectFaults, CountsBeyondATablesRowsAreRefused)
+{
+    TProject source;
+    const QString path = Saved(source, "counts", Foundation::Pile, Load::Transient);
+    const QByteArray good = ReadBytes(path);
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"LAYERS=3\r\n", "LAYERS=201\r\n", "The count 201 does not fit the table \"Pile Data\", which holds 0 to 200 rows."},
+        {"FIXED=4\r\n", "FIXED=501\r\n", "The count 501 does not fit the table \"Pile Coordinations\""},
+        {"FIXED=4\r\n", "FIXED=-1\r\n", "The count -1 does not fit the table \"Pile Coordinations\""},
+        {"CONSTANTS \r\n16 \r\n", "CONSTANTS \r\n2000000000 \r\n", "The count 2000000000 does not fit the table \"Load Amplitude\""},
+        {"0.01 \r\n2 \r\n", "0.01 \r\n70000 \r\n", "The count 70000 does not fit the table \"Transient Loading Data\""},
+        {"EMBEDDED\r\n1 \r\n", "EMBEDDED\r\n21 \r\n", "The count 21 does not fit the table \"Side Weakened Soil Parameters\""},
+        {"RUN \r\n2\r\n", "RUN \r\n31\r\n", "The count 31 does not fit the table \"Mass Components"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.to);
+        QByteArray edited = good;
+        ASSERT_TRUE(edited.contains(c.from));
+        edited.replace(c.from, c.to);
+        const QString editedPath = QFileInfo(path).path() + "/edited.tmx";
+        WriteBytes(editedPath, edited);
+        TProject project;
+        const std::string message = MessageOf([&] { project.Open(editedPath); });
+        EXPECT_TRUE(Contains(message, c.message)) << message;
+        EXPECT_TRUE(message.rfind("Error on Line ", 0) == 0) << message;
+        EXPECT_EQ(project.Data().FileName, DataUnit::kNewFileName);
+    }
+}
+
+TEST(ProjectFaults, ARelativePathIsOpenedAndKeptAsAnAbsolutePath)
+{
+    TProject source;
+    const QString path = Saved(source, "relative", Foundation::Stratum, Load::Harmonic);
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QFileInfo(path).path()));
+    TProject project;
+    project.Open("project.tmx");
+    QDir::setCurrent(old);
+    EXPECT_EQ(project.Data().FileName, path);
+    EXPECT_TRUE(QFileInfo(project.Data().FileName).isAbsolute());
+    project.Save();
+    EXPECT_EQ(project.Data().MassFileName, ProjectFile::ChangeFileExt(path, ".tmm"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files a user has edited by hand
+
+TEST(ProjectFaults, ExtraBlanksAndLfLineEndsReadAsWritten)
+{
+    TProject source;
+    const QString path = Saved(source, "hand-edited", Foundation::Pile, Load::Random);
+    const QByteArray written = ReadBytes(path);
+    QList<QByteArray> lines = written.split('\n');
+    QByteArray edited;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r')) line.chop(1);
+        if (line.isEmpty() && i == lines.size() - 1) break;
+        if (i > 0) {
+            line.replace(" ", "   ").replace("=", " = ");
+            line = "  " + line + " \t ";
+        }
+        edited += line + "\n";
+    }
+    const QString editedPath = QFileInfo(path).path() + "/edited.tmx";
+    WriteBytes(editedPath, edited);
+    TProject read;
+    read.Open(editedPath);
+    read.SaveAs(QFileInfo(path).path() + "/again.tmx");
+    EXPECT_EQ(Text(ReadBytes(QFileInfo(path).path() + "/again.tmx")), Text(written));
+}
+
+TEST(ProjectFaults, FilesThatAreNoProjectGiveAClearMessage)
+{
+    const QString folder = TempFolder("not-a-project");
+    TProject source;
+    Fill(source, Foundation::HalfSpace, Load::Harmonic);
+    source.SaveAs(folder + "/good.tmx");
+    const QByteArray good = ReadBytes(folder + "/good.tmx");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* message;
+    };
+    QByteArray badNumber = good;
+    badNumber.replace("0.5 160 18", "0.5 16O 18");
+    QByteArray badWord = good;
+    badWord.replace("FOUNDATION=HALF-SPACE", "FOUNDATION=RAFT");
+    QByteArray badGravity = good;
+    badGravity.replace("GRAVITY=9.8", "GRAVITY=nine");
+    QByteArray noSoil = good;
+    noSoil.replace("SOIL \r\n", "SOLI \r\n");
+    const Case cases[] = {
+        {"empty", QByteArray(), "The file is not a TREMEX project file: its first line does not begin with \"TITLE=\"."},
+        {"text", "Dear engineer,\r\nplease find the report attached.\r\n", "is not a TREMEX project file"},
+        {"binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "is not a TREMEX project file"},
+        {"truncated", good.left(good.indexOf("BELOW")), "This file either invalid or incomplete."},
+        {"bad-number", badNumber, "A floating point number was expected but not found."},
+        {"bad-foundation", badWord, "one of HALF-SPACE, PILE, STRATUM or MULTILAYER was expected"},
+        {"bad-gravity", badGravity, "Error on Line 3\r'nine' is not a valid floating point value"},
+        {"keyword", noSoil, "\"SOIL\" was expected but not found."},
+    };
+    TProject project;
+    Fill(project, Foundation::Multilayer, Load::Transient);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder + "/" + c.name + ".tmx";
+        WriteBytes(path, c.bytes);
+        const std::string message = MessageOf([&] { project.Open(path); });
+        EXPECT_TRUE(Contains(message, c.message)) << message;
+        EXPECT_EQ(project.Data().FoundationWord, "MULTILAYER");
+        EXPECT_EQ(project.Tables().MultiElement->RowCount(), 3);
+    }
+    EXPECT_TRUE(Contains(MessageOf([&] { project.Open(folder + "/missing.tmx"); }), "missing.tmx"));
+    EXPECT_EQ(project.Data().LoadCode, 2);
+}
