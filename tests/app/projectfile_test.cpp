@@ -66,6 +66,10 @@ void ExpectSameProject(const TProject& written, const TProject& read)
     for (const Field& f : kFields) {
         // Only pile and shaft projects carry a length; the others take the drawing default.
         if (!body && f.member == &TProgramData::PileLength) continue;
+        // Only the dimensions of the shape in force are carried.
+        const bool rectangle = f.member == &TProgramData::LengthX || f.member == &TProgramData::WidthY ||
+                               f.member == &TProgramData::DrawWidth;
+        if ((a.ShapeCode == 1 && rectangle) || (a.ShapeCode == 0 && f.member == &TProgramData::Radius)) continue;
         EXPECT_EQ(Digits8(a.*f.member), Digits8(b.*f.member)) << f.name;
     }
     EXPECT_EQ(a.UnitSystem, b.UnitSystem);
@@ -86,9 +90,14 @@ void ExpectSameProject(const TProject& written, const TProject& read)
     if (a.FoundationWord == QStringLiteral("PILE")) {
         EXPECT_EQ(a.Battered, b.Battered);
         EXPECT_EQ(a.SideCapWeakZone, b.SideCapWeakZone);
-        for (auto table : {&TProjectTables::PileData, &TProjectTables::Pilecoord, &TProjectTables::D,
-                           &TProjectTables::pilecapsoil})
-            ExpectSameTable(ta.*table, tb.*table);
+        ExpectSameTable(ta.PileData, tb.PileData);
+        ExpectSameTable(ta.D, tb.D);
+        // Batter angles and planes are carried only with the battered option.
+        ExpectSameTable(ta.Pilecoord, tb.Pilecoord, a.Battered ? 4 : 2);
+        // Side soil is carried when it has a weak zone or a shear wave velocity.
+        const TGridTable* side = ta.pilecapsoil;
+        if (a.SideCapWeakZone || side->Cell(1, side->RowCount() - 1)->GetAsFloat() > 1e-5L)
+            ExpectSameTable(side, tb.pilecapsoil, a.SideCapWeakZone ? 6 : 5);
     } else if (a.FoundationWord == QStringLiteral("MULTILAYER")) {
         for (auto table : {&TProjectTables::MultiElement, &TProjectTables::D, &TProjectTables::Multisoil})
             ExpectSameTable(ta.*table, tb.*table);
@@ -337,4 +346,151 @@ TEST(ProjectFile, RowsOfEightDigitValuesGoOnInTheNextLineAndEveryValueReachesThe
                              // load-point row, which goes on in the next line.
                              "MOMENT ABOUT X-AXIS  ...........-1.049E+01"})
         EXPECT_NE(run.report.find(echo), std::string::npos) << echo << "\n" << run.report;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored projects in the older layout, and the less common switches
+
+TEST(ProjectFile, TheExampleProjectsReadAndTheirRewritesRunAsTheyDid)
+{
+    const QDir examples(QStringLiteral(TREMEX_SOURCE_DIR) + QStringLiteral("/examples"));
+    const QStringList names = examples.entryList({QStringLiteral("*.tmx")}, QDir::Files, QDir::Name);
+    ASSERT_GE(names.size(), 7);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString folder = TempFolder("example-" + name.toStdString());
+        TProject project;
+        project.Open(examples.filePath(name));
+        project.SaveAs(folder + QStringLiteral("/rewritten.tmx"));
+        TProject again;
+        again.Open(folder + QStringLiteral("/rewritten.tmx"));
+        ExpectSameProject(project, again);
+
+        harness::RunOptions options;
+        options.mass_file = Text(ReadBytes(ProjectFile::ChangeFileExt(examples.filePath(name), ".tmm")));
+        const harness::EngineRun original = harness::run_engine(Text(ReadBytes(examples.filePath(name))), options);
+        QDir(QString::fromStdString(original.folder)).removeRecursively();
+        const harness::EngineRun rewritten = RunEngine(ReadFiles(folder + QStringLiteral("/rewritten.tmx")));
+        EXPECT_EQ(rewritten.result, original.result);
+        EXPECT_EQ(rewritten.plot, original.plot);
+    }
+}
+
+TEST(ProjectFile, LessCommonSwitchesRoundTripAndRun)
+{
+    struct Case {
+        const char* name;
+        Foundation foundation;
+        Load load;
+        std::function<void(TProject&)> change;
+        std::vector<const char*> present;
+        std::vector<const char*> absent;
+    };
+    const auto noBatter = [](TProject& p) {
+        for (int r = 0; r < p.Tables().Pilecoord->RowCount(); ++r) p.Tables().Pilecoord->Cell(2, r)->SetAsFloat(0);
+    };
+    const Case cases[] = {
+        {"pinned-floating-no-interaction", Foundation::Pile, Load::Harmonic,
+         [&](TProject& p) {
+             noBatter(p);
+             p.Data().FixedHead = 0;
+             p.Data().EndBearing = 0;
+             p.Data().Interaction = 0;
+             p.Data().ShapeCode = 1;
+             p.Data().Radius = 3;
+             p.Data().QuadraticFlag = 1;
+             p.Data().LoadPointRef = 0;
+             p.Data().FreqMax = 10;
+             p.Tables().pilecapsoil->Cell(1, 0)->SetAsFloat(0);  // no side soil
+             p.Tables().pilecapsoil->Cell(5, 0)->SetAsFloat(0);
+         },
+         {"PINNED=4\r\n", "FLOATING\r\nSOIL \r\n", "CIRCULAR=3\r\n", "QUADRATIC \r\n62.8 ", "\r\n0 0 0.5 0 \r\nRUN"},
+         {"INTERACTION", "EMBEDDED", "SIDE-CAP", "BATTERED"}},
+        {"embedded-without-weak-zone", Foundation::Pile, Load::Random,
+         [&](TProject& p) {
+             noBatter(p);
+             p.Tables().pilecapsoil->Cell(5, 0)->SetAsFloat(0);
+         },
+         {"BELOW=600 21 0.33 0.05\r\nEMBEDDED\r\n1 \r\n1 1 150 18 0.35 0.05\r\nLOAD "},
+         {"SIDE-CAP"}},
+        {"english-no-matrix-no-weak", Foundation::HalfSpace, Load::Transient,
+         [](TProject& p) {
+             p.SetUnits(1);
+             p.Data().MatrixFlag = 0;
+             p.Data().HalfSpaceWeakZone = 0;
+             for (int r = 0; r < p.Tables().D1->RowCount(); ++r) p.Tables().D1->Cell(5, r)->SetAsFloat(0);
+         },
+         {"GRAVITY=32.2\r\n", "SOIL \r\nCONSTANTS=2\r\n1 1.6404199 524.93438 "},
+         {"MATRIX", "WEAK"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = TempFolder(std::string("switches-") + c.name);
+        TProject project;
+        Fill(project, c.foundation, c.load);
+        c.change(project);
+        project.SaveAs(folder + QStringLiteral("/first.tmx"));
+        const Files first = ReadFiles(folder + QStringLiteral("/first.tmx"));
+        const std::string deck = Text(first.project);
+        for (const char* text : c.present) EXPECT_NE(deck.find(text), std::string::npos) << text << "\n" << deck;
+        for (const char* text : c.absent) EXPECT_EQ(deck.find(text), std::string::npos) << text << "\n" << deck;
+        TProject read;
+        read.Open(folder + QStringLiteral("/first.tmx"));
+        ExpectSameProject(project, read);
+        read.SaveAs(folder + QStringLiteral("/second.tmx"));
+        EXPECT_EQ(Text(ReadFiles(folder + QStringLiteral("/second.tmx")).project), deck);
+        const harness::EngineRun run = RunEngine(first);
+        EXPECT_EQ(run.result, 0) << run.report;
+        EXPECT_EQ(run.report.find("ERROR"), std::string::npos) << run.report;
+    }
+}
+
+TEST(ProjectFile, WeakZoneThresholdsAndTheDrawingDefaults)
+{
+    struct Case {
+        Foundation foundation;
+        long double ratio;
+        const char* row;
+    };
+    const Case cases[] = {
+        {Foundation::HalfSpace, 0.999999L, "1 0.5 160 18 0.3 0.05 0.999999 0.3 0.1 0.1\r\n"},
+        {Foundation::HalfSpace, 0.9999995L, "1 0.5 160 18 0.3 0.05 0.9999995 0.3 0.1 0\r\n"},
+        {Foundation::Pile, 0.999999L, "1 140 17 0.4 0.05 0.999999 0.4 0.1 1\r\n"},
+        {Foundation::Pile, 0.9999995L, "1 140 17 0.4 0.05 0.9999995 0.4 0.1 0\r\n"},
+        {Foundation::Multilayer, 0.99999L, "1 150 17 0.35 0.05 0.99999 0.35 0.1 1\r\n"},
+        {Foundation::Multilayer, 0.999995L, "1 150 17 0.35 0.05 0.999995 0.35 0.1 0\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        const QString folder = TempFolder("weak-threshold");
+        TProject project;
+        Fill(project, c.foundation, Load::Harmonic);
+        TGridTable* soil = c.foundation == Foundation::HalfSpace ? project.Tables().D1 : project.Tables().D;
+        soil->Cell(c.foundation == Foundation::HalfSpace ? 5 : 4, 0)->SetAsFloat(c.ratio);
+        project.SaveAs(folder + QStringLiteral("/weak.tmx"));
+        EXPECT_NE(Text(ReadBytes(folder + QStringLiteral("/weak.tmx"))).find(c.row), std::string::npos)
+            << Text(ReadBytes(folder + QStringLiteral("/weak.tmx")));
+    }
+
+    // A pile project without a length: the drawing takes 2 x length x (rectangle), 3 x radius
+    // (circle), and the project keeps that length; the width of a rectangle is its width in y.
+    const QString folder = TempFolder("drawing-defaults");
+    TProject project;
+    Fill(project, Foundation::Pile, Load::Harmonic);
+    project.Data().PileLength = 0;
+    project.Data().WidthY = 4;
+    project.SaveAs(folder + QStringLiteral("/drawing.tmx"));
+    EXPECT_EQ(project.Data().PileLength, 10.0L);
+    EXPECT_EQ(project.Data().Embedment, 1.0L);
+    const std::string drawing = Text(ReadBytes(folder + QStringLiteral("/drawing.tmt")));
+    EXPECT_EQ(drawing.rfind("RECTANGULAR \r\n 5 4 1\r\n4\r\n10 \r\n1 -1.5 -1.5 \r\n", 0), 0u) << drawing;
+    EXPECT_NE(drawing.find("BATTERED\r\n1 0 5 \r\n2 0 -5 \r\n3 90 5 \r\n4 90 0 \r\nSOIL\r\nPILE\r\n1\r\n3\r\n1 1 \r\n2 10\r\n3 2\r\n"),
+              std::string::npos)
+        << drawing;
+    project.Data().ShapeCode = 1;
+    project.Data().Radius = 2;
+    project.Data().PileLength = 0;
+    project.Tables().pilecapsoil->Cell(0, 0)->SetAsFloat(0);
+    project.Save();
+    EXPECT_EQ(Text(ReadBytes(folder + QStringLiteral("/drawing.tmt"))).rfind("CIRCULAR \r\n 2 2 0.3\r\n4\r\n6 \r\n", 0), 0u);
 }
