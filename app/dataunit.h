@@ -20,6 +20,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TProjectTables;
 
@@ -48,6 +49,11 @@ public:
     // The unit-system switch: 1 English, 2 SI (other values are clamped to these); converts the
     // stored values and every project table, then refreshes the open forms.
     void SetUnits(int32_t system);
+
+    // A project read from its file (app/projectfile.cpp) on `tables`, which it fills: they should
+    // be a fresh set, since a read that fails part-way leaves them half filled. Raises with the
+    // message to show (see ProjectFile::ReadProject). No hooks are called.
+    static std::unique_ptr<TProgramData> CreateFromFile(const QString& path, TProjectTables& tables);
 
     // The project files (app/projectfile.cpp): writes the project file (the engine's input
     // deck), the mass file and the drawing-data file beside it.

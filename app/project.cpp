@@ -43,8 +43,7 @@ void TProject::Open(const QString& path)
     const QString absolute = QFileInfo(path).absoluteFilePath();
     try {
         auto tables = std::make_unique<TProjectTables>();
-        auto data = std::make_unique<TProgramData>(*tables);
-        ProjectFile::ReadProject(*data, absolute);
+        std::unique_ptr<TProgramData> data = TProgramData::CreateFromFile(absolute, *tables);
         TakeOver(std::move(tables), std::move(data));
     } catch (...) {
         // The project being read took the table identifiers over while it lived.

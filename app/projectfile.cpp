@@ -779,9 +779,10 @@ void ReadBody(TProjectReader& in, TProgramData& d)
         d.Interaction = line.startsWith(L("INTERACTION")) ? 1 : 0;
         if (d.Interaction == 1) line = in.Trimmed();
         if (line != L("SOIL")) in.Fail(L("\"SOIL\" was expected but not found."));
+        // One soil layer per pile layer.
+        SetRows(t.D, in.CheckedCount(t.PileData->RowCount(), t.D));
         in.Expect("WEAK");
         in.Expect("CONSTANTS");
-        SetRows(t.D, t.PileData->RowCount());
         ReadRows(in, t.D, 0, 5, 3);
     } else if (multi) {
         in.Expect("SOIL");
@@ -822,9 +823,7 @@ void ReadBody(TProjectReader& in, TProgramData& d)
             d.SideCapWeakZone = 1;
             if (!in.Trimmed().startsWith(L("EMBEDDED"))) in.Fail(L("\"EMBEDDED\" was expected but not found."));
         }
-        const int32_t rows = in.Integer();
-        SetRows(t.pilecapsoil, rows < 0 || rows > TProjectTables::RowLimit(t.pilecapsoil) ? 0 : rows);
-        in.CheckedCount(rows, t.pilecapsoil);
+        SetRows(t.pilecapsoil, in.CheckedCount(in.Integer(), t.pilecapsoil));
         in.SkipRest();
         ReadRows(in, t.pilecapsoil, 0, weak ? 6 : 5, weak ? 3 : 0);
         line = in.Trimmed();
@@ -935,6 +934,13 @@ void ReadProject(TProgramData& d, const QString& path)
 }
 
 }  // namespace ProjectFile
+
+std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const QString& path, TProjectTables& tables)
+{
+    auto data = std::make_unique<TProgramData>(tables);
+    ProjectFile::ReadProject(*data, path);
+    return data;
+}
 
 void TProgramData::WriteFiles()
 {

@@ -340,3 +340,34 @@ TEST(ProjectFaults, FilesThatAreNoProjectGiveAClearMessage)
     EXPECT_TRUE(Contains(MessageOf([&] { project.Open(folder + "/missing.tmx"); }), "missing.tmx"));
     EXPECT_EQ(project.Data().LoadCode, 2);
 }
+
+TEST(ProjectFaults, GravityOfTenOrMoreReadsAsEnglishAndMatrixWithABlankStillCounts)
+{
+    TProject source;
+    const QString path = Saved(source, "gravity", Foundation::HalfSpace, Load::Harmonic);
+    const QByteArray good = ReadBytes(path);
+    struct Case {
+        const char* from;
+        const char* to;
+        int unitSystem;
+        int matrix;
+    };
+    const Case cases[] = {{"GRAVITY=9.8", "GRAVITY=10", 1, 1},
+                          {"GRAVITY=9.8", "GRAVITY=9.99", 2, 1},
+                          {"MATRIX\r\n", "MATRIX \r\n", 2, 1},
+                          {"MATRIX\r\n", "", 2, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.to);
+        QByteArray edited = good;
+        edited.replace(c.from, c.to);
+        WriteBytes(path, edited);
+        TProject project;
+        project.Open(path);
+        EXPECT_EQ(project.Data().UnitSystem, c.unitSystem);
+        EXPECT_EQ(project.Tables().D1->UnitSystem(), c.unitSystem);
+        EXPECT_EQ(project.Data().MatrixFlag, c.matrix);
+        // The values are taken in the file's units.
+        EXPECT_EQ(project.Data().LengthX, 6.0L);
+        EXPECT_EQ(project.Tables().D1->Cell(1, 0)->GetText(), "160");
+    }
+}
