@@ -52,7 +52,13 @@ void TProject::Open(const QString& path)
     }
 }
 
-void TProject::Save() { m_data->WriteFiles(); }
+void TProject::Save()
+{
+    // A project without a name of its own goes through Save As.
+    if (QFileInfo(m_data->FileName).fileName() == DataUnit::kNewFileName)
+        throw EProjectError(QStringLiteral("The project has no name yet: save it with Save As."));
+    m_data->WriteFiles();
+}
 
 void TProject::SaveAs(const QString& path)
 {

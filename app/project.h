@@ -41,7 +41,8 @@ public:
     // project is then unchanged.
     void Open(const QString& path);
     // Writes the three files under FileName; raises (the project stays modified) when the
-    // project cannot be saved or a file cannot be written.
+    // project cannot be saved or a file cannot be written, and EProjectError while the project
+    // is still named "NewData.tmx" (the main window then goes to Save As).
     void Save();
     // Save under another name (made absolute); on failure the old name is kept.
     void SaveAs(const QString& path);

@@ -412,8 +412,6 @@ class TProjectReader {
 public:
     explicit TProjectReader(const QString& path) : m_words(path) {}
 
-    int LineNumber() const { return m_lineNumber; }
-
     [[noreturn]] void Fail(const QString& text) const
     {
         throw EProjectError(HvlConst::Format("Error on Line %d", m_lineNumber) + QChar(13) + text);
@@ -476,8 +474,19 @@ public:
         return count;
     }
 
-    long double Float() { return m_words.ReadFloat(); }
-    int32_t Integer() { return m_words.ReadInteger(); }
+    // The next word as a number; the line of that word becomes the line of a later message.
+    long double Float()
+    {
+        const long double v = m_words.ReadFloat();
+        m_lineNumber = static_cast<int>(m_words.LineCursor()) + 1;
+        return v;
+    }
+    int32_t Integer()
+    {
+        const int32_t v = m_words.ReadInteger();
+        m_lineNumber = static_cast<int>(m_words.LineCursor()) + 1;
+        return v;
+    }
     // Moves to the start of the line after the last word read.
     void SkipRest() { Raw(); }
 

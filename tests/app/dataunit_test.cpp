@@ -3,6 +3,8 @@
 #include "projectbuild.h"
 #include "projectfile.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -80,6 +82,10 @@ TEST(ProgramData, NewProjectDefaults)
         EXPECT_EQ(table->RowCount(), table->MinRows()) << table->Caption().toStdString();
         EXPECT_EQ(table->UnitSystem(), 2) << table->Caption().toStdString();
     }
+
+    // A project never saved is not written under its provisional name.
+    EXPECT_THROW(project.Save(), EProjectError);
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("NewData.tmx")));
 
     // New after edits: a fresh project again, the child windows closed.
     Fill(project, Foundation::Pile, Load::Transient);

@@ -248,7 +248,10 @@ TEST(ProjectFaults, CountsBeyondATablesRowsAreRefused)
         TProject project;
         const std::string message = MessageOf([&] { project.Open(editedPath); });
         EXPECT_TRUE(Contains(message, c.message)) << message;
-        EXPECT_TRUE(message.rfind("Error on Line ", 0) == 0) << message;
+        // The message names the line of the count: the last line of the edited text.
+        const qsizetype countEnd = edited.indexOf(c.to) + qstrlen(c.to) - 2;
+        const int line = static_cast<int>(edited.left(countEnd).count('\n')) + 1;
+        EXPECT_TRUE(message.rfind("Error on Line " + std::to_string(line) + "\r", 0) == 0) << message << " " << line;
         EXPECT_EQ(project.Data().FileName, DataUnit::kNewFileName);
     }
 }
