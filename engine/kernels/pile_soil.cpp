@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <numbers>
 
 #include "kernels/bessel.h"
@@ -217,7 +218,6 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
   return z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable);
 }
 
-
 // ---------------------------------------------------------------------------
 // Guarded evaluation of the two-zone values.
 //
@@ -281,18 +281,29 @@ inline cdouble recip(const cdouble& b) {
 
 constexpr double kEulerD = 0.57721566490153286;
 
-// I0(z) and I1(z) by Miller's backward recurrence I_(n-1) = (2n/z)·I_n + I_(n+1),
-// normalised with e^z = I0 + 2·sum I_k (Re z >= 0) or e^-z = I0 + 2·sum (-1)^k I_k.
-void bessel_i01(const cdouble& z, cdouble& i0, cdouble& i1) {
+// The guarded routes work with Bessel functions scaled by real exponentials,
+// so that strongly damped or thick zones neither overflow nor underflow:
+//   I0, I1 times e^-|Re z|,   K0, K1 times e^(Re z).
+
+// Scaled I0(z) and I1(z) by Miller's backward recurrence
+// I_(n-1) = (2n/z)·I_n + I_(n+1), normalised with e^z = I0 + 2·sum I_k
+// (Re z >= 0) or e^-z = I0 + 2·sum (-1)^k I_k.
+void bessel_i01_scaled(const cdouble& z, cdouble& i0, cdouble& i1) {
   const double az = std::abs(z);
+  if (!std::isfinite(az)) {
+    i0 = i1 = cdouble(std::numeric_limits<double>::quiet_NaN(), 0.0);
+    return;
+  }
   if (az < 1e-4) {  // two terms of the ascending series are exact to double precision
     const cdouble w2 = 0.25 * z * z;
-    i0 = 1.0 + w2;
-    i1 = 0.5 * z * (1.0 + 0.5 * w2);
+    const double e = std::exp(-std::fabs(z.real()));
+    i0 = (1.0 + w2) * e;
+    i1 = 0.5 * z * (1.0 + 0.5 * w2) * e;
     return;
   }
   const bool plus = z.real() >= 0.0;
-  const int top = 2 * (static_cast<int>(az) / 2) + 60;  // even start, far above |z|
+  // Even start far above |z| (the recurrence is stable downwards once n > |z|).
+  const int top = 2 * static_cast<int>(std::min(az, 1e7) / 2.0) + 60;
   const cdouble zinv = recip(z);
   cdouble f_next(0.0, 0.0), f(1e-30, 0.0), sum(0.0, 0.0);
   for (int n = top; n >= 1; --n) {
@@ -308,13 +319,15 @@ void bessel_i01(const cdouble& z, cdouble& i0, cdouble& i1) {
     }
   }
   sum += f;  // + f_0
-  const cdouble scale = (plus ? std::exp(z) : std::exp(-z)) / sum;
+  // e^(±z)·e^-|Re z| = e^(±i·Im z)
+  const cdouble phase = std::polar(1.0, plus ? z.imag() : -z.imag());
+  const cdouble scale = phase / sum;
   i0 = f * scale;       // f_0
   i1 = f_next * scale;  // f_1
 }
 
-// K0(z) and K1(z), principal branch.
-void bessel_k01(const cdouble& z, cdouble& k0, cdouble& k1) {
+// Scaled K0(z) and K1(z), principal branch.
+void bessel_k01_scaled(const cdouble& z, cdouble& k0, cdouble& k1) {
   const double az = std::abs(z);
   if (az <= 12.0) {
     // K0 = -(ln(z/2) + gamma)·I0 + sum w^2k/(k!)²·H_k,
@@ -335,12 +348,14 @@ void bessel_k01(const cdouble& z, cdouble& k0, cdouble& k1) {
       s1 += t1 * (2.0 * h + 1.0 / (k + 1) - 2.0 * kEulerD);
       if (std::abs(t0) < 1e-18 * std::abs(i0) && std::abs(t1) < 1e-18 * std::abs(i1)) break;
     }
-    k0 = -(lg + kEulerD) * i0 + s0;
-    k1 = 1.0 / z + lg * i1 - 0.5 * s1;
+    const double e = std::exp(z.real());
+    k0 = (-(lg + kEulerD) * i0 + s0) * e;
+    k1 = (1.0 / z + lg * i1 - 0.5 * s1) * e;
     return;
   }
-  // sqrt(pi/(2z))·e^-z·sum a_k(nu)/z^k, a_k = prod (4nu² - (2j - 1)²)/(k!·8^k).
-  const cdouble f = std::sqrt(1.5707963267948966 / z) * std::exp(-z);
+  // sqrt(pi/(2z))·e^-z·sum a_k(nu)/z^k, a_k = prod (4nu² - (2j - 1)²)/(k!·8^k);
+  // e^-z·e^(Re z) = e^(-i·Im z).
+  const cdouble f = std::sqrt(1.5707963267948966 / z) * std::polar(1.0, -z.imag());
   cdouble s0(1.0, 0.0), s1(1.0, 0.0), a0(1.0, 0.0), a1(1.0, 0.0);
   for (int k = 1; k <= 60; ++k) {
     const double odd = static_cast<double>((2 * k - 1) * (2 * k - 1));
@@ -366,14 +381,40 @@ cdouble horizontal_two_zone_d(const cdouble& su, const cdouble& q, double nu, do
   const cdouble sa = eta * qa;
   cdouble i0qa, i1qa, k0qa, k1qa, i0sa, i1sa, k0sa, k1sa;
   cdouble i0qw, i1qw, k0qw, k1qw, i0sb, i1sb, k0sb, k1sb;
-  bessel_i01(qa, i0qa, i1qa);
-  bessel_k01(qa, k0qa, k1qa);
-  bessel_i01(sa, i0sa, i1sa);
-  bessel_k01(sa, k0sa, k1sa);
-  bessel_i01(qw, i0qw, i1qw);
-  bessel_k01(qw, k0qw, k1qw);
-  bessel_i01(sb, i0sb, i1sb);
-  bessel_k01(sb, k0sb, k1sb);
+  bessel_i01_scaled(qa, i0qa, i1qa);
+  bessel_k01_scaled(qa, k0qa, k1qa);
+  bessel_i01_scaled(sa, i0sa, i1sa);
+  bessel_k01_scaled(sa, k0sa, k1sa);
+  bessel_i01_scaled(qw, i0qw, i1qw);
+  bessel_k01_scaled(qw, k0qw, k1qw);
+  bessel_i01_scaled(sb, i0sb, i1sb);
+  bessel_k01_scaled(sb, k0sb, k1sb);
+  // Each column of the system holds one function at an argument of the face
+  // (rows 1, 2: qa or sa) and at r + t (rows 3, 4: qw or sb).  Scaling a
+  // column by a constant only rescales its unknown, and T, U, V below use the
+  // unknowns with the same face values, so every value may carry its column's
+  // factor: exp(|Re z| - max) for I, exp(min - Re z) for K.  No factor
+  // exceeds 1.
+  auto scale_i = [](cdouble& i0f, cdouble& i1f, const cdouble& zf, cdouble& i0b, cdouble& i1b, const cdouble& zb) {
+    const double ef = std::fabs(zf.real()), eb = std::fabs(zb.real()), top = std::max(ef, eb);
+    const double ff = std::exp(ef - top), fb = std::exp(eb - top);
+    i0f *= ff;
+    i1f *= ff;
+    i0b *= fb;
+    i1b *= fb;
+  };
+  auto scale_k = [](cdouble& k0f, cdouble& k1f, const cdouble& zf, cdouble& k0b, cdouble& k1b, const cdouble& zb) {
+    const double low = std::min(zf.real(), zb.real());
+    const double ff = std::exp(low - zf.real()), fb = std::exp(low - zb.real());
+    k0f *= ff;
+    k1f *= ff;
+    k0b *= fb;
+    k1b *= fb;
+  };
+  scale_i(i0qa, i1qa, qa, i0qw, i1qw, qw);
+  scale_k(k0qa, k1qa, qa, k0qw, k1qw, qw);
+  scale_i(i0sa, i1sa, sa, i0sb, i1sb, sb);
+  scale_k(k0sa, k1sa, sa, k0sb, k1sb, sb);
 
   cdouble a[4][5] = {
       {qa * i0qa - i1qa, -qa * k0qa - k1qa, -i1sa, -k1sa, 1.0},
@@ -461,7 +502,7 @@ cdouble inner_zone(InnerMotion motion, double tr, const cdouble& g2, const cdoub
   const double gmin = std::min(1.0, std::abs(1.0 - g2));
   const double k = (std::abs(s) + 1.0) / std::sqrt(std::max(gmin, 1e-6));
   const double want = std::max(64.0, 20.0 * k * std::abs(tr));
-  const int n = static_cast<int>(std::min(want, 200000.0));
+  const int n = static_cast<int>(std::min(want, 20000.0));
   const double h = -tr / n;
 
   const double norm = 1.0 / std::max(std::abs(w), 1e-300);
@@ -557,6 +598,15 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
 
   // Two-zone values.
   const float sw = weak_ratio;
+  if (!(sw > 0.0f)) {
+    // A zone without stiffness (shear ratio 0, or a negative one, which has
+    // no meaning) carries no reaction: the limit of every two-zone value as
+    // the ratio goes to 0 (approached slowly: the rotational and torsional
+    // values fall off like 1/ln(1/sw)).
+    Su = Srx = Sry = St = cfloat(0.0f, 0.0f);
+    if (t > 0.0f) Sw = cfloat(0.0f, 0.0f);
+    return;
+  }
   const cfloat g1w(1.0f, weak_D);  // 1 + iDw
   const float rho = r / big_r;
 
@@ -599,8 +649,8 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
       // Outer solution K0(u·x), u = sv/lambda, at x = lambda.
       const cdouble svd = to_d(sv);
       const cdouble u = svd / (1.0 + tr);
-      cdouble k0, k1;
-      bessel_k01(svd, k0, k1);
+      cdouble k0, k1;  // scaled: only their ratio counts
+      bessel_k01_scaled(svd, k0, k1);
       Sw = to_f(2.0 * std::numbers::pi * gw * inner_zone(InnerMotion::Vertical, tr, g2, u, k0, -u * k1));
     }
     if (a0 < kHorizontalFloor) Sw.imag(Sw.imag() * a0 / kHorizontalFloor);
@@ -618,8 +668,8 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
     // Outer solution K1(s0·x) at x = lambda: W = K1(sR), W' = -s0·K0(sR) - K1(sR)/lambda.
     const cdouble s0d = to_d(s0);
     const cdouble sr = (1.0 + tr) * s0d;
-    cdouble k0, k1;
-    bessel_k01(sr, k0, k1);
+    cdouble k0, k1;  // scaled: only their ratio counts
+    bessel_k01_scaled(sr, k0, k1);
     const cdouble dw = -s0d * k0 - k1 / (1.0 + tr);
     if (!rot_ok) Srx = Sry = to_f(std::numbers::pi * gw * inner_zone(InnerMotion::Rotation, tr, g2, s0d, k1, dw));
     if (!tor_ok) St = to_f(2.0 * std::numbers::pi * gw * (inner_zone(InnerMotion::Torsion, tr, g2, s0d, k1, dw) + 1.0));

@@ -320,6 +320,59 @@ TEST(PileSoilGuard, HorizontalStaysFiniteForThickSoftZonesAtHighFrequency) {
       }
 }
 
+TEST(PileSoilGuard, StronglyAttenuatingZonesStayFinite) {
+  // High frequency, thick and soft or strongly damped zones: Bessel arguments
+  // in the hundreds with real parts of several tens, where I and K alone
+  // would overflow or underflow double precision.  Only inputs whose
+  // homogeneous reactions are finite are asked for.
+  for (float D : {0.05f, 0.3f})
+    for (float sw : {0.001f, 0.05f, 0.5f, 0.95f})
+      for (float t : {1.0f, 3.0f})
+        for (float a0 : {40.0f, 60.0f}) {
+          SCOPED_TRACE(::testing::Message() << "D " << D << " sw " << sw << " t " << t << " a0 " << a0);
+          In in = weak(a0, sw, t, D);
+          in.D = D;
+          In outer = without_zone(in);
+          outer.a0 = a0 * (1.0f + t);
+          const Out h = call(outer);
+          ASSERT_TRUE(finite(h.su) && finite(h.sw) && finite(h.srx) && finite(h.st));
+          const Out o = call(in);
+          EXPECT_TRUE(finite(o.su));
+          EXPECT_TRUE(finite(o.sw));
+          EXPECT_TRUE(finite(o.srx));
+          EXPECT_TRUE(finite(o.st));
+        }
+}
+
+TEST(PileSoilGuard, ZoneWithoutStiffnessCarriesNoReaction) {
+  // Shear ratio 0 (or a meaningless negative one): the zone transmits
+  // nothing, the limit of the two-zone values as the ratio goes to 0; the
+  // values fall towards it as the ratio shrinks.  A negative thickness keeps
+  // the homogeneous vertical reaction as always.
+  const cfloat zero(0.0f, 0.0f);
+  for (float a0 : {0.5f, 3.0f, 15.0f}) {
+    SCOPED_TRACE(a0);
+    for (float sw : {0.0f, -0.5f}) {
+      const Out o = call(weak(a0, sw, 1.0f));
+      EXPECT_EQ(o.su, zero);
+      EXPECT_EQ(o.sw, zero);
+      EXPECT_EQ(o.srx, zero);
+      EXPECT_EQ(o.sry, zero);
+      EXPECT_EQ(o.st, zero);
+      const Out n = call(weak(a0, sw, -0.2f));
+      EXPECT_EQ(n.su, zero);
+      EXPECT_EQ(n.sw, call(without_zone(weak(a0 * 0.8f, 1.0f, 0.0f))).sw);
+      EXPECT_EQ(n.srx, zero);
+      EXPECT_EQ(n.st, zero);
+    }
+    const Out soft = call(weak(a0, 1e-2f, 1.0f)), softer = call(weak(a0, 1e-4f, 1.0f));
+    EXPECT_LT(std::abs(softer.su), std::abs(soft.su));
+    EXPECT_LT(std::abs(softer.sw), std::abs(soft.sw));
+    EXPECT_LT(std::abs(softer.srx), std::abs(soft.srx));
+    EXPECT_LT(std::abs(softer.st), std::abs(soft.st));
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The limits as the zone vanishes.
 
@@ -450,11 +503,12 @@ TEST(PileSoilGuard, GuardedValuesAreContinuousAcrossTheOverflow) {
 }
 
 TEST(PileSoilGuard, HorizontalBeyondTheSeriesRangeMatchesExtendedPrecision) {
-  // I0/I1 arguments above 14 (the 20-term series' range) up to about 60.
+  // I0/I1 arguments above 14 (the 20-term series' range) up to about 110.
   struct Case { float a0, nu, sw, Dw, t; };
   const Case cases[] = {
       {5.0f, 0.3f, 0.5f, 0.1f, 1.0f},  {7.0f, 0.25f, 0.8f, 0.05f, 1.0f}, {10.0f, 0.3f, 0.95f, 0.05f, 0.5f},
       {15.0f, 0.3f, 0.9f, 0.05f, 2.0f}, {4.0f, 0.4f, 0.3f, 0.1f, 2.0f},  {12.0f, 0.0f, 0.6f, 0.1f, 1.0f},
+      {40.0f, 0.3f, 0.5f, 0.1f, 1.0f},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(::testing::Message() << "a0 " << k.a0 << " nu " << k.nu << " sw " << k.sw << " t " << k.t);
