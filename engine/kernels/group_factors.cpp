@@ -2,8 +2,16 @@
 #include "kernels/group_factors.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cfenv>
 #include <cmath>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace eng {
 
@@ -571,15 +579,326 @@ void invert_blocked(cfloat* A, long ld, int nn) {
   }
 }
 
+// ---------------------------------------------------------------------------
+// Threads
+//
+// A large inversion is shared by a team: the calling thread (member 0) and
+// up to kMaxThreads - 1 helper threads, created at the first inversion that
+// asks for them and then kept, waiting, for the later ones (nothing is
+// allocated once they exist).  The team is a static object of the library:
+// its destructor, run when the program exits or when the engine library is
+// unloaded, stops and joins the helpers, so that none is left running in
+// code that is about to be unmapped.  Helpers wait by spinning for a short
+// while and then block on a condition variable, so an idle team costs no
+// processor time.  One inversion runs at a time (the engine is
+// single-threaded; the work areas above are static as well).
+
+constexpr int kMaxThreads = 64;
+constexpr int kThreadedMinOrder = 64;
+constexpr int kMinColumnsPerMember = 16;
+constexpr int kSpin = 4096;
+
+inline void cpu_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+class Team {
+ public:
+  using Body = void (*)(void* ctx, int member, int count);
+
+  Team() = default;
+  Team(const Team&) = delete;
+  Team& operator=(const Team&) = delete;
+  ~Team() {
+    if (helpers_.empty()) return;
+    stop_.store(true);
+    publish(job_, job_.load() + kJobStep);
+    for (std::thread& t : helpers_) t.join();
+  }
+
+  // The number of members (at most `count`) a run can have: helpers are
+  // created as needed; when the system refuses one, fewer take part.
+  int reserve(int count) {
+    count = std::clamp(count, 1, kMaxThreads);
+    if (helpers_.capacity() == 0) helpers_.reserve(kMaxThreads - 1);
+    while (static_cast<int>(helpers_.size()) < count - 1) {
+      const int member = static_cast<int>(helpers_.size()) + 1;
+      try {
+        helpers_.emplace_back(&Team::help, this, member, job_.load());
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
+    return std::min(count, static_cast<int>(helpers_.size()) + 1);
+  }
+
+  // body(ctx, m, count) on members m = 0 .. count-1 (count from reserve),
+  // member 0 on the calling thread; returns when all have finished.  The
+  // helpers run with the caller's floating-point environment, and the
+  // exception flags they raise are raised in the caller afterwards.
+  void run(int count, Body body, void* ctx) {
+    if (count <= 1) {
+      body(ctx, 0, 1);
+      return;
+    }
+    body_ = body;
+    ctx_ = ctx;
+    fegetenv(&env_);
+    flags_.store(0);
+    publish(job_, (job_.load() & ~kCountMask) + kJobStep + static_cast<unsigned>(count));
+    body(ctx, 0, count);
+    sync(count);
+    const int extra = flags_.load() & ~fetestexcept(FE_ALL_EXCEPT);
+    // Only masked exceptions can be among them: an unmasked one would have
+    // trapped in the helper.
+    if (extra != 0) feraiseexcept(extra);
+  }
+
+  // Barrier of the `count` members of the current run.
+  void sync(int count) {
+    if (count <= 1) return;
+    const unsigned phase = phase_.load(std::memory_order_acquire);
+    if (arrived_.fetch_add(1, std::memory_order_acq_rel) + 1 == count) {
+      arrived_.store(0, std::memory_order_relaxed);
+      publish(phase_, phase + 1);
+    } else {
+      wait_while(phase_, phase);
+    }
+  }
+
+ private:
+  // job_ holds a generation counter above the member count of the run.
+  static constexpr unsigned kCountMask = 0xff;
+  static constexpr unsigned kJobStep = 0x100;
+
+  void help(int member, unsigned seen) {
+    for (;;) {
+      wait_while(job_, seen);
+      seen = job_.load(std::memory_order_acquire);
+      if (stop_.load()) return;
+      const int count = static_cast<int>(seen & kCountMask);
+      if (member >= count) continue;
+      fesetenv(&env_);
+      body_(ctx_, member, count);
+      flags_.fetch_or(fetestexcept(FE_ALL_EXCEPT));
+      sync(count);
+    }
+  }
+
+  void wait_while(const std::atomic<unsigned>& a, unsigned old) {
+    for (int i = 0; i < kSpin; ++i) {
+      if (a.load(std::memory_order_acquire) != old) return;
+      cpu_relax();
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    sleepers_.fetch_add(1);
+    while (a.load() == old) wake_.wait(lock);
+    sleepers_.fetch_sub(1);
+  }
+
+  void publish(std::atomic<unsigned>& a, unsigned value) {
+    a.store(value);
+    if (sleepers_.load() > 0) {
+      { std::lock_guard<std::mutex> lock(mutex_); }
+      wake_.notify_all();
+    }
+  }
+
+  std::vector<std::thread> helpers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::atomic<int> sleepers_{0};
+  std::atomic<bool> stop_{false};
+  alignas(64) std::atomic<unsigned> job_{0};
+  alignas(64) std::atomic<unsigned> phase_{0};
+  alignas(64) std::atomic<int> arrived_{0};
+  alignas(64) std::atomic<int> flags_{0};
+  Body body_ = nullptr;
+  void* ctx_ = nullptr;
+  std::fenv_t env_{};
+};
+
+Team team;
+
+// [lo, hi) of member m of `count` in 0 .. total-1, in whole units.
+inline void share(int total, int unit, int m, int count, int& lo, int& hi) {
+  const int units = (total + unit - 1) / unit;
+  lo = std::min(total, units * m / count * unit);
+  hi = m + 1 == count ? total : std::min(total, units * (m + 1) / count * unit);
+}
+
+// The blocked inversion above, shared by the members of a team.  For each
+// block K of steps:
+//   1. member 0 carries out the kb steps on the kb x kb block of the rows
+//      and columns of K (its pivots, multipliers and divided pivot rows);
+//   2. every member takes some of the other rows and columns: a row i
+//      outside K receives the kb steps in the columns of K (its
+//      multipliers t(i) come out of them), a column j outside K the kb
+//      steps in the rows of K (its divided pivot-row values r(j) come out
+//      of them); no row or column depends on another one here;
+//   3. every member applies the kb updates y -= t(i) r(j), in step order,
+//      to the elements of its columns outside K, in the rows outside K.
+// Barriers separate the three.  Each element receives exactly the
+// operations of the sequential routine in the same order, so the result
+// has the same bits for any number of members.
+struct TeamInverse {
+  cfloat* A;
+  long ld;
+  int n;
+  cfloat pivot[kBlock];  // pivots of the current block
+};
+
+inline float* column(const TeamInverse& w, int j) {
+  return reinterpret_cast<float*>(w.A + j * w.ld);
+}
+
+// Multipliers of step k (column k before it is cleared) for the floats
+// f0 .. f1-1 of the rows, kept for the step (ta, tb) and the block (chunks);
+// the column is cleared on these rows except at row k.
+inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1) {
+  float* colk = column(w, k);
+  for (int f = f0; f < f1; f += 2) {
+    const float tr = colk[f], ti = colk[f + 1];
+    bw.ta[f] = tr;
+    bw.ta[f + 1] = ti;
+    bw.tb[f] = -ti;
+    bw.tb[f + 1] = tr;
+    bw.tac[f >> 3][kk][f & 7] = tr;
+    bw.tac[(f + 1) >> 3][kk][(f + 1) & 7] = ti;
+    bw.tbc[f >> 3][kk][f & 7] = -ti;
+    bw.tbc[(f + 1) >> 3][kk][(f + 1) & 7] = tr;
+    if (f != 2 * k) colk[f] = colk[f + 1] = 0.0f;
+  }
+}
+
+// Part 1: the steps of the block on its own rows and columns.
+void diagonal_block(TeamInverse& w, int k0, int k1) {
+  for (int k = k0; k < k1; ++k) {
+    const int kk = k - k0;
+    cfloat* colk = w.A + k * w.ld;
+    const cfloat p = colk[k];
+    w.pivot[kk] = p;
+    colk[k] = cfloat(1.0f, 0.0f);
+    for (int j = k0; j < k1; ++j) {
+      cfloat& x = w.A[j * w.ld + k];
+      x = x / p;
+      bw.rr[j][kk] = x.real();
+      bw.ri[j][kk] = x.imag();
+    }
+    take_multipliers(w, k, kk, 2 * k0, 2 * k1);
+    for (int j = k0; j < k1; ++j) {
+      float* col = column(w, j);
+      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k0, 2 * k);
+      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k + 2, 2 * k1);
+    }
+  }
+}
+
+// Part 2 for the rows of floats f0 .. f1-1 (outside the block): the steps
+// in the columns of the block.
+void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
+  if (f0 >= f1) return;
+  for (int k = k0; k < k1; ++k) {
+    const int kk = k - k0;
+    take_multipliers(w, k, kk, f0, f1);
+    for (int j = k0; j < k1; ++j) {
+      update_column(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
+    }
+  }
+}
+
+// Part 2 for column j (outside the block): the steps in the rows of the
+// block, with the multipliers of part 1.
+void block_rows(TeamInverse& w, int k0, int k1, int j) {
+  float* col = column(w, j);
+  cfloat* c = w.A + j * w.ld;
+  for (int k = k0; k < k1; ++k) {
+    const int kk = k - k0;
+    c[k] = c[k] / w.pivot[kk];
+    const float cr = c[k].real(), ci = c[k].imag();
+    bw.rr[j][kk] = cr;
+    bw.ri[j][kk] = ci;
+    for (int f = 2 * k0; f < 2 * k1; ++f) {
+      if (f == 2 * k || f == 2 * k + 1) continue;
+      col[f] -= chunk_a(kk, f) * cr + chunk_b(kk, f) * ci;
+    }
+  }
+}
+
+void invert_member(void* ctx, int m, int count) {
+  TeamInverse& w = *static_cast<TeamInverse*>(ctx);
+  const int nn = w.n;
+  for (int k0 = 0; k0 < nn; k0 += kBlock) {
+    const int k1 = std::min(nn, k0 + kBlock);
+    const int kb = k1 - k0;
+    const int outer = nn - kb;  // rows (and columns) outside the block
+    // Outer index q to row or column number.
+    auto outside = [&](int q) { return q < k0 ? q : q + kb; };
+
+    if (k0 > 0) team.sync(count);
+    if (m == 0) diagonal_block(w, k0, k1);
+    team.sync(count);
+
+    // Rows in units of 8 (whole cache lines of a column and whole chunks of
+    // the multipliers); columns in pairs, the same ones in parts 2 and 3.
+    int r0, r1, c0, c1;
+    share(outer, 8, m, count, r0, r1);
+    share(outer, 2, m, count, c0, c1);
+    block_columns(w, k0, k1, 2 * std::min(r0, k0), 2 * std::min(r1, k0));
+    block_columns(w, k0, k1, 2 * (std::max(r0, k0) + kb), 2 * (std::max(r1, k0) + kb));
+    for (int q = c0; q < c1; ++q) block_rows(w, k0, k1, outside(q));
+    team.sync(count);
+
+    const int ranges[2][2] = {{0, 2 * k0}, {2 * k1, 2 * nn}};
+    for (const auto& range : ranges) {
+      for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
+        const int t1 = std::min(range[1], t0 + kRowTile);
+        int q = c0;
+        for (; q + 2 <= c1; q += 2) {
+          const int j0 = outside(q), j1 = outside(q + 1);
+          trailing_update(column(w, j0), column(w, j1), j0, j1, kb, t0, t1);
+        }
+        if (q < c1) {
+          const int j0 = outside(q);
+          trailing_update(column(w, j0), nullptr, j0, j0, kb, t0, t1);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 
-void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  if (n <= kBlockedMaxOrder) {
-    invert_blocked(A, lda, n);
-  } else {
+int inversion_thread_count() {
+  if (const char* env = std::getenv("TREMEX_THREADS")) {
+    char* end = nullptr;
+    const long v = std::strtol(env, &end, 10);
+    if (end != env && *end == '\0' && v >= 1) return static_cast<int>(std::min<long>(v, kMaxThreads));
+  }
+  const unsigned hw = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(hw, 1u, static_cast<unsigned>(kMaxThreads)));
+}
+
+void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, const int& threads) {
+  if (n > kBlockedMaxOrder) {
     const int slice = 2048;
     invert_complex_matrix_stepwise(A, lda, n, slice);
+    return;
   }
+  // Fewer members for small orders: each keeps some columns of its own.
+  const int wanted = std::min(threads, (n - kBlock) / kMinColumnsPerMember);
+  if (n < kThreadedMinOrder || wanted <= 1) {
+    invert_blocked(A, lda, n);
+    return;
+  }
+  TeamInverse w{A, lda, n, {}};
+  team.run(team.reserve(wanted), invert_member, &w);
+}
+
+void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
+  invert_complex_matrix_threads(A, lda, n, n < kThreadedMinOrder ? 1 : inversion_thread_count());
 }
 
 }  // namespace eng

@@ -3,7 +3,9 @@
 //
 // All reals are 32-bit, complex values std::complex<float>; matrices are
 // column-major with an explicit leading dimension (complex_types.h).  The
-// routines read no run state and allocate nothing.
+// routines read no run state and allocate nothing, except the helper threads
+// of the inversion, created once at the first large inversion and joined when
+// the program ends or the library is unloaded.
 #pragma once
 
 #include "kernels/complex_types.h"
@@ -51,8 +53,20 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
 // NaN under the engine's masked floating-point exceptions.
 // Orders up to 2048 are inverted in blocks of 16 steps, larger ones step by
 // step; both give every element the operations of the plain algorithm in
-// the same order, so the result does not depend on the way.
+// the same order, so the result does not depend on the way.  Orders from 64
+// to 2048 are shared by inversion_thread_count() threads, with the same
+// result for every count.  Not reentrant: one inversion at a time.
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
+
+// The inversion with at most `threads` threads (1: the calling thread
+// alone).  Orders below 64 or above 2048 use one thread; small orders use
+// fewer threads than asked.
+void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, const int& threads);
+
+// Threads of INVERT_COMPLEX_MATRIX: the environment variable TREMEX_THREADS
+// when it holds a whole number from 1 (more than 64 counts as 64), otherwise
+// the number of processors.  Read at every call.
+int inversion_thread_count();
 
 // The step-by-step way, with the multipliers kept for `slice` rows at a time
 // (1 to 2048).
