@@ -53,6 +53,15 @@ int RoundPixel(long double v)
     return int(r);
 }
 
+// A pen of the given width; one pixel wide pens are cosmetic, so that they hit exactly the
+// pixels between their end points, as the outlines of markers and bands need.
+QPen Pen(const QColor& colour, int width, Qt::PenStyle style = Qt::SolidLine)
+{
+    QPen pen(colour, width, style, Qt::SquareCap, Qt::MiterJoin);
+    if (width <= 1) pen.setCosmetic(true), pen.setWidth(0);
+    return pen;
+}
+
 bool Finite(const TFloatPoint* p) { return std::isfinite(p->X) && std::isfinite(p->Y); }
 
 // The step of one axis (step 3 of the range rule); 0 or not finite when there is none.
@@ -586,6 +595,7 @@ void TPlotForm::KeepLegendInside()
 
 void TPlotForm::PlaceLegendAtCorner()
 {
+    m_legendAnchored = true;
     m_legend->move(m_cv.plot.right - m_legend->width(), m_cv.plot.bottom - m_legend->height());
     KeepLegendInside();
 }
@@ -649,7 +659,12 @@ void TPlotForm::FormResize()
 {
     if (m_rangeFailed) return;
     ScreenLayout(m_paintBox->width(), m_paintBox->height());
-    KeepLegendInside();
+    // Until the user moves it, the legend keeps to the plot's lower right corner, so that it
+    // stands there also once the window has its maximized size.
+    if (m_legendAnchored)
+        PlaceLegendAtCorner();
+    else
+        KeepLegendInside();
     m_cv.legendInPlot = false;
     m_paintBox->update();
 }
@@ -770,8 +785,8 @@ void TPlotForm::DrawAxes(QPainter& p, const TTicks& t)
     const int dpiX = m_cv.dpiX;
     const int dpiY = m_cv.dpiY;
     const bool onTop = m_plot->XOnTop();
-    const QPen solid(Qt::black, 1, Qt::SolidLine);
-    QPen dotted(Qt::black, 1, Qt::DotLine);
+    const QPen solid = Pen(Qt::black, 1);
+    const QPen dotted = Pen(Qt::black, 1, Qt::DotLine);
     const QFont normal = PlotFont(false);
     const QFontMetrics fm(normal, p.device());
     const int th = fm.height();
@@ -832,7 +847,7 @@ void TPlotForm::DrawCurves(QPainter& p)
             if (!line->Listed) continue;
             if (line->Active) {
                 const QColor colour = PlotForm::PlotColour(k);
-                p.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+                p.setPen(Pen(colour, width));
                 p.setBrush(colour);
                 // A point that is not a finite number breaks the curve.
                 bool haveLast = false;
@@ -876,7 +891,7 @@ void TPlotForm::DrawLegendInPlot(QPainter& p)
     const int dpiX = m_cv.dpiX;
     const int dpiY = m_cv.dpiY;
 
-    p.setPen(QPen(Qt::black, 1));
+    p.setPen(Pen(Qt::black, 1));
     p.setBrush(Qt::white);
     const int right = m_cv.plot.right;
     const int left = right - w - 3 * dpiX / 16;
@@ -888,7 +903,7 @@ void TPlotForm::DrawLegendInPlot(QPainter& p)
     int y = top + dpiY / 32;
     const int markerWidth = CurvePenWidth();
     for (int r : rows) {
-        p.setPen(QPen(Qt::black, markerWidth));
+        p.setPen(Pen(Qt::black, markerWidth));
         p.setBrush(Qt::NoBrush);
         p.drawPolyline(PlotForm::MarkerPolygon(r, x, y + th / 2, dpiX, dpiY));
         p.setPen(PlotForm::PlotColour(r));
@@ -917,7 +932,7 @@ void TPlotForm::Render(QPainter& p)
     if (m_cv.legendInPlot) DrawLegendInPlot(p);
 
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+    p.setPen(Pen(Qt::black, 1));
     p.setBrush(Qt::NoBrush);
     const TEdges& pl = m_cv.plot;
     p.drawRect(QRect(pl.left, pl.top, pl.right - pl.left, pl.bottom - pl.top));
@@ -929,9 +944,17 @@ void TPlotForm::PaintBoxPaint(QPainter& p)
         // The rubber band inverts the pixels of its outline over the plot drawn before it began.
         p.drawPixmap(0, 0, m_bandCache);
         p.setCompositionMode(QPainter::CompositionMode_Difference);
-        p.setPen(QPen(Qt::white, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(m_bandStart, m_bandEnd).normalized().adjusted(0, 0, -1, -1));
+        // Each outline pixel once, so that the corners are inverted like the edges.
+        const QRect b(QPoint(std::min(m_bandStart.x(), m_bandEnd.x()),
+                             std::min(m_bandStart.y(), m_bandEnd.y())),
+                      QPoint(std::max(m_bandStart.x(), m_bandEnd.x()),
+                             std::max(m_bandStart.y(), m_bandEnd.y())));
+        p.fillRect(QRect(b.left(), b.top(), b.width(), 1), Qt::white);
+        if (b.height() > 1) p.fillRect(QRect(b.left(), b.bottom(), b.width(), 1), Qt::white);
+        if (b.height() > 2) {
+            p.fillRect(QRect(b.left(), b.top() + 1, 1, b.height() - 2), Qt::white);
+            if (b.width() > 1) p.fillRect(QRect(b.right(), b.top() + 1, 1, b.height() - 2), Qt::white);
+        }
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
     }
@@ -1043,6 +1066,7 @@ bool TPlotForm::eventFilter(QObject* watched, QEvent* event)
         }
         case QEvent::MouseMove:
             if (m_legendDragging) {
+                m_legendAnchored = false;
                 auto* me = static_cast<QMouseEvent*>(event);
                 const QPoint pos = me->position().toPoint();
                 const int maxLeft = std::max(0, m_paintBox->width() - m_legend->width());
@@ -1127,6 +1151,8 @@ void TPlotForm::PlotCaptionClick()
         dialog.exec();
         m_plot->GraphTitle = dialog.Edit->text();
         m_plot->TitleOnTop = dialog.TopButton->isChecked();
+        // Laid out again with the legend left where it is.
+        m_legendAnchored = false;
         FormResize();
     });
 }
@@ -1183,7 +1209,10 @@ void TPlotForm::ApplyActiveStates(const QStringList& states)
     BuildLegendRows(false);
     m_legend->resize(m_legend->width(), LegendRowCount() * m_rowHeight + 3);
     GrowLegendWidth();
-    KeepLegendInside();
+    if (m_legendAnchored)
+        PlaceLegendAtCorner();
+    else
+        KeepLegendInside();
     Repaint();
 }
 

@@ -223,6 +223,7 @@ private:
     int m_rowHeight = 16;
     int m_legendPointSize = 11;
     bool m_legendDragging = false;
+    bool m_legendAnchored = true;
     QPoint m_legendGrab;
     TPageSetupDialog* m_pageSetup = nullptr;
 
