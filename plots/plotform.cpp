@@ -275,6 +275,17 @@ TPlotForm::TEdges PrintArea(const int margins[4], int dpiX, int dpiY, int offX, 
 
 // --- paint box -------------------------------------------------------------------------------
 
+template <class F> void TPlotForm::Guarded(F&& action)
+{
+    try {
+        action();
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+    } catch (const std::exception& e) {
+        Messages::Error(this, QString::fromUtf8(e.what()));
+    }
+}
+
 TPlotPaintBox::TPlotPaintBox(TPlotForm* form) : QWidget(form), m_form(form)
 {
     setMouseTracking(true);
@@ -287,27 +298,35 @@ TPlotPaintBox::TPlotPaintBox(TPlotForm* form) : QWidget(form), m_form(form)
 void TPlotPaintBox::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    m_form->PaintBoxPaint(p);
+    try {
+        m_form->PaintBoxPaint(p);
+    } catch (const std::exception&) {
+        // A drawing that fails leaves the rest of the area as it is; no message from a paint.
+    }
 }
 
 void TPlotPaintBox::resizeEvent(QResizeEvent*)
 {
-    m_form->FormResize();
+    m_form->Guarded([this] { m_form->FormResize(); });
 }
 
 void TPlotPaintBox::mousePressEvent(QMouseEvent* event)
 {
-    m_form->PaintBoxMouseDown(event->button(), event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    const Qt::MouseButton button = event->button();
+    m_form->Guarded([this, button, pos] { m_form->PaintBoxMouseDown(button, pos); });
 }
 
 void TPlotPaintBox::mouseMoveEvent(QMouseEvent* event)
 {
-    m_form->PaintBoxMouseMove(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    m_form->Guarded([this, pos] { m_form->PaintBoxMouseMove(pos); });
 }
 
 void TPlotPaintBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_form->FormMouseUp(event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    m_form->Guarded([this, pos] { m_form->FormMouseUp(pos); });
 }
 
 // --- window ----------------------------------------------------------------------------------
@@ -376,17 +395,6 @@ TPlotForm::TPlotForm(TGraphPlot* plot, QWidget* parent) : QWidget(parent), m_plo
 TPlotForm::~TPlotForm()
 {
     if (m_plot) m_plot->WindowClosed(this);
-}
-
-template <class F> void TPlotForm::Guarded(F&& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromUtf8(e.what()));
-    }
 }
 
 void TPlotForm::BuildMenu()
@@ -1079,7 +1087,7 @@ bool TPlotForm::eventFilter(QObject* watched, QEvent* event)
             m_legendDragging = false;
             break;
         case QEvent::MouseButtonDblClick:
-            LegendDblClick();
+            Guarded([this] { LegendDblClick(); });
             break;
         default:
             break;

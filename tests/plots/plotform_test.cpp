@@ -1,6 +1,8 @@
 // The plot window: ranges, ticks, mapping, curves and markers, legend rows, zoom.
 #include "plot_fixture.h"
 
+#include "plotdialogs.h"
+
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
@@ -250,6 +252,35 @@ TEST_F(PlotWindowTest, NonFinitePointsBreakTheCurve)
     auto form = Open();
     EXPECT_FALSE(Shot(*form).isNull());  // drawn without trouble
     EXPECT_NEAR(double(form->FullRange().ymax), 2.3e6, 1e-6);
+}
+
+TEST_F(PlotWindowTest, SinglePointCurvesDrawCaptionsTicksAndFrameOnly)
+{
+    plot.SetPointCount(1);
+    plot.Points(1, 0)->Y = 1.0e6L;
+    auto form = Open();
+    form->PlotLegendClick();
+    const QImage shot = Shot(*form);
+    EXPECT_EQ(CountColour(shot, 0x0000FF), 0);
+    EXPECT_EQ(CountColour(shot, 0xFF0000), 0);
+    EXPECT_EQ(shot.pixel(41, 200) & 0xFFFFFF, 0u);  // the frame
+    EXPECT_TRUE(form->ComputeTicks().shown);
+}
+
+TEST_F(PlotWindowTest, FewerCurvesWhileTheWindowIsOpenDoNoHarm)
+{
+    auto form = Open();
+    plot.SetLineCount(1);
+    EXPECT_FALSE(Shot(*form).isNull());
+    EXPECT_EQ(form->LegendRowText(2), "Kww");  // a row whose curve is gone is drawn inactive
+    form->Legend()->setCurrentRow(2);
+    form->LegendDblClick();
+    form->CurveItemClick(2);
+    form->ApplyLegendNames({"A"});
+    EXPECT_EQ(plot.Lines(0)->Name, "A");
+    form->ApplyActiveStates({TfrmActiveLines::Yes});
+    EXPECT_EQ(form->LegendRowCount(), 1);
+    EXPECT_EQ(recorder.Count(), 0);
 }
 
 TEST_F(PlotWindowTest, LegendRowsAndCurveEntries)

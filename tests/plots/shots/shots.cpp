@@ -104,5 +104,23 @@ int main(int argc, char** argv)
     form->PrintTo(printer);
     std::printf("wrote %s\n", qPrintable(out.filePath(QStringLiteral("plot_printed.pdf"))));
     ok &= Save(&main, out.filePath(QStringLiteral("plot_title.png")));
+
+    // A plot with its X axis on top (values growing downward), doubled texts and thick lines.
+    TGraphPlot* dxyz = plots[16];
+    dxyz->SetLineCount(3);
+    dxyz->SetPointCount(26);
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 26; ++j) {
+            dxyz->Points(k, j)->X = j;
+            dxyz->Points(k, j)->Y = (k + 1) * 1.0e-4L / (1 + std::pow((j - 12.0L) / (3 + k), 2));
+        }
+    dxyz->SetXOnTop(true);
+    dxyz->SetMarkers(2);
+    dxyz->ShowPlot();
+    if (TPlotForm* top = dxyz->PlotWindow()) {
+        top->SizeClick(15);
+        top->WidthClick(2);
+        ok &= Save(&main, out.filePath(QStringLiteral("plot_xontop.png")));
+    }
     return ok ? 0 : 1;
 }
