@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -310,6 +311,10 @@ TEST_F(PlotCommandsTest, PrintsOnePageToAPdfFile)
     auto form = Open();
     EXPECT_EQ(form->PageSetup()->MarginLeft(), 1000);
     EXPECT_EQ(form->PageSetup()->Options(), poDefaultMinMargins | poThousandthsOfInches);
+    // Print and Page Setup are offered only when the system knows a printer.
+    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+    EXPECT_EQ(form->PrintEntry()->isEnabled(), printers);
+    EXPECT_EQ(form->PageSetupEntry()->isEnabled(), printers);
     plot.GraphTitle = QStringLiteral("Three curves");
     const QString path = TempPath(QStringLiteral("kxx.pdf"));
     QPrinter printer(QPrinter::HighResolution);
