@@ -1261,6 +1261,20 @@ void TPlotForm::PlotPrintClick()
 void TPlotForm::PrintTo(QPrinter& printer)
 {
     if (!m_plot) return;
+    printer.setDocName(m_plot->Caption());
+    QPainter p;
+    if (!p.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed"));
+    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+    RenderPage(p, printer.logicalDpiX(), printer.logicalDpiY(), page.left() - paper.left(),
+               page.top() - paper.top(), page.width(), page.height());
+    p.end();
+}
+
+void TPlotForm::RenderPage(QPainter& p, int dpiX, int dpiY, int offX, int offY, int pageWidth,
+                           int pageHeight)
+{
+    if (!m_plot) return;
     const TCanvas saved = m_cv;
     struct Restore {
         TPlotForm* form;
@@ -1272,24 +1286,16 @@ void TPlotForm::PrintTo(QPrinter& printer)
         }
     } restore{this, saved};
 
-    printer.setDocName(m_plot->Caption());
-    QPainter p;
-    if (!p.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed"));
-    m_cv.dpiX = printer.logicalDpiX();
-    m_cv.dpiY = printer.logicalDpiY();
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
-    const int offX = page.left() - paper.left();
-    const int offY = page.top() - paper.top();
+    m_cv.dpiX = dpiX;
+    m_cv.dpiY = dpiY;
     const int margins[4] = {m_pageSetup->MarginLeft(), m_pageSetup->MarginTop(),
                             m_pageSetup->MarginRight(), m_pageSetup->MarginBottom()};
-    m_cv.area = PlotForm::PrintArea(margins, m_cv.dpiX, m_cv.dpiY, offX, offY, page.width(),
-                                    page.height());
+    m_cv.area = PlotForm::PrintArea(margins, dpiX, dpiY, offX, offY, pageWidth, pageHeight);
     // The page's font is the window font at the printer's resolution.
-    m_cv.fontPx = std::max(1, RoundPixel(static_cast<long double>(kScreenFontPx) * m_cv.dpiY / 96));
+    m_cv.fontPx = std::max(1, RoundPixel(static_cast<long double>(kScreenFontPx) * dpiY / 96));
     m_cv.legendInPlot = true;
     const int h = TextHeightUnit();
-    const int room = 2 * h + m_cv.dpiX / 8 + h / 8;
+    const int room = 2 * h + dpiX / 8 + h / 8;
     TEdges& pl = m_cv.plot;
     pl.left = m_cv.area.left + room;
     pl.right = m_cv.area.right;
@@ -1302,12 +1308,11 @@ void TPlotForm::PrintTo(QPrinter& printer)
     }
     if (!m_plot->GraphTitle.isEmpty()) {
         if (m_plot->TitleOnTop)
-            pl.top += m_cv.dpiY / 4;
+            pl.top += dpiY / 4;
         else
-            pl.bottom -= m_cv.dpiY / 2;
+            pl.bottom -= dpiY / 2;
     }
     Render(p);
-    p.end();
 }
 
 void TPlotForm::SetSaveFileNameHook(QString (*hook)(QWidget*)) { g_saveFileNameHook = hook; }

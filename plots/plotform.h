@@ -159,6 +159,10 @@ public:
     void ApplyActiveStates(const QStringList& states);
     // Prints one page on the printer (margins from the page setup); the window is restored.
     void PrintTo(QPrinter& printer);
+    // Draws the printed page on a painter of the given resolution, physical offsets of the
+    // printable area and its size in device pixels (PrintTo without the printer).
+    void RenderPage(QPainter& painter, int dpiX, int dpiY, int offX, int offY, int pageWidth,
+                    int pageHeight);
     // Renders the plot into the bitmap and writes it to the file as a Windows bitmap; raises
     // EInOutError when the file cannot be written. The window is restored in any case.
     void SaveBitmap(QImage& bitmap, const QString& path);

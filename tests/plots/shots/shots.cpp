@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPrinter>
 #include <QTest>
 
@@ -102,6 +103,15 @@ int main(int argc, char** argv)
     printer.setOutputFileName(out.filePath(QStringLiteral("plot_printed.pdf")));
     printer.setPageOrientation(QPageLayout::Landscape);
     form->PrintTo(printer);
+    {
+        // The same page drawn at 100 pixels per inch, landscape letter, for a look at it.
+        QImage page(1100, 850, QImage::Format_RGB32);
+        page.fill(Qt::lightGray);
+        QPainter painter(&page);
+        form->RenderPage(painter, 100, 100, 25, 25, 1050, 800);
+        painter.end();
+        ok &= page.save(out.filePath(QStringLiteral("plot_page.png")));
+    }
     std::printf("wrote %s\n", qPrintable(out.filePath(QStringLiteral("plot_printed.pdf"))));
     ok &= Save(&main, out.filePath(QStringLiteral("plot_title.png")));
 
