@@ -596,7 +596,8 @@ void invert_blocked(cfloat* A, long ld, int nn) {
 constexpr int kMaxThreads = 64;
 constexpr int kThreadedMinOrder = 64;
 constexpr int kMinColumnsPerMember = 16;
-constexpr int kSpin = 4096;
+constexpr int kSpin = 4096;  // about 0.1 ms
+constexpr int kGroupColumns = 16;
 
 inline void cpu_relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -738,8 +739,8 @@ inline void share(int total, int unit, int m, int count, int& lo, int& hi) {
 //      multipliers t(i) come out of them), a column j outside K the kb
 //      steps in the rows of K (its divided pivot-row values r(j) come out
 //      of them); no row or column depends on another one here;
-//   3. every member applies the kb updates y -= t(i) r(j), in step order,
-//      to the elements of its columns outside K, in the rows outside K.
+//   3. the kb updates y -= t(i) r(j), in step order, of the elements
+//      outside the rows and columns of K, by groups of columns.
 // Barriers separate the three.  Each element receives exactly the
 // operations of the sequential routine in the same order, so the result
 // has the same bits for any number of members.
@@ -748,6 +749,15 @@ struct TeamInverse {
   long ld;
   int n;
   cfloat pivot[kBlock];  // pivots of the current block
+  // Part 3 in groups of kGroupColumns columns: member m's groups are the
+  // next .. end-1 of its own share; a member that has finished its own takes
+  // the rest of the others', so that a thread the system holds back delays
+  // the others by one group at most.
+  struct alignas(64) Share {
+    std::atomic<int> next{0};
+    int end = 0;
+  };
+  Share share[kMaxThreads];
 };
 
 inline float* column(const TeamInverse& w, int j) {
@@ -842,27 +852,40 @@ void invert_member(void* ctx, int m, int count) {
     team.sync(count);
 
     // Rows in units of 8 (whole cache lines of a column and whole chunks of
-    // the multipliers); columns in pairs, the same ones in parts 2 and 3.
-    int r0, r1, c0, c1;
+    // the multipliers), columns in groups, the same ones in parts 2 and 3.
+    const int groups = (outer + kGroupColumns - 1) / kGroupColumns;
+    int r0, r1, g0, g1;
     share(outer, 8, m, count, r0, r1);
-    share(outer, 2, m, count, c0, c1);
+    share(groups, 1, m, count, g0, g1);
     block_columns(w, k0, k1, 2 * std::min(r0, k0), 2 * std::min(r1, k0));
     block_columns(w, k0, k1, 2 * (std::max(r0, k0) + kb), 2 * (std::max(r1, k0) + kb));
-    for (int q = c0; q < c1; ++q) block_rows(w, k0, k1, outside(q));
+    for (int q = g0 * kGroupColumns; q < std::min(outer, g1 * kGroupColumns); ++q) {
+      block_rows(w, k0, k1, outside(q));
+    }
+    w.share[m].next.store(g0, std::memory_order_relaxed);
+    w.share[m].end = g1;
     team.sync(count);
 
     const int ranges[2][2] = {{0, 2 * k0}, {2 * k1, 2 * nn}};
-    for (const auto& range : ranges) {
-      for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
-        const int t1 = std::min(range[1], t0 + kRowTile);
-        int q = c0;
-        for (; q + 2 <= c1; q += 2) {
-          const int j0 = outside(q), j1 = outside(q + 1);
-          trailing_update(column(w, j0), column(w, j1), j0, j1, kb, t0, t1);
-        }
-        if (q < c1) {
-          const int j0 = outside(q);
-          trailing_update(column(w, j0), nullptr, j0, j0, kb, t0, t1);
+    for (int v = 0; v < count; ++v) {
+      TeamInverse::Share& sh = w.share[(m + v) % count];
+      for (;;) {
+        const int gi = sh.next.fetch_add(1, std::memory_order_relaxed);
+        if (gi >= sh.end) break;
+        const int c0 = gi * kGroupColumns, c1 = std::min(outer, c0 + kGroupColumns);
+        for (const auto& range : ranges) {
+          for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
+            const int t1 = std::min(range[1], t0 + kRowTile);
+            int q = c0;
+            for (; q + 2 <= c1; q += 2) {
+              const int j0 = outside(q), j1 = outside(q + 1);
+              trailing_update(column(w, j0), column(w, j1), j0, j1, kb, t0, t1);
+            }
+            if (q < c1) {
+              const int j0 = outside(q);
+              trailing_update(column(w, j0), nullptr, j0, j0, kb, t0, t1);
+            }
+          }
         }
       }
     }
@@ -893,7 +916,7 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
     invert_blocked(A, lda, n);
     return;
   }
-  TeamInverse w{A, lda, n, {}};
+  TeamInverse w{A, lda, n, {}, {}};
   team.run(team.reserve(wanted), invert_member, &w);
 }
 
