@@ -1,0 +1,1032 @@
+#include "mainform.h"
+
+#include "about.h"
+#include "plotreader.h"
+#include "pltdata.h"
+#include "plotform.h"
+#include "progress.h"
+#include "projecttables.h"
+#include "run.h"
+#include "table/tableform.h"
+#include "util/dynlib.h"
+#include "util/messages.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QSettings>
+#include <QToolBar>
+#include <QUrl>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+QString L(const char* text) { return QString::fromLatin1(text); }
+
+const QString kFilter = QStringLiteral("TREMEX 3.0.11 (*.tmx);;All Files (*.*)");
+const QString kCaptionPrefix = QStringLiteral("TREMEX 3.0.11 - ");
+
+// The registry of the program: organisation "Halvane", application "TREMEX", group "3.0.11".
+class TRegistry {
+public:
+    TRegistry() : settings(QStringLiteral("Halvane"), QStringLiteral("TREMEX"))
+    {
+        settings.beginGroup(TMainForm::GetVersion());
+    }
+    QSettings settings;
+};
+
+QString FileValueName(int i) { return QStringLiteral("File%1").arg(i + 1); }
+
+}  // namespace
+
+// --- creation ------------------------------------------------------------------------------
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    TProjectHooks hooks;
+    hooks.CloseAllChildren = [this] { CloseAllChildren(); };
+    hooks.RefreshOpenForms = [this] { RefreshOpenForms(); };
+    m_project = std::make_unique<TProject>(std::move(hooks));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+
+    m_plots = PltData::CreateResultPlots(this);
+    PltData::SetMdiArea(m_mdi);
+    TableForm::InstallEditor();
+    TableForm::SetMdiArea(m_mdi);
+
+    OpenDialog = [this](const QString& title) {
+        QFileDialog dialog(this, title, QDir::currentPath(), kFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(QStringLiteral("tmx"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().first()
+                   : QString();
+    };
+    SaveDialog = [this](const QString& title, const QString& preset) {
+        QFileDialog dialog(this, title, QString(), kFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("tmx"));
+        const QFileInfo info(preset);
+        dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : QDir::currentPath());
+        dialog.selectFile(info.fileName());
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().first()
+                   : QString();
+    };
+    StartDetached = [](const QString& program, const QStringList& arguments) {
+        return QProcess::startDetached(program, arguments);
+    };
+    OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+    FormCreate();
+    resize(1000, 720);
+}
+
+TMainForm::~TMainForm()
+{
+    // The child windows refer to the project: they go first.
+    for (QMdiSubWindow* w : m_mdi->subWindowList()) delete w;
+    for (auto& child : m_children) delete child.data();
+    if (TableForm::MdiArea() == m_mdi) TableForm::SetMdiArea(nullptr);
+    if (PltData::MdiArea() == m_mdi) PltData::SetMdiArea(nullptr);
+}
+
+void TMainForm::FormCreate()
+{
+    setAcceptDrops(true);
+    for (int i = 0; i < kRecentCount; ++i) m_prevFiles << QString();
+    {
+        TRegistry registry;
+        SetWordProcessorPath(registry.settings.value(L("Word Processor")).toString());
+    }
+    BuildMenus();
+    BuildToolBar();
+    Tables().D->SetComments(QStringLiteral(
+        "Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for machine "
+        "foundations,\r- less than 0.25 for seismic response.\rA value of 1 indicates no "
+        "reduction will be considered\rA value of 0 may generate numerical errors."));
+    m_toolBar->hide();
+    m_show3DMenuAction->setVisible(false);
+    SetCaption();
+}
+
+void TMainForm::CreateDialogs()
+{
+    if (!m_about) m_about = new TAboutBox(GetVersion(), this);
+    if (!m_progress) m_progress = new TDlgRunAnalysis(this);
+    if (m_ampMaker && !m_ampDialog) {
+        Guard([this] {
+            m_ampDialog = m_ampMaker(*this);
+            if (m_ampDialog) m_ampDialog->hide();
+        });
+    }
+}
+
+QString TMainForm::DefaultWordProcessor() const
+{
+    for (const char* name : {"VISUAL", "EDITOR"}) {
+        const QString value = qEnvironmentVariable(name).trimmed();
+        if (!value.isEmpty()) return value;
+    }
+    return QStringLiteral("xdg-open");
+}
+
+void TMainForm::SetWordProcessorPath(const QString& path)
+{
+    m_wordProcessorDefault = path.trimmed().isEmpty();
+    m_wordProcessorPath = m_wordProcessorDefault ? DefaultWordProcessor() : path;
+}
+
+// --- captions and modified state ---------------------------------------------------------
+
+QString TMainForm::CaptionName(const QString& path)
+{
+    QString name = QFileInfo(path).fileName();
+    const int dot = int(name.lastIndexOf(QLatin1Char('.')));
+    if (dot >= 0 && name.mid(dot).compare(QStringLiteral(".tmx"), Qt::CaseInsensitive) == 0)
+        name = name.left(int(name.indexOf(QLatin1Char('.'))));
+    if (name.size() > 1) name[0] = name[0].toUpper();
+    return name;
+}
+
+void TMainForm::SetCaption() { setWindowTitle(kCaptionPrefix + CaptionName(Data().FileName)); }
+
+bool TMainForm::IsModified() const { return m_project->IsModified(); }
+
+void TMainForm::SetModified(bool value) { m_project->SetModified(value); }
+
+// --- start-up ------------------------------------------------------------------------------
+
+void TMainForm::ReadRegistry()
+{
+    TRegistry registry;
+    QSettings& s = registry.settings;
+    if (s.status() == QSettings::NoError) {
+        SetWordProcessorPath(s.value(L("Word Processor")).toString());
+        for (int i = 0; i < kRecentCount; ++i) m_prevFiles[i] = s.value(FileValueName(i)).toString();
+    } else {
+        SetWordProcessorPath(QString());
+        for (QString& f : m_prevFiles) f.clear();
+    }
+    m_prevFileCount = 0;
+    for (const QString& f : m_prevFiles)
+        if (!f.isEmpty()) ++m_prevFileCount;
+}
+
+void TMainForm::UpdateRegistry()
+{
+    TRegistry registry;
+    QSettings& s = registry.settings;
+    // The editor taken from the environment is not written: it follows the environment.
+    s.setValue(L("Word Processor"), m_wordProcessorDefault ? QString() : m_wordProcessorPath);
+    for (int i = 0; i < kRecentCount; ++i) s.setValue(FileValueName(i), m_prevFiles[i]);
+    s.sync();
+}
+
+void TMainForm::FormShow()
+{
+    ReadRegistry();
+    const QStringList arguments = m_argumentsSet ? m_arguments : QCoreApplication::arguments().mid(1);
+    if (!arguments.isEmpty() && !arguments.first().isEmpty()) {
+        QString path = arguments.first();
+        if (!path.contains(QLatin1Char('.'))) path += QStringLiteral(".tmx");
+        if (QFileInfo(path).isFile()) {
+            try {
+                m_project->Open(path);
+                AfterProjectRead(Data().FileName);
+            } catch (const Exception& e) {
+                // The new project stays.
+                Messages::Error(this, e.message());
+            }
+        }
+    }
+    UpdateLoadingMenus();
+    SetCaption();
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        Guard([this] { FormShow(); });
+    }
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void TMainForm::FormActivate()
+{
+    ApplyLoadingItems(Data().LoadCode);
+    Action(L("DataPileCoord"))->setEnabled(false);
+}
+
+// --- project commands ----------------------------------------------------------------------
+
+void TMainForm::Guard(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+    } catch (const std::exception& e) {
+        Messages::Error(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool TMainForm::QuerySave()
+{
+    if (!IsModified()) return true;
+    switch (Messages::Question(this, QStringLiteral("Do you want to save any changes?"))) {
+    case MessageSink::Answer::No:
+        return true;
+    case MessageSink::Answer::Yes:
+        // A save that failed or was cancelled keeps the project open.
+        return FileSaveClick() && QFileInfo(Data().FileName).fileName() != DataUnit::kNewFileName;
+    default:
+        return false;
+    }
+}
+
+void TMainForm::AfterProjectRead(const QString& path)
+{
+    const QString plotFile = Run::ChangeFileExt(path, QStringLiteral(".tmq"));
+    if (QFileInfo::exists(plotFile)) m_plotDataRead = ReadPlotData(plotFile);
+}
+
+void TMainForm::FileNewClick()
+{
+    CommitActiveChild();
+    if (!QuerySave()) return;
+    m_project->New();
+    SetCaption();
+    UpdateLoadingMenus();
+    if (Child(TChildKind::Block)) Close3DView();
+}
+
+void TMainForm::FileOpenClick()
+{
+    CommitActiveChild();
+    if (!QuerySave()) return;
+    const QString path = OpenDialog ? OpenDialog(QStringLiteral("Open")) : QString();
+    if (!path.isEmpty()) OpenFileName(path);
+}
+
+void TMainForm::OpenFileName(const QString& path)
+{
+    const QFileInfo info(path);
+    QDir::setCurrent(info.absolutePath());
+    m_project->Open(info.absoluteFilePath());
+    UpdateLoadingMenus();
+    SetCaption();
+    AfterProjectRead(Data().FileName);
+    UpdatePrevFile(Data().FileName);
+}
+
+void TMainForm::OpenDroppedFile(const QString& path)
+{
+    if (!QuerySave()) return;
+    const QFileInfo info(path);
+    QDir::setCurrent(info.absolutePath());
+    m_project->Open(info.absoluteFilePath());
+    SetCaption();
+    AfterProjectRead(Data().FileName);
+}
+
+void TMainForm::OpenRecentFile(int index)
+{
+    if (index < 0 || index >= kRecentCount) return;
+    const QString path = m_prevFiles[index];
+    if (path.isEmpty()) return;
+    CommitActiveChild();
+    if (QuerySave()) OpenFileName(path);
+}
+
+bool TMainForm::FileSaveClick()
+{
+    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return FileSaveAsClick();
+    try {
+        m_project->Save();
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+        return false;
+    }
+    return true;
+}
+
+bool TMainForm::FileSaveAsClick()
+{
+    const QString title = QStringLiteral("Save ") + CaptionName(Data().FileName) + QStringLiteral(" As");
+    const QString path = SaveDialog ? SaveDialog(title, Data().FileName) : QString();
+    if (path.isEmpty()) return false;
+    try {
+        m_project->SaveAs(path);
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+        SetCaption();
+        return false;
+    }
+    SetCaption();
+    UpdatePrevFile(Data().FileName);
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    CommitActiveChild();
+    if (!QuerySave()) {
+        event->ignore();
+        return;
+    }
+    UpdateRegistry();
+    CloseAllChildren();
+    event->accept();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    const QString path = urls.first().toLocalFile();
+    Guard([this, path] { OpenDroppedFile(path); });
+}
+
+// --- recent files ----------------------------------------------------------------------------
+
+void TMainForm::UpdatePrevFile(const QString& path)
+{
+    if (m_prevFiles[0] == path) return;
+    int found = kRecentCount - 1;  // not in the list: the last entry is dropped
+    for (int i = 1; i < kRecentCount; ++i) {
+        if (m_prevFiles[i] == path) {
+            found = i;
+            break;
+        }
+    }
+    for (int i = found; i > 0; --i) m_prevFiles[i] = m_prevFiles[i - 1];
+    m_prevFiles[0] = path;
+    UpdateRegistry();
+    m_prevFileCount = 0;
+    for (const QString& f : m_prevFiles)
+        if (!f.isEmpty()) ++m_prevFileCount;
+}
+
+void TMainForm::FileMenuClick()
+{
+    CommitActiveChild();
+    QString prefix = QDir::currentPath();
+    if (!prefix.endsWith(QLatin1Char('/'))) prefix += QLatin1Char('/');
+    for (int i = 0; i < kRecentCount; ++i) {
+        QAction* item = m_recentItems[i];
+        if (i < m_prevFileCount) {
+            QString shown = m_prevFiles[i];
+            if (shown.startsWith(prefix)) shown = shown.mid(prefix.size());
+            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            item->setText(QString::number(i + 1) + QLatin1Char(' ') + shown);
+            item->setVisible(true);
+        } else {
+            item->setVisible(false);
+        }
+    }
+    m_recentSeparator->setVisible(m_prevFileCount > 0);
+}
+
+// --- plots ---------------------------------------------------------------------------------
+
+TGraphPlot* TMainForm::Plot(const QString& objectName) const
+{
+    for (TGraphPlot* p : m_plots)
+        if (p->objectName() == objectName) return p;
+    return nullptr;
+}
+
+bool TMainForm::ReadPlotData(const QString& path)
+{
+    // Open plot windows show the old data and refer to curves by index: they close first.
+    for (TGraphPlot* p : m_plots)
+        if (TPlotForm* window = p->PlotWindow()) TPlotForm::FreeWindow(window);
+    PlotReader::TPlotProject project;
+    project.UnitSystem = Data().UnitSystem;
+    project.MatrixFlag = Data().MatrixFlag;
+    project.LoadCode = Data().LoadCode;
+    return PlotReader::ReadPlotData(path, project, m_plots);
+}
+
+// --- text editor and shell -------------------------------------------------------------------
+
+void TMainForm::OpenInEditor(const QString& path)
+{
+    // The editor's own path may hold blanks; else it is a command with arguments ("code -w").
+    QString program = m_wordProcessorPath;
+    QStringList arguments;
+    if (!QFileInfo(program).isFile()) {
+        arguments = QProcess::splitCommand(program);
+        program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    }
+    arguments << path;
+    if (program.isEmpty() || !StartDetached || !StartDetached(program, arguments))
+        Messages::Information(this, QStringLiteral("An error occurred in running the Word Processor"));
+}
+
+void TMainForm::OpenHelpFile(const QString& fileName)
+{
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
+    if (!QFileInfo::exists(path)) {
+        Messages::Information(this, QStringLiteral("The file %1 could not be found.").arg(path));
+        return;
+    }
+    if (!OpenUrl || !OpenUrl(QUrl::fromLocalFile(path)))
+        Messages::Information(this, QStringLiteral("The file %1 could not be opened.").arg(path));
+}
+
+QString TMainForm::UpdateCheckUrl() const
+{
+    TRegistry registry;
+    QString server = registry.settings.value(L("Update Server")).toString().trimmed();
+    if (server.isEmpty()) server = QStringLiteral("https://www.halvane.example");
+    while (server.endsWith(QLatin1Char('/'))) server.chop(1);
+    return server + QStringLiteral("/checkupdates/check/check.php?TREMEX;") + GetVersion() +
+           QLatin1Char(';') + ReleaseDate();
+}
+
+// --- child windows -------------------------------------------------------------------------
+
+void TMainForm::RegisterChild(TChildKind kind, TChildMaker maker) { m_makers[size_t(kind)] = std::move(maker); }
+
+QWidget* TMainForm::Child(TChildKind kind) const { return m_children[size_t(kind)].data(); }
+
+QWidget* TMainForm::ShowChild(TChildKind kind)
+{
+    QPointer<QWidget>& slot = m_children[size_t(kind)];
+    if (!slot) {
+        const TChildMaker& maker = m_makers[size_t(kind)];
+        if (!maker) {
+            Messages::Information(this, QStringLiteral("This window is not available in this build."));
+            return nullptr;
+        }
+        QWidget* window = maker(*this);
+        if (!window) return nullptr;
+        slot = window;
+        if (!window->parentWidget()) {
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            QMdiSubWindow* sub = m_mdi->addSubWindow(window);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        if (kind == TChildKind::Block)
+            connect(window, &QObject::destroyed, this, [this] { Close3DView(); });
+    }
+    QWidget* window = slot.data();
+    QWidget* frame = window;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) frame = sub;
+    frame->show();
+    if (frame->isMinimized()) frame->showNormal();
+    frame->raise();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) m_mdi->setActiveSubWindow(sub);
+    else window->activateWindow();
+    return window;
+}
+
+void TMainForm::CommitActiveChild()
+{
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    if (!sub) return;
+    if (auto* child = dynamic_cast<TChildWindow*>(sub->widget())) {
+        Guard([child] { child->FormDeactivate(); });
+    }
+}
+
+void TMainForm::CloseChild(QWidget* window)
+{
+    QPointer<QWidget> guard(window);
+    window->close();
+    // A window that refused to close would keep references into a project that goes now.
+    if (guard) delete guard.data();
+}
+
+void TMainForm::CloseAllChildren()
+{
+    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) CloseChild(sub);
+    for (auto& child : m_children)
+        if (child) CloseChild(child.data());
+}
+
+void TMainForm::RefreshOpenForms()
+{
+    for (int k = int(TChildKind::Title); k <= int(TChildKind::Random); ++k) {
+        if (auto* child = dynamic_cast<TChildWindow*>(m_children[size_t(k)].data()))
+            Guard([child] { child->FormActivate(); });
+    }
+    for (TGridTable* table : Tables().All())
+        if (table->Editor()) table->ReopenEditor();
+}
+
+void TMainForm::ShowChildWindow(int index)
+{
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    if (index < 0 || index >= windows.size()) return;
+    QMdiSubWindow* sub = windows[index];
+    sub->show();
+    if (sub->isMinimized()) sub->showNormal();
+    m_mdi->setActiveSubWindow(sub);
+}
+
+void TMainForm::ShowTable(TGridTable* table)
+{
+    if (table) table->ShowEditor();
+}
+
+// --- loading and foundation items --------------------------------------------------------------
+
+void TMainForm::ApplyLoadingItems(int code)
+{
+    Action(L("DataHarmonic"))->setChecked(code == 1);
+    Action(L("DataTransient"))->setChecked(code == 2);
+    Action(L("DataRandom"))->setChecked(code == 3);
+    Menu(L("DataHarmonicData"))->menuAction()->setEnabled(code == 1);
+    Action(L("DataTransientData"))->setEnabled(code == 2);
+    Action(L("DataRandomData"))->setEnabled(code == 3);
+}
+
+void TMainForm::UpdateLoadingMenus()
+{
+    TProgramData& d = Data();
+    if (d.LoadWord == L("HARMONIC")) d.LoadCode = 1;
+    else if (d.LoadWord == L("TRANSIENT")) d.LoadCode = 2;
+    else if (d.LoadWord == L("RANDOM")) d.LoadCode = 3;
+    ApplyLoadingItems(d.LoadCode);
+    const TChildKind harmonic = d.QuadraticFlag == 1 ? TChildKind::Quad : TChildKind::Harmonic;
+    const TChildKind chosen = d.LoadCode == 1 ? harmonic : d.LoadCode == 2 ? TChildKind::Transient
+                                                                          : TChildKind::Random;
+    if (Child(chosen)) {
+        for (TChildKind k : {TChildKind::Harmonic, TChildKind::Quad, TChildKind::Transient, TChildKind::Random})
+            if (k != chosen && Child(k)) CloseChild(Child(k));
+    }
+}
+
+void TMainForm::SetLoadCode(int code)
+{
+    TProgramData& d = Data();
+    if (d.LoadCode != code) {
+        d.LoadCode = code;
+        SetModified(true);
+    }
+    // The loading word read from a file must not force the choice back.
+    d.LoadWord = code == 1 ? L("HARMONIC") : code == 2 ? L("TRANSIENT") : L("RANDOM");
+    UpdateLoadingMenus();
+}
+
+void TMainForm::UpdateFoundationMenus()
+{
+    const QString& word = Data().FoundationWord;
+    bool pile;
+    if (word == L("PILE")) pile = true;
+    else if (word == L("HALF-SPACE") || word == L("STRATUM") || word == L("MULTILAYER")) pile = false;
+    else return;
+    for (const char* name : {"DataPileProperties", "DataPileElements", "DataPileCoord"})
+        Action(L(name))->setEnabled(pile);
+}
+
+void TMainForm::DataMenuClick()
+{
+    CommitActiveChild();
+    TProgramData& d = Data();
+    const QString& word = d.FoundationWord;
+    int column;
+    if (word == L("HALF-SPACE")) column = 0;
+    else if (word == L("PILE")) column = 1;
+    else if (word == L("STRATUM")) column = 2;
+    else if (word == L("MULTILAYER")) column = 3;
+    else return;
+    const bool pile = column == 1, multi = column == 3;
+    for (const char* name : {"DataPileProperties", "DataPileElements", "DataPileCoord",
+                             "DataPileCapMass", "DataPileCapShape"})
+        Action(L(name))->setEnabled(pile);
+    for (const char* name : {"DataFoundations", "DataFootingMass", "DataShape"})
+        Action(L(name))->setEnabled(!pile);
+    Action(L("DataFoundationLayer"))->setEnabled(multi);
+    Action(L("DataSoilLayer"))->setEnabled(pile);
+    Action(L("DataTipSoil"))->setEnabled(true);
+    Action(L("DataSideSoil"))->setEnabled(column != 2);
+    static const char* captions[4] = {"Side Soil of Fondation", "Side Soil of Pile Cap", "Side Soil",
+                                      "Side Soil of Fondation"};
+    Action(L("DataSideSoil"))->setText(L(captions[column]));
+    Action(L("DataSoilColumn"))->setEnabled(multi);
+    if (multi) {
+        TProjectTables& t = Tables();
+        if (t.MultiElement->RowCount() > 1)
+            t.Multisoil->SetRowCount(std::max(0, t.MultiElement->RowCount() - t.D->RowCount()));
+    }
+}
+
+void TMainForm::UnitsMenuClick()
+{
+    Action(L("DataEnglish"))->setChecked(Data().UnitSystem == 1);
+    Action(L("DataSI"))->setChecked(Data().UnitSystem == 2);
+}
+
+void TMainForm::HarmonicMenuClick()
+{
+    Action(L("DataNonQuadratic"))->setChecked(Data().QuadraticFlag == 0);
+    Action(L("DataQuadratic"))->setChecked(Data().QuadraticFlag == 1);
+}
+
+void TMainForm::CompMenuClick()
+{
+    CommitActiveChild();
+    const QString& f = Data().FileName;
+    Action(L("CompInput"))->setEnabled(QFileInfo::exists(f));
+    Action(L("CompKernel"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmr"))));
+    Action(L("CompOutput"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmo"))));
+}
+
+void TMainForm::GraphicsMenuClick()
+{
+    const bool data = m_plotDataRead && QFileInfo::exists(Run::ChangeFileExt(Data().FileName, L(".tmq")));
+    const bool matrix = data && Data().MatrixFlag != 0;
+    const bool response = data && Data().LoadCode == 1;
+    for (const char* name : {"GraphKxx", "GraphKppx", "GraphCxx", "GraphCppx"}) Action(L(name))->setEnabled(matrix);
+    for (const char* name : {"GraphDisplacement", "GraphRotation", "GraphInteractive"})
+        Action(L(name))->setEnabled(response);
+}
+
+void TMainForm::WindowMenuClick()
+{
+    const QList<QMdiSubWindow*> windows = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    for (int i = 0; i < kWindowItems; ++i) {
+        QAction* item = m_windowItems[i];
+        if (i < windows.size()) {
+            QString caption = windows[i]->windowTitle();
+            caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            item->setText(caption);
+            item->setData(i);
+            item->setVisible(true);
+        } else {
+            item->setVisible(false);
+        }
+    }
+    m_windowSeparator->setVisible(!windows.isEmpty());
+}
+
+// --- 3-D view ------------------------------------------------------------------------------
+
+TBlockViewControl* TMainForm::BlockView() const { return dynamic_cast<TBlockViewControl*>(Child(TChildKind::Block)); }
+
+void TMainForm::Open3DView()
+{
+    if (!ShowChild(TChildKind::Block)) return;
+    m_toolBar->show();
+    m_show3DMenuAction->setVisible(true);
+    m_bitmapSeparator->setVisible(true);
+    Action(L("FileSaveBitmap"))->setVisible(true);
+    Action(L("FilePrintPage"))->setVisible(true);
+}
+
+void TMainForm::Close3DView()
+{
+    m_children[size_t(TChildKind::Block)] = nullptr;
+    m_toolBar->hide();
+    m_show3DMenuAction->setVisible(false);
+    m_bitmapSeparator->setVisible(false);
+    Action(L("FileSaveBitmap"))->setVisible(false);
+    Action(L("FilePrintPage"))->setVisible(false);
+}
+
+void TMainForm::Show3DMenuClick()
+{
+    TBlockViewControl* v = BlockView();
+    if (!v) return;
+    Action(L("ShowDepthLabels"))->setChecked(v->SoilLayerDepthLabelsVisible());
+    Action(L("ShowLayerLabels"))->setChecked(v->SoilLayerLabelsVisible());
+    Action(L("ShowSoilLayers"))->setChecked(v->SoilLayersVisible());
+    Action(L("ShowFoundation"))->setChecked(v->PileCapVisible());
+    Action(L("ShowPiles"))->setChecked(v->PilesVisible());
+    Action(L("ShowPileNumbers"))->setChecked(v->PileNumbersVisible());
+}
+
+// --- menus ---------------------------------------------------------------------------------
+
+QAction* TMainForm::Action(const QString& objectName) const
+{
+    QAction* a = findChild<QAction*>(objectName);
+    if (!a) throw EListError(QStringLiteral("No menu item %1").arg(objectName));
+    return a;
+}
+
+QMenu* TMainForm::Menu(const QString& objectName) const
+{
+    QMenu* m = findChild<QMenu*>(objectName);
+    if (!m) throw EListError(QStringLiteral("No menu %1").arg(objectName));
+    return m;
+}
+
+QAction* TMainForm::AddAction(QMenu* menu, const QString& name, const QString& caption,
+                              std::function<void()> handler)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+    return a;
+}
+
+QMenu* TMainForm::AddMenu(QMenu* parent, const QString& name, const QString& caption)
+{
+    QMenu* m = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name + L("Item"));
+    return m;
+}
+
+void TMainForm::ShowPlotWindow(const QString& objectName)
+{
+    if (TGraphPlot* p = Plot(objectName)) p->ShowPlot();
+}
+
+void TMainForm::ShowAmplitudeDialog()
+{
+    if (!m_ampDialog && m_ampMaker) m_ampDialog = m_ampMaker(*this);
+    if (!m_ampDialog) {
+        Messages::Information(this, QStringLiteral("This window is not available in this build."));
+        return;
+    }
+    m_ampDialog->exec();
+}
+
+void TMainForm::BuildMenus()
+{
+    auto on = [this](QMenu* m, void (TMainForm::*handler)()) {
+        connect(m, &QMenu::aboutToShow, this, [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+    };
+
+    // File.
+    QMenu* file = AddMenu(nullptr, L("FileMenu"), L("&File"));
+    on(file, &TMainForm::FileMenuClick);
+    AddAction(file, L("FileNew"), L("&New"), [this] { FileNewClick(); })->setShortcut(QKeySequence::New);
+    AddAction(file, L("FileOpen"), L("&Open..."), [this] { FileOpenClick(); })->setShortcut(QKeySequence::Open);
+    AddAction(file, L("FileSave"), L("&Save"), [this] { CommitActiveChild(); FileSaveClick(); })
+        ->setShortcut(QKeySequence::Save);
+    AddAction(file, L("FileSaveAs"), L("Save &As..."), [this] { CommitActiveChild(); FileSaveAsClick(); });
+    m_recentSeparator = file->addSeparator();
+    for (int i = 0; i < kRecentCount; ++i) {
+        QAction* item = AddAction(file, QStringLiteral("FileRecent%1").arg(i + 1), QString(),
+                                  [this, i] { OpenRecentFile(i); });
+        item->setVisible(false);
+        m_recentItems << item;
+    }
+    m_recentSeparator->setVisible(false);
+    m_bitmapSeparator = file->addSeparator();
+    AddAction(file, L("FileSaveBitmap"), L("Save Bitmap"), [this] {
+        if (TBlockViewControl* v = BlockView()) v->SaveBitmapButtonClick();
+    });
+    AddAction(file, L("FilePageSetup"), L("Page Setup"), [this] {
+        if (TBlockViewControl* v = BlockView()) v->PageSetupButtonClick();
+    })->setVisible(false);
+    AddAction(file, L("FilePrintPage"), L("Print Page"), [this] {
+        if (TBlockViewControl* v = BlockView()) v->PrintButtonClick();
+    });
+    m_bitmapSeparator->setVisible(false);
+    Action(L("FileSaveBitmap"))->setVisible(false);
+    Action(L("FilePrintPage"))->setVisible(false);
+    file->addSeparator();
+    AddAction(file, L("FileExit"), L("E&xit"), [this] { close(); });
+
+    // Data.
+    QMenu* data = AddMenu(nullptr, L("DataMenu"), L("&Data"));
+    on(data, &TMainForm::DataMenuClick);
+    auto form = [this](TChildKind kind) { return [this, kind] { ShowChild(kind); }; };
+    AddAction(data, L("DataTitle"), L("&Title"), form(TChildKind::Title));
+    QMenu* units = AddMenu(data, L("DataUnits"), L("&Units"));
+    on(units, &TMainForm::UnitsMenuClick);
+    auto* unitGroup = new QActionGroup(this);
+    for (auto [name, caption, system] : {std::tuple{"DataEnglish", "&English Units (lbs, slug, ft)", 1},
+                                         std::tuple{"DataSI", "&SI Units (kN, Mg, m)", 2}}) {
+        QAction* a = AddAction(units, L(name), L(caption), [this, system] { m_project->SetUnits(system); });
+        a->setCheckable(true);
+        unitGroup->addAction(a);
+    }
+    data->addSeparator();
+    AddAction(data, L("DataLayout"), L("Option of Foundation System"), form(TChildKind::Layout));
+    QMenu* loading = AddMenu(data, L("DataLoading"), L("Option of Loading"));
+    for (auto [name, caption, code] : {std::tuple{"DataHarmonic", "Harmonic Loading", 1},
+                                       std::tuple{"DataTransient", "Transient Loading", 2},
+                                       std::tuple{"DataRandom", "Random Loading", 3}}) {
+        AddAction(loading, L(name), L(caption), [this, code] { SetLoadCode(code); })->setCheckable(true);
+    }
+    AddAction(data, L("DataShape"), L("Option of Foundation Shape"), form(TChildKind::Shape));
+    data->addSeparator();
+    AddAction(data, L("DataFootingMass"), L("Footing Mass Parameters"), form(TChildKind::Massdata));
+    AddAction(data, L("DataFoundations"), L("Foundation Dimension and Constants"), [this] {
+        const int code = Data().FoundationCode;
+        if (code == 1 || code == 3) ShowChild(TChildKind::Foundations);
+        else if (code == 4) ShowChild(TChildKind::Multimat);
+    });
+    AddAction(data, L("DataFoundationLayer"), L("Foundation Layer"), [this] { ShowTable(Tables().MultiElement); });
+    data->addSeparator();
+    AddAction(data, L("DataPileCapShape"), L("Pile Cap Shape/Dimension"), form(TChildKind::Shape));
+    AddAction(data, L("DataPileCapMass"), L("Pile Cap Mass Properties"), form(TChildKind::NCPileProperties));
+    AddAction(data, L("DataPileCoord"), L("Pile Coordinates"), [this] { ShowTable(Tables().Pilecoord); });
+    AddAction(data, L("DataPileProperties"), L("&Pile Properties"), form(TChildKind::CPileProperties));
+    AddAction(data, L("DataPileElements"), L("Pile Elements"), [this] { ShowTable(Tables().PileData); });
+    data->addSeparator();
+    AddAction(data, L("DataSoilLayer"), L("Soil &Layer Data"), [this] {
+        if (Data().FoundationCode == 2) ShowTable(Tables().D);
+    });
+    AddAction(data, L("DataTipSoil"), L("Soil Data Below Footing/PileTip"), form(TChildKind::Tipsoil));
+    AddAction(data, L("DataSideSoil"), L("Side Soil of Fondation"), [this] {
+        switch (Data().FoundationCode) {
+        case 1: ShowTable(Tables().D1); break;
+        case 2: ShowTable(Tables().pilecapsoil); break;
+        case 3:
+        case 4: ShowTable(Tables().D); break;
+        default: break;
+        }
+    });
+    AddAction(data, L("DataSoilColumn"), L("Soil Column Layer"), [this] { ShowTable(Tables().Multisoil); });
+    data->addSeparator();
+    QMenu* harmonic = AddMenu(data, L("DataHarmonicData"), L("Harmonic Loading Data"));
+    on(harmonic, &TMainForm::HarmonicMenuClick);
+    AddAction(harmonic, L("DataQuadratic"), L("Quadratic"), [this] {
+        if (!ShowChild(TChildKind::Quad)) return;
+        if (Data().QuadraticFlag != 1) SetModified(true);
+        Data().QuadraticFlag = 1;
+        HarmonicMenuClick();
+    })->setCheckable(true);
+    AddAction(harmonic, L("DataNonQuadratic"), L("NonQuadratic"), [this] {
+        if (!ShowChild(TChildKind::Harmonic)) return;
+        if (Data().QuadraticFlag != 0) SetModified(true);
+        Data().QuadraticFlag = 0;
+        HarmonicMenuClick();
+    })->setCheckable(true);
+    AddAction(data, L("DataTransientData"), L("Transient Loading Data"), form(TChildKind::Transient));
+    AddAction(data, L("DataRandomData"), L("Random Loading Data"), form(TChildKind::Random));
+    data->addSeparator();
+    AddAction(data, L("DataOptions"), L("Control &Options..."), form(TChildKind::Options));
+
+    // Computation.
+    QMenu* comp = AddMenu(nullptr, L("CompMenu"), L("&Computation"));
+    on(comp, &TMainForm::CompMenuClick);
+    AddAction(comp, L("CompRun"), L("&Run Analysis"), [this] { CompRunClick(); });
+    AddAction(comp, L("CompInput"), L("Edit I&nput Text"), [this] { OpenInEditor(Data().FileName); });
+    AddAction(comp, L("CompKernel"), L("Edit &Processor-Run Notes"),
+              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmr"))); });
+    AddAction(comp, L("CompOutput"), L("Edit &Output Text"),
+              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmo"))); });
+
+    // Graphics.
+    QMenu* graphics = AddMenu(nullptr, L("GraphicsMenu"), L("&Graphics"));
+    on(graphics, &TMainForm::GraphicsMenuClick);
+    for (auto [name, caption, plot] :
+         {std::tuple{"GraphKxx", "&Translational Stiffness (Kxx, Kyy, Kww)", "pltRealKXX"},
+          std::tuple{"GraphKppx", "Rotational Stiffness (Kppx, Kppy, Kzt)", "pltRealKPPX"},
+          std::tuple{"GraphCxx", "Translational Damping (Cxx, Cyy, Cww)", "pltDampCXX"},
+          std::tuple{"GraphCppx", "Rotational Damping (Cppx, Cppy, Czt)", "pltDampCPPX"},
+          std::tuple{"GraphDisplacement", "Footing Response Amplitude (Displacement)", "pltDxyzR"},
+          std::tuple{"GraphRotation", "Footing Response Amplitude (Rotation)", "pltMxyzR"}}) {
+        const QString plotName = L(plot);
+        AddAction(graphics, L(name), L(caption), [this, plotName] { ShowPlotWindow(plotName); });
+    }
+    AddAction(graphics, L("GraphInteractive"), L("Interactive Footing Response Amplitude "),
+              [this] { ShowAmplitudeDialog(); });
+
+    // View Geometry.
+    QMenu* view = AddMenu(nullptr, L("ViewMenu"), L("View Geometry"));
+    AddAction(view, L("ViewTop"), L("Top View"), form(TChildKind::TopView));
+    AddAction(view, L("ViewSideXZ"), L("Side View (XZ-Plane)"), form(TChildKind::SideViewXZ));
+    AddAction(view, L("ViewSideYZ"), L("Side View (YZ-Plane)"), form(TChildKind::SideViewYZ));
+    AddAction(view, L("View3D"), L("3D View"), [this] { Open3DView(); });
+
+    // Window.
+    QMenu* window = AddMenu(nullptr, L("WindowMenu"), L("&Window"));
+    on(window, &TMainForm::WindowMenuClick);
+    AddAction(window, L("WindowCascade"), L("&Cascade"), [this] { m_mdi->cascadeSubWindows(); });
+    AddAction(window, L("WindowArrange"), L("&Arrange Icons"), [this] {
+        // The minimized windows in a row along the bottom of the frame.
+        int x = 0;
+        for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+            if (!sub->isMinimized()) continue;
+            const QSize size = sub->size();
+            if (x > 0 && x + size.width() > m_mdi->viewport()->width()) x = 0;
+            sub->move(x, m_mdi->viewport()->height() - size.height());
+            x += size.width();
+        }
+    });
+    m_windowSeparator = window->addSeparator();
+    m_windowSeparator->setVisible(false);
+    for (int i = 0; i < kWindowItems; ++i) {
+        QAction* item = AddAction(window, QStringLiteral("WindowChild%1").arg(i + 1), QString(), nullptr);
+        connect(item, &QAction::triggered, this, [this, item] { ShowChildWindow(item->data().toInt()); });
+        item->setVisible(false);
+        m_windowItems << item;
+    }
+
+    // Show 3D View.
+    QMenu* show3D = AddMenu(nullptr, L("Show3DMenu"), L("Show 3D View"));
+    m_show3DMenuAction = show3D->menuAction();
+    on(show3D, &TMainForm::Show3DMenuClick);
+    using Option = void (TBlockViewControl::*)();
+    for (auto [name, caption, option] :
+         {std::tuple{"ShowFoundation", "Foundation", Option(&TBlockViewControl::ShowPileCapOption)},
+          std::tuple{"ShowPiles", "Piles", Option(&TBlockViewControl::ShowAllPilesOption)},
+          std::tuple{"ShowPileNumbers", "Pile Numbers", Option(&TBlockViewControl::ShowPileNumbersOption)},
+          std::tuple{"ShowSoilLayers", "Soil Layers", Option(&TBlockViewControl::ShowSoilLayersOption)},
+          std::tuple{"ShowLayerLabels", "Soil Layer Labels", Option(&TBlockViewControl::ShowSoilLayerLabelsOption)},
+          std::tuple{"ShowDepthLabels", "Soil Layer Depth Labels",
+                     Option(&TBlockViewControl::ShowSoilLayerDepthLabelsOption)}}) {
+        AddAction(show3D, L(name), L(caption), [this, option] {
+            if (TBlockViewControl* v = BlockView()) (v->*option)();
+        })->setCheckable(true);
+    }
+
+    // Help.
+    QMenu* help = AddMenu(nullptr, L("HelpMenu"), L("&Help"));
+    connect(help, &QMenu::aboutToShow, this, [this] { CommitActiveChild(); });
+    AddAction(help, L("HelpContents"), L("&Contents"), [this] { OpenHelpFile(L("Tremex3Help.chm")); });
+    AddAction(help, L("HelpManual"), L("&User's Manual"), [this] { OpenHelpFile(L("Tremx v3 Manual.pdf")); });
+    AddAction(help, L("HelpAbout"), L("&About..."), [this] {
+        if (!m_about) m_about = new TAboutBox(GetVersion(), this);
+        m_about->exec();
+    });
+    AddAction(help, L("HelpUpdates"), L("Check for &Updates"), [this] {
+        if (!OpenUrl || !OpenUrl(QUrl(UpdateCheckUrl())))
+            Messages::Information(this, QStringLiteral("The address %1 could not be opened.").arg(UpdateCheckUrl()));
+    });
+}
+
+void TMainForm::BuildToolBar()
+{
+    m_toolBar = addToolBar(L("3D View"));
+    m_toolBar->setObjectName(L("ToolBar3D"));
+    auto add = [this](const QString& name, const QString& text, const QString& hint, std::function<void()> handler) {
+        QAction* a = m_toolBar->addAction(text);
+        a->setObjectName(name);
+        if (!hint.isEmpty()) a->setToolTip(hint);
+        connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+        return a;
+    };
+    for (int preset = 1; preset <= 4; ++preset) {
+        add(QStringLiteral("ToolView%1").arg(preset), QStringLiteral("View %1").arg(preset), QString(), [this, preset] {
+            if (TBlockViewControl* v = BlockView()) v->SetView(preset);
+        });
+    }
+    add(L("ToolReverse"), L("Reverse"), QString(), [this] {
+        if (TBlockViewControl* v = BlockView()) v->ReverseView();
+    });
+    m_toolBar->addSeparator();
+    m_mouseModes = new QActionGroup(this);
+    m_mouseModes->setExclusive(true);
+    for (auto [name, text, hint, mode] : {std::tuple{"ToolPan", "Pan", "Panning", 1},
+                                          std::tuple{"ToolZoom", "Zoom", "Zooming", 2},
+                                          std::tuple{"ToolZoomWindow", "Window", "Zoom Window", 4},
+                                          std::tuple{"ToolRotate", "Rotate", "Rotating", 3}}) {
+        QAction* a = add(L(name), L(text), L(hint), [this, mode] {
+            if (TBlockViewControl* v = BlockView()) {
+                v->SetMouseMode(mode);
+                v->SetZoomWindowArmed(Action(L("ToolZoomWindow"))->isChecked());
+            }
+        });
+        a->setCheckable(true);
+        m_mouseModes->addAction(a);
+    }
+    m_toolBar->addSeparator();
+    add(L("ToolZoomIn"), L("Zoom In"), QString(), [this] {
+        if (TBlockViewControl* v = BlockView()) v->Zooming(1.4142L);
+    });
+    add(L("ToolZoomOut"), L("Zoom Out"), QString(), [this] {
+        if (TBlockViewControl* v = BlockView()) v->Zooming(1.0L / 1.4142L);
+    });
+    add(L("ToolRestart"), L("Restart"), QString(), [this] {
+        if (TBlockViewControl* v = BlockView()) v->RestartViewButtonClick();
+    });
+}

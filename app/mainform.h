@@ -1,0 +1,300 @@
+// Main window of the main program (unit Main): `TMainForm`, with the interfaces through which
+// the data forms, the views and the 3-D view plug into it.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// The main window is the multiple-document frame of the program: it holds the one project
+// (`TProject`, app/project.h: the project data and the thirteen grid tables), the 18 result
+// graphs (`TGraphPlot`, plots/pltdata.h), the menus, the 3-D tool bar, the recent-file list and
+// the registry settings (QSettings "Halvane"/"TREMEX", group "3.0.11").
+//
+// Child windows. Every data form and view is made on demand by a maker registered for its kind:
+//
+//     main.RegisterChild(TChildKind::Title, [](TMainForm& m) -> QWidget* {
+//         return new TdlgTitle(m);          // no parent: the main window puts it in the MDI area
+//     });
+//
+// The main window calls the maker when the command's window does not exist, keeps a guarded
+// pointer to the window (so each kind exists at most once; the pointer clears itself when the
+// window is freed), puts a window without parent into the MDI area as a sub-window that is
+// freed when closed, and shows it. A maker that returns a window with a parent (a QDialog of its
+// own, a window it put in the MDI area itself) is only shown. A command whose kind has no maker
+// shows "This window is not available in this build." A maker may raise `Exception`.
+//
+// Data forms derive also from `TChildWindow`: the main window calls FormDeactivate of the active
+// child before a menu opens and before the project is closed (the values being edited reach the
+// project data), and FormActivate of every open data form after a unit switch (they reload their
+// values and unit labels). The 3-D view derives also from `TBlockViewControl`, which the tool
+// bar, the File items Save Bitmap / Print Page and the "Show 3D View" menu drive; it calls
+// TMainForm::Close3DView when it closes (the main window also notices when it is freed).
+//
+// Every message goes through the message interface (dataentry/util/messages.h); the file dialogs
+// go through the replaceable OpenDialog / SaveDialog hooks (tests answer them).
+#pragma once
+
+#include "project.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QUrl;
+class QDialog;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class TAboutBox;
+class TDlgRunAnalysis;
+class TDynamicLibrary;
+class TGraphPlot;
+class TMainForm;
+
+// The child window kinds of the main window, one open window each.
+enum class TChildKind : int {
+    Title,             // TdlgTitle ("Project Title")
+    Options,           // TDlgOptions ("Control Options")
+    Layout,            // TfrmLayout ("Foundation Options")
+    Shape,             // TfrmShape ("Foundation Shape"), foundation and pile cap shape
+    Massdata,          // TfrmMassdata ("Mass Data")
+    NCPileProperties,  // TfrmNCPileProperties ("Pile Cap Properties")
+    CPileProperties,   // TfrmCPileProperties ("Pile Properties")
+    Foundations,       // TfrmFoundations ("Foundation Data"), foundation codes 1 and 3
+    Multimat,          // TfrmMultimat ("Foundation Properties"), foundation code 4
+    Tipsoil,           // TfrmTipsoil ("Soil Below The Footing")
+    Harmonic,          // Tfrmharmonic (non-quadratic harmonic loading)
+    Quad,              // TfrmQuad (quadratic harmonic loading)
+    Transient,         // Tfrmtransient
+    Random,            // Tfrmrandom
+    TopView,           // TDlgTopView ("Top View")
+    SideViewXZ,        // TDlgSideViewXZ
+    SideViewYZ,        // TDlgSideViewYZ
+    Block,             // TDlgBlock, the 3-D view
+    Count
+};
+
+// Makes the window of one kind for the main window.
+using TChildMaker = std::function<QWidget*(TMainForm& main)>;
+// Makes the amplitude dialog (created hidden at start, shown modally from the Graphics menu).
+using TDialogMaker = std::function<QDialog*(TMainForm& main)>;
+
+// What a data form offers the main window.
+class TChildWindow {
+public:
+    virtual ~TChildWindow() = default;
+    // Loads the values and unit labels from the project data.
+    virtual void FormActivate() {}
+    // Stores the values being edited into the project data.
+    virtual void FormDeactivate() {}
+};
+
+// What the 3-D view offers the main window's tool bar and menus.
+class TBlockViewControl {
+public:
+    virtual ~TBlockViewControl() = default;
+    virtual void SetView(int preset) = 0;  // 1 to 4
+    virtual void ReverseView() = 0;
+    virtual void Zooming(long double factor) = 0;
+    virtual void RestartViewButtonClick() = 0;
+    virtual void SetMouseMode(int mode) = 0;  // 1 panning, 2 zooming, 3 rotating, 4 zoom window
+    virtual void SetZoomWindowArmed(bool armed) = 0;
+    virtual void SaveBitmapButtonClick() = 0;
+    virtual void PageSetupButtonClick() = 0;
+    virtual void PrintButtonClick() = 0;
+    virtual bool SoilLayerDepthLabelsVisible() const = 0;
+    virtual bool SoilLayerLabelsVisible() const = 0;
+    virtual bool SoilLayersVisible() const = 0;
+    virtual bool PileCapVisible() const = 0;
+    virtual bool PilesVisible() const = 0;
+    virtual bool PileNumbersVisible() const = 0;
+    virtual void ShowSoilLayerDepthLabelsOption() = 0;
+    virtual void ShowSoilLayerLabelsOption() = 0;
+    virtual void ShowSoilLayersOption() = 0;
+    virtual void ShowPileCapOption() = 0;
+    virtual void ShowAllPilesOption() = 0;
+    virtual void ShowPileNumbersOption() = 0;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kRecentCount = 10;
+    static constexpr int kWindowItems = 50;
+
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- version and captions
+    static QString GetVersion() { return QStringLiteral("3.0.11"); }
+    // The project name for captions: "C:/Jobs/pump.tmx" gives "Pump", "a.tmx" gives "a".
+    static QString CaptionName(const QString& path);
+    // Window caption of the current project.
+    void SetCaption();
+
+    // --- the project
+    TProject& Project() const { return *m_project; }
+    TProgramData& Data() const { return m_project->Data(); }
+    TProjectTables& Tables() const { return m_project->Tables(); }
+    bool IsModified() const;
+    void SetModified(bool value);
+
+    // --- start-up: the dialogs made at start (about box, progress window, amplitude dialog).
+    void CreateDialogs();
+    // The project named at start (default: the application's first argument); read when the
+    // window first shows.
+    void SetCommandLine(const QStringList& arguments) { m_arguments = arguments; m_argumentsSet = true; }
+    // What showing the window for the first time does (registry, command-line project, caption).
+    void FormShow();
+    // Activation of the main window: loading items by LoadCode; Pile Coordinates disabled.
+    void FormActivate();
+
+    // --- project commands
+    bool QuerySave();
+    void FileNewClick();
+    void FileOpenClick();
+    // Save: Save As while the project has no name of its own. true when the files were written.
+    bool FileSaveClick();
+    bool FileSaveAsClick();
+    void OpenFileName(const QString& path);
+    // A file dropped on the window opens as a project (the first one).
+    void OpenDroppedFile(const QString& path);
+    void OpenRecentFile(int index);
+
+    // --- recent files and settings
+    const QStringList& PrevFiles() const { return m_prevFiles; }
+    int PrevFileCount() const { return m_prevFileCount; }
+    void UpdatePrevFile(const QString& path);
+    void UpdateRegistry();
+    void ReadRegistry();
+    QString WordProcessorPath() const { return m_wordProcessorPath; }
+    void SetWordProcessorPath(const QString& path);
+
+    // --- child windows
+    QMdiArea* MdiArea() const { return m_mdi; }
+    void RegisterChild(TChildKind kind, TChildMaker maker);
+    void SetAmplitudeDialogMaker(TDialogMaker maker) { m_ampMaker = std::move(maker); }
+    // The open window of a kind, none when it is not open.
+    QWidget* Child(TChildKind kind) const;
+    // Opens (or brings up) the window of a kind; none when it could not be made.
+    QWidget* ShowChild(TChildKind kind);
+    void CommitActiveChild();
+    void CloseAllChildren();
+    void RefreshOpenForms();
+    void UpdateLoadingMenus();
+    void UpdateFoundationMenus();
+    void Open3DView();
+    void Close3DView();
+    void ShowChildWindow(int index);
+
+    // --- plots and the run of an analysis
+    const QList<TGraphPlot*>& Plots() const { return m_plots; }
+    TGraphPlot* Plot(const QString& objectName) const;
+    bool PlotDataRead() const { return m_plotDataRead; }
+    // Reads the plot data of the current project into the 18 graphs (see plotreader.h).
+    bool ReadPlotData(const QString& path);
+    // Run Analysis.
+    void CompRunClick();
+    // The engine library the run loads (default: libtremcalc.so in the program's folder).
+    QString EngineLibraryPath() const { return m_enginePath; }
+    void SetEngineLibraryPath(const QString& path) { m_enginePath = path; }
+    // Opens a file in the external text editor.
+    void OpenInEditor(const QString& path);
+
+    // --- dialogs of the file commands (replaceable; an empty result is Cancel)
+    std::function<QString(const QString& title)> OpenDialog;
+    std::function<QString(const QString& title, const QString& preset)> SaveDialog;
+    // Starts a process without waiting (replaceable; tests record the call).
+    std::function<bool(const QString& program, const QStringList& arguments)> StartDetached;
+    // Opens a local file or a web address through the desktop (replaceable).
+    std::function<bool(const QUrl& url)> OpenUrl;
+
+    // --- menus, for the tests and the other units
+    QAction* Action(const QString& objectName) const;
+    QMenu* Menu(const QString& objectName) const;
+    QToolBar* BlockToolBar() const { return m_toolBar; }
+    TDlgRunAnalysis* ProgressWindow() const { return m_progress; }
+    TAboutBox* AboutBox() const { return m_about; }
+    // The menu handlers that run before a menu opens.
+    void FileMenuClick();
+    void DataMenuClick();
+    void CompMenuClick();
+    void GraphicsMenuClick();
+    void WindowMenuClick();
+    void Show3DMenuClick();
+    void UnitsMenuClick();
+    void HarmonicMenuClick();
+
+    // The update-check address.
+    QString UpdateCheckUrl() const;
+    static QString ReleaseDate() { return QStringLiteral("12/10/26"); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildMenus();
+    void BuildToolBar();
+    QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                       std::function<void()> handler);
+    QMenu* AddMenu(QMenu* parent, const QString& name, const QString& caption);
+    // Runs a command: an Exception is shown through the message interface.
+    void Guard(const std::function<void()>& command);
+    void SetLoadCode(int code);
+    void ApplyLoadingItems(int code);
+    void ShowTable(TGridTable* table);
+    TBlockViewControl* BlockView() const;
+    void ShowPlotWindow(const QString& objectName);
+    void ShowAmplitudeDialog();
+    void OpenHelpFile(const QString& fileName);
+    void AfterProjectRead(const QString& path);
+    void CloseChild(QWidget* window);
+    QString DefaultWordProcessor() const;
+
+    std::unique_ptr<TProject> m_project;
+    QMdiArea* m_mdi = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QList<TGraphPlot*> m_plots;
+    QList<QAction*> m_recentItems;
+    QList<QAction*> m_windowItems;
+    QAction* m_recentSeparator = nullptr;
+    QAction* m_windowSeparator = nullptr;
+    QAction* m_bitmapSeparator = nullptr;
+    QAction* m_show3DMenuAction = nullptr;
+    QActionGroup* m_mouseModes = nullptr;
+
+    std::array<TChildMaker, size_t(TChildKind::Count)> m_makers;
+    std::array<QPointer<QWidget>, size_t(TChildKind::Count)> m_children;
+    TDialogMaker m_ampMaker;
+    QPointer<QDialog> m_ampDialog;
+    TAboutBox* m_about = nullptr;
+    TDlgRunAnalysis* m_progress = nullptr;
+
+    std::unique_ptr<TDynamicLibrary> m_engine;
+    QString m_enginePath;
+
+    QStringList m_prevFiles;
+    int m_prevFileCount = 0;
+    QString m_wordProcessorPath;
+    bool m_wordProcessorDefault = true;
+    bool m_plotDataRead = false;
+    bool m_shown = false;
+    bool m_closing3D = false;
+    bool m_argumentsSet = false;
+    QStringList m_arguments;
+};

@@ -1,0 +1,36 @@
+// Reader of the engine's plot-data file (unit PlotReader).
+//
+// Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
+// long double for 80-bit reals, classes at global scope, free functions in a namespace named
+// after their unit, exceptions derived from `Exception`).
+//
+// The plot-data file (extension tmq) holds the number of frequency points N, then, when the
+// stiffness matrix was generated (MatrixFlag > 0), for every point a stiffness record (w, Kxx,
+// Kyy, Kww, Kppx, Kppy, Kzt, Kxp, Kyp, the rest of its line skipped) and a damping record (w,
+// Cxx, Cyy, Cww, Cppx, Cppy, Czt, Cxp, Cyp), then, for harmonic loading (LoadCode 1), one
+// response record per point (w, Dx, Dy, Dz, Rx, Ry, Rz). w is in radians per second; every
+// point goes into the graphs at x = w / 6.2832 (Hz).
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+
+class TGraphPlot;
+
+namespace PlotReader {
+
+// What of the project the reader needs.
+struct TPlotProject {
+    int32_t UnitSystem = 2;
+    int32_t MatrixFlag = 1;
+    int32_t LoadCode = 1;
+};
+
+// Reads the file into the 18 result graphs (in the order of PltData::CreateResultPlots).
+// true when the file was read without an input/output error (a count of 0 or 1 fills nothing
+// and is still a success); then every graph gets the project's unit system. On false the graphs
+// keep what was filled before the error and their unit systems are not set. No message is shown.
+bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& plots);
+
+}  // namespace PlotReader

@@ -1,0 +1,41 @@
+// Tremex3: the main program of TREMEX.
+//
+// Start-up: the application (title "TREMEX"), then in this order the main window, the about box,
+// the progress window and the amplitude dialog, all but the main window hidden; the data forms
+// and the views are made when first opened (their makers are registered with the main window
+// below). Showing the main window reads the settings and opens the project named as the first
+// argument (".tmx" appended when the name holds no "."), else starts a new project.
+#include "mainform.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+namespace {
+
+// The makers of the data forms, the views and the amplitude dialog: every unit that provides
+// one registers it here (TMainForm::RegisterChild, TMainForm::SetAmplitudeDialogMaker). A
+// command whose window has no maker tells the user so.
+void RegisterWindows(TMainForm& main)
+{
+    (void)main;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    // Numbers in files and on screen never follow the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("TREMEX"));
+    QApplication::setApplicationDisplayName(QStringLiteral("TREMEX"));
+    QApplication::setOrganizationName(QStringLiteral("Halvane"));
+    QApplication::setApplicationVersion(TMainForm::GetVersion());
+
+    TMainForm main;
+    RegisterWindows(main);
+    main.CreateDialogs();
+    main.show();
+    return app.exec();
+}

@@ -1,0 +1,123 @@
+#include "run.h"
+
+#include "mainform.h"
+#include "progress.h"
+#include "util/dynlib.h"
+#include "util/exceptions.h"
+#include "util/messages.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdint>
+
+namespace Run {
+
+QString ChangeFileExt(const QString& path, const QString& ext)
+{
+    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
+    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
+    if (dot > slash) return path.left(dot) + ext;
+    return path + ext;
+}
+
+QStringList RunListLines(const QString& version, const QString& fileName)
+{
+    QStringList lines{version, fileName};
+    for (const char* ext : {".tmo", ".tmq", ".tmr", ".tmt", ".tmm"})
+        lines << ChangeFileExt(fileName, QString::fromLatin1(ext));
+    return lines;
+}
+
+void WriteRunList(const QString& path, const QString& version, const QString& fileName)
+{
+    QByteArray text;
+    for (const QString& line : RunListLines(version, fileName)) text += line.toUtf8() + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        throw EInOutError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+}  // namespace Run
+
+namespace {
+
+// The wait cursor for the length of the engine call.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+void TMainForm::CompRunClick()
+{
+    // 1-2: the project is saved first; a project that still has no name is not run.
+    if (!FileSaveClick()) return;
+    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+
+    // 3-4: the run list in the program's folder, which stays the current folder.
+    const QString folder = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(folder);
+    const QString runList = QDir(folder).filePath(Run::kRunListName);
+    try {
+        Run::WriteRunList(runList, GetVersion(), Data().FileName);
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+        return;
+    }
+
+    // 5-6: one library object, alive for this run only.
+    if (m_engine) {
+        Messages::Information(this, QStringLiteral("Attempt to reinitialize DLL"));
+        return;
+    }
+    using TEntry = int32_t (*)(int32_t);
+    TEntry entry = nullptr;
+    m_engine = std::make_unique<TDynamicLibrary>();
+    try {
+        m_engine->SetLibraryName(m_enginePath.isEmpty() ? QDir(folder).filePath(Run::kLibraryName)
+                                                        : m_enginePath);
+        m_engine->Open();
+        entry = reinterpret_cast<TEntry>(m_engine->GetProc(Run::kEntryName));
+    } catch (const EDLLError&) {
+        entry = nullptr;
+    }
+    if (!entry) {
+        m_engine.reset();
+        Messages::Information(this, QStringLiteral("Attempt to initialize DLL failed"));
+        return;
+    }
+
+    // 7-9: the engine runs on this thread; the progress window shows meanwhile.
+    {
+        TWaitCursor wait;
+        if (m_progress) {
+            m_progress->show();
+            m_progress->raise();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            m_progress->repaint();
+        }
+        entry(Run::kEntryArgument);
+        if (m_progress) m_progress->hide();
+    }
+
+    // 10-13.
+    Messages::Information(this, QStringLiteral("Computations are completed. Please, check output "
+                                               "file for results or error messages."));
+    const QString plotFile = Run::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
+    if (QFileInfo::exists(plotFile)) {
+        try {
+            m_plotDataRead = ReadPlotData(plotFile);
+        } catch (const Exception& e) {
+            Messages::Error(this, e.message());
+        }
+    }
+    m_engine.reset();
+    QFile::remove(runList);
+}

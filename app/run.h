@@ -1,0 +1,30 @@
+// Run of an analysis (unit Run): the run list "names.dat" the engine reads, and the engine call.
+// TMainForm::CompRunClick (run.cpp) drives one run.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Run {
+
+// The engine's entry and its one argument.
+inline const QString kEntryName = QStringLiteral("_ITREMX");
+constexpr int kEntryArgument = 13;
+inline const QString kRunListName = QStringLiteral("names.dat");
+inline const QString kLibraryName = QStringLiteral("libtremcalc.so");
+
+// The path with its extension (from the last "." of the file name on) replaced by `ext`
+// (".tmo"); a name without extension gets `ext` appended.
+QString ChangeFileExt(const QString& path, const QString& ext);
+
+// The seven lines of the run list: the version, the project file, and the same path with the
+// extensions tmo (report), tmq (plot data), tmr (run notes), tmt (drawing data), tmm (mass).
+QStringList RunListLines(const QString& version, const QString& fileName);
+
+// Writes the run list at `path` (replacing an old one), each line ended by CR LF; raises
+// EInOutError with the system's text when the file cannot be written.
+void WriteRunList(const QString& path, const QString& version, const QString& fileName);
+
+}  // namespace Run
