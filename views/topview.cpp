@@ -1,0 +1,215 @@
+// Top view of the foundation: see topview.h.
+#include "topview.h"
+
+#include "dataunit.h"
+#include "project.h"
+#include "projecttables.h"
+#include "sideview.h"
+#include "util/messages.h"
+#include "viewprint.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace TopView {
+
+TOutlineSpans OutlineSpans(const TProgramData& data)
+{
+    TOutlineSpans s;
+    if (SideView::FoundationCodeOf(data.FoundationWord) == 2) {
+        // The spans of the pile centres: true extremes, whatever the signs of the coordinates.
+        TGridTable* coords = data.Tables().Pilecoord;
+        if (coords->RowCount() == 0) return s;
+        long double xlo = 1e10L, xhi = -1e10L, ylo = 1e10L, yhi = -1e10L;
+        for (int i = 0; i < coords->RowCount(); ++i) {
+            const long double x = coords->Cell(0, i)->GetAsFloat(), y = coords->Cell(1, i)->GetAsFloat();
+            xlo = std::min(xlo, x);
+            xhi = std::max(xhi, x);
+            ylo = std::min(ylo, y);
+            yhi = std::max(yhi, y);
+        }
+        s.SX = xhi - xlo;
+        s.SY = yhi - ylo;
+    } else if (data.ShapeCode == 1) {
+        s.SX = s.SY = 2 * data.Radius;
+    } else {
+        s.SX = data.LengthX;
+        s.SY = data.WidthY;
+    }
+    return s;
+}
+
+TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circles, const TTopWindow& current,
+                        const TOutlineSpans& spans)
+{
+    circles.clear();
+    if (current.NoDraw()) return current;
+    if (SideView::FoundationCodeOf(data.FoundationWord) == 2) {
+        TProjectTables& t = data.Tables();
+        for (int i = 0; i < t.Pilecoord->RowCount(); ++i)
+            circles.push_back({t.Pilecoord->Cell(0, i)->GetAsFloat(), -t.Pilecoord->Cell(1, i)->GetAsFloat(),
+                               t.PileData->Cell(1, 0)->GetAsFloat()});
+    }
+    if (circles.empty()) return current;
+    TTopWindow w{-spans.SX / 1.9L, spans.SX / 1.9L, spans.SY / 1.9L, -spans.SY / 1.9L};
+    for (const PileCircle& c : circles) {
+        w.XMin = std::min(w.XMin, c.X - c.Radius);
+        w.YBottom = std::min(w.YBottom, c.Y - c.Radius);
+        w.XMax = std::max(w.XMax, c.X + c.Radius);
+        w.YTop = std::max(w.YTop, c.Y + c.Radius);
+    }
+    return w;
+}
+
+TTopWindow FitWindow(const TTopWindow& world, int width, int height)
+{
+    TTopWindow v = world;
+    if (world.NoDraw() || width <= 0 || height <= 0) return v;
+    const long double a =
+        (static_cast<long double>(width) / height) / ((world.XMax - world.XMin) / (world.YTop - world.YBottom));
+    if (a >= 1) {
+        v.XMin *= a;
+        v.XMax *= a;
+    } else {
+        v.YTop /= a;
+        v.YBottom /= a;
+    }
+    return v;
+}
+
+QRect WorldToScreen(const TTopWindow& view, int width, int height, long double x, long double y, long double r)
+{
+    if (view.NoDraw()) return {};
+    const long double sx = width / (view.XMax - view.XMin), sy = height / (view.YBottom - view.YTop);
+    const int left = int(std::lround(sx * (x - r - view.XMin)));
+    const int right = int(std::lround(sx * (x + r - view.XMin)));
+    const int top = int(std::lround(sy * (y - r - view.YTop)));
+    const int bottom = int(std::lround(sy * (y + r - view.YTop)));
+    // y grows downward on the screen: the edge of y + r is the upper one.
+    return QRect(QPoint(left, std::min(top, bottom)), QSize(right - left, std::abs(bottom - top)));
+}
+
+QPointF ScreenToWorld(const TTopWindow& view, int width, int height, int px, int py)
+{
+    if (width <= 0 || height <= 0) return {};
+    return {double(static_cast<long double>(px) / width * (view.XMax - view.XMin) + view.XMin),
+            double(static_cast<long double>(py) / height * (view.YBottom - view.YTop) + view.YTop)};
+}
+
+QString ReadOutCaption(long double x, long double y)
+{
+    return QStringLiteral("Top View X: ") + SideView::FixedOneDecimal(x) + QStringLiteral(" Y: ") +
+           SideView::FixedOneDecimal(y);
+}
+
+void Paint(QPainter& painter, int width, int height, const TTopWindow& view, const TOutlineSpans& spans,
+           const std::vector<PileCircle>& circles)
+{
+    painter.fillRect(0, 0, width, height, Qt::white);
+    if (view.NoDraw() || width <= 0 || height <= 0) return;
+    painter.setPen(QPen(Qt::black, 1));
+    QPolygon outline;
+    for (auto [x, y] : {std::pair{-spans.SX / 2, spans.SY / 2}, {spans.SX / 2, spans.SY / 2},
+                        {spans.SX / 2, -spans.SY / 2}, {-spans.SX / 2, -spans.SY / 2}, {-spans.SX / 2, spans.SY / 2}})
+        outline << WorldToScreen(view, width, height, x, y, 0).topLeft();
+    painter.drawPolyline(outline);
+    painter.setBrush(Qt::black);
+    for (const PileCircle& c : circles) painter.drawEllipse(WorldToScreen(view, width, height, c.X, c.Y, c.Radius));
+}
+
+}  // namespace TopView
+
+TDlgTopView::TDlgTopView(TProject& project, QWidget* parent) : QWidget(parent), m_project(project)
+{
+    setObjectName(QStringLiteral("DlgTopView"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    resize(610, 392);
+    setWindowTitle(QStringLiteral("Top View"));
+    m_print = new QPushButton(QStringLiteral("Print"), this);
+    m_print->setObjectName(QStringLiteral("Button1"));
+    connect(m_print, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+TDlgTopView::~TDlgTopView() = default;
+
+void TDlgTopView::FormActivate()
+{
+    try {
+        m_world = TopView::BuildCircles(m_project.Data(), m_circles, m_world, m_spans);
+        m_spans = TopView::OutlineSpans(m_project.Data());
+    } catch (const Exception& e) {
+        m_circles.clear();
+        Messages::Error(this, e.message());
+    }
+    FormResize();
+}
+
+void TDlgTopView::FormResize()
+{
+    m_view = TopView::FitWindow(m_world, width(), height());
+    update();
+}
+
+void TDlgTopView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    TopView::Paint(painter, width(), height(), m_view, m_spans, m_circles);
+}
+
+void TDlgTopView::resizeEvent(QResizeEvent*)
+{
+    m_print->move(width() - m_print->width() - 8, 8);
+    FormResize();
+}
+
+void TDlgTopView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (GetNoDraw()) return;
+    const QPoint pos = event->position().toPoint();
+    const QPointF p = TopView::ScreenToWorld(m_view, width(), height(), pos.x(), pos.y());
+    // The plan keeps y reversed; the caption shows the project's y.
+    setWindowTitle(TopView::ReadOutCaption(p.x(), -p.y()));
+}
+
+void TDlgTopView::showEvent(QShowEvent*)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && m_activationSource != sub) {
+        m_activationSource = sub;
+        connect(sub, &QMdiSubWindow::aboutToActivate, this, [this] { FormActivate(); });
+    }
+    FormActivate();
+}
+
+void TDlgTopView::closeEvent(QCloseEvent* event)
+{
+    m_circles.clear();
+    if (OnClosed) OnClosed();
+    event->accept();
+}
+
+void TDlgTopView::PrintTo(QPrinter& printer)
+{
+    ViewPrint::PrintPage(printer, [this](QPainter& painter, int pw, int ph) {
+        ViewPrint::DrawTopPage(painter, pw, ph, m_view, m_spans, m_circles);
+    });
+}
+
+void TDlgTopView::Button1Click()
+{
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        if (!ViewPrint::ChoosePrinter(this, printer)) return;
+        PrintTo(printer);
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+    }
+}
