@@ -513,6 +513,94 @@ void trailing_update(float* __restrict y0, float* __restrict y1, int j0, int j1,
   }
 }
 
+// The kb updates of rows f = lo .. hi-1 (floats; lo a multiple of 8) of the
+// four columns y[0..3] (columns j[0..3]): the multipliers of each step are
+// loaded once for the four.  Rows left over from the 16-float tiles go to
+// trailing_update.
+__attribute__((target_clones("avx2", "default")))
+void trailing_update4(float* __restrict y0, float* __restrict y1, float* __restrict y2,
+                      float* __restrict y3, const int* j, int kb, int lo, int hi) {
+  typedef float Float8 __attribute__((vector_size(32)));
+  const float* rr0 = bw.rr[j[0]];
+  const float* ri0 = bw.ri[j[0]];
+  const float* rr1 = bw.rr[j[1]];
+  const float* ri1 = bw.ri[j[1]];
+  const float* rr2 = bw.rr[j[2]];
+  const float* ri2 = bw.ri[j[2]];
+  const float* rr3 = bw.rr[j[3]];
+  const float* ri3 = bw.ri[j[3]];
+  int f = lo;
+  for (; f + 16 <= hi; f += 16) {
+    Float8 u0, u1, u2, u3, w0, w1, w2, w3;
+    std::memcpy(&u0, y0 + f, 32);
+    std::memcpy(&w0, y0 + f + 8, 32);
+    std::memcpy(&u1, y1 + f, 32);
+    std::memcpy(&w1, y1 + f + 8, 32);
+    std::memcpy(&u2, y2 + f, 32);
+    std::memcpy(&w2, y2 + f + 8, 32);
+    std::memcpy(&u3, y3 + f, 32);
+    std::memcpy(&w3, y3 + f + 8, 32);
+    const float(*ac)[8] = bw.tac[f >> 3];
+    const float(*bc)[8] = bw.tbc[f >> 3];
+    const float(*ac2)[8] = bw.tac[(f >> 3) + 1];
+    const float(*bc2)[8] = bw.tbc[(f >> 3) + 1];
+    for (int k = 0; k < kb; ++k) {
+      Float8 a, b, a2, b2;
+      std::memcpy(&a, ac[k], 32);
+      std::memcpy(&b, bc[k], 32);
+      std::memcpy(&a2, ac2[k], 32);
+      std::memcpy(&b2, bc2[k], 32);
+      {
+        const Float8 vr = {rr0[k], rr0[k], rr0[k], rr0[k], rr0[k], rr0[k], rr0[k], rr0[k]};
+        const Float8 vi = {ri0[k], ri0[k], ri0[k], ri0[k], ri0[k], ri0[k], ri0[k], ri0[k]};
+        u0 -= a * vr + b * vi;
+        w0 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = {rr1[k], rr1[k], rr1[k], rr1[k], rr1[k], rr1[k], rr1[k], rr1[k]};
+        const Float8 vi = {ri1[k], ri1[k], ri1[k], ri1[k], ri1[k], ri1[k], ri1[k], ri1[k]};
+        u1 -= a * vr + b * vi;
+        w1 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = {rr2[k], rr2[k], rr2[k], rr2[k], rr2[k], rr2[k], rr2[k], rr2[k]};
+        const Float8 vi = {ri2[k], ri2[k], ri2[k], ri2[k], ri2[k], ri2[k], ri2[k], ri2[k]};
+        u2 -= a * vr + b * vi;
+        w2 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = {rr3[k], rr3[k], rr3[k], rr3[k], rr3[k], rr3[k], rr3[k], rr3[k]};
+        const Float8 vi = {ri3[k], ri3[k], ri3[k], ri3[k], ri3[k], ri3[k], ri3[k], ri3[k]};
+        u3 -= a * vr + b * vi;
+        w3 -= a2 * vr + b2 * vi;
+      }
+    }
+    std::memcpy(y0 + f, &u0, 32);
+    std::memcpy(y0 + f + 8, &w0, 32);
+    std::memcpy(y1 + f, &u1, 32);
+    std::memcpy(y1 + f + 8, &w1, 32);
+    std::memcpy(y2 + f, &u2, 32);
+    std::memcpy(y2 + f + 8, &w2, 32);
+    std::memcpy(y3 + f, &u3, 32);
+    std::memcpy(y3 + f + 8, &w3, 32);
+  }
+  if (f < hi) {
+    trailing_update(y0, y1, j[0], j[1], kb, f, hi);
+    trailing_update(y2, y3, j[2], j[3], kb, f, hi);
+  }
+}
+
+// The updates of the columns j[0 .. m-1], four, two or one at a time.
+template <class Column>
+void trailing_columns(Column colf, const int* j, int m, int kb, int lo, int hi) {
+  int c = 0;
+  for (; c + 4 <= m; c += 4) {
+    trailing_update4(colf(j[c]), colf(j[c + 1]), colf(j[c + 2]), colf(j[c + 3]), j + c, kb, lo, hi);
+  }
+  for (; c + 2 <= m; c += 2) trailing_update(colf(j[c]), colf(j[c + 1]), j[c], j[c + 1], kb, lo, hi);
+  if (c < m) trailing_update(colf(j[c]), nullptr, j[c], j[c], kb, lo, hi);
+}
+
 void invert_blocked(cfloat* A, long ld, int nn) {
   auto colf = [&](int j) { return reinterpret_cast<float*>(A + j * ld); };
   for (int k0 = 0; k0 < nn; k0 += kBlock) {
@@ -568,19 +656,18 @@ void invert_blocked(cfloat* A, long ld, int nn) {
     for (const auto& range : ranges) {
       for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
         const int t1 = std::min(range[1], t0 + kRowTile);
-        int j = 0;
-        int pending = -1;  // a column waiting for its partner
-        for (; j < nn; ++j) {
+        int js[4];
+        int m = 0;  // columns waiting for their partners
+        for (int j = 0; j < nn; ++j) {
           if (j == k0) j = k1;
           if (j >= nn) break;
-          if (pending < 0) {
-            pending = j;
-            continue;
+          js[m++] = j;
+          if (m == 4) {
+            trailing_columns(colf, js, m, kb, t0, t1);
+            m = 0;
           }
-          trailing_update(colf(pending), colf(j), pending, j, kb, t0, t1);
-          pending = -1;
         }
-        if (pending >= 0) trailing_update(colf(pending), nullptr, pending, pending, kb, t0, t1);
+        trailing_columns(colf, js, m, kb, t0, t1);
       }
     }
   }
@@ -850,6 +937,7 @@ void block_rows(TeamInverse& w, int k0, int k1, int j) {
 void invert_member(void* ctx, int m, int count) {
   TeamInverse& w = *static_cast<TeamInverse*>(ctx);
   const int nn = w.n;
+  auto colf = [&w](int j) { return column(w, j); };
   for (int k0 = 0; k0 < nn; k0 += kBlock) {
     const int k1 = std::min(nn, k0 + kBlock);
     const int kb = k1 - k0;
@@ -883,18 +971,12 @@ void invert_member(void* ctx, int m, int count) {
         const int gi = sh.next.fetch_add(1, std::memory_order_relaxed);
         if (gi >= sh.end) break;
         const int c0 = gi * kGroupColumns, c1 = std::min(outer, c0 + kGroupColumns);
+        int js[kGroupColumns];
+        for (int q = c0; q < c1; ++q) js[q - c0] = outside(q);
         for (const auto& range : ranges) {
           for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
             const int t1 = std::min(range[1], t0 + kRowTile);
-            int q = c0;
-            for (; q + 2 <= c1; q += 2) {
-              const int j0 = outside(q), j1 = outside(q + 1);
-              trailing_update(column(w, j0), column(w, j1), j0, j1, kb, t0, t1);
-            }
-            if (q < c1) {
-              const int j0 = outside(q);
-              trailing_update(column(w, j0), nullptr, j0, j0, kb, t0, t1);
-            }
+            trailing_columns(colf, js, c1 - c0, kb, t0, t1);
           }
         }
       }
