@@ -1,9 +1,12 @@
 // Side views of the foundation: see sideview.h.
 #include "sideview.h"
 
+#include "ampplot.h"
 #include "dataunit.h"
+#include "mainform.h"
 #include "project.h"
 #include "projecttables.h"
+#include "topview.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "viewprint.h"
@@ -230,6 +233,16 @@ TSideDrawing LayerDrawing(const TProgramData& data)
     return d;
 }
 
+void RegisterWindows(TMainForm& main)
+{
+    main.RegisterChild(TChildKind::TopView, [](TMainForm& m) -> QWidget* { return new TDlgTopView(m.Project()); });
+    main.RegisterChild(TChildKind::SideViewXZ, [](TMainForm& m) -> QWidget* { return new TDlgSideViewXZ(m.Project()); });
+    main.RegisterChild(TChildKind::SideViewYZ, [](TMainForm& m) -> QWidget* { return new TDlgSideViewYZ(m.Project()); });
+    main.SetAmplitudeDialogMaker([](TMainForm& m) -> QDialog* {
+        return new TDlgAmpPlot(m.Project(), m.Plot(QStringLiteral("pltDxyzR")), m.Plot(QStringLiteral("pltMxyzR")), &m);
+    });
+}
+
 QString FixedOneDecimal(long double x)
 {
     // QString::number always writes "." whatever the locale.
@@ -276,7 +289,6 @@ void Paint(QPainter& painter, int width, int height, const TSideWindow& view, co
 TDlgSideView::TDlgSideView(TProject& project, SideView::Plane plane, QWidget* parent)
     : QWidget(parent), m_project(project), m_plane(plane)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
     setAutoFillBackground(false);
     resize(727, 590);

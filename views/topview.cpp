@@ -130,7 +130,6 @@ void Paint(QPainter& painter, int width, int height, const TTopWindow& view, con
 TDlgTopView::TDlgTopView(TProject& project, QWidget* parent) : QWidget(parent), m_project(project)
 {
     setObjectName(QStringLiteral("DlgTopView"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
     resize(610, 392);
     setWindowTitle(QStringLiteral("Top View"));

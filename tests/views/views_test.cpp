@@ -1,0 +1,427 @@
+// Side views, top view and the printed soil-pile profile: the geometry of the drawings from
+// projects with hand-chosen coordinates, the windows on the offscreen platform, and the page
+// printed to a PDF file.
+#include "dataunit.h"
+#include "project.h"
+#include "projecttables.h"
+#include "sideview.h"
+#include "topview.h"
+#include "util/messages.h"
+#include "viewprint.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+
+namespace {
+
+constexpr long double kEps = 1e-12L;
+
+void Row(TGridTable* table, int row, std::initializer_list<long double> values)
+{
+    int c = 0;
+    for (long double v : values) table->Cell(c++, row)->SetAsFloat(v);
+}
+
+// A pile project: piles at the given (x, y), every pile of radius r through the given layer
+// thicknesses, soil rows with Vs = 100·(k + 1) and Poisson 0.3.
+void MakePiles(TProject& p, std::initializer_list<std::pair<long double, long double>> piles, long double r,
+               std::initializer_list<long double> layers)
+{
+    TProgramData& d = p.Data();
+    TProjectTables& t = p.Tables();
+    d.FoundationWord = QStringLiteral("PILE");
+    t.Pilecoord->SetRowCount(int(piles.size()));
+    int i = 0;
+    for (auto [x, y] : piles) {
+        Row(t.Pilecoord, i, {x, y, 0});
+        t.Pilecoord->Cell(3, i)->SetAsInteger(1);
+        ++i;
+    }
+    t.PileData->SetRowCount(int(layers.size()));
+    t.D->SetRowCount(int(layers.size()));
+    i = 0;
+    for (long double h : layers) {
+        Row(t.PileData, i, {h, r, r});
+        Row(t.D, i, {100.0L * (i + 1), 18, 0.3L});
+        ++i;
+    }
+}
+
+}  // namespace
+
+TEST(SideViewGeometry, TwoVerticalPilesGiveTheirWindowAndFitToTheClient)
+{
+    TProject project;
+    MakePiles(project, {{-1, 0}, {1, 0}}, 0.5L, {4, 6});
+    std::vector<PileOutline> outlines;
+    const TSideWindow w = SideView::BuildOutlines(project.Data(), SideView::Plane::XZ, outlines);
+    EXPECT_EQ(project.Data().FoundationCode, 2);
+    EXPECT_NEAR(double(project.Data().LayerDepthTotal), 10.0, 1e-12);
+    ASSERT_EQ(outlines.size(), 2u);
+    EXPECT_NEAR(double(outlines[0].HeadLeft.X), -1.5, 1e-12);
+    EXPECT_NEAR(double(outlines[1].TipRight.X), 1.5, 1e-12);
+    EXPECT_NEAR(double(outlines[1].TipRight.Depth), 10.0, 1e-12);
+    EXPECT_NEAR(double(w.XMin), -1.575, 1e-12);
+    EXPECT_NEAR(double(w.XMax), 1.575, 1e-12);
+    EXPECT_NEAR(double(w.DepthMin), 0.0, 1e-12);
+    EXPECT_NEAR(double(w.DepthMax), 10.5, 1e-12);
+
+    // 400 x 200 pixels: aspect 2 against 3.15 / 10.5 = 0.3, so x widens by a = 20/3 about 0.
+    const TSideWindow v = SideView::FitWindow(w, 400, 200);
+    EXPECT_NEAR(double(v.XMin), -10.5, 1e-12);
+    EXPECT_NEAR(double(v.XMax), 10.5, 1e-12);
+    EXPECT_NEAR(double(v.DepthMax), 10.5, 1e-12);
+    // The right pile's tip corner: x = 400 (1.5 + 10.5) / 21 = 228.57 -> 229; depth 10 -> 190.48 -> 190.
+    EXPECT_EQ(SideView::WorldToScreen(v, 400, 200, 1.5L, 10), QPoint(229, 190));
+    const TSidePoint back = SideView::ScreenToWorld(v, 400, 200, 200, 100);
+    EXPECT_NEAR(double(back.X), 0.0, 1e-12);
+    EXPECT_NEAR(double(back.Depth), 5.25, 1e-12);
+
+    // A tall client: the depth range grows instead (60 x 400: a = 0.15 / 0.3 = 0.5).
+    const TSideWindow tall = SideView::FitWindow(w, 60, 400);
+    EXPECT_NEAR(double(tall.XMin), -1.575, 1e-12);
+    EXPECT_NEAR(double(tall.DepthMax), 21.0, 1e-12);
+}
+
+TEST(SideViewGeometry, BatteredPileLeansOnlyInItsPlane)
+{
+    TProject project;
+    MakePiles(project, {{0, 2}}, 0.25L, {10});
+    TGridTable* c = project.Tables().Pilecoord;
+    c->Cell(2, 0)->SetAsFloat(10);
+    c->Cell(3, 0)->SetAsInteger(1);  // XZ-Plane
+    const long double theta = 10 * 3.1415L / 180;
+    std::vector<PileOutline> xz, yz;
+    SideView::BuildOutlines(project.Data(), SideView::Plane::XZ, xz);
+    SideView::BuildOutlines(project.Data(), SideView::Plane::YZ, yz);
+    ASSERT_EQ(xz.size(), 1u);
+    EXPECT_NEAR(double(xz[0].TipLeft.X), double(-0.25L + 10 * std::sin(theta)), 1e-12);
+    EXPECT_NEAR(double(xz[0].TipLeft.Depth), double(10 * std::cos(theta)), 1e-12);
+    // The YZ view: centred at y = 2, vertical.
+    EXPECT_NEAR(double(yz[0].HeadLeft.X), 1.75, 1e-12);
+    EXPECT_NEAR(double(yz[0].TipLeft.X), 1.75, 1e-12);
+    EXPECT_NEAR(double(yz[0].TipLeft.Depth), 10.0, 1e-12);
+
+    c->Cell(3, 0)->SetAsInteger(2);  // YZ-Plane: now the YZ view leans
+    SideView::BuildOutlines(project.Data(), SideView::Plane::XZ, xz);
+    SideView::BuildOutlines(project.Data(), SideView::Plane::YZ, yz);
+    EXPECT_NEAR(double(xz[0].TipRight.X), 0.25, 1e-12);
+    EXPECT_NEAR(double(yz[0].TipRight.X), double(2.25L + 10 * std::sin(theta)), 1e-12);
+}
+
+TEST(SideViewGeometry, WideWindowWidensAboutZeroNotAboutThePiles)
+{
+    TProject project;
+    MakePiles(project, {{2, 0}, {4, 0}}, 0.5L, {8});
+    std::vector<PileOutline> outlines;
+    const TSideWindow w = SideView::BuildOutlines(project.Data(), SideView::Plane::XZ, outlines);
+    EXPECT_NEAR(double(w.XMin), 0.0, 1e-12);  // 0 is always inside
+    EXPECT_NEAR(double(w.XMax), 1.05 * 4.5, 1e-12);
+    const TSideWindow v = SideView::FitWindow(w, 800, 200);
+    const long double a = 4.0L / (4.725L / 8.4L);
+    EXPECT_NEAR(double(v.XMin), 0.0, 1e-12);
+    EXPECT_NEAR(double(v.XMax), double(4.725L * a), 1e-9);
+}
+
+TEST(SideViewGeometry, FootingsAndShaft)
+{
+    // A rectangular half-space footing is WidthY wide in both views, Zc deep.
+    TProject project;
+    TProgramData& d = project.Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 0;
+    d.LengthX = 6;
+    d.WidthY = 4;
+    d.Zc = 1;
+    for (SideView::Plane plane : {SideView::Plane::XZ, SideView::Plane::YZ}) {
+        std::vector<PileOutline> o;
+        const TSideWindow w = SideView::BuildOutlines(d, plane, o);
+        ASSERT_EQ(o.size(), 1u);
+        EXPECT_NEAR(double(o[0].HeadRight.X - o[0].HeadLeft.X), 4.0, 1e-12);
+        EXPECT_NEAR(double(o[0].TipLeft.Depth), 1.0, 1e-12);
+        EXPECT_NEAR(double(w.XMin), -2 * 1.05 * 2, 1e-12);
+        EXPECT_NEAR(double(w.XMax), 2 * 1.05 * 2, 1e-12);
+        EXPECT_NEAR(double(w.DepthMax), 4 * 1.05, 1e-12);
+    }
+    EXPECT_EQ(d.FoundationCode, 1);
+
+    // A circular footing: 2 Radius wide, 2 Zc deep.
+    d.ShapeCode = 1;
+    d.Radius = 1.5;
+    std::vector<PileOutline> o;
+    SideView::BuildOutlines(d, SideView::Plane::XZ, o);
+    EXPECT_NEAR(double(o[0].HeadRight.X), 1.5, 1e-12);
+    EXPECT_NEAR(double(o[0].TipRight.Depth), 2.0, 1e-12);
+
+    // A two-layer shaft of radius 0.8 in three soil layers: as deep as its layers, centred at 0.
+    d.FoundationWord = QStringLiteral("MULTILAYER");
+    TProjectTables& t = project.Tables();
+    t.MultiElement->SetRowCount(2);
+    Row(t.MultiElement, 0, {1.5, 0.8, 0.8});
+    Row(t.MultiElement, 1, {2.5, 0.8, 0.8});
+    t.D->SetRowCount(2);
+    const TSideWindow w = SideView::BuildOutlines(d, SideView::Plane::XZ, o);
+    EXPECT_EQ(d.FoundationCode, 4);
+    EXPECT_NEAR(double(d.LayerDepthTotal), 4.0, 1e-12);
+    EXPECT_NEAR(double(o[0].HeadLeft.X), -0.8, 1e-12);
+    EXPECT_NEAR(double(o[0].TipLeft.Depth), 4.0, 1e-12);
+    EXPECT_NEAR(double(w.XMin), -2 * 1.05 * 0.8, 1e-12);
+    EXPECT_NEAR(double(w.DepthMax), 4.2, 1e-12);
+}
+
+TEST(SideViewGeometry, NoSoilRowsOrZeroSpanKeepTheWindow)
+{
+    TProject project;
+    MakePiles(project, {{0, 0}}, 0.5L, {5});
+    project.Tables().D->SetRowCount(0);
+    std::vector<PileOutline> o;
+    const TSideWindow current{-3, 3, 0, 7};
+    const TSideWindow w = SideView::BuildOutlines(project.Data(), SideView::Plane::XZ, o, current);
+    EXPECT_TRUE(o.empty());
+    EXPECT_EQ(double(w.XMax), 3.0);
+    EXPECT_TRUE((TSideWindow{1, 1, 0, 5}).NoDraw());
+    EXPECT_EQ(SideView::WorldToScreen(TSideWindow{1, 1, 0, 5}, 100, 100, 1, 1), QPoint());
+}
+
+TEST(SideViewGeometry, LayerLinesAndTextsOfEachFoundation)
+{
+    TProject project;
+    MakePiles(project, {{0, 0}}, 0.5L, {4, 6});
+    TSideDrawing d = SideView::LayerDrawing(project.Data());
+    ASSERT_EQ(d.Lines.size(), 3u);
+    EXPECT_TRUE(d.Lines[0].Ground);
+    EXPECT_NEAR(double(d.Lines[1].Depth), 4.0, 1e-12);
+    EXPECT_NEAR(double(d.Lines[2].Depth), 10.0, 1e-12);
+    ASSERT_EQ(d.Texts.size(), 4u);
+    EXPECT_EQ(d.Texts[2].Value, QStringLiteral("depth= 4 - 10; Layer 2"));
+    EXPECT_NEAR(double(d.Texts[2].Depth), 10 - 0.95 * 6, 1e-12);
+    EXPECT_EQ(d.Texts[3].Value, QStringLiteral("Shear Wave Velocity= 200; Poissons Ratio= 0.3"));
+
+    // A half-space footing: side layers shifted so that they end at Zc; texts keep their depths.
+    TProgramData& data = project.Data();
+    data.FoundationWord = QStringLiteral("HALF-SPACE");
+    data.Zc = 3;
+    data.TipVs = 250;
+    data.TipPoisson = 0.35L;
+    TGridTable* d1 = project.Tables().D1;
+    d1->SetRowCount(1);
+    Row(d1, 0, {2, 150, 18, 0.4L});
+    d = SideView::LayerDrawing(data);
+    ASSERT_EQ(d.Lines.size(), 2u);
+    EXPECT_NEAR(double(d.Lines[0].Depth), 1.0, 1e-12);
+    EXPECT_NEAR(double(d.Lines[1].Depth), 3.0, 1e-12);
+    EXPECT_EQ(d.Texts[0].Value, QStringLiteral("depth= 0 - 2; Layer 1"));
+    EXPECT_EQ(d.Texts[1].Value, QStringLiteral("Shear Wave Velocity= 150; Poissons Ratio= 0.4"));
+    EXPECT_EQ(d.Texts[2].Value, QStringLiteral("Soil below the tip "));
+    EXPECT_EQ(d.Texts[2].PixelOffset, -20);
+    EXPECT_NEAR(double(d.Texts[2].Depth), 6.0, 1e-12);
+    EXPECT_EQ(d.Texts[3].Value, QStringLiteral("Shear Wave Velocity= 250; Poissons Ratio= 0.35"));
+
+    // A stratum: ground at 2 Zc - BaseDepth, rock BedrockDepth below.
+    data.FoundationWord = QStringLiteral("STRATUM");
+    data.BaseDepth = 1;
+    data.BedrockDepth = 8;
+    d = SideView::LayerDrawing(data);
+    ASSERT_EQ(d.Lines.size(), 2u);
+    EXPECT_NEAR(double(d.Lines[0].Depth), 5.0, 1e-12);
+    EXPECT_NEAR(double(d.Lines[1].Depth), 13.0, 1e-12);
+    EXPECT_EQ(d.Texts[0].Value, QStringLiteral("Layer thickness= 8; Layer 1"));
+    EXPECT_EQ(d.Texts[2].Value, QStringLiteral("Rock Layer "));
+}
+
+TEST(SideViewGeometry, ReadOutTexts)
+{
+    EXPECT_EQ(SideView::ReadOutCaption({1.54L, 2.0L}), QStringLiteral("Side View X: 1.5 Depth: 2.0"));
+    EXPECT_EQ(SideView::ReadOutCaption({-0.04L, 10.26L}), QStringLiteral("Side View X: 0.0 Depth: 10.3"));
+    EXPECT_EQ(TopView::ReadOutCaption(-3, 0.5L), QStringLiteral("Top View X: -3.0 Y: 0.5"));
+}
+
+TEST(TopViewGeometry, TwoByTwoGroupOutlinePassesThroughTheCentres)
+{
+    TProject project;
+    MakePiles(project, {{-1.5L, -1.5L}, {1.5L, -1.5L}, {-1.5L, 1.5L}, {1.5L, 1.5L}}, 0.3L, {10});
+    const TOutlineSpans spans = TopView::OutlineSpans(project.Data());
+    EXPECT_NEAR(double(spans.SX), 3.0, 1e-12);
+    EXPECT_NEAR(double(spans.SY), 3.0, 1e-12);
+    std::vector<PileCircle> circles;
+    // First activation: no spans yet, the circles alone fit the window.
+    TTopWindow w = TopView::BuildCircles(project.Data(), circles, TTopWindow(), TOutlineSpans());
+    ASSERT_EQ(circles.size(), 4u);
+    EXPECT_NEAR(double(circles[0].Y), 1.5, 1e-12);  // y reversed
+    EXPECT_NEAR(double(w.XMin), -1.8, 1e-12);
+    EXPECT_NEAR(double(w.YTop), 1.8, 1e-12);
+    EXPECT_NEAR(double(w.YBottom), -1.8, 1e-12);
+    // Next activation with the spans of the paint: the outline margin 3/1.9 lies inside the circles.
+    w = TopView::BuildCircles(project.Data(), circles, w, spans);
+    EXPECT_NEAR(double(w.XMax), 1.8, 1e-12);
+
+    // 300 x 300 pixels: the corner (1.5, -1.5) of the outline at x = 300 (3.3/3.6), y likewise.
+    const TTopWindow v = TopView::FitWindow(w, 300, 300);
+    const QRect corner = TopView::WorldToScreen(v, 300, 300, 1.5L, -1.5L, 0);
+    EXPECT_EQ(corner.topLeft(), QPoint(275, 275));
+    // The circle of the pile at project y = 1.5 (world -1.5) spans 250..300 in pixels.
+    const QRect c = TopView::WorldToScreen(v, 300, 300, 1.5L, -1.5L, 0.3L);
+    EXPECT_EQ(c, QRect(QPoint(250, 250), QSize(50, 50)));
+    const QPointF back = TopView::ScreenToWorld(v, 300, 300, 0, 0);
+    EXPECT_NEAR(back.x(), -1.8, 1e-12);
+    EXPECT_NEAR(back.y(), 1.8, 1e-12);
+}
+
+TEST(TopViewGeometry, PileWithPositiveYIsDrawnBelowTheRow)
+{
+    TProject project;
+    MakePiles(project, {{-2, 0}, {2, 0}, {0, 3}}, 0.5L, {10});
+    std::vector<PileCircle> circles;
+    const TTopWindow w = TopView::BuildCircles(project.Data(), circles, TTopWindow(), TOutlineSpans());
+    const TTopWindow v = TopView::FitWindow(w, 400, 300);
+    const int rowY = TopView::WorldToScreen(v, 400, 300, circles[0].X, circles[0].Y, 0).y();
+    const int thirdY = TopView::WorldToScreen(v, 400, 300, circles[2].X, circles[2].Y, 0).y();
+    EXPECT_GT(thirdY, rowY);
+}
+
+TEST(TopViewGeometry, SpansOfPilesOnOneSideAndOfFootings)
+{
+    // Pile centres all at negative x: the span is the true spread of the centres.
+    TProject project;
+    MakePiles(project, {{-5, -1}, {-2, -3}}, 0.3L, {10});
+    TOutlineSpans s = TopView::OutlineSpans(project.Data());
+    EXPECT_NEAR(double(s.SX), 3.0, 1e-12);
+    EXPECT_NEAR(double(s.SY), 2.0, 1e-12);
+
+    TProgramData& d = project.Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 0;
+    d.LengthX = 8;
+    d.WidthY = 5;
+    s = TopView::OutlineSpans(d);
+    EXPECT_NEAR(double(s.SX), 8.0, 1e-12);
+    EXPECT_NEAR(double(s.SY), 5.0, 1e-12);
+    d.ShapeCode = 1;
+    d.Radius = 2;
+    s = TopView::OutlineSpans(d);
+    EXPECT_NEAR(double(s.SX), 4.0, 1e-12);
+    // A footing has no circles: the window stays where it was.
+    std::vector<PileCircle> circles;
+    const TTopWindow w = TopView::BuildCircles(d, circles, TTopWindow(), s);
+    EXPECT_TRUE(circles.empty());
+    EXPECT_EQ(double(w.XMin), -10.0);
+    EXPECT_EQ(double(w.YTop), 10.0);
+}
+
+TEST(ViewPrint, ResolutionEstimateSnapsToPrinterClasses)
+{
+    const std::pair<int, int> cases[] = {{0, 75},    {75, 75},    {76, 100},   {125, 100}, {126, 150}, {225, 150},
+                                         {226, 300}, {449, 300},  {450, 600},  {899, 600}, {900, 1200}, {5000, 1200}};
+    for (auto [e, dpi] : cases) EXPECT_EQ(ViewPrint::SnapDpi(e), dpi) << e;
+    // Letter landscape at 600 dpi: 6600 x 5100 printable pixels.
+    EXPECT_EQ(ViewPrint::PrinterDpiEstimate(6600, 5100, true), QSize(600, 600));
+    EXPECT_EQ(ViewPrint::PrinterDpiEstimate(5100, 6600, false), QSize(600, 600));
+    EXPECT_EQ(ViewPrint::PrinterDpiEstimate(3300, 5100, true), QSize(300, 600));
+}
+
+TEST(ViewPrint, SideViewPageMapping)
+{
+    const TSideWindow v{-5, 5, 0, 10};
+    EXPECT_EQ(ViewPrint::SideDepthToPage(v, 1000, 0), 100);
+    EXPECT_EQ(ViewPrint::SideDepthToPage(v, 1000, 10), 900);
+    EXPECT_EQ(ViewPrint::SideDepthToPage(v, 1000, 2.5L), 300);
+    EXPECT_EQ(ViewPrint::SideXToPage(v, 2000, 0), 1000);
+    EXPECT_EQ(ViewPrint::SideXToPage(v, 2000, -5), 0);
+}
+
+namespace {
+
+// Waits for the window system and the deferred calls.
+void Settle()
+{
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+bool IsPdf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    return f.read(5) == "%PDF-" && f.size() > 500;
+}
+
+}  // namespace
+
+TEST(ViewWindows, SideViewsBuildWhenShownAndReadOutTheMouse)
+{
+    TProject project;
+    MakePiles(project, {{-1, 0}, {1, 0}}, 0.5L, {4, 6});
+    TDlgSideViewXZ xz(project);
+    EXPECT_EQ(xz.windowTitle(), QStringLiteral("Side View (XZ-Plane)"));
+    xz.resize(400, 200);
+    xz.show();
+    Settle();
+    ASSERT_EQ(xz.Outlines().size(), 2u);
+    EXPECT_NEAR(double(xz.ViewWindow().XMin), -10.5, 1e-12);
+    QMouseEvent move(QEvent::MouseMove, QPointF(200, 120), QPointF(200, 120), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&xz, &move);
+    EXPECT_EQ(xz.windowTitle(), QStringLiteral("Side View X: 0.0 Depth: 6.3"));
+
+    TDlgSideViewYZ yz(project);
+    EXPECT_EQ(yz.windowTitle(), QStringLiteral("Side View (YZ-Plane)"));
+    yz.resize(400, 200);
+    yz.show();
+    Settle();
+    QApplication::sendEvent(&yz, &move);
+    EXPECT_EQ(yz.windowTitle(), QStringLiteral("Side View Y: 0.0 Depth: 6.3"));
+}
+
+TEST(ViewWindows, PileTableWithoutSectionsShowsTheErrorAndCloses)
+{
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+    TProject project;
+    MakePiles(project, {{0, 0}}, 0.5L, {5});
+    project.Tables().PileData->SetRowCount(0);
+    bool closed = false;
+    TDlgSideViewXZ view(project);
+    view.OnClosed = [&closed] { closed = true; };
+    view.show();
+    Settle();
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.Messages()[0].kind, MessageSink::Kind::Error);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("One or more Pile Types does not have any sections"));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(view.isVisible());
+}
+
+TEST(ViewWindows, ProfilePagesPrintToPdf)
+{
+    QDir().mkpath(QStringLiteral(TEST_TMP_DIR));
+    TProject project;
+    MakePiles(project, {{-1.5L, -1.5L}, {1.5L, -1.5L}, {-1.5L, 1.5L}, {1.5L, 1.5L}, {0, -1.5L}, {0, 1.5L}}, 0.25L,
+              {4, 4, 4, 4});
+    TDlgSideViewXZ side(project);
+    TDlgTopView top(project);
+    side.show();
+    top.show();
+    Settle();
+    ASSERT_EQ(top.Circles().size(), 6u);
+    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&side, "side.pdf"}, {&top, "top.pdf"}}) {
+        const QString path = QStringLiteral(TEST_TMP_DIR "/") + QString::fromLatin1(name);
+        QFile::remove(path);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        if (auto* s = qobject_cast<TDlgSideView*>(widget))
+            s->PrintTo(printer);
+        else
+            static_cast<TDlgTopView*>(widget)->PrintTo(printer);
+        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        EXPECT_EQ(printer.docName(), QStringLiteral("Soil-Pile Profile"));
+        EXPECT_TRUE(IsPdf(path)) << name;
+    }
+}
