@@ -46,7 +46,8 @@ long double UnitFactor(int projectUnits, int shownUnits)
 TVector3 MoveToPoint(const TVector3& u, const TVector3& rot, const TVector3& p, const TVector3& c, long double f)
 {
     const long double dx = p.X - f * c.X, dy = p.Y - f * c.Y, dz = p.Z - f * c.Z;
-    return {f * u.X + dy * rot.Z - dz * rot.Y, f * u.Y + dz * rot.X - dx * rot.Z, f * u.Z + dx * rot.Y - dy * rot.X};
+    // u + θ × r with r = (dx, dy, dz).
+    return {f * u.X + rot.Y * dz - rot.Z * dy, f * u.Y + rot.Z * dx - rot.X * dz, f * u.Z + rot.X * dy - rot.Y * dx};
 }
 
 QString LeftAxisTitle(bool rotation, bool english)
@@ -392,6 +393,7 @@ void TDlgAmpPlot::UpdateGraph()
 
 void TDlgAmpPlot::UnitClick(int s)
 {
+    (s == 1 ? m_english : m_si)->setChecked(true);
     try {
         for (TDataEdit* e : m_edits) e->SetUnits(s);
         if (s != m_shownUnits) {

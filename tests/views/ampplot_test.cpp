@@ -1,0 +1,216 @@
+// Footing amplitude dialog: the move of the response to a reference point against a
+// hand-computed rigid-body transfer, the unit switch, rotation mode, the clicked-point message
+// and the text export, line by line.
+#include "ampplot.h"
+#include "dataunit.h"
+#include "entry/dataedit.h"
+#include "plotform.h"
+#include "pltdata.h"
+#include "project.h"
+#include "util/messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Three frequencies, translations in the project's length unit and rotations in radians.
+struct AmpFixture : ::testing::Test {
+    TProject project;
+    TGraphPlot dxyz, mxyz;
+    const double freq[3] = {5, 15, 25};
+    const long double u[3][3] = {{1e-3L, 2e-3L, 3e-3L}, {4e-3L, 5e-3L, 6e-3L}, {1, 0.5L, 0.25L}};
+    const long double rot[3][3] = {{1e-4L, 2e-4L, 3e-4L}, {-1e-4L, 0, 5e-4L}, {0, 0, 0}};
+
+    void SetUp() override
+    {
+        for (TGraphPlot* p : {&dxyz, &mxyz}) {
+            p->SetLineCount(3);
+            p->SetPointCount(3);
+        }
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 3; ++k) {
+                dxyz.Points(k, i)->X = mxyz.Points(k, i)->X = freq[i];
+                dxyz.Points(k, i)->Y = u[i][k];
+                mxyz.Points(k, i)->Y = rot[i][k];
+            }
+        TProgramData& d = project.Data();
+        d.CGLocalX = 1;
+        d.CGLocalY = 2;
+        d.CGLocalZ = 3;
+    }
+};
+
+void SetPoint(TDlgAmpPlot& dlg, long double x, long double y, long double z)
+{
+    dlg.Edit(0)->SetNumber(x);
+    dlg.Edit(1)->SetNumber(y);
+    dlg.Edit(2)->SetNumber(z);
+}
+
+}  // namespace
+
+TEST(AmpPlotTransfer, RigidBodyMoveOfTheCentreResponse)
+{
+    // r = P - C = (3, 4, 0); θ × r = (θy·0 - θz·4, θz·3 - θx·0, θx·4 - θy·3) for θ = (1, 2, 3)·1e-4.
+    const TVector3 p = AmpPlot::MoveToPoint({1e-3L, 2e-3L, 3e-3L}, {1e-4L, 2e-4L, 3e-4L}, {4, 6, 3}, {1, 2, 3}, 1);
+    EXPECT_NEAR(double(p.X), 1e-3 - 12e-4, 1e-15);
+    EXPECT_NEAR(double(p.Y), 2e-3 + 9e-4, 1e-15);
+    EXPECT_NEAR(double(p.Z), 3e-3 + 4e-4 - 6e-4, 1e-15);
+    // A project in feet shown in metres: the C.G. and the translation scale, rotations do not.
+    const long double f = AmpPlot::UnitFactor(1, 2);
+    EXPECT_EQ(double(f), 0.3048);
+    EXPECT_NEAR(double(AmpPlot::UnitFactor(2, 1)), 1 / 0.3048, 1e-15);
+    EXPECT_EQ(double(AmpPlot::UnitFactor(2, 2)), 1.0);
+    const TVector3 q = AmpPlot::MoveToPoint({1, 0, 0}, {0, 0, 0.01L}, {0.3048L * 1, 0.3048L * 12, 0}, {1, 2, 0}, f);
+    // r = (0, 0.3048·10, 0) m; θ × r = (-0.01·3.048, 0, 0).
+    EXPECT_NEAR(double(q.X), 0.3048 - 0.03048, 1e-15);
+    EXPECT_NEAR(double(q.Y), 0.0, 1e-15);
+}
+
+TEST(AmpPlotTransfer, ExportNumberFormat)
+{
+    const std::pair<long double, const char*> cases[] = {
+        {1, " 1.00000000000000E+0000"},  {25, " 2.50000000000000E+0001"},   {-0.0012L, "-1.20000000000000E-0003"},
+        {0, " 0.00000000000000E+0000"},  {1.5e-300L, " 1.50000000000000E-0300"}, {123456.789L, " 1.23456789000000E+0005"}};
+    for (auto [v, text] : cases) {
+        EXPECT_EQ(AmpPlot::FormatExportNumber(v), QString::fromLatin1(text)) << double(v);
+        EXPECT_EQ(AmpPlot::FormatExportNumber(v).size(), 23);
+    }
+}
+
+TEST_F(AmpFixture, AtTheCentreTheSeriesAreTheCurvesAndMoveWithThePoint)
+{
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Footing Amplitude Plot"));
+    EXPECT_TRUE(dlg.SIButton()->isChecked());
+    EXPECT_EQ(dlg.Edit(0)->EditLabel()->text(), QStringLiteral("X (m)"));
+    EXPECT_EQ(dlg.LeftTitle(), QStringLiteral("Translational Amplitude (m)"));
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_EQ(dlg.SeriesValues()[k].size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(dlg.SeriesValues()[k][i].x(), freq[i]);
+            EXPECT_EQ(dlg.SeriesValues()[k][i].y(), double(u[i][k]));
+        }
+    }
+    // P = (4, 6, 3): r = (3, 4, 0); at 15 Hz θ = (-1e-4, 0, 5e-4): θ × r = (-20e-4, 15e-4, -4e-4).
+    SetPoint(dlg, 4, 6, 3);
+    EXPECT_NEAR(dlg.SeriesValues()[0][1].y(), 4e-3 - 20e-4, 1e-15);
+    EXPECT_NEAR(dlg.SeriesValues()[1][1].y(), 5e-3 + 15e-4, 1e-15);
+    EXPECT_NEAR(dlg.SeriesValues()[2][1].y(), 6e-3 - 4e-4, 1e-15);
+
+    // "Default (C.G.)" returns to the curves; rotation mode shows the rotations whatever the point.
+    dlg.Button1Click();
+    EXPECT_EQ(dlg.SeriesValues()[2][0].y(), double(u[0][2]));
+    SetPoint(dlg, 40, -6, 3);
+    dlg.RotationButton()->click();
+    EXPECT_EQ(dlg.LeftTitle(), QStringLiteral("Rotational Amplitude (rad)"));
+    EXPECT_EQ(dlg.SeriesValues()[2][1].y(), double(rot[1][2]));
+    dlg.UnitClick(1);
+    EXPECT_EQ(dlg.LeftTitle(), QStringLiteral("Rotational Amplitude (rad)"));
+    EXPECT_EQ(dlg.SeriesValues()[0][1].y(), double(rot[1][0]));
+
+    // "Only" and "All": hidden series keep their points.
+    dlg.OnlyClick(1);
+    EXPECT_FALSE(dlg.SeriesVisible(0));
+    EXPECT_TRUE(dlg.SeriesVisible(1));
+    EXPECT_FALSE(dlg.SeriesVisible(2));
+    EXPECT_EQ(dlg.SeriesValues()[0].size(), 3u);
+    dlg.Button2Click();
+    EXPECT_TRUE(dlg.SeriesVisible(0) && dlg.SeriesVisible(2));
+}
+
+TEST_F(AmpFixture, EnglishProjectShownInMetresAndBack)
+{
+    project.Data().UnitSystem = 1;
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dlg.EnglishButton()->isChecked());
+    EXPECT_EQ(dlg.Edit(1)->EditLabel()->text(), QStringLiteral("Y (ft)"));
+    EXPECT_EQ(dlg.LeftTitle(), QStringLiteral("Translational Amplitude (ft)"));
+    dlg.SIButton()->click();
+    EXPECT_EQ(dlg.ShownUnits(), 2);
+    EXPECT_EQ(dlg.Edit(1)->EditLabel()->text(), QStringLiteral("Y (m)"));
+    EXPECT_NEAR(double(dlg.ReferencePoint().Y), 2 * 0.3048, 1e-15);
+    EXPECT_NEAR(double(dlg.ReferencePoint().Z), 3 * 0.3048, 1e-15);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(dlg.SeriesValues()[k][2].y(), 0.3048 * double(u[2][k]), 1e-15);
+    EXPECT_EQ(dlg.LeftTitle(), QStringLiteral("Translational Amplitude (m)"));
+    dlg.EnglishButton()->click();
+    EXPECT_NEAR(double(dlg.ReferencePoint().X), 1, 1e-15);
+    EXPECT_NEAR(double(dlg.ReferencePoint().Y), 2, 1e-15);
+    EXPECT_NEAR(double(dlg.ReferencePoint().Z), 3, 1e-15);
+    // Showing the dialog again resets it from the project.
+    dlg.SIButton()->click();
+    dlg.hide();
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dlg.EnglishButton()->isChecked());
+    EXPECT_EQ(double(dlg.ReferencePoint().X), 1.0);
+}
+
+TEST_F(AmpFixture, ClickedPointMessage)
+{
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    dlg.ClickSeries(1, 2);
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("Y-Dir\nPoint: 2\nFreq: 25\nX: 1\nY: 0.5\nZ: 0.25\n"
+                                                  "Xo: 1\nYo: 0.5\nZo: 0.25\nRx: 0\nRy: 0\nRz: 0\n"));
+}
+
+TEST_F(AmpFixture, ExportWritesTheHeadersAndOneLinePerPoint)
+{
+    QDir().mkpath(QStringLiteral(TEST_TMP_DIR));
+    const QString path = QStringLiteral(TEST_TMP_DIR "/amp.txt");
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    dlg.ExportData(path);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray expected =
+        "Reference Point\r\n"
+        "X=  1.00000000000000E+0000 m, Y=  2.00000000000000E+0000 m, Z=  3.00000000000000E+0000 m\r\n"
+        "n,Frequency,Disp_x,Disp_y,Disp_z\r\n"
+        ",Hz,m,m,m\r\n"
+        "1, 5.00000000000000E+0000, 1.00000000000000E-0003, 2.00000000000000E-0003, 3.00000000000000E-0003\r\n"
+        "2, 1.50000000000000E+0001, 4.00000000000000E-0003, 5.00000000000000E-0003, 6.00000000000000E-0003\r\n"
+        "3, 2.50000000000000E+0001, 1.00000000000000E+0000, 5.00000000000000E-0001, 2.50000000000000E-0001\r\n";
+    EXPECT_EQ(f.readAll(), expected);
+    f.close();
+
+    // English, rotation mode, with hidden series: the same headers, the rotations, every series.
+    dlg.UnitClick(1);
+    dlg.RotationButton()->click();
+    dlg.OnlyClick(0);
+    dlg.ExportData(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_TRUE(lines[1].endsWith(" ft\r"));
+    EXPECT_EQ(lines[3], ",Hz,ft,ft,ft\r");
+    EXPECT_EQ(lines[5], "2, 1.50000000000000E+0001,-1.00000000000000E-0004, 0.00000000000000E+0000, 5.00000000000000E-0004\r");
+}
+
+TEST(AmpPlotExport, NoDataGivesTheFourHeaderLinesAndAFailedWriteRaises)
+{
+    TProject project;
+    TGraphPlot dxyz, mxyz;
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(dlg.SeriesValues()[0].empty());
+    const QStringList lines = AmpPlot::ExportLines(dlg.ReferencePoint(), false, dlg.SeriesValues());
+    EXPECT_EQ(lines.size(), 4);
+    EXPECT_THROW(dlg.ExportData(QStringLiteral("/nonexistent-folder/amp.txt")), EInOutError);
+}
