@@ -107,6 +107,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm()
 {
+    m_destroying = true;
+    QObject::disconnect(m_blockDestroyed);
     // The child windows refer to the project: they go first.
     for (QMdiSubWindow* w : m_mdi->subWindowList()) delete w;
     for (auto& child : m_children) delete child.data();
@@ -506,7 +508,7 @@ QWidget* TMainForm::ShowChild(TChildKind kind)
             sub->setAttribute(Qt::WA_DeleteOnClose);
         }
         if (kind == TChildKind::Block)
-            connect(window, &QObject::destroyed, this, [this] { Close3DView(); });
+            m_blockDestroyed = connect(window, &QObject::destroyed, this, [this] { Close3DView(); });
     }
     QWidget* window = slot.data();
     QWidget* frame = window;
@@ -538,6 +540,7 @@ void TMainForm::CloseChild(QWidget* window)
 
 void TMainForm::CloseAllChildren()
 {
+    if (!m_mdi) return;  // the project is being made with the window
     for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) CloseChild(sub);
     for (auto& child : m_children)
         if (child) CloseChild(child.data());
@@ -545,6 +548,7 @@ void TMainForm::CloseAllChildren()
 
 void TMainForm::RefreshOpenForms()
 {
+    if (!m_mdi) return;
     for (int k = int(TChildKind::Title); k <= int(TChildKind::Random); ++k) {
         if (auto* child = dynamic_cast<TChildWindow*>(m_children[size_t(k)].data()))
             Guard([child] { child->FormActivate(); });
@@ -716,6 +720,7 @@ void TMainForm::Open3DView()
 
 void TMainForm::Close3DView()
 {
+    if (m_destroying) return;
     m_children[size_t(TChildKind::Block)] = nullptr;
     m_toolBar->hide();
     m_show3DMenuAction->setVisible(false);
@@ -1024,7 +1029,8 @@ void TMainForm::BuildToolBar()
         if (TBlockViewControl* v = BlockView()) v->Zooming(1.4142L);
     });
     add(L("ToolZoomOut"), L("Zoom Out"), QString(), [this] {
-        if (TBlockViewControl* v = BlockView()) v->Zooming(1.0L / 1.4142L);
+        // The reciprocal of the zoom-in factor.
+        if (TBlockViewControl* v = BlockView()) v->Zooming(0.7071135624381275633L);
     });
     add(L("ToolRestart"), L("Restart"), QString(), [this] {
         if (TBlockViewControl* v = BlockView()) v->RestartViewButtonClick();

@@ -294,7 +294,8 @@ private:
     bool m_wordProcessorDefault = true;
     bool m_plotDataRead = false;
     bool m_shown = false;
-    bool m_closing3D = false;
+    bool m_destroying = false;
+    QMetaObject::Connection m_blockDestroyed;
     bool m_argumentsSet = false;
     QStringList m_arguments;
 };

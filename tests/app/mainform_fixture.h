@@ -1,0 +1,113 @@
+// Shared set-up of the main-window tests: one QApplication, settings in a temporary folder,
+// a message recorder, file dialogs answered by the test, and copies of the example projects.
+#pragma once
+
+#include "mainform.h"
+#include "plotform.h"
+#include "pltdata.h"
+#include "progress.h"
+#include "util/messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+class MainFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!qApp) {
+            static int argc = 1;
+            static char name[] = "app_tests";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        QStandardPaths::setTestModeEnabled(true);
+        // Settings of this test only.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        startFolder = QDir::currentPath();
+    }
+
+    void TearDown() override
+    {
+        main.reset();
+        QDir::setCurrent(startFolder);
+    }
+
+    // A main window whose file dialogs answer with the queued paths (empty: Cancel).
+    TMainForm& Make(const QStringList& arguments = {})
+    {
+        main = std::make_unique<TMainForm>();
+        main->SetCommandLine(arguments);
+        main->OpenDialog = [this](const QString&) { return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst(); };
+        main->SaveDialog = [this](const QString& title, const QString&) {
+            saveTitles << title;
+            return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+        };
+        main->StartDetached = [this](const QString& program, const QStringList& arguments) {
+            started << (QStringList{program} + arguments);
+            return startResult;
+        };
+        main->OpenUrl = [this](const QUrl& url) {
+            urls << url;
+            return true;
+        };
+        return *main;
+    }
+
+    // A copy of an example project (with its mass file) in the work folder under `name`.
+    QString CopyExample(const QString& example, const QString& name)
+    {
+        const QString from = QStringLiteral(TREMEX_SOURCE_DIR "/examples/") + example;
+        const QString to = work.filePath(name);
+        QFile::remove(to);
+        EXPECT_TRUE(QFile::copy(from + QStringLiteral(".tmx"), to)) << from.toStdString();
+        QString mass = to;
+        mass.replace(QStringLiteral(".tmx"), QStringLiteral(".tmm"));
+        QFile::remove(mass);
+        QFile::copy(from + QStringLiteral(".tmm"), mass);
+        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(mass, QFile::ReadOwner | QFile::WriteOwner);
+        return to;
+    }
+
+    static QByteArray ReadBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static void WriteBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    QTemporaryDir work;
+    QString startFolder;
+    MessageRecorder recorder;
+    ScopedMessageSink sink{&recorder};
+    std::unique_ptr<TMainForm> main;
+    QStringList openAnswers, saveAnswers, saveTitles;
+    QList<QStringList> started;
+    bool startResult = true;
+    QList<QUrl> urls;
+};

@@ -1,0 +1,156 @@
+// The plot-data reader on hand-made files: with and without the stiffness matrix, harmonic,
+// transient and random loading, short counts and damaged files.
+#include "mainform_fixture.h"
+
+#include "plotreader.h"
+#include "pltdata.h"
+
+namespace {
+
+class PlotReaderTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        MainFormTest::SetUp();
+        plots = PltData::CreateResultPlots(&owner);
+        for (TGraphPlot* p : plots) p->SetUnits(3);
+    }
+
+    bool Read(const QByteArray& text, int matrix, int load, int units = 1)
+    {
+        const QString path = work.filePath(QStringLiteral("hand.tmq"));
+        WriteBytes(path, text);
+        PlotReader::TPlotProject project;
+        project.UnitSystem = units;
+        project.MatrixFlag = matrix;
+        project.LoadCode = load;
+        return PlotReader::ReadPlotData(path, project, plots);
+    }
+
+    TGraphPlot* P(const char* name) const
+    {
+        for (TGraphPlot* p : plots)
+            if (p->objectName() == QLatin1String(name)) return p;
+        return nullptr;
+    }
+
+    static double X(TGraphPlot* p, int i, int j) { return double(p->Points(i, j)->X); }
+    static double Y(TGraphPlot* p, int i, int j) { return double(p->Points(i, j)->Y); }
+
+    QObject owner;
+    QList<TGraphPlot*> plots;
+};
+
+// Two points; the stiffness lines carry extra words that are skipped; the damping and response
+// records are split over lines as they please.
+const QByteArray kTwoPointsMatrixHarmonic =
+    "    2\n"
+    " 62.832 11 12 13 14 15 16 17 18 999 999\n"
+    " 62.832 21 22 23 24\n 25 26 27 28\n"
+    " 125.664 31 32 33 34 35 36 37 38 -1\n"
+    " 125.664 41 42 43 44 45 46 47 48\n"
+    " 62.832 0.1 0.2 0.3 0.4 0.5 0.6\n"
+    " 125.664 1.1 1.2\n 1.3 1.4 1.5 1.6\n";
+
+TEST_F(PlotReaderTest, MatrixAndHarmonicResponse)
+{
+    ASSERT_TRUE(Read(kTwoPointsMatrixHarmonic, 1, 1));
+    TGraphPlot* kxx = P("pltRealKXX");
+    ASSERT_EQ(kxx->LineCount(), 3);
+    ASSERT_EQ(kxx->PointCount(), 2);
+    EXPECT_NEAR(X(kxx, 0, 0), 10.0, 1e-15) << "62.832 rad/s is 10 Hz";
+    EXPECT_NEAR(X(kxx, 0, 1), 20.0, 1e-15);
+    EXPECT_EQ(Y(kxx, 0, 0), 11);
+    EXPECT_EQ(Y(kxx, 1, 0), 12);  // Kyy
+    EXPECT_EQ(Y(kxx, 2, 1), 33);  // Kww of point 2
+    EXPECT_NEAR(X(kxx, 2, 1), 20.0, 1e-15);
+    EXPECT_EQ((QStringList{kxx->Lines(0)->Name, kxx->Lines(1)->Name, kxx->Lines(2)->Name}),
+              (QStringList{"Kxx", "Kyy", "Kww"}));
+    TGraphPlot* kppx = P("pltRealKPPX");
+    EXPECT_EQ(Y(kppx, 0, 1), 34);
+    EXPECT_EQ(Y(kppx, 2, 0), 16);
+    EXPECT_EQ(kppx->Lines(2)->Name, QStringLiteral("Kzt"));
+    EXPECT_EQ(P("pltRealKYY")->LineCount(), 1);
+    EXPECT_EQ(Y(P("pltRealKYY"), 0, 1), 32);
+    EXPECT_EQ(Y(P("pltRealKXP"), 0, 0), 17);
+    EXPECT_EQ(Y(P("pltRealKYP"), 0, 1), 38);
+    TGraphPlot* cxx = P("pltDampCXX");
+    EXPECT_EQ(Y(cxx, 0, 0), 21);
+    EXPECT_EQ(Y(cxx, 2, 1), 43);
+    EXPECT_EQ(cxx->Lines(1)->Name, QStringLiteral("Cyy"));
+    TGraphPlot* cppx = P("pltDampCPPX");
+    EXPECT_EQ(Y(cppx, 1, 0), 25);
+    EXPECT_EQ(cppx->Lines(0)->Name, QStringLiteral("Cppx"));
+    EXPECT_EQ(Y(P("pltDampCZT"), 0, 1), 46);
+    EXPECT_EQ(Y(P("pltDampCYP"), 0, 0), 28);
+    TGraphPlot* d = P("pltDxyzR");
+    TGraphPlot* r = P("pltMxyzR");
+    ASSERT_EQ(d->LineCount(), 3);
+    EXPECT_NEAR(X(d, 1, 1), 20.0, 1e-15);
+    EXPECT_DOUBLE_EQ(Y(d, 0, 0), 0.1);
+    EXPECT_DOUBLE_EQ(Y(d, 2, 1), 1.3);
+    EXPECT_DOUBLE_EQ(Y(r, 0, 1), 1.4);
+    EXPECT_DOUBLE_EQ(Y(r, 2, 0), 0.6);
+    EXPECT_EQ((QStringList{d->Lines(0)->Name, d->Lines(1)->Name, d->Lines(2)->Name}),
+              (QStringList{"X-Dir.", "Y-Dir.", "Z-Dir."}));
+    EXPECT_EQ((QStringList{r->Lines(0)->Name, r->Lines(1)->Name, r->Lines(2)->Name}),
+              (QStringList{"About X-Dir.", "About Y-Dir.", "About Z-Dir"}));
+    for (TGraphPlot* p : plots) EXPECT_EQ(p->Units(), 1) << p->objectName().toStdString();
+}
+
+TEST_F(PlotReaderTest, NoMatrixHarmonicReadsOnlyTheResponse)
+{
+    ASSERT_TRUE(Read("2\n62.832 1 2 3 4 5 6\n125.664 7 8 9 10 11 12\n", 0, 1, 2));
+    EXPECT_EQ(P("pltRealKXX")->LineCount(), 1);
+    EXPECT_EQ(P("pltRealKXX")->PointCount(), 2) << "only this one is sized";
+    EXPECT_EQ(P("pltRealKYY")->PointCount(), 0);
+    EXPECT_EQ(P("pltDampCPPX")->LineCount(), 1);
+    EXPECT_EQ(Y(P("pltDxyzR"), 1, 1), 8);
+    EXPECT_EQ(Y(P("pltMxyzR"), 2, 1), 12);
+    EXPECT_EQ(P("pltDxyzR")->Units(), 2);
+}
+
+TEST_F(PlotReaderTest, TransientAndRandomReadNoResponse)
+{
+    // With the matrix: only the stiffness and damping records; the response graphs stay zero.
+    const QByteArray matrixOnly = "2\n 62.832 1 2 3 4 5 6 7 8\n 62.832 1 2 3 4 5 6 7 8\n"
+                                  " 125.664 1 2 3 4 5 6 7 8\n 125.664 1 2 3 4 5 6 7 8\n";
+    for (int load : {2, 3}) {
+        ASSERT_TRUE(Read(matrixOnly, 1, load)) << load;
+        EXPECT_EQ(P("pltRealKXX")->LineCount(), 3);
+        EXPECT_EQ(P("pltDxyzR")->PointCount(), 2);
+        EXPECT_EQ(Y(P("pltDxyzR"), 0, 1), 0);
+        EXPECT_TRUE(P("pltDxyzR")->Lines(0)->Name.isEmpty());
+    }
+    // Without the matrix nothing is read after the count.
+    ASSERT_TRUE(Read("2\n", 0, 2));
+    ASSERT_TRUE(Read("3\n", 0, 3));
+    EXPECT_EQ(P("pltRealKXX")->PointCount(), 3);
+}
+
+TEST_F(PlotReaderTest, ShortCountsAndDamagedFiles)
+{
+    for (const char* count : {"1\n", "0\n"}) {
+        for (TGraphPlot* p : plots) p->SetUnits(3);
+        ASSERT_TRUE(Read(count, 1, 1, 2)) << count;
+        EXPECT_EQ(P("pltDxyzR")->PointCount(), 0);
+        EXPECT_EQ(P("pltRealKPPX")->Units(), 2) << "the units are set also without points";
+    }
+    // Cut short, a word that is no number, an empty file, no file: false, units not set.
+    QByteArray cut = kTwoPointsMatrixHarmonic;
+    cut.chop(12);
+    for (const QByteArray& text : {cut, QByteArray("2\n62.832 1 2 x 4 5 6 7 8\n"), QByteArray(), QByteArray("two\n")}) {
+        for (TGraphPlot* p : plots) p->SetUnits(3);
+        EXPECT_FALSE(Read(text, 1, 1, 2)) << text.toStdString();
+        EXPECT_EQ(P("pltRealKXX")->Units(), 3);
+    }
+    // What came before the error stays.
+    EXPECT_FALSE(Read(cut, 1, 1, 2));
+    EXPECT_EQ(Y(P("pltRealKXX"), 2, 1), 33);
+    PlotReader::TPlotProject project;
+    EXPECT_FALSE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("none.tmq")), project, plots));
+    // A count no run can give is refused before anything is allocated.
+    EXPECT_FALSE(Read("2000000000\n", 1, 1));
+}
+
+}  // namespace

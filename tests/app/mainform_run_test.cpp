@@ -1,0 +1,130 @@
+// Run Analysis through the real engine library: the run list, the failed load, the run of an
+// example project, the plot data read back into the 18 graphs.
+#include "mainform_fixture.h"
+
+#include "dataunit.h"
+#include "pltdata.h"
+#include "run.h"
+#include "util/numtext.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+const QString kCompleted = QStringLiteral(
+    "Computations are completed. Please, check output file for results or error messages.");
+
+TEST_F(MainFormTest, RunListHasSevenLinesWithCrLf)
+{
+    const QString path = work.filePath(QStringLiteral("names.dat"));
+    Run::WriteRunList(path, QStringLiteral("3.0.11"), QStringLiteral("/jobs/my pump.v2/pump.tmx"));
+    EXPECT_EQ(ReadBytes(path), QByteArray("3.0.11\r\n/jobs/my pump.v2/pump.tmx\r\n/jobs/my pump.v2/pump.tmo\r\n"
+                                          "/jobs/my pump.v2/pump.tmq\r\n/jobs/my pump.v2/pump.tmr\r\n"
+                                          "/jobs/my pump.v2/pump.tmt\r\n/jobs/my pump.v2/pump.tmm\r\n"));
+    EXPECT_EQ(Run::ChangeFileExt(QStringLiteral("/a.b/pump"), QStringLiteral(".tmo")), QStringLiteral("/a.b/pump.tmo"));
+}
+
+TEST_F(MainFormTest, ANeverSavedProjectIsNotRun)
+{
+    TMainForm& m = Make();
+    m.FormShow();
+    m.CompRunClick();  // Save As opens and is cancelled
+    EXPECT_EQ(saveTitles.size(), 1);
+    EXPECT_EQ(recorder.Count(), 0);
+    EXPECT_FALSE(QFileInfo::exists(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("names.dat"))));
+}
+
+// One test for both runs: they share "names.dat" in the program's folder.
+TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString runList = QDir(programFolder).filePath(QStringLiteral("names.dat"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.FormShow();
+    m.OpenFileName(project);
+    EXPECT_FALSE(m.PlotDataRead());
+
+    // A missing library: the run does not start, the run list stays, the next run tries again.
+    m.SetEngineLibraryPath(work.filePath(QStringLiteral("libmissing.so")));
+    m.CompRunClick();
+    EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral("Attempt to initialize DLL failed")});
+    EXPECT_TRUE(QFileInfo::exists(runList));
+    EXPECT_FALSE(QFileInfo::exists(work.filePath(QStringLiteral("block.tmo"))));
+
+    // The real engine in the program's folder.
+    recorder.Clear();
+    m.SetEngineLibraryPath(QString());
+    ASSERT_TRUE(QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("libtremcalc.so"))));
+    m.CompRunClick();
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+    EXPECT_FALSE(QFileInfo::exists(runList)) << "the run list lives only for the run";
+    EXPECT_EQ(QDir::currentPath(), QDir(programFolder).absolutePath());
+    EXPECT_FALSE(m.ProgressWindow()->isVisible());
+    const QString report = work.filePath(QStringLiteral("block.tmo"));
+    const QString plotData = work.filePath(QStringLiteral("block.tmq"));
+    ASSERT_TRUE(QFileInfo::exists(report));
+    ASSERT_TRUE(QFileInfo::exists(plotData));
+    EXPECT_FALSE(ReadBytes(report).contains("FATAL")) << ReadBytes(report).left(2000).toStdString();
+    EXPECT_TRUE(m.PlotDataRead());
+
+    // The 18 graphs against the plot-data file, read here word by word on its own.
+    QStringList words = QString::fromLatin1(ReadBytes(plotData)).split(QRegularExpression(QStringLiteral("\\s+")),
+                                                                       Qt::SkipEmptyParts);
+    const int n = words.takeFirst().toInt();
+    ASSERT_GT(n, 1);
+    auto value = [&](int k) { return NumText::StrToFloat(words[k]); };
+    // Stiffness and damping records (9 words each per point), then the response records (7).
+    ASSERT_GE(words.size(), n * 18 + n * 7);
+    for (const char* name : {"pltRealKXX", "pltRealKYY", "pltRealKWW", "pltRealKPPX", "pltRealKPPY", "pltRealKZT",
+                             "pltRealKXP", "pltRealKYP", "pltDampCXX", "pltDampCYY", "pltDampCWW", "pltDampCPPX",
+                             "pltDampCPPY", "pltDampCZT", "pltDampCXP", "pltDampCYP", "pltDxyzR", "pltMxyzR"}) {
+        TGraphPlot* p = m.Plot(QString::fromLatin1(name));
+        ASSERT_NE(p, nullptr) << name;
+        EXPECT_EQ(p->PointCount(), n) << name;
+        EXPECT_EQ(p->Units(), 2) << name;
+    }
+    TGraphPlot* kxx = m.Plot(QStringLiteral("pltRealKXX"));
+    TGraphPlot* cppx = m.Plot(QStringLiteral("pltDampCPPX"));
+    TGraphPlot* kxp = m.Plot(QStringLiteral("pltRealKXP"));
+    TGraphPlot* d = m.Plot(QStringLiteral("pltDxyzR"));
+    TGraphPlot* r = m.Plot(QStringLiteral("pltMxyzR"));
+    ASSERT_EQ(kxx->LineCount(), 3);
+    EXPECT_EQ(kxx->Lines(2)->Name, QStringLiteral("Kww"));
+    EXPECT_EQ(kxp->LineCount(), 1);
+    EXPECT_EQ(r->Lines(2)->Name, QStringLiteral("About Z-Dir"));
+    for (int j : {0, n / 2, n - 1}) {
+        const int s = j * 18;  // stiffness record of point j; damping at s + 9
+        const int resp = n * 18 + j * 7;
+        EXPECT_DOUBLE_EQ(double(kxx->Points(0, j)->X), double(value(s) / 6.2832L)) << j;
+        EXPECT_DOUBLE_EQ(double(kxx->Points(0, j)->Y), double(value(s + 1))) << j;
+        EXPECT_DOUBLE_EQ(double(kxx->Points(2, j)->Y), double(value(s + 3))) << j;
+        EXPECT_DOUBLE_EQ(double(kxp->Points(0, j)->Y), double(value(s + 7))) << j;
+        EXPECT_DOUBLE_EQ(double(cppx->Points(1, j)->Y), double(value(s + 9 + 5))) << j;
+        EXPECT_DOUBLE_EQ(double(d->Points(0, j)->X), double(value(resp) / 6.2832L)) << j;
+        EXPECT_DOUBLE_EQ(double(d->Points(2, j)->Y), double(value(resp + 3))) << j;
+        EXPECT_DOUBLE_EQ(double(r->Points(1, j)->Y), double(value(resp + 5))) << j;
+    }
+    // The deck runs from 6.28 to 314 rad/s; the graphs divide by 6.2832 (not 2 pi).
+    EXPECT_NEAR(double(kxx->Points(0, 0)->X), 6.28 / 6.2832, 1e-6);
+    EXPECT_NEAR(double(kxx->Points(0, n - 1)->X), 314 / 6.2832, 1e-4);
+    EXPECT_GT(double(kxx->Points(0, 0)->Y), 0.0) << "a half-space is stiff at low frequency";
+
+    // The Graphics menu opens the plots now.
+    m.GraphicsMenuClick();
+    EXPECT_TRUE(m.Action(QStringLiteral("GraphKxx"))->isEnabled());
+    EXPECT_TRUE(m.Action(QStringLiteral("GraphDisplacement"))->isEnabled());
+    m.Action(QStringLiteral("GraphKxx"))->trigger();
+    EXPECT_NE(kxx->PlotWindow(), nullptr);
+
+    // A second run starts afresh and closes the plot windows that showed the old data.
+    recorder.Clear();
+    m.CompRunClick();
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+    EXPECT_EQ(kxx->PlotWindow(), nullptr);
+    EXPECT_EQ(kxx->PointCount(), n);
+}
+
+}  // namespace
