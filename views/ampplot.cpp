@@ -260,6 +260,9 @@ void TDlgAmpPlot::BuildControls()
             m_chart->addSeries(s);
             s->attachAxis(m_axisX);
             s->attachAxis(m_axisY);
+            // Colours after addSeries, which applies the chart theme.
+            s->setColor(colours[k]);
+            if (s == m_markers[k]) m_markers[k]->setBorderColor(colours[k]);
             connect(s, &QXYSeries::clicked, this, [this, k](const QPointF& point) {
                 // The point of the series nearest the click.
                 const std::vector<QPointF>& v = m_values[k];

@@ -318,19 +318,29 @@ void TDlgSideView::FormActivate()
 
 void TDlgSideView::FormResize()
 {
-    m_view = SideView::FitWindow(m_world, width(), height());
+    const QRect area = DrawArea();
+    m_view = SideView::FitWindow(m_world, area.width(), area.height());
     update();
+}
+
+QRect TDlgSideView::DrawArea() const
+{
+    const int bar = m_print->sizeHint().height() + 8;
+    return QRect(0, bar, width(), std::max(0, height() - bar));
 }
 
 void TDlgSideView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    SideView::Paint(painter, width(), height(), m_view, m_drawing, m_outlines);
+    const QRect area = DrawArea();
+    painter.fillRect(rect(), palette().window());
+    painter.translate(area.topLeft());
+    SideView::Paint(painter, area.width(), area.height(), m_view, m_drawing, m_outlines);
 }
 
 void TDlgSideView::resizeEvent(QResizeEvent*)
 {
-    m_print->move(width() - m_print->width() - 8, 8);
+    m_print->move(6, 4);
     FormResize();
 }
 
@@ -338,7 +348,9 @@ void TDlgSideView::mouseMoveEvent(QMouseEvent* event)
 {
     if (GetNoDraw()) return;
     const QPoint pos = event->position().toPoint();
-    TSidePoint p = SideView::ScreenToWorld(m_view, width(), height(), pos.x(), pos.y());
+    const QRect area = DrawArea();
+    if (!area.contains(pos)) return;
+    TSidePoint p = SideView::ScreenToWorld(m_view, area.width(), area.height(), pos.x(), pos.y() - area.top());
     QString caption = SideView::ReadOutCaption(p);
     if (m_plane == SideView::Plane::YZ) caption.replace(QStringLiteral("Side View X: "), QStringLiteral("Side View Y: "));
     setWindowTitle(caption);

@@ -148,6 +148,8 @@ public:
 
     // Draws the soil-pile profile on the printer (the "Print" button asks for the printer first).
     void PrintTo(QPrinter& printer);
+    // The part of the window the drawing fills (below the bar with the "Print" button).
+    QRect DrawArea() const;
     // The "Print" button.
     void Button1Click();
 

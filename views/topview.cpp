@@ -154,19 +154,29 @@ void TDlgTopView::FormActivate()
 
 void TDlgTopView::FormResize()
 {
-    m_view = TopView::FitWindow(m_world, width(), height());
+    const QRect area = DrawArea();
+    m_view = TopView::FitWindow(m_world, area.width(), area.height());
     update();
+}
+
+QRect TDlgTopView::DrawArea() const
+{
+    const int bar = m_print->sizeHint().height() + 8;
+    return QRect(0, bar, width(), std::max(0, height() - bar));
 }
 
 void TDlgTopView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    TopView::Paint(painter, width(), height(), m_view, m_spans, m_circles);
+    const QRect area = DrawArea();
+    painter.fillRect(rect(), palette().window());
+    painter.translate(area.topLeft());
+    TopView::Paint(painter, area.width(), area.height(), m_view, m_spans, m_circles);
 }
 
 void TDlgTopView::resizeEvent(QResizeEvent*)
 {
-    m_print->move(width() - m_print->width() - 8, 8);
+    m_print->move(6, 4);
     FormResize();
 }
 
@@ -174,7 +184,9 @@ void TDlgTopView::mouseMoveEvent(QMouseEvent* event)
 {
     if (GetNoDraw()) return;
     const QPoint pos = event->position().toPoint();
-    const QPointF p = TopView::ScreenToWorld(m_view, width(), height(), pos.x(), pos.y());
+    const QRect area = DrawArea();
+    if (!area.contains(pos)) return;
+    const QPointF p = TopView::ScreenToWorld(m_view, area.width(), area.height(), pos.x(), pos.y() - area.top());
     // The plan keeps y reversed; the caption shows the project's y.
     setWindowTitle(TopView::ReadOutCaption(p.x(), -p.y()));
 }

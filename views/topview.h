@@ -100,6 +100,8 @@ public:
 
     // Draws the plan on the printer as the soil-pile profile page.
     void PrintTo(QPrinter& printer);
+    // The part of the window the drawing fills (below the bar with the "Print" button).
+    QRect DrawArea() const;
     // The "Print" button.
     void Button1Click();
 

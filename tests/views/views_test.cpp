@@ -361,18 +361,23 @@ TEST(ViewWindows, SideViewsBuildWhenShownAndReadOutTheMouse)
     MakePiles(project, {{-1, 0}, {1, 0}}, 0.5L, {4, 6});
     TDlgSideViewXZ xz(project);
     EXPECT_EQ(xz.windowTitle(), QStringLiteral("Side View (XZ-Plane)"));
-    xz.resize(400, 200);
     xz.show();
     Settle();
+    // A drawing area of 400 x 200 pixels below the button bar.
+    const int bar = xz.DrawArea().top();
+    xz.resize(400, 200 + bar);
+    Settle();
+    ASSERT_EQ(xz.DrawArea(), QRect(0, bar, 400, 200));
     ASSERT_EQ(xz.Outlines().size(), 2u);
     EXPECT_NEAR(double(xz.ViewWindow().XMin), -10.5, 1e-12);
-    QMouseEvent move(QEvent::MouseMove, QPointF(200, 120), QPointF(200, 120), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(200, 120 + bar), QPointF(200, 120 + bar), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(&xz, &move);
     EXPECT_EQ(xz.windowTitle(), QStringLiteral("Side View X: 0.0 Depth: 6.3"));
 
     TDlgSideViewYZ yz(project);
     EXPECT_EQ(yz.windowTitle(), QStringLiteral("Side View (YZ-Plane)"));
-    yz.resize(400, 200);
+    yz.resize(400, 200 + bar);
     yz.show();
     Settle();
     QApplication::sendEvent(&yz, &move);

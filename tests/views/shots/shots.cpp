@@ -1,0 +1,83 @@
+// Screenshots of the side views, the top view and the amplitude dialog (run under xvfb-run):
+//     view_shots <output folder> [project file]
+// The views show the six-pile group of the examples; the amplitude dialog a made-up resonance.
+#include "ampplot.h"
+#include "dataunit.h"
+#include "entry/dataedit.h"
+#include "plotform.h"
+#include "pltdata.h"
+#include "project.h"
+#include "sideview.h"
+#include "topview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTest>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void Shot(QWidget& w, const QString& path)
+{
+    w.show();
+    QTest::qWait(300);
+    w.grab().save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    const QString file = argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                  : QStringLiteral(TREMEX_SOURCE_DIR "/examples/pile-group-random.tmx");
+    QDir().mkpath(out);
+    TProject project;
+    try {
+        project.Open(file);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    TDlgSideViewXZ xz(project);
+    Shot(xz, out + QStringLiteral("/sideview-xz.png"));
+    TDlgSideViewYZ yz(project);
+    Shot(yz, out + QStringLiteral("/sideview-yz.png"));
+    TDlgTopView top(project);
+    top.show();
+    QTest::qWait(200);
+    top.FormActivate();  // the second activation also fits the outline
+    Shot(top, out + QStringLiteral("/topview.png"));
+
+    // A single-degree resonance near 18 Hz for the amplitude dialog.
+    TGraphPlot dxyz, mxyz;
+    const int n = 40;
+    for (TGraphPlot* p : {&dxyz, &mxyz}) {
+        p->SetLineCount(3);
+        p->SetPointCount(n);
+    }
+    for (int i = 0; i < n; ++i) {
+        const long double f = 1 + i;
+        for (int k = 0; k < 3; ++k) {
+            const long double fn = 14 + 4 * k, r = f / fn;
+            const long double amp = 1e-4L / std::sqrt((1 - r * r) * (1 - r * r) + 0.04L * r * r);
+            dxyz.Points(k, i)->X = mxyz.Points(k, i)->X = f;
+            dxyz.Points(k, i)->Y = amp * (1 + 0.5L * k);
+            mxyz.Points(k, i)->Y = amp * 1e-2L * (3 - k);
+        }
+    }
+    project.Data().CGLocalZ = 1.2L;
+    TDlgAmpPlot amp(project, &dxyz, &mxyz);
+    amp.show();
+    QTest::qWait(200);
+    amp.Edit(0)->setText(QStringLiteral("2.5"));
+    Shot(amp, out + QStringLiteral("/ampplot.png"));
+    return 0;
+}
