@@ -375,7 +375,7 @@ void TDlgSideView::closeEvent(QCloseEvent* event)
 void TDlgSideView::PrintTo(QPrinter& printer)
 {
     ViewPrint::PrintPage(printer, [this](QPainter& painter, int pw, int ph) {
-        ViewPrint::DrawSidePage(painter, pw, ph, m_view, m_drawing, m_outlines);
+        ViewPrint::DrawSidePage(painter, pw, ph, SideView::FitWindow(m_world, pw, int(0.8 * ph)), m_drawing, m_outlines);
     });
 }
 

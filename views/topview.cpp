@@ -210,7 +210,7 @@ void TDlgTopView::closeEvent(QCloseEvent* event)
 void TDlgTopView::PrintTo(QPrinter& printer)
 {
     ViewPrint::PrintPage(printer, [this](QPainter& painter, int pw, int ph) {
-        ViewPrint::DrawTopPage(painter, pw, ph, m_view, m_spans, m_circles);
+        ViewPrint::DrawTopPage(painter, pw, ph, TopView::FitWindow(m_world, pw, ph), m_spans, m_circles);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace ViewPrint {
@@ -70,10 +71,16 @@ void DrawSidePage(QPainter& painter, int pw, int ph, const TSideWindow& view, co
     const QFontMetrics fm(painter.font(), painter.device());
     const double pixelScale = painter.device()->logicalDpiY() / 96.0;
     const int tx = int(std::lround(0.15 * ph));
+    // The texts of the top layer start below the hatch marks of the ground line.
+    int groundY = INT_MIN;
+    for (const TSideDrawing::Line& line : drawing.Lines)
+        if (line.Ground) groundY = SideDepthToPage(view, ph, line.Depth);
     for (const TSideDrawing::Text& text : drawing.Texts) {
         if (text.Layer > 8) continue;
-        const int y = SideDepthToPage(view, ph, text.Depth) + text.TextLines * fm.height() +
-                      int(std::lround(text.PixelOffset * pixelScale));
+        int y = SideDepthToPage(view, ph, text.Depth) + text.TextLines * fm.height() +
+                int(std::lround(text.PixelOffset * pixelScale));
+        if (groundY != INT_MIN && text.Depth >= 0 && y >= groundY)
+            y = std::max(y, groundY + 80 + text.TextLines * fm.height());
         painter.drawText(tx, y + fm.ascent(), text.Value);
     }
     painter.setBrush(Qt::black);

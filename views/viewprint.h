@@ -44,7 +44,9 @@ QSize PrinterDpiEstimate(int pw, int ph, bool landscape);
 int SideDepthToPage(const TSideWindow& view, int ph, long double depth);
 int SideXToPage(const TSideWindow& view, int pw, long double x);
 
-// The page of a side view, of the top view.
+// The page of a side view, of the top view. `view` is the world window fitted to the page
+// (SideView::FitWindow with pw and 0.8 ph, TopView::FitWindow with pw and ph), so that the
+// section and the plan keep their proportions on paper.
 void DrawSidePage(QPainter& painter, int pw, int ph, const TSideWindow& view,
                   const TSideDrawing& drawing, const std::vector<PileOutline>& outlines);
 void DrawTopPage(QPainter& painter, int pw, int ph, const TTopWindow& view, const TOutlineSpans& spans,

@@ -9,6 +9,10 @@
 #include "project.h"
 #include "sideview.h"
 #include "topview.h"
+#include "viewprint.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <QApplication>
 #include <QDir>
@@ -55,6 +59,25 @@ int main(int argc, char** argv)
     QTest::qWait(200);
     top.FormActivate();  // the second activation also fits the outline
     Shot(top, out + QStringLiteral("/topview.png"));
+
+    // The printed profile pages, drawn on a letter sheet at 300 dpi and saved at a quarter size.
+    auto page = [&](const QString& path, const std::function<void(QPainter&, int, int)>& draw) {
+        QImage image(3300, 2550, QImage::Format_RGB32);
+        image.setDotsPerMeterX(11811);
+        image.setDotsPerMeterY(11811);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        draw(painter, image.width(), image.height());
+        painter.end();
+        image.scaled(825, 638, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(path);
+        std::printf("%s\n", qPrintable(path));
+    };
+    page(out + QStringLiteral("/profile-xz.png"), [&](QPainter& p, int w, int h) {
+        ViewPrint::DrawSidePage(p, w, h, SideView::FitWindow(xz.WorldWindow(), w, int(0.8 * h)), SideView::LayerDrawing(project.Data()), xz.Outlines());
+    });
+    page(out + QStringLiteral("/profile-top.png"), [&](QPainter& p, int w, int h) {
+        ViewPrint::DrawTopPage(p, w, h, TopView::FitWindow(top.WorldWindow(), w, h), top.Spans(), top.Circles());
+    });
 
     // A single-degree resonance near 18 Hz for the amplitude dialog.
     TGraphPlot dxyz, mxyz;
