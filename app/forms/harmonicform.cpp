@@ -1,0 +1,3 @@
+#include "forms/harmonicform.h"
+
+Tfrmharmonic::Tfrmharmonic(TProject& project, QWidget* parent) : THarmonicForm(project, parent, false) {}

@@ -1,0 +1,25 @@
+// Project title dialog (unit Title): `TdlgTitle`, one line of at most 80 characters.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h.
+#pragma once
+
+#include "forms/dataform.h"
+
+class QPlainTextEdit;
+
+class TdlgTitle : public TDataForm {
+    Q_OBJECT
+
+public:
+    explicit TdlgTitle(TProject& project, QWidget* parent = nullptr);
+
+    static constexpr int kMaxLength = 80;
+    QPlainTextEdit* TitleMemo = nullptr;
+
+protected:
+    void Loaded() override;
+    void Stored() override;
+
+private:
+    void Limit();
+};

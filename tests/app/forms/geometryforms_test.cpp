@@ -1,0 +1,315 @@
+// Tests of the geometry, soil and option forms: the common form contract (load on activation,
+// store on deactivation and close, refusal while the focused field is invalid, modified flag,
+// MDI activation), foundation options, shape, foundation data, soil below, multilayer
+// properties, title and control options.
+#include "forms/foundationsform.h"
+#include "forms/layoutform.h"
+#include "forms/multimatform.h"
+#include "forms/optionsform.h"
+#include "forms/shapeform.h"
+#include "forms/tipsoilform.h"
+#include "forms/titleform.h"
+#include "forms_fixture.h"
+
+#include <QComboBox>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+class GeometryForms : public FormTest {};
+
+}  // namespace
+
+TEST_F(GeometryForms, SoilBelowLoadsEditsAndStoresOnLeaving)
+{
+    Data().TipVs = 250;
+    Data().TipUnitWeight = 19;
+    Data().TipPoisson = 0.33L;
+    Data().TipDamping = 0.05L;
+    auto* form = Open(new TfrmTipsoil(*project));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Soil Below The Footing"));
+    EXPECT_EQ(form->DataEdit1->text(), QStringLiteral("250"));
+    EXPECT_EQ(form->DataEdit3->text(), QStringLiteral("0.33"));
+    EXPECT_EQ(modifiedCalls, 0) << "loading the values is no change";
+
+    Enter(form->DataEdit1, QStringLiteral("300+20"), form->DataEdit2);
+    EXPECT_EQ(form->DataEdit1->text(), QStringLiteral("320"));
+    Enter(form->DataEdit4, QStringLiteral("0.1"), form->DataEdit1);
+    EXPECT_GT(modifiedCalls, 0);
+    EXPECT_EQ(Data().TipVs, 250) << "nothing stored before the form is left";
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().TipVs, 320);
+    EXPECT_EQ(Data().TipDamping, 0.1L);
+    EXPECT_EQ(Data().TipUnitWeight, 19);
+    EXPECT_EQ(recorder.Count(), 0);
+}
+
+TEST_F(GeometryForms, InvalidFocusedEntryRefusesLeavingAndClosing)
+{
+    Data().Radius = 2;
+    Data().ShapeCode = 1;
+    QPointer<TfrmShape> form = Open(new TfrmShape(*project));
+    QSignalSpy closed(form.data(), &TDataForm::FormClosed);
+    Type(form->DataEdit1, QStringLiteral("2*"));
+    EXPECT_FALSE(form->Deactivate());
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("Entry could not be evaluated:")));
+    EXPECT_EQ(Data().Radius, 2) << "nothing stored";
+
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(recorder.Count(), 2);
+    Flush();
+    ASSERT_TRUE(form) << "the form stays while the entry is invalid";
+    EXPECT_EQ(closed.count(), 0);
+
+    Type(form->DataEdit1, QStringLiteral("2.5"));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(closed.count(), 1);
+    Flush();
+    EXPECT_FALSE(form) << "a closed form frees itself";
+    EXPECT_EQ(Data().Radius, 2.5L);
+    EXPECT_EQ(recorder.Count(), 2);
+}
+
+TEST_F(GeometryForms, OutOfRangeEntryIsSetToTheBound)
+{
+    auto* form = Open(new TfrmTipsoil(*project));
+    Enter(form->DataEdit1, QStringLiteral("3e9"), form->DataEdit2);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be less than or equal to 2147483647"));
+    EXPECT_EQ(form->DataEdit1->text(), QStringLiteral("2147483647"));
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().TipVs, 2147483647.0L);
+}
+
+TEST_F(GeometryForms, UnitLabelsFollowTheUnitSystem)
+{
+    struct Case {
+        TDataEdit* edit;
+        const char* si;
+        const char* english;
+    };
+    auto* soil = Open(new TfrmTipsoil(*project));
+    auto* multi = new TfrmMultimat(*project);
+    multi->FormActivate();
+    auto* foundations = new TfrmFoundations(*project);
+    foundations->FormActivate();
+    const Case cases[] = {
+        {soil->DataEdit1, "Shear wave velocity (m/sec)", "Shear wave velocity (ft/sec)"},
+        {soil->DataEdit2, "Unit weight (kN/m^3)", "Unit weight (lbs/ft^3)"},
+        {soil->DataEdit3, "Poisson's ratio", "Poisson's ratio"},
+        {multi->DataEdit[6], "&Elastic modulus of the pile  (kN/m\u00b2)", "&Elastic modulus of the pile  (lbs/ft\u00b2)"},
+        {multi->DataEdit[8], "Cross-sectional coefficient of rigidity (kN/m)",
+         "Cross-sectional coefficient of rigidity (lbs/ft)"},
+        {multi->DataEdit[9], "Static load on foundation (kN)", "Static load on foundation (lbs)"},
+        {foundations->DataEdit5, "Depth from ground surface to bed rock (rigid underlying layer) (m)",
+         "Depth from ground surface to bed rock (rigid underlying layer) (ft)"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LabelText(c.edit), QString::fromUtf8(c.si));
+    Data().TipVs = 100;
+    project->SetUnits(1);  // the main window then reloads its open forms
+    for (TDataForm* f : std::initializer_list<TDataForm*>{soil, multi, foundations}) f->FormActivate();
+    for (const Case& c : cases) EXPECT_EQ(LabelText(c.edit), QString::fromUtf8(c.english));
+    EXPECT_NEAR(double(soil->DataEdit1->Number()), 328.0839895, 1e-6) << "the converted value is shown";
+    delete multi;
+    delete foundations;
+}
+
+TEST_F(GeometryForms, ShapeKeepsAllThreeSizesAndMarksAChangedShape)
+{
+    Data().ShapeCode = 0;
+    Data().LengthX = 6;
+    Data().WidthY = 4;
+    Data().Radius = 1;
+    auto* form = Open(new TfrmShape(*project));
+    EXPECT_TRUE(form->RadioButton1->isChecked());
+    EXPECT_FALSE(form->DataEdit1->isVisible());
+    EXPECT_TRUE(form->DataEdit2->isVisible());
+    EXPECT_EQ(LabelText(form->DataEdit2), QStringLiteral("Length x,  (m)"));
+
+    Enter(form->DataEdit2, QStringLiteral("7"), form->DataEdit3);
+    modifiedCalls = 0;
+    QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
+    EXPECT_EQ(Data().ShapeCode, 1);
+    EXPECT_GT(modifiedCalls, 0);
+    EXPECT_TRUE(form->DataEdit1->isVisible());
+    EXPECT_FALSE(form->DataEdit2->isVisible());
+    EXPECT_FALSE(form->DataEdit3->EditLabel()->isVisible());
+    Enter(form->DataEdit1, QStringLiteral("3"), form->RadioButton2);
+    QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().ShapeCode, 0);
+    EXPECT_EQ(Data().LengthX, 7) << "hidden fields are stored too";
+    EXPECT_EQ(Data().WidthY, 4);
+    EXPECT_EQ(Data().Radius, 3);
+}
+
+TEST_F(GeometryForms, FoundationDataShowsDepthsOnlyForAStratum)
+{
+    for (int code : {1, 3}) {
+        Data().FoundationCode = code;
+        Data().BedrockDepth = 12;
+        auto* form = Open(new TfrmFoundations(*project));
+        EXPECT_EQ(form->DataEdit4->isVisible(), code == 3);
+        EXPECT_EQ(form->DataEdit5->EditLabel()->isVisible(), code == 3);
+        EXPECT_EQ(LabelText(form->DataEdit1), QStringLiteral("X Coordinate (Xc) (m)"));
+        Enter(form->DataEdit3, QStringLiteral("-1.25"), form->DataEdit1);
+        EXPECT_TRUE(form->close());
+        EXPECT_EQ(Data().Zc, -1.25L);
+        EXPECT_EQ(Data().BedrockDepth, 12);
+        Flush();
+    }
+}
+
+TEST_F(GeometryForms, MultilayerPropertiesStoreEveryField)
+{
+    auto* form = Open(new TfrmMultimat(*project));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Foundation Properties"));
+    const char* typed[10] = {"0.1", "0.2", "1.5", "24", "0.2", "0.02", "3e7", "9", "1.334", "500"};
+    for (int i = 0; i < 10; ++i) Enter(form->DataEdit[i], QString::fromLatin1(typed[i]), form->DataEdit[(i + 1) % 10]);
+    EXPECT_TRUE(form->Deactivate());
+    const TProgramData& d = Data();
+    const long double stored[10] = {d.Xc, d.Yc, d.Zc, d.PileUnitWeight, d.PilePoisson, d.PileDamping, d.PileModulus,
+                                    d.PileLength, d.ShearCoefficient, d.StaticLoad};
+    const long double expected[10] = {0.1L, 0.2L, 1.5L, 24, 0.2L, 0.02L, 3e7L, 9, 1.334L, 500};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(stored[i], expected[i]) << i;
+    Enter(form->DataEdit[9], QStringLiteral("3e12"), form->DataEdit[0]);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be less than or equal to 2147483647000"));
+}
+
+TEST_F(GeometryForms, FoundationOptionsSetTheCodeAndMarkOnlyAChangedWord)
+{
+    const QString folder = QStringLiteral(TEST_TMP_DIR "/no-pictures");
+    QDir().mkpath(folder);
+    LayoutForm::SetPictureFolder(folder);  // no picture there: the form shows none
+    Data().FoundationWord = QStringLiteral("HALF-SPACE");
+    Data().FoundationCode = 1;
+    auto* form = Open(new TfrmLayout(*project));
+    QSignalSpy menus(form, &TfrmLayout::UpdateFoundationMenus);
+    EXPECT_EQ(form->ComboBox1->currentText(), QStringLiteral("HALF-SPACE"));
+    EXPECT_FALSE(form->Image1->isVisible());
+
+    form->ComboBox1->setCurrentIndex(2);
+    emit form->ComboBox1->activated(2);  // the user's choice of "STRATUM"
+    EXPECT_EQ(Data().FoundationWord, QStringLiteral("STRATUM"));
+    EXPECT_EQ(Data().FoundationCode, 3);
+    EXPECT_EQ(modifiedCalls, 0) << "the choice itself marks nothing";
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(modifiedCalls, 1);
+    EXPECT_EQ(menus.count(), 1);
+
+    form->FormActivate();
+    emit form->ComboBox1->activated(2);  // the same word again
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(modifiedCalls, 1);
+    EXPECT_EQ(recorder.Count(), 0);
+    LayoutForm::SetPictureFolder(QString());
+}
+
+TEST_F(GeometryForms, FoundationOptionsShowTheTypePicturesOfTheProgramFolder)
+{
+    // The pictures are copied beside the program; each type shows its own.
+    auto* form = Open(new TfrmLayout(*project));
+    QList<QImage> pictures;
+    for (int i = 0; i < 4; ++i) {
+        form->ComboBox1->setCurrentIndex(i);
+        emit form->ComboBox1->activated(i);
+        ASSERT_FALSE(form->Image1->pixmap().isNull()) << i;
+        EXPECT_TRUE(form->Image1->isVisible());
+        EXPECT_EQ(form->Image1->x(), qRound((form->width() - form->Image1->width()) / 2.0));
+        pictures << form->Image1->pixmap().toImage();
+    }
+    for (int i = 1; i < 4; ++i) EXPECT_NE(pictures[i], pictures[0]) << i;
+    EXPECT_EQ(Data().FoundationCode, 4);
+}
+
+TEST_F(GeometryForms, TitleTakesOneLineOfAtMostEightyCharacters)
+{
+    Data().ProjectTitle = QStringLiteral("New Pile");
+    auto* form = Open(new TdlgTitle(*project));
+    EXPECT_EQ(form->TitleMemo->toPlainText(), QStringLiteral("New Pile"));
+    form->TitleMemo->setFocus();
+    form->TitleMemo->selectAll();
+    QTest::keyClicks(form->TitleMemo, QStringLiteral("Pump foundation"));
+    QTest::keyClick(form->TitleMemo, Qt::Key_Return);
+    QTest::keyClicks(form->TitleMemo, QString(90, QLatin1Char('x')));
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().ProjectTitle.size(), 80);
+    EXPECT_TRUE(Data().ProjectTitle.startsWith(QStringLiteral("Pump foundationxxx")));
+    EXPECT_EQ(modifiedCalls, 1);
+    form->TitleMemo->setPlainText(QStringLiteral("a\nb"));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Data().ProjectTitle, QStringLiteral("a b"));
+    EXPECT_EQ(modifiedCalls, 2);
+}
+
+TEST_F(GeometryForms, ControlOptionsEditThePathAndTheMatrixSwitch)
+{
+    QString path;
+    Data().MatrixFlag = 1;
+    auto* form = new TDlgOptions(
+        *project, [&] { return path; }, [&](const QString& p) { path = p; });
+    form->Browser = [](QWidget*, const QString& start) { return start + QStringLiteral("-chosen"); };
+    Open(form);
+    EXPECT_EQ(form->EdtWord->text(), OptionsForm::DefaultTextEditor()) << "an empty path shows the default editor";
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    QTest::mouseClick(form->BtnBrowse, Qt::LeftButton);
+    EXPECT_EQ(form->EdtWord->text(), OptionsForm::DefaultTextEditor() + QStringLiteral("-chosen"));
+    form->CheckBox1->setChecked(false);
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(path, OptionsForm::DefaultTextEditor() + QStringLiteral("-chosen"));
+    EXPECT_EQ(Data().MatrixFlag, 0);
+    EXPECT_EQ(modifiedCalls, 1) << "the matrix switch is saved with the project";
+}
+
+TEST_F(GeometryForms, MdiChildStoresWhenAnotherChildIsActivated)
+{
+    Data().TipVs = 100;
+    QMainWindow main;
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    main.resize(1000, 800);
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    auto* soil = new TfrmTipsoil(*project);
+    QMdiSubWindow* soilSub = area->addSubWindow(soil);
+    soilSub->setAttribute(Qt::WA_DeleteOnClose);
+    soilSub->show();
+    area->setActiveSubWindow(soilSub);
+    EXPECT_EQ(soil->DataEdit1->text(), QStringLiteral("100")) << "activation loads";
+    auto* title = new TdlgTitle(*project);
+    QMdiSubWindow* titleSub = area->addSubWindow(title);
+    titleSub->show();
+
+    area->setActiveSubWindow(soilSub);
+    Enter(soil->DataEdit1, QStringLiteral("150"), soil->DataEdit2);
+    area->setActiveSubWindow(titleSub);
+    EXPECT_EQ(Data().TipVs, 150) << "deactivation stores";
+
+    // An invalid focused entry keeps the values out of the project and the window in front.
+    area->setActiveSubWindow(soilSub);
+    Type(soil->DataEdit2, QStringLiteral("x"));
+    area->setActiveSubWindow(titleSub);
+    EXPECT_EQ(recorder.Count(), 1);
+    QTest::qWait(20);
+    EXPECT_EQ(area->activeSubWindow(), soilSub);
+    // Closing the sub-window is refused as well.
+    QPointer<QMdiSubWindow> guard(soilSub);
+    EXPECT_FALSE(soilSub->close());
+    ASSERT_TRUE(guard);
+    Type(soil->DataEdit2, QStringLiteral("18"));
+    EXPECT_TRUE(soilSub->close());
+    Flush();
+    EXPECT_FALSE(guard);
+    EXPECT_EQ(Data().TipUnitWeight, 18);
+}

@@ -1,0 +1,60 @@
+// Screenshots of data forms with the values of a project (run under xvfb-run): the foundation
+// options, the pile properties and the harmonic loading, and the mass data after a calculation.
+// Writes PNG files into the folder given as the first argument.
+#include "forms/harmonicform.h"
+#include "forms/layoutform.h"
+#include "forms/massdataform.h"
+#include "forms/pilepropertiesform.h"
+#include "projectbuild.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include <clocale>
+
+namespace {
+
+void Shoot(TDataForm* form, const QString& path)
+{
+    form->show();
+    form->activateWindow();
+    (void)QTest::qWaitForWindowActive(form);
+    form->FormActivate();
+    QTest::qWait(100);
+    form->grab().save(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+
+    TProject pile;
+    build::Fill(pile, build::Foundation::Pile, build::Load::Harmonic);
+    // Values as a user types them.
+    pile.Data().PilePoisson = 0.2L;
+    pile.Data().PileDamping = 0.02L;
+    pile.Data().ShearCoefficient = 1.1L;
+    TProject footing;
+    build::Fill(footing, build::Foundation::HalfSpace, build::Load::Harmonic);
+
+    auto* layout = new TfrmLayout(pile);
+    Shoot(layout, folder.filePath(QStringLiteral("foundation-options.png")));
+    auto* properties = new TfrmCPileProperties(pile);
+    Shoot(properties, folder.filePath(QStringLiteral("pile-properties.png")));
+    auto* harmonic = new Tfrmharmonic(footing);
+    Shoot(harmonic, folder.filePath(QStringLiteral("harmonic-loading.png")));
+    auto* mass = new TfrmMassdata(footing);
+    mass->FormActivate();
+    mass->CalculateMassProperties();
+    mass->Deactivate();
+    Shoot(mass, folder.filePath(QStringLiteral("mass-data.png")));
+    // English units on the pile form.
+    pile.SetUnits(1);
+    Shoot(properties, folder.filePath(QStringLiteral("pile-properties-english.png")));
+    return 0;
+}
