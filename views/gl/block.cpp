@@ -359,9 +359,15 @@ void TDlgBlock::SetOrtho()
     TglWindow::Ortho(-w / 2, w / 2, -h / 2, h / 2, -depth, depth);
 }
 
+QSize TDlgBlock::sizeHint() const { return QSize(739, 509); }
+
 void TDlgBlock::DrawFigure()
 {
+    // The picture is opaque: the clear sets alpha 1 and the translucent layers blend the colour
+    // only, so the window's frame buffer never shows through to what lies behind it.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     TglWindow::Clear(TglWindow::COLOR_BUFFER_BIT);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     TglWindow::Clear(TglWindow::DEPTH_BUFFER_BIT);
     TglWindow::MatrixMode(TglWindow::MODELVIEW);
     TglWindow::LoadIdentity();
@@ -559,8 +565,9 @@ void TDlgBlock::DrawSoilLayers()
                 TglWindow::Disable(TglWindow::DEPTH_TEST);
                 TglWindow::Color4f(0, 0, 0, 1);
                 const long double lx = ModelMin[0] - xs / 2, ly = ModelMin[1] - ys / 2;
-                TglWindow::DrawText3D(GetValueLabel(-top), lx, ly, top);
-                if (g == 3) TglWindow::DrawText3D(QStringLiteral("Bottom"), lx, ly, bottom);
+                // Ending at the front-left corner, clear of the names at the back-right one.
+                TglWindow::DrawText3D(GetValueLabel(-top), lx, ly, top, true);
+                if (g == 3) TglWindow::DrawText3D(QStringLiteral("Bottom"), lx, ly, bottom, true);
                 TglWindow::Enable(TglWindow::DEPTH_TEST);
             }
             if (SoilLayerLabelsVisible) {

@@ -187,6 +187,9 @@ public:
     static void DrawSolidPara3D(long double sx, long double sy, long double sz);
     static void DrawPara3D(long double sx, long double sy, long double sz);
 
+    // The form's size, 739 x 509 (an MDI frame takes it).
+    QSize sizeHint() const override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

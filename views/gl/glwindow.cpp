@@ -326,8 +326,9 @@ void TglWindow::BuildFontLists()
     for (int code = 0; code < kFontCharCount; ++code) {
         const TGlyphBitmap& g = glyphs[size_t(code)];
         glNewList(kFontListBase + GLuint(code), GL_COMPILE);
+        static const GLubyte kNoPixels[1] = {0};
         if (g.bits.empty())
-            glBitmap(0, 0, 0, 0, GLfloat(g.advance), 0, nullptr);
+            glBitmap(0, 0, 0, 0, GLfloat(g.advance), 0, kNoPixels);
         else
             glBitmap(g.width, g.height, 0, GLfloat(g.descent), GLfloat(g.advance), 0, g.bits.data());
         glEndList();
@@ -351,10 +352,25 @@ void TglWindow::BuildWindowFontLists()
     if (!wasCurrent && !m_inPaint) doneCurrent();
 }
 
-void TglWindow::DrawText3D(const QString& text, long double x, long double y, long double z)
+int TglWindow::TextWidth(const QString& text)
+{
+    const std::vector<TGlyphBitmap>& glyphs = FontGlyphs();
+    int width = 0;
+    for (const char c : text.toLatin1()) {
+        const int code = uchar(c);
+        if (code < kFontCharCount) width += glyphs[size_t(code)].advance;
+    }
+    return width;
+}
+
+void TglWindow::DrawText3D(const QString& text, long double x, long double y, long double z, bool alignRight)
 {
     const QByteArray bytes = text.toLatin1();
     glRasterPos3f(float(x), float(y), float(z));
+    // A bitmap of no pixels only moves the raster position (with a data pointer: some drivers
+    // drop a move without one from a display list).
+    static const GLubyte kNoPixels[1] = {0};
+    if (alignRight) glBitmap(0, 0, 0, 0, -GLfloat(TextWidth(text) + 4), 0, kNoPixels);
     glListBase(kFontListBase);
     glCallLists(GLsizei(bytes.size()), GL_UNSIGNED_BYTE, bytes.constData());
     glListBase(0);

@@ -182,7 +182,12 @@ public:
     // Bitmap font of the current context (lists 1000 to 1254) and 3-D text through it, in the
     // current colour at the projected point. Characters outside Latin-1 or code 255 draw nothing.
     static void BuildFontLists();
-    static void DrawText3D(const QString& text, long double x, long double y, long double z);
+    // With alignRight the text ends a few pixels before the projected point instead of
+    // starting there.
+    static void DrawText3D(const QString& text, long double x, long double y, long double z,
+                           bool alignRight = false);
+    // The width of a text in the bitmap font, in pixels.
+    static int TextWidth(const QString& text);
     // true when the window's context holds the font lists.
     bool FontListsInContext() const { return m_fontListsBuilt; }
     // Builds the font lists in the window's context now, or as soon as it exists.

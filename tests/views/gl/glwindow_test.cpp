@@ -186,6 +186,32 @@ TEST(GlWindow, OffscreenSurfaceAndBitmapFont)
         }
     EXPECT_GT(red, 20);
     EXPECT_EQ(other, 0);
+
+    // Right-aligned: the text ends 4 pixels before the point, drawn directly and from a list.
+    const int width = TglWindow::TextWidth(QStringLiteral("WM"));
+    EXPECT_GT(width, 10);
+    for (bool fromList : {false, true}) {
+        SCOPED_TRACE(fromList ? "display list" : "direct");
+        TglWindow::Clear(TglWindow::COLOR_BUFFER_BIT);
+        if (fromList) {
+            TglWindow::NewList(7, TglWindow::COMPILE);
+            TglWindow::DrawText3D(QStringLiteral("WM"), 60, 10, 0, true);
+            TglWindow::EndList();
+            TglWindow::CallList(7);
+        } else {
+            TglWindow::DrawText3D(QStringLiteral("WM"), 60, 10, 0, true);
+        }
+        const QImage right = bitmap.Image();
+        int minX = 64, maxX = -1;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 64; ++x)
+                if ((right.pixel(x, y) & 0xFFFFFFu) == 0xFF0000u) {
+                    minX = std::min(minX, x);
+                    maxX = std::max(maxX, x);
+                }
+        EXPECT_LT(maxX, 56);
+        EXPECT_GE(minX, 56 - width - 1);
+    }
 }
 
 TEST(GlWindow, OffscreenSurfaceRefusesAnEmptySize)
