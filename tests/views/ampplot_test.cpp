@@ -10,6 +10,9 @@
 #include "util/messages.h"
 
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QPrinter>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
@@ -213,4 +216,36 @@ TEST(AmpPlotExport, NoDataGivesTheFourHeaderLinesAndAFailedWriteRaises)
     const QStringList lines = AmpPlot::ExportLines(dlg.ReferencePoint(), false, dlg.SeriesValues());
     EXPECT_EQ(lines.size(), 4);
     EXPECT_THROW(dlg.ExportData(QStringLiteral("/nonexistent-folder/amp.txt")), EInOutError);
+}
+
+TEST_F(AmpFixture, ReadOutUnderTheMouseAndPrintedChart)
+{
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.resize(900, 620);
+    dlg.show();
+    QApplication::processEvents();
+    QChart* chart = dlg.ChartView()->chart();
+    const QPointF scene = chart->mapToPosition(QPointF(15, 0.5), chart->series().first());
+    dlg.ChartMouseMove(dlg.ChartView()->mapFromScene(scene));
+    const QString text = dlg.ReadOut();
+    ASSERT_TRUE(text.startsWith(QLatin1Char('(')) && text.endsWith(QLatin1Char(')'))) << text.toStdString();
+    const QStringList xy = text.mid(1, text.size() - 2).split(QLatin1Char(','));
+    ASSERT_EQ(xy.size(), 2);
+    EXPECT_NEAR(xy[0].toDouble(), 15, 0.2);
+    EXPECT_NEAR(xy[1].toDouble(), 0.5, 0.01);
+    // Outside the axes: no read-out.
+    dlg.ChartMouseMove(QPoint(1, 1));
+    EXPECT_TRUE(dlg.ReadOut().isEmpty());
+
+    QDir().mkpath(QStringLiteral(TEST_TMP_DIR));
+    const QString path = QStringLiteral(TEST_TMP_DIR "/amp.pdf");
+    QFile::remove(path);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    dlg.PrintChart(printer);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.read(5), QByteArray("%PDF-"));
 }
