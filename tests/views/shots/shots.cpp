@@ -9,6 +9,8 @@
 #include "project.h"
 #include "sideview.h"
 #include "topview.h"
+#include "mainform.h"
+#include "util/messages.h"
 #include "viewprint.h"
 
 #include <QImage>
@@ -16,6 +18,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QTest>
 
@@ -35,6 +40,50 @@ void Shot(QWidget& w, const QString& path)
 
 }  // namespace
 
+// The main window with the views in its MDI area, after a harmonic run of the real engine,
+// and the amplitude dialog over the response of that run.
+int MainWindowShots(const QString& out)
+{
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+    const QString deck = out + QStringLiteral("/single-pile-harmonic.tmx");
+    for (const char* ext : {".tmx", ".tmm"}) {
+        const QString target = out + QStringLiteral("/single-pile-harmonic") + QLatin1String(ext);
+        QFile::remove(target);
+        QFile::copy(QStringLiteral(TREMEX_SOURCE_DIR "/examples/single-pile-harmonic") + QLatin1String(ext), target);
+    }
+    TMainForm main;
+    SideView::RegisterWindows(main);
+    main.SetEngineLibraryPath(QStringLiteral(TREMCALC_PATH));
+    main.SetCommandLine({});
+    main.CreateDialogs();
+    main.resize(1200, 800);
+    main.show();
+    QTest::qWait(200);
+    try {
+        main.OpenFileName(deck);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    main.CompRunClick();
+    for (const QString& t : recorder.Texts()) std::printf("message: %s\n", qPrintable(t));
+    for (TChildKind kind : {TChildKind::TopView, TChildKind::SideViewXZ, TChildKind::SideViewYZ})
+        if (!main.ShowChild(kind)) std::fprintf(stderr, "view not made\n");
+    main.MdiArea()->tileSubWindows();
+    QTest::qWait(300);
+    main.grab().save(out + QStringLiteral("/mainwindow-views.png"));
+    std::printf("%s\n", qPrintable(out + QStringLiteral("/mainwindow-views.png")));
+    TGraphPlot* d = main.Plot(QStringLiteral("pltDxyzR"));
+    std::printf("response points: %d\n", d ? d->PointCount() : -1);
+    TDlgAmpPlot amp(main.Project(), d, main.Plot(QStringLiteral("pltMxyzR")), &main);
+    amp.show();
+    QTest::qWait(300);
+    amp.grab().save(out + QStringLiteral("/ampplot-run.png"));
+    std::printf("%s\n", qPrintable(out + QStringLiteral("/ampplot-run.png")));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -43,6 +92,11 @@ int main(int argc, char** argv)
     const QString file = argc > 2 ? QString::fromLocal8Bit(argv[2])
                                   : QStringLiteral(TREMEX_SOURCE_DIR "/examples/pile-group-random.tmx");
     QDir().mkpath(out);
+    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("--main")) {
+        QApplication::setOrganizationName(QStringLiteral("Halvane"));
+        QApplication::setApplicationName(QStringLiteral("TREMEX-shots"));
+        return MainWindowShots(out);
+    }
     TProject project;
     try {
         project.Open(file);
