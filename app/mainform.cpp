@@ -706,7 +706,15 @@ void TMainForm::WindowMenuClick()
 
 // --- 3-D view ------------------------------------------------------------------------------
 
-TBlockViewControl* TMainForm::BlockView() const { return dynamic_cast<TBlockViewControl*>(Child(TChildKind::Block)); }
+TBlockViewControl* TMainForm::BlockView() const
+{
+    QWidget* view = Child(TChildKind::Block);
+    if (!view) return nullptr;
+    if (auto* control = dynamic_cast<TBlockViewControl*>(view)) return control;
+    for (QObject* child : view->children())
+        if (auto* control = dynamic_cast<TBlockViewControl*>(child)) return control;
+    return nullptr;
+}
 
 void TMainForm::Open3DView()
 {

@@ -26,7 +26,8 @@
 // Data forms derive also from `TChildWindow`: the main window calls FormDeactivate of the active
 // child before a menu opens and before the project is closed (the values being edited reach the
 // project data), and FormActivate of every open data form after a unit switch (they reload their
-// values and unit labels). The 3-D view derives also from `TBlockViewControl`, which the tool
+// values and unit labels). The 3-D view derives also from `TBlockViewControl` (or has a child
+// object that does), which the tool
 // bar, the File items Save Bitmap / Print Page and the "Show 3D View" menu drive; it calls
 // TMainForm::Close3DView when it closes (the main window also notices when it is freed).
 //

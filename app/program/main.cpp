@@ -5,7 +5,9 @@
 // and the views are made when first opened (their makers are registered with the main window
 // below). Showing the main window reads the settings and opens the project named as the first
 // argument (".tmx" appended when the name holds no "."), else starts a new project.
+#include "forms/registerforms.h"
 #include "mainform.h"
+#include "sideview.h"
 
 #include <QApplication>
 
@@ -18,7 +20,8 @@ namespace {
 // command whose window has no maker tells the user so.
 void RegisterWindows(TMainForm& main)
 {
-    (void)main;
+    RegisterForms::RegisterForms(main);
+    SideView::RegisterWindows(main);  // top and side views, amplitude dialog
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "mainform_fixture.h"
 
 #include "about.h"
+#include "forms/registerforms.h"
 #include "projecttables.h"
 #include "table/table.h"
 
@@ -33,6 +34,7 @@ TEST_F(MainFormShot, MainWindowWithATableEditorAndAMenu)
     QDir().mkpath(folder);
     const QString project = CopyExample(QStringLiteral("multilayer-harmonic"), QStringLiteral("turbine.tmx"));
     TMainForm& m = Make({project});
+    RegisterForms::RegisterForms(m);
     m.CreateDialogs();
     m.resize(1200, 900);
     m.move(20, 20);
@@ -42,6 +44,8 @@ TEST_F(MainFormShot, MainWindowWithATableEditorAndAMenu)
     m.CompRunClick();
     m.Action(QStringLiteral("DataFoundationLayer"))->setEnabled(true);
     m.Action(QStringLiteral("DataFoundationLayer"))->trigger();
+    m.Action(QStringLiteral("DataFoundations"))->setEnabled(true);
+    m.Action(QStringLiteral("DataFoundations"))->trigger();
     Wait(300);
     m.grab().save(folder + QStringLiteral("/mainform-table.png"));
 
