@@ -120,17 +120,26 @@ TDlgBlock::TDlgBlock(const TProgramData* project, QWidget* parent)
 
 TDlgBlock::~TDlgBlock() = default;
 
+void TDlgBlock::Register(TMainForm& main)
+{
+    main.RegisterChild(TChildKind::Block, [](TMainForm& m) -> QWidget* {
+        auto* view = new TDlgBlock([&m]() -> const TProgramData* { return &m.Project().Data(); });
+        view->OnClose3DView = [&m] { m.Close3DView(); };
+        return view;
+    });
+}
+
 void TDlgBlock::FormCreate()
 {
     MouseMode = 0;
     ZoomWindowArmed = false;
     AxesVisible = true;
-    SoilLayersVisible = true;
-    PileNumbersVisible = false;
-    PilesVisible = true;
-    PileCapVisible = true;
-    SoilLayerLabelsVisible = false;
-    SoilLayerDepthLabelsVisible = false;
+    m_soilLayersVisible = true;
+    m_pileNumbersVisible = false;
+    m_pilesVisible = true;
+    m_pileCapVisible = true;
+    m_soilLayerLabelsVisible = false;
+    m_soilLayerDepthLabelsVisible = false;
     CapThickness = 0;
     CapEmbedded = false;
     LayerDefaultThickness = 0;
@@ -415,7 +424,7 @@ void TDlgBlock::DrawFigure()
 void TDlgBlock::DrawPileCap()
 {
     const TProgramData* data = Project();
-    if (!PileCapVisible || !data) return;
+    if (!m_pileCapVisible || !data) return;
     long double c = CapEmbedded ? -CapThickness / 2 : CapThickness / 2;
     if (data->FoundationWord == kStratum && data->BaseDepth > 0) c -= data->BaseDepth;
     TglWindow::Translated(0, 0, c);
@@ -435,7 +444,7 @@ void TDlgBlock::DrawPileCap()
 void TDlgBlock::DrawAllPiles()
 {
     const TProgramData* data = Project();
-    if (!PilesVisible || !data || data->FoundationWord != kPile) return;
+    if (!m_pilesVisible || !data || data->FoundationWord != kPile) return;
     const TProjectTables& t = data->Tables();
     const int piles = Rows(t.Pilecoord);
     const int sections = Rows(t.PileData);
@@ -490,7 +499,7 @@ void TDlgBlock::DrawAllPiles()
     }
     if (CapEmbedded) TglWindow::Translated(0, 0, CapThickness);
 
-    if (PileNumbersVisible) {
+    if (m_pileNumbersVisible) {
         // At the top face of the block.
         TglWindow::Disable(TglWindow::DEPTH_TEST);
         TglWindow::Color4f(1, 0, 0, 1);
@@ -505,7 +514,7 @@ void TDlgBlock::DrawAllPiles()
 void TDlgBlock::DrawSoilLayers()
 {
     const TProgramData* data = Project();
-    if (!SoilLayersVisible || !data) return;
+    if (!m_soilLayersVisible || !data) return;
     const TProjectTables& t = data->Tables();
     const QString& w = data->FoundationWord;
     const long double xs = ModelSpan[0], ys = ModelSpan[1];
@@ -561,7 +570,7 @@ void TDlgBlock::DrawSoilLayers()
             DrawSolidPara3D(2 * xs, 2 * ys, d);
             TglWindow::Translated(-cx, -cy, -cz);
 
-            if (SoilLayerDepthLabelsVisible) {
+            if (m_soilLayerDepthLabelsVisible) {
                 TglWindow::Disable(TglWindow::DEPTH_TEST);
                 TglWindow::Color4f(0, 0, 0, 1);
                 const long double lx = ModelMin[0] - xs / 2, ly = ModelMin[1] - ys / 2;
@@ -570,7 +579,7 @@ void TDlgBlock::DrawSoilLayers()
                 if (g == 3) TglWindow::DrawText3D(QStringLiteral("Bottom"), lx, ly, bottom, true);
                 TglWindow::Enable(TglWindow::DEPTH_TEST);
             }
-            if (SoilLayerLabelsVisible) {
+            if (m_soilLayerLabelsVisible) {
                 TglWindow::Disable(TglWindow::DEPTH_TEST);
                 TglWindow::Color4f(0, 0, 0, 1);
                 QString name;
@@ -693,37 +702,37 @@ void TDlgBlock::RestartViewButtonClick()
 
 void TDlgBlock::ShowSoilLayersOption()
 {
-    SoilLayersVisible = !SoilLayersVisible;
+    m_soilLayersVisible = !m_soilLayersVisible;
     RedrawComplete();
 }
 
 void TDlgBlock::ShowSoilLayerLabelsOption()
 {
-    SoilLayerLabelsVisible = !SoilLayerLabelsVisible;
+    m_soilLayerLabelsVisible = !m_soilLayerLabelsVisible;
     RedrawComplete();
 }
 
 void TDlgBlock::ShowSoilLayerDepthLabelsOption()
 {
-    SoilLayerDepthLabelsVisible = !SoilLayerDepthLabelsVisible;
+    m_soilLayerDepthLabelsVisible = !m_soilLayerDepthLabelsVisible;
     RedrawComplete();
 }
 
 void TDlgBlock::ShowPileCapOption()
 {
-    PileCapVisible = !PileCapVisible;
+    m_pileCapVisible = !m_pileCapVisible;
     RedrawComplete();
 }
 
 void TDlgBlock::ShowAllPilesOption()
 {
-    PilesVisible = !PilesVisible;
+    m_pilesVisible = !m_pilesVisible;
     RedrawComplete();
 }
 
 void TDlgBlock::ShowPileNumbersOption()
 {
-    PileNumbersVisible = !PileNumbersVisible;
+    m_pileNumbersVisible = !m_pileNumbersVisible;
     RedrawComplete();
 }
 

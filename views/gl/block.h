@@ -14,11 +14,17 @@
 //
 // The main window drives the view:
 //
+//     TDlgBlock::Register(main);   // the maker of TChildKind::Block (see app/mainform.h)
+//
+// or by hand:
+//
 //     auto* view = new TDlgBlock([this] { return &m_project.Data(); });
 //     view->OnClose3DView = [this] { Close3DView(); };     // called once, when the view closes
 //     mdiArea->addSubWindow(view)->show();
 //     view->SetView(4); view->Zooming(1.4142); view->ShowPileNumbersOption();
 //     view->MouseMode = 3; view->ZoomWindowArmed = false;  // the tool bar's mode buttons
+//
+// The main window reaches the commands through `TBlockViewControl` (app/mainform.h).
 //
 // Closing the window (its own close or its MDI frame's) always succeeds: the window is freed
 // (deleted later) and OnClose3DView is called. The frame around the view is closed with it.
@@ -26,6 +32,7 @@
 #pragma once
 
 #include "gl/glwindow.h"
+#include "mainform.h"
 
 #include <QImage>
 #include <QPoint>
@@ -43,7 +50,7 @@ class TPageSetupDialog;
 class TProgramData;
 class TGridTable;
 
-class TDlgBlock : public QWidget {
+class TDlgBlock : public QWidget, public TBlockViewControl {
     Q_OBJECT
 
 public:
@@ -60,17 +67,23 @@ public:
     // The main window's note that the view closed (TMainForm.Close3DView).
     std::function<void()> OnClose3DView;
 
+    // The maker of the 3-D view for the main window (TChildKind::Block): the view of the main
+    // window's current project, telling the main window when it closes.
+    static void Register(TMainForm& main);
+
     // Written by the main window's tool bar: 1 pan, 2 zoom, 3 rotate, 4 zoom window (0 none).
     int32_t MouseMode = 0;
     bool ZoomWindowArmed = false;
-    // Display options (the "Show" menu reads them; the toggles below change them).
+    void SetMouseMode(int mode) override { MouseMode = mode; }
+    void SetZoomWindowArmed(bool armed) override { ZoomWindowArmed = armed; }
+    // Display options: the "Show" menu reads them, the Show...Option toggles change them.
     bool AxesVisible = true;
-    bool SoilLayersVisible = true;
-    bool PileNumbersVisible = false;
-    bool PilesVisible = true;
-    bool PileCapVisible = true;
-    bool SoilLayerLabelsVisible = false;
-    bool SoilLayerDepthLabelsVisible = false;
+    bool SoilLayersVisible() const override { return m_soilLayersVisible; }
+    bool PileNumbersVisible() const override { return m_pileNumbersVisible; }
+    bool PilesVisible() const override { return m_pilesVisible; }
+    bool PileCapVisible() const override { return m_pileCapVisible; }
+    bool SoilLayerLabelsVisible() const override { return m_soilLayerLabelsVisible; }
+    bool SoilLayerDepthLabelsVisible() const override { return m_soilLayerDepthLabelsVisible; }
     // The drawn block, set by GetMaxDims.
     long double CapThickness = 0;
     bool CapEmbedded = false;
@@ -98,19 +111,19 @@ public:
     // ---- Commands of the main window ----
     // Preset views: 1 (0, 0, 0), 2 (0, 0, 90), 3 (90, 0, 0), 4 (22.5, 0, 45); others keep the
     // angles. Zoom and pan stay.
-    void SetView(int n);
-    void ReverseView();
-    void Zooming(long double factor);
-    void RestartViewButtonClick();
-    void ShowSoilLayersOption();
-    void ShowSoilLayerLabelsOption();
-    void ShowSoilLayerDepthLabelsOption();
-    void ShowPileCapOption();
-    void ShowAllPilesOption();
-    void ShowPileNumbersOption();
-    void SaveBitmapButtonClick();
-    void PageSetupButtonClick();
-    void PrintButtonClick();
+    void SetView(int n) override;
+    void ReverseView() override;
+    void Zooming(long double factor) override;
+    void RestartViewButtonClick() override;
+    void ShowSoilLayersOption() override;
+    void ShowSoilLayerLabelsOption() override;
+    void ShowSoilLayerDepthLabelsOption() override;
+    void ShowPileCapOption() override;
+    void ShowAllPilesOption() override;
+    void ShowPileNumbersOption() override;
+    void SaveBitmapButtonClick() override;
+    void PageSetupButtonClick() override;
+    void PrintButtonClick() override;
 
     // What the dialog commands do once the file or printer is chosen; they raise on failure.
     void SaveBitmapTo(const QString& path);
@@ -210,6 +223,12 @@ private:
     std::unique_ptr<TPageSetupDialog> m_pageSetup;
     std::unique_ptr<QPrinter> m_printer;
     bool m_closed = false;
+    bool m_soilLayersVisible = true;
+    bool m_pileNumbersVisible = false;
+    bool m_pilesVisible = true;
+    bool m_pileCapVisible = true;
+    bool m_soilLayerLabelsVisible = false;
+    bool m_soilLayerDepthLabelsVisible = false;
 
     int32_t m_dragState = 0;
     QPoint m_pressPoint;

@@ -295,7 +295,7 @@ TEST_F(BlockView, ShowOptionsRebuildTheLists)
     const QPoint blockPoint(int(std::lround(300 + s * 1.0L)), int(std::lround(200 - s * 0.225L)));
     EXPECT_TRUE(Near(Frame().pixel(blockPoint), 64, 64, 64));
     view->ShowPileCapOption();
-    EXPECT_FALSE(view->PileCapVisible);
+    EXPECT_FALSE(view->PileCapVisible());
     EXPECT_FALSE(view->GL()->TakeSetupDone());  // the next paint sets up again
     view->GL()->RequestSetup();
     EXPECT_TRUE(Near(Frame().pixel(blockPoint), 255, 255, 255));

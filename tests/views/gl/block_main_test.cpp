@@ -1,0 +1,82 @@
+// The 3-D view in the main window: made by its registered maker, driven by the tool bar and
+// the "Show 3D View" menu, and closing hides them again.
+#include "gl/block.h"
+
+#include "gl_fixture.h"
+#include "mainform.h"
+#include "util/messages.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+TEST(BlockInMainWindow, ToolBarMenuAndClose)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+
+    TMainForm main;
+    TDlgBlock::Register(main);
+    main.resize(1100, 800);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.Project().Open(QStringLiteral(TREMEX_SOURCE_DIR "/examples/pile-group-random.tmx"));
+
+    main.Open3DView();
+    ASSERT_NE(main.MdiArea()->activeSubWindow(), nullptr);
+    QPointer<TDlgBlock> view = qobject_cast<TDlgBlock*>(main.MdiArea()->activeSubWindow()->widget());
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(main.BlockToolBar()->isHidden());
+    QTest::qWait(100);
+    // The cap 0.15 x 5 on the ground, the piles 4 sections of 4 below it.
+    EXPECT_NEAR(double(view->ModelReach), 0.75 + 16, 1e-12);
+
+    auto trigger = [&](const char* name) {
+        QAction* a = main.findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    };
+    trigger("ToolView4");
+    EXPECT_EQ(view->ViewRotation, (std::array<long double, 3>{22.5L, 0, 45}));
+    trigger("ToolReverse");
+    EXPECT_EQ(view->ViewRotation[2], 225);
+    trigger("ToolZoomIn");
+    EXPECT_EQ(view->ViewZoom, 1.4142L);
+    trigger("ToolZoomWindow");
+    EXPECT_EQ(view->MouseMode, 4);
+    EXPECT_TRUE(view->ZoomWindowArmed);
+    trigger("ToolRotate");
+    EXPECT_EQ(view->MouseMode, 3);
+    EXPECT_FALSE(view->ZoomWindowArmed);
+    trigger("ShowPiles");
+    EXPECT_FALSE(view->PilesVisible());
+    trigger("ShowPiles");
+    trigger("ShowPileNumbers");
+    EXPECT_TRUE(view->PileNumbersVisible());
+    QTest::qWait(100);
+    main.grab().save(QStringLiteral(TEST_TMP_DIR) + QStringLiteral("/shots/main-window-3d.png"));
+
+    // Closing the view's frame frees it and hides the tool bar.
+    main.MdiArea()->activeSubWindow()->close();
+    for (int i = 0; i < 5 && view; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::qWait(20);
+    }
+    EXPECT_TRUE(view.isNull());
+    EXPECT_TRUE(main.BlockToolBar()->isHidden());
+    EXPECT_TRUE(main.MdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(recorder.Count(), 0) << recorder.LastText().toStdString();
+}
