@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QTest>
@@ -429,4 +431,43 @@ TEST(ViewWindows, ProfilePagesPrintToPdf)
         EXPECT_EQ(printer.docName(), QStringLiteral("Soil-Pile Profile"));
         EXPECT_TRUE(IsPdf(path)) << name;
     }
+}
+
+TEST(ViewWindows, ActivationInTheMdiAreaReadsTheProjectAgain)
+{
+    TProject project;
+    MakePiles(project, {{-1, 0}, {1, 0}}, 0.5L, {10});
+    QMdiArea area;
+    area.resize(900, 700);
+    auto* top = new TDlgTopView(project);
+    auto* side = new TDlgSideViewXZ(project);
+    QMdiSubWindow* topSub = area.addSubWindow(top);
+    QMdiSubWindow* sideSub = area.addSubWindow(side);
+    area.show();
+    topSub->show();
+    sideSub->show();
+    Settle();
+    area.setActiveSubWindow(sideSub);
+    Settle();
+    EXPECT_EQ(top->Circles().size(), 2u);
+
+    // A third pile; activating the views again reads it.
+    TGridTable* coords = project.Tables().Pilecoord;
+    coords->SetRowCount(3);
+    Row(coords, 2, {0, 4, 0});
+    coords->Cell(3, 2)->SetAsInteger(1);
+    area.setActiveSubWindow(topSub);
+    Settle();
+    ASSERT_EQ(top->Circles().size(), 3u);
+    EXPECT_NEAR(double(top->Circles()[2].Y), -4.0, 1e-12);
+    area.setActiveSubWindow(sideSub);
+    Settle();
+    EXPECT_EQ(side->Outlines().size(), 3u);
+
+    // Closing the sub-window closes the view, which tells its owner.
+    bool closed = false;
+    side->OnClosed = [&closed] { closed = true; };
+    sideSub->close();
+    Settle();
+    EXPECT_TRUE(closed);
 }
