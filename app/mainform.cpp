@@ -530,20 +530,31 @@ void TMainForm::CommitActiveChild()
     }
 }
 
-void TMainForm::CloseChild(QWidget* window)
+void TMainForm::CloseChild(QWidget* window, bool force)
 {
     QPointer<QWidget> guard(window);
     window->close();
     // A window that refused to close would keep references into a project that goes now.
-    if (guard) delete guard.data();
+    if (force && guard) delete guard.data();
+    // A closed window may live on until its deferred deletion: it no longer counts as open.
+    if (!guard || guard->isHidden()) {
+        for (auto& child : m_children)
+            if (child && (child.data() == window || FrameOf(child.data()) == window)) child = nullptr;
+    }
+}
+
+QWidget* TMainForm::FrameOf(QWidget* window)
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) return sub;
+    return window;
 }
 
 void TMainForm::CloseAllChildren()
 {
     if (!m_mdi) return;  // the project is being made with the window
-    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) CloseChild(sub);
+    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) CloseChild(sub, true);
     for (auto& child : m_children)
-        if (child) CloseChild(child.data());
+        if (child) CloseChild(child.data(), true);
 }
 
 void TMainForm::RefreshOpenForms()
@@ -596,7 +607,7 @@ void TMainForm::UpdateLoadingMenus()
                                                                           : TChildKind::Random;
     if (Child(chosen)) {
         for (TChildKind k : {TChildKind::Harmonic, TChildKind::Quad, TChildKind::Transient, TChildKind::Random})
-            if (k != chosen && Child(k)) CloseChild(Child(k));
+            if (k != chosen && Child(k)) CloseChild(FrameOf(Child(k)), false);
     }
 }
 

@@ -264,7 +264,10 @@ private:
     void ShowAmplitudeDialog();
     void OpenHelpFile(const QString& fileName);
     void AfterProjectRead(const QString& path);
-    void CloseChild(QWidget* window);
+    // Asks a window to close; `force` frees one that refused.
+    void CloseChild(QWidget* window, bool force);
+    // The MDI frame of a child window, or the window itself.
+    static QWidget* FrameOf(QWidget* window);
     QString DefaultWordProcessor() const;
 
     std::unique_ptr<TProject> m_project;

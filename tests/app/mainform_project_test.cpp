@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMimeData>
 
 namespace {
 
@@ -192,7 +193,11 @@ TEST_F(MainFormTest, ADroppedFileOpensWithoutTouchingTheRecentList)
     const QString path = CopyExample(QStringLiteral("stratum-transient"), QStringLiteral("dropped.tmx"));
     TMainForm& m = Make();
     m.FormShow();
-    m.OpenDroppedFile(path);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(work.filePath(QStringLiteral("other.tmx")))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject&>(m).event(&drop);  // as the window gets it at the end of a drag
+    EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(m.Data().FileName, path);
     EXPECT_EQ(m.windowTitle(), QStringLiteral("TREMEX 3.0.11 - Dropped"));
     EXPECT_EQ(m.PrevFileCount(), 0);
