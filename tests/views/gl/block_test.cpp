@@ -570,3 +570,78 @@ TEST(BlockClose, ClosingFreesTheViewAndTellsTheMainWindowOnce)
         EXPECT_TRUE(frame.isNull());
     }
 }
+
+TEST_F(BlockView, AxesKeepEightyPixelsAtEveryZoom)
+{
+    for (long double zoom : {1.0L, 4.0L, 0.5L}) {
+        SCOPED_TRACE(double(zoom));
+        view->ViewZoom = zoom;
+        const QImage frame = Frame();
+        // The x axis (blue) runs from the origin at the centre 80 pixels to the right.
+        EXPECT_TRUE(Near(frame.pixel(370, 200), 0, 0, 255, 10)) << Rgb(frame.pixel(370, 200)).toStdString();
+        EXPECT_FALSE(Near(frame.pixel(400, 200), 0, 0, 255, 60)) << Rgb(frame.pixel(400, 200)).toStdString();
+    }
+}
+
+TEST(BlockModel, BatteredAndEmbeddedPiles)
+{
+    // One pile 10 long (radius 0.42) under a 4 x 4 cap, soil layers hidden.
+    struct Case {
+        const char* what;
+        int plane;       // 1 XZ, 2 YZ
+        int view;        // preset view that shows the batter across the screen
+        QPointF toward;  // screen direction (x right, y up) of the tip for +10 degrees
+    };
+    const Case cases[] = {
+        {"XZ plane, +10 degrees turns by -10 about y: tip towards +x", 1, 1, {1, 0}},
+        {"YZ plane, +10 degrees turns by +10 about x: tip towards +y", 2, 3, {0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProject project;
+        TProgramData& d = project.Data();
+        d.FoundationWord = QStringLiteral("PILE");
+        d.LengthX = 4;
+        d.WidthY = 4;
+        gltest::Row(project.Tables().PileData, 0, {10, 0.3L, 0.3L});
+        gltest::Row(project.Tables().Pilecoord, 0, {0, 0, 10});
+        project.Tables().Pilecoord->Cell(3, 0)->SetAsInteger(c.plane);
+        TDlgBlock view(&project.Data());
+        view.resize(600, 400);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        view.ShowSoilLayersOption();
+        view.ShowPileCapOption();
+        view.SetView(c.view);
+        view.GL()->grabFramebuffer();
+        const QImage picture = view.RenderOffscreen();
+        // 8 along the pile axis, 5 pixels beside the axis lines.
+        const long double s = view.ViewScale, off = 8 * std::sin(10 * kDeg) * s;
+        const QPoint tip(int(std::lround(300 + c.toward.x() * off + 5 * c.toward.y())),
+                         int(std::lround(c.view == 1 ? 200 + 8 * std::cos(10 * kDeg) * s : 200 - off)));
+        const QPoint mirror(int(std::lround(300 - c.toward.x() * off + 5 * c.toward.y())),
+                            c.view == 1 ? tip.y() : int(std::lround(200 + off)));
+        EXPECT_TRUE(Near(picture.pixel(tip), 128, 128, 128, 4)) << Rgb(picture.pixel(tip)).toStdString();
+        EXPECT_TRUE(Near(picture.pixel(mirror), 255, 255, 255)) << Rgb(picture.pixel(mirror)).toStdString();
+    }
+
+    // Side soil 1.5 thick: the block lies below the ground and the pile starts at its underside.
+    TProject project;
+    gltest::FourPileProject(project);
+    gltest::Row(project.Tables().pilecapsoil, 0, {1.5L});
+    TDlgBlock view(&project.Data());
+    view.resize(600, 400);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.ShowSoilLayersOption();
+    view.GL()->grabFramebuffer();
+    EXPECT_TRUE(view.CapEmbedded);
+    const QImage picture = view.RenderOffscreen();
+    const long double s = view.ViewScale;
+    auto pixel = [&](long double x, long double z) {
+        return picture.pixel(int(std::lround(300 + s * x)), int(std::lround(200 - s * z)));
+    };
+    EXPECT_TRUE(Near(pixel(1.5L, -0.75L), 64, 64, 64)) << Rgb(pixel(1.5L, -0.75L)).toStdString();
+    EXPECT_TRUE(Near(pixel(1.2L, -3), 128, 128, 128)) << Rgb(pixel(1.2L, -3)).toStdString();
+    EXPECT_TRUE(Near(pixel(1.5L, 0.3L), 255, 255, 255)) << Rgb(pixel(1.5L, 0.3L)).toStdString();
+}

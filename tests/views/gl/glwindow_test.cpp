@@ -48,6 +48,8 @@ TEST(GlWindow, ContextIsCreatedWithTheWindowFormatAndDefaults)
     EXPECT_FALSE(w.TakeSetupDone());
 
     ShowAndWait(w);
+    EXPECT_TRUE(gltest::kEnvironment);
+    EXPECT_EQ(qgetenv("LIBGL_ALWAYS_SOFTWARE"), QByteArray("1"));
     const QSurfaceFormat f = w.context()->format();
     EXPECT_GE(f.depthBufferSize(), 24);
     EXPECT_GE(f.redBufferSize(), 8);
