@@ -21,6 +21,19 @@ TDataForm::TDataForm(TProject& project, QWidget* parent) : QWidget(parent), m_pr
 
 TDataForm::~TDataForm() = default;
 
+void TDataForm::SetClientSize(int width, int height)
+{
+    m_clientSize = QSize(width, height);
+    resize(sizeHint());
+}
+
+QSize TDataForm::sizeHint() const
+{
+    const QSize own = QWidget::sizeHint();
+    if (!m_clientSize.isValid()) return own;
+    return own.isValid() ? m_clientSize.expandedTo(own) : m_clientSize;
+}
+
 TProgramData& TDataForm::Data() const { return m_project.Data(); }
 
 TProjectTables& TDataForm::Tables() const { return m_project.Tables(); }

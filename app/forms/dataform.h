@@ -30,6 +30,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <cfloat>
@@ -77,6 +78,10 @@ public:
     // The focused number field of the form, none when the focus is elsewhere.
     TDataEdit* FocusedNumber() const;
 
+    // The client size of the form (at least what its layout needs): the size a sub-window
+    // takes for it.
+    QSize sizeHint() const override;
+
 signals:
     // The form accepted its closing and stored its values; it is freed next.
     void FormClosed();
@@ -93,6 +98,8 @@ protected:
                           long double min = DataForm::kIntMin, long double max = DataForm::kIntMax);
     // A number field made elsewhere, bound to a project field.
     void BindNumber(TDataEdit* edit, long double TProgramData::*field);
+    // The form's client size (see sizeHint); the form takes it.
+    void SetClientSize(int width, int height);
     // Whether the form's bound fields take the unit system on activation (default true).
     void SetTakesUnits(bool takes) { m_takesUnits = takes; }
     // Whether typing in a bound field marks the project modified (default true).
@@ -128,6 +135,7 @@ private:
     TProject& m_project;
     QList<TBinding> m_bindings;
     QPointer<QMdiSubWindow> m_subWindow;
+    QSize m_clientSize;
     bool m_takesUnits = true;
     bool m_marksModified = true;
     bool m_loaded = false;

@@ -28,7 +28,7 @@ TfrmFoundations::TfrmFoundations(TProject& project, QWidget* parent) : TDataForm
     depths->setColumnStretch(0, 1);
     layout->addLayout(depths);
     layout->addStretch();
-    resize(452, 204);
+    SetClientSize(452, 204);
 }
 
 void TfrmFoundations::Loaded()

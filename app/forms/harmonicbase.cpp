@@ -139,7 +139,7 @@ THarmonicForm::THarmonicForm(TProject& project, QWidget* parent, bool quadratic)
         if (on) Guarded([this] { RadioButton2Click(); });
     });
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { ComputeEquivalentLoads(); }); });
-    resize(760, 400);
+    SetClientSize(760, 320);
 }
 
 void THarmonicForm::SetPointCaptions(bool local)

@@ -48,7 +48,7 @@ TfrmLayout::TfrmLayout(TProject& project, QWidget* parent) : TDataForm(project, 
     Image1 = new QLabel(this);
     Image1->setAlignment(Qt::AlignCenter);
     connect(ComboBox1, &QComboBox::activated, this, [this] { Guarded([this] { ComboBox1Change(); }); });
-    resize(706, 442);
+    SetClientSize(706, 442);
 }
 
 void TfrmLayout::Loaded()

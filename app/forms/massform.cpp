@@ -188,7 +188,7 @@ TMassForm::TMassForm(TProject& project, QWidget* parent, const QString& caption,
 
     connect(InputButton, &QPushButton::clicked, this, [this] { Guarded([this] { Tables().MassCal->ShowEditor(); }); });
     connect(CalculateButton, &QPushButton::clicked, this, [this] { Guarded([this] { CalculateMassProperties(); }); });
-    resize(802, 624);
+    SetClientSize(802, 624);
 }
 
 void TMassForm::CalculateMassProperties()

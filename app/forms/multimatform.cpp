@@ -32,5 +32,5 @@ TfrmMultimat::TfrmMultimat(TProject& project, QWidget* parent) : TDataForm(proje
                                 fields[i].field, fields[i].min, fields[i].max);
     g->setColumnStretch(0, 1);
     g->setRowStretch(10, 1);
-    resize(560, 380);
+    SetClientSize(560, 380);
 }

@@ -44,7 +44,7 @@ TDlgOptions::TDlgOptions(TProject& project, std::function<QString()> textEditor,
                                             QStringLiteral("Programs (*);;All Files (*)"));
     };
     connect(BtnBrowse, &QPushButton::clicked, this, [this] { Guarded([this] { BtnBrowseClick(); }); });
-    resize(396, 193);
+    SetClientSize(396, 193);
 }
 
 void TDlgOptions::Loaded()

@@ -85,7 +85,7 @@ TfrmCPileProperties::TfrmCPileProperties(TProject& project, QWidget* parent) : T
     connect(ComboBox1, &QComboBox::activated, this, [this] { Guarded([this] { ComboBox1Change(); }); });
     connect(ComboBox2, &QComboBox::activated, this, [this] { Guarded([this] { ComboBox2Change(); }); });
     connect(ComboBox3, &QComboBox::activated, this, [this] { Guarded([this] { ComboBox3Change(); }); });
-    resize(640, 470);
+    SetClientSize(640, 470);
 }
 
 void TfrmCPileProperties::Loaded()

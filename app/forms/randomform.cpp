@@ -30,5 +30,5 @@ Tfrmrandom::Tfrmrandom(TProject& project, QWidget* parent) : TDataForm(project, 
     g->setColumnStretch(0, 1);
     g->setRowStretch(6, 1);
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Tables().Trandom->ShowEditor(); }); });
-    resize(460, 240);
+    SetClientSize(460, 240);
 }

@@ -31,7 +31,7 @@ TfrmShape::TfrmShape(TProject& project, QWidget* parent) : TDataForm(project, pa
 
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { Guarded([this] { RadioButton1Click(); }); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { Guarded([this] { RadioButton2Click(); }); });
-    resize(410, 253);
+    SetClientSize(410, 253);
 }
 
 void TfrmShape::Loaded()

@@ -15,5 +15,5 @@ TfrmTipsoil::TfrmTipsoil(TProject& project, QWidget* parent) : TDataForm(project
     DataEdit4 = AddNumber(g, 3, 0, QStringLiteral("Material damping"), QString(), &TProgramData::TipDamping);
     g->setColumnStretch(0, 1);
     g->setRowStretch(4, 1);
-    resize(446, 224);
+    SetClientSize(446, 224);
 }

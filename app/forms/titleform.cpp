@@ -39,7 +39,7 @@ TdlgTitle::TdlgTitle(TProject& project, QWidget* parent) : TDataForm(project, pa
     label->setBuddy(TitleMemo);
     layout->addWidget(TitleMemo);
     connect(TitleMemo, &QPlainTextEdit::textChanged, this, [this] { Limit(); });
-    resize(390, 175);
+    SetClientSize(390, 175);
 }
 
 void TdlgTitle::Limit()

@@ -25,5 +25,5 @@ Tfrmtransient::Tfrmtransient(TProject& project, QWidget* parent) : TDataForm(pro
     g->setColumnStretch(0, 1);
     g->setRowStretch(4, 1);
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Tables().TLoadtype->ShowEditor(); }); });
-    resize(460, 200);
+    SetClientSize(460, 200);
 }

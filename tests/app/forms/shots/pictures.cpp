@@ -48,6 +48,9 @@ void Text(QPainter& p, int x, int y, const QString& text, int size = 11, bool bo
     font.setBold(bold);
     font.setStyleStrategy(QFont::NoAntialias);
     p.setFont(font);
+    // On a white ground, so that the label reads over the hatching.
+    const QRect box = p.fontMetrics().boundingRect(text).translated(x, y).adjusted(-3, -1, 3, 1);
+    p.fillRect(box, kSky);
     p.setPen(kInk);
     p.drawText(x, y, text);
 }
@@ -149,17 +152,17 @@ QImage Multilayer()
     p.setPen(QPen(kInk, 1));
     p.setBrush(kConcrete);
     // The embedded shaft through the layers, in elements.
-    p.drawRect(200, 80, 80, 160);
-    for (int y : {130, 160, 210}) p.drawLine(200, y, 280, y);
+    p.drawRect(320, 80, 80, 160);
+    for (int y : {130, 160, 210}) p.drawLine(320, y, 400, y);
     p.setBrush(kMachine);
-    p.drawRect(215, 46, 50, 34);
-    Arrow(p, QPoint(240, 4), QPoint(240, 42));
+    p.drawRect(335, 46, 50, 34);
+    Arrow(p, QPoint(360, 4), QPoint(360, 42));
     Text(p, 12, 26, QStringLiteral("Multilayer (embedded) foundation"), 13, true);
     Text(p, 12, 140, QStringLiteral("Side layer 1"), 10);
     Text(p, 12, 190, QStringLiteral("Side layer 2"), 10);
     Text(p, 12, 240, QStringLiteral("Side layer 3"), 10);
     Text(p, 12, 290, QStringLiteral("Soil below the base"), 10);
-    Text(p, 292, 170, QStringLiteral("Elements"), 10);
+    Text(p, 408, 170, QStringLiteral("Elements"), 10);
     return image;
 }
 

@@ -5,9 +5,13 @@
 #include "forms/layoutform.h"
 #include "forms/massdataform.h"
 #include "forms/pilepropertiesform.h"
+#include "forms/registerforms.h"
+#include "mainform.h"
 #include "projectbuild.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QScreen>
 #include <QDir>
 #include <QTest>
 
@@ -56,5 +60,20 @@ int main(int argc, char** argv)
     // English units on the pile form.
     pile.SetUnits(1);
     Shoot(properties, folder.filePath(QStringLiteral("pile-properties-english.png")));
+
+    // Two forms as child windows of the main window.
+    TMainForm main;
+    main.SetCommandLine({});
+    RegisterForms::RegisterForms(main);
+    main.resize(1200, 860);
+    main.show();
+    (void)QTest::qWaitForWindowActive(&main);
+    main.Data().FoundationWord = QStringLiteral("STRATUM");
+    main.Data().FoundationCode = 3;
+    main.ShowChild(TChildKind::Layout);
+    main.ShowChild(TChildKind::Foundations);
+    main.MdiArea()->cascadeSubWindows();
+    QTest::qWait(200);
+    main.grab().save(folder.filePath(QStringLiteral("main-window.png")));
     return 0;
 }
