@@ -6,6 +6,7 @@
 // below). Showing the main window reads the settings and opens the project named as the first
 // argument (".tmx" appended when the name holds no "."), else starts a new project.
 #include "forms/registerforms.h"
+#include "gl/block.h"
 #include "mainform.h"
 #include "sideview.h"
 
@@ -22,6 +23,7 @@ void RegisterWindows(TMainForm& main)
 {
     RegisterForms::RegisterForms(main);
     SideView::RegisterWindows(main);  // top and side views, amplitude dialog
+    TDlgBlock::Register(main);        // the 3-D view
 }
 
 }  // namespace
