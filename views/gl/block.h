@@ -29,6 +29,16 @@
 // Closing the window (its own close or its MDI frame's) always succeeds: the window is freed
 // (deleted later) and OnClose3DView is called. The frame around the view is closed with it.
 // Every command catches its own errors and shows them through the message interface.
+//
+// Details of the picture and the mouse:
+// - Frames are opaque (the translucent layers blend colour, never the frame's alpha), and faces
+//   sit a little behind their own edges so the outlines show whole.
+// - Depth labels end at the slab's front-left corner, the layer names start at its back-right
+//   one, so the two never print over each other.
+// - A zoom drag keeps its factor at 0.05 or more (no collapse to a point, no mirror image); the
+//   stepwise Zooming has no bound.
+// - A zoom-window release applies a box only when a left press began it.
+// - A MULTILAYER slab of no thickness is skipped and the next one reads the next shaft layer.
 #pragma once
 
 #include "gl/glwindow.h"
