@@ -232,8 +232,12 @@ bool TDataForm::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::ParentChange:
+        Track();
+        break;
     case QEvent::Show:
         Track();
+        // A form shows its values from the start, also before it is first activated.
+        if (!m_loaded) Guarded([this] { FormActivate(); });
         break;
     case QEvent::WindowActivate:
         if (isWindow()) WindowActivated();

@@ -133,10 +133,10 @@ THarmonicForm::THarmonicForm(TProject& project, QWidget* parent, bool quadratic)
     right->addWidget(Button1, 6, 0, 1, 2);
     right->setRowStretch(7, 1);
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) Guarded([this] { RadioButton1Click(); });
+        if (on) PointReferenceChosen(false);
     });
     connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) Guarded([this] { RadioButton2Click(); });
+        if (on) PointReferenceChosen(true);
     });
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { ComputeEquivalentLoads(); }); });
     SetClientSize(760, 320);
@@ -164,6 +164,22 @@ void THarmonicForm::Loaded()
 }
 
 void THarmonicForm::Stored() { Data().LoadPointRef = RadioButton2->isChecked() ? 1 : 0; }
+
+void THarmonicForm::PointReferenceChosen(bool local)
+{
+    try {
+        if (local) RadioButton2Click();
+        else RadioButton1Click();
+    } catch (const Exception& e) {
+        // A coordinate that does not evaluate: the point keeps its old reference, so that the
+        // stored reference always matches the coordinates.
+        Messages::Information(this, e.message());
+        const bool loaded = m_pointsLoaded;
+        m_pointsLoaded = false;
+        (local ? RadioButton1 : RadioButton2)->setChecked(true);
+        m_pointsLoaded = loaded;
+    }
+}
 
 void THarmonicForm::RadioButton1Click()
 {

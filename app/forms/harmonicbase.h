@@ -58,6 +58,7 @@ protected:
 
 private:
     void SetPointCaptions(bool local);
+    void PointReferenceChosen(bool local);
     void RadioButton1Click();
     void RadioButton2Click();
     bool m_quadratic;

@@ -78,6 +78,17 @@ TEST_F(LoadingForms, PointReferenceConvertsOnlyAfterLoading)
     EXPECT_TRUE(form->Deactivate());
     EXPECT_EQ(Data().LoadPointRef, 0);
     EXPECT_EQ(Data().LoadPointZ, -4);
+
+    // A coordinate that does not evaluate keeps the point at its old reference.
+    Type(form->PointEdit[1], QStringLiteral("2+"));
+    QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
+    EXPECT_GE(recorder.Count(), 1);
+    EXPECT_TRUE(form->RadioButton1->isChecked());
+    EXPECT_EQ(LabelText(form->PointEdit[0]), QStringLiteral("X-coordinate (m)"));
+    Type(form->PointEdit[1], QStringLiteral("2"));
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().LoadPointRef, 0);
+    EXPECT_EQ(Data().LoadPointX, 0.5L);
 }
 
 TEST_F(LoadingForms, EquivalentLoadsMoveTheMomentsToTheCentreOfGravity)
