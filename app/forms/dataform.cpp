@@ -42,7 +42,8 @@ TDataEdit* TDataForm::MakeNumber(QGridLayout* grid, int row, int column, const Q
                                  const QString& units, long double min, long double max)
 {
     auto* label = new QLabel(this);
-    label->setWordWrap(true);
+    // Only the long captions break into lines (never inside a unit name).
+    label->setWordWrap(caption.size() > 48);
     auto* edit = new TDataEdit(this);
     edit->SetMinVal(min);
     edit->SetMaxVal(max);

@@ -1,7 +1,17 @@
 // Screenshots of data forms with the values of a project (run under xvfb-run): the foundation
-// options, the pile properties and the harmonic loading, and the mass data after a calculation.
-// Writes PNG files into the folder given as the first argument.
+// options, the pile properties and the harmonic loading, the mass data after a calculation and
+// two forms in the main window; with a second argument also every other form. Writes PNG files
+// into the folder given as the first argument.
+#include "forms/foundationsform.h"
 #include "forms/harmonicform.h"
+#include "forms/multimatform.h"
+#include "forms/optionsform.h"
+#include "forms/quadform.h"
+#include "forms/randomform.h"
+#include "forms/shapeform.h"
+#include "forms/tipsoilform.h"
+#include "forms/titleform.h"
+#include "forms/transientform.h"
 #include "forms/layoutform.h"
 #include "forms/massdataform.h"
 #include "forms/pilepropertiesform.h"
@@ -60,6 +70,23 @@ int main(int argc, char** argv)
     // English units on the pile form.
     pile.SetUnits(1);
     Shoot(properties, folder.filePath(QStringLiteral("pile-properties-english.png")));
+
+    // The other forms, when a second argument asks for them.
+    if (argc > 2) {
+        QString editor = QStringLiteral("/usr/bin/vi");
+        const std::pair<TDataForm*, const char*> others[] = {
+            {new TdlgTitle(footing), "title.png"},
+            {new TDlgOptions(footing, [&] { return editor; }, [&](const QString& p) { editor = p; }), "options.png"},
+            {new TfrmShape(footing), "shape.png"},
+            {new TfrmFoundations(footing), "foundations.png"},
+            {new TfrmTipsoil(footing), "tipsoil.png"},
+            {new TfrmMultimat(pile), "multimat.png"},
+            {new TfrmQuad(footing), "quadratic.png"},
+            {new Tfrmtransient(footing), "transient.png"},
+            {new Tfrmrandom(footing), "random.png"},
+        };
+        for (const auto& [form, name] : others) Shoot(form, folder.filePath(QString::fromLatin1(name)));
+    }
 
     // Two forms as child windows of the main window.
     TMainForm main;
