@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -402,7 +401,7 @@ constexpr int kBlock = 16;
 constexpr int kBlockedMaxOrder = 2048;
 constexpr int kRowTile = 128;  // floats (64 complex rows) per tile
 
-struct BlockWork {
+struct alignas(64) BlockWork {
   // Multipliers of the current step, (tr, ti) and (-ti, tr) per row.
   float ta[2 * kBlockedMaxOrder];
   float tb[2 * kBlockedMaxOrder];
@@ -722,7 +721,7 @@ class Team {
       const int member = static_cast<int>(helpers_.size()) + 1;
       try {
         helpers_.emplace_back(&Team::help, this, member, job_.load());
-      } catch (const std::system_error&) {
+      } catch (...) {  // no more threads: fewer members
         break;
       }
     }
