@@ -208,3 +208,18 @@ TEST_F(LoadingForms, TransientAndRandomShareTheCountsAndRoundWholeNumbers)
     EXPECT_EQ(Data().LoadTypeCount, 1);
     EXPECT_EQ(Data().ObservationPeriod, 300);
 }
+
+TEST_F(LoadingForms, QuadraticFormStoresWhenAnotherWindowIsActivated)
+{
+    auto* form = Open(new TfrmQuad(*project));
+    Enter(form->MomentEdit[0], QStringLiteral("0.75"), form->FreqEdit[0]);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(Data().Mx, 0.75L) << "leaving the window stores its values";
+    Data().Mx = 2;
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    EXPECT_EQ(form->MomentEdit[0]->Number(), 2) << "coming back loads them";
+}

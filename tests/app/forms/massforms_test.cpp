@@ -5,9 +5,12 @@
 #include "forms/massform.h"
 #include "forms/pilecapform.h"
 #include "forms/pilepropertiesform.h"
+#include "forms/randomform.h"
+#include "forms/transientform.h"
 #include "forms_fixture.h"
 #include "projecttables.h"
 #include "table/table.h"
+#include "table/tableform.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -170,4 +173,20 @@ TEST_F(MassForms, PileOptionsFollowTheCombosAndRoundTripThroughTheFlags)
     EXPECT_EQ(form->ComboBox3->currentText(), QStringLiteral("No"));
     Enter(form->DataEdit[9], QStringLiteral("3e12"), form->DataEdit[0]);
     EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be less than or equal to 2147483647000"));
+}
+
+TEST_F(MassForms, ButtonsOpenTheTableEditors)
+{
+    TableForm::InstallEditor();
+    auto* mass = Open(new TfrmNCPileProperties(*project));
+    QTest::mouseClick(mass->InputButton, Qt::LeftButton);
+    EXPECT_TRUE(Tables().MassCal->Editor()) << "the mass components";
+    auto* transient = Open(new Tfrmtransient(*project));
+    QTest::mouseClick(transient->Button1, Qt::LeftButton);
+    EXPECT_TRUE(Tables().TLoadtype->Editor()) << "the transient loads";
+    auto* random = Open(new Tfrmrandom(*project));
+    QTest::mouseClick(random->Button1, Qt::LeftButton);
+    EXPECT_TRUE(Tables().Trandom->Editor()) << "the random spectra";
+    EXPECT_EQ(recorder.Count(), 0);
+    for (TGridTable* t : Tables().All()) t->CloseEditors();
 }
