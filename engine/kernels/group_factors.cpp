@@ -683,8 +683,9 @@ void invert_blocked(cfloat* A, long ld, int nn) {
 // unloaded, stops and joins the helpers, so that none is left running in
 // code that is about to be unmapped.  Helpers wait by spinning for a short
 // while and then block on a condition variable, so an idle team costs no
-// processor time.  One inversion runs at a time (the engine is
-// single-threaded; the work areas above are static as well).
+// processor time.  Should the library stay loaded after all, the helpers
+// stay asleep until the program ends.  One inversion runs at a time (the
+// engine is single-threaded; the work areas above are static as well).
 
 constexpr int kMaxThreads = 64;
 constexpr int kThreadedMinOrder = 64;
