@@ -34,7 +34,8 @@ int main(int argc, char* argv[])
     // Numbers in files and on screen never follow the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("TREMEX"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TREMEX"));
+    // No display name: it would be appended to the window caption; message boxes take the
+    // application name as their title.
     QApplication::setOrganizationName(QStringLiteral("Halvane"));
     QApplication::setApplicationVersion(TMainForm::GetVersion());
 
