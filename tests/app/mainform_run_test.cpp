@@ -2,12 +2,16 @@
 // example project, the plot data read back into the 18 graphs.
 #include "mainform_fixture.h"
 
+#include "about.h"
 #include "dataunit.h"
 #include "pltdata.h"
 #include "run.h"
 #include "util/numtext.h"
 
 #include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
 #include <QRegularExpression>
 
 namespace {
@@ -126,6 +130,30 @@ TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
     EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
     EXPECT_EQ(kxx->PlotWindow(), nullptr);
     EXPECT_EQ(kxx->PointCount(), n);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainFormTest, ProgressWindowAndAboutBox)
+{
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    TDlgRunAnalysis* progress = m.ProgressWindow();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("Tremex, Run Analysis"));
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(progress->ProgressBar()->value(), 50);
+    EXPECT_EQ(progress->TimerRun()->interval(), 100);
+    // 50, 60, ..., 100, then back to 0.
+    for (int expected : {60, 70, 80, 90, 100, 0, 10}) {
+        progress->TimerRunTimer();
+        EXPECT_EQ(progress->ProgressBar()->value(), expected);
+    }
+    ASSERT_NE(m.AboutBox(), nullptr);
+    EXPECT_EQ(m.AboutBox()->VersionLabel()->text(), QStringLiteral("Version 3.0.11"));
+    EXPECT_FALSE(m.AboutBox()->isVisible());
 }
 
 }  // namespace
