@@ -2,11 +2,10 @@
 #pragma once
 
 #include "kernels/complex_types.h"
+#include "prepass.h"
 
 namespace eng {
 
-// x + 0.5 (x - 0.5 for a negative sign bit), truncated toward zero.
-int ROUND_NEAREST(float x);
 
 // Number of frequency points N of the loop; P (transient) and the frequency
 // step after the zero-step rule come back through the arguments.

@@ -45,11 +45,6 @@ void centre_of_gravity_transfer(float* t) {
 
 }  // namespace
 
-int ROUND_NEAREST(float x) {
-  const float y = std::signbit(x) ? x - 0.5f : x + 0.5f;
-  if (!(std::fabs(y) < 2.0e9f)) return std::signbit(x) ? -2000000000 : 2000000000;
-  return static_cast<int>(y);
-}
 
 int analysis_point_count(int& time_points, float& step) {
   const RunState& r = g.run;

@@ -1,5 +1,6 @@
 #include "prepass.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "keywords.h"
@@ -234,6 +235,20 @@ void READIT(int mode, float& value, std::string& word, int& status) {
   }
   if (mode != 0) out(" *** INVALID CALL TO READIT, BACKSPACE ASSUMED ***");
   rt::backspace_unit(unit);
+}
+
+int ROUND_NEAREST(float x) {
+  if (x != x) return 0;
+  const float y = std::signbit(x) ? x - 0.5f : x + 0.5f;
+  if (!(std::fabs(y) < 2.0e9f)) return std::signbit(x) ? -2000000000 : 2000000000;
+  return static_cast<int>(y);
+}
+
+int lookup_keyword(const std::string& word) {
+  int index = kNoKeyword;
+  int status = 0;
+  LOOKUP_KEYWORD(word, index, status);
+  return index;
 }
 
 int read_number(float& value) {

@@ -23,6 +23,14 @@ int read_number(float& value);      // mode 1, returns the status
 int read_word(std::string& word);   // mode -1, returns the status
 void push_back_record();            // mode 0
 
+// A count or code read as a real, to the nearest integer: x + 0.5 (x - 0.5 for
+// a negative sign bit), truncated toward zero; NaN gives 0 and values beyond
+// the integer range stop at +-2e9.
+int ROUND_NEAREST(float x);
+// The word's position in the keyword table (LOOKUP_KEYWORD, which reports an
+// unknown word).
+int lookup_keyword(const std::string& word);
+
 // Pass 1 of one input record (already cut to 80 columns): the records it
 // gives, in order.  `truncated` tells whether the repeat expansion reached
 // the 500-character limit.

@@ -64,7 +64,7 @@ bool take_count(float value, int limit, std::string_view too_many, std::string_v
     block_error(too_few);
     return false;
   }
-  count = static_cast<int>(value + 0.5f);
+  count = ROUND_NEAREST(value);
   return true;
 }
 

@@ -19,21 +19,6 @@ using rt::Line;
 
 namespace {
 
-// A count or code read as a real, to the nearest integer (halves away from zero).
-int nearest_int(float x) {
-  if (!(x > -2.0e9f)) return x != x ? 0 : -2000000000;
-  if (!(x < 2.0e9f)) return 2000000000;
-  return static_cast<int>(std::signbit(x) ? x - 0.5f : x + 0.5f);
-}
-
-// The word's position in the keyword table, reporting an unknown word.
-int lookup(const std::string& word) {
-  int index = kNoKeyword;
-  int status = 0;
-  LOOKUP_KEYWORD(word, index, status);
-  return index;
-}
-
 void load_error() {
   input_error({"  ERROR ENCOUNTERED IN LOAD DESCRIPTION", "         - WILL CONTINUE TO PROCESS DATA",
                "      - CANNOT EXECUTE T HIS PROBLEM SET"});
@@ -62,7 +47,7 @@ bool count_ok(int n, int limit, const char* what) {
 bool read_code(int& code, const char* what) {
   float v = 0.0f;
   if (!read_numbers(&v, 1)) return false;
-  code = nearest_int(v);
+  code = ROUND_NEAREST(v);
   if (code >= 1 && code <= 6) return true;
   out_empty(1);
   out(Line().x(1).a("ERROR - ").a(what).a(" ( ").i(code, 3).a(" ) CANNOT BE "));
@@ -76,7 +61,7 @@ void harmonic_load() {
   LoadData& d = g.load;
   std::string word;
   read_word(word);
-  const int form = lookup(word);
+  const int form = lookup_keyword(word);
   if (form == KW_NONQ) r.harmonic_form = 1;
   if (form == KW_QUAD) r.harmonic_form = 2;
 
@@ -94,7 +79,7 @@ void harmonic_load() {
   read_number(y);
   read_number(z);
   if (!read_numbers(&s, 1)) return;
-  if (nearest_int(s) == 1) {
+  if (ROUND_NEAREST(s) == 1) {
     float xr = 0.0f, yr = 0.0f, zr = 0.0f;
     read_number(xr);
     read_number(yr);
@@ -149,8 +134,8 @@ void random_load() {
   LoadData& d = g.load;
   float v[5];
   if (!read_numbers(v, 5)) return;
-  const int n = nearest_int(v[2]);
-  const int ns = nearest_int(v[4]);
+  const int n = ROUND_NEAREST(v[2]);
+  const int ns = ROUND_NEAREST(v[4]);
   if (!count_ok(n, kMaxRandomPoints, "RANDOM LOAD POINTS") || !count_ok(ns, kMaxSpectra, "SPECTRA")) return;
   d.max_frequency = v[0];
   d.min_frequency = v[1];
@@ -211,8 +196,8 @@ void transient_load() {
   LoadData& d = g.load;
   float v[3];
   if (!read_numbers(v, 3)) return;
-  const int n = nearest_int(v[0]);
-  const int nl = nearest_int(v[2]);
+  const int n = ROUND_NEAREST(v[0]);
+  const int nl = ROUND_NEAREST(v[2]);
   if (n < 1) {
     input_error({" ERROR - NUMBER OF TRANSIENT POINTS MUST BE AT LEAST 1", " PROGRAM WILL NOT EXECUTE"});
     return;
@@ -317,7 +302,7 @@ void READ_LOAD() {
       return;
   }
   read_word(word);
-  if (lookup(word) == KW_CONS) {
+  if (lookup_keyword(word) == KW_CONS) {
     READ_LOAD_CONSTANTS();
   } else {
     input_error({" 'CONSTANT' KEYWORD MISSING FOR LOAD DESCRIPTION", " PROGRAM WILL NOT EXECUTE"});

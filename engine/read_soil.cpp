@@ -23,21 +23,6 @@ using rt::Line;
 
 namespace {
 
-// A count read as a real, to the nearest integer (halves away from zero).
-int nearest_int(float x) {
-  if (!(x > -2.0e9f)) return x != x ? 0 : -2000000000;
-  if (!(x < 2.0e9f)) return 2000000000;
-  return static_cast<int>(std::signbit(x) ? x - 0.5f : x + 0.5f);
-}
-
-// The word's position in the keyword table, reporting an unknown word.
-int lookup(const std::string& word) {
-  int index = kNoKeyword;
-  int status = 0;
-  LOOKUP_KEYWORD(word, index, status);
-  return index;
-}
-
 void soil_constants_error() {
   input_error({" ERROR ENCOUNTERED WHILE READING SOIL CONSTANTS", " PROGRAM WILL NOT EXECUTE"});
 }
@@ -221,7 +206,7 @@ void layered_pile_constants() {
 bool half_space_constants() {
   float count = 0.0f;
   if (!read_numbers(&count, 1)) return true;
-  const int n = std::max(nearest_int(count), 0);
+  const int n = std::max(ROUND_NEAREST(count), 0);
   if (!layer_count_ok(n, "SIDE LAYERS")) return false;
   g.run.n_side_layers = n;
   if (n == 0) return true;
@@ -261,7 +246,7 @@ bool multilayer_constants() {
   SoilData& s = g.soil;
   float count = 0.0f;
   if (!read_numbers(&count, 1)) return true;
-  const int c = std::max(nearest_int(count), 0);
+  const int c = std::max(ROUND_NEAREST(count), 0);
   if (!layer_count_ok(c, "ADJACENT LAYERS")) return false;
   s.n_adjacent = count;
 
@@ -383,7 +368,7 @@ void READ_SIDE_LAYERS() {
 
   float count = 0.0f;
   if (read_number(count) <= 0) return drop_options();
-  const int n = std::max(nearest_int(count), 0);
+  const int n = std::max(ROUND_NEAREST(count), 0);
   if (!layer_count_ok(n, "SIDE LAYERS")) {
     r.n_side_layers = 0;
     return;
@@ -448,7 +433,7 @@ void READ_SOIL() {
   RunState& r = g.run;
   std::string word;
   read_word(word);
-  int kw = lookup(word);
+  int kw = lookup_keyword(word);
   while (kw == KW_WEAK) {
     if (r.foundation_type == 3) {
       input_error({" WEAK IS AN IMPROPER KEYWORD FOR THIS FOUNDATION   TYPE", " PROGRAM WILL NOT EXECUTE"});
@@ -456,7 +441,7 @@ void READ_SOIL() {
     }
     r.weak_layer = 1;
     read_word(word);
-    kw = lookup(word);
+    kw = lookup_keyword(word);
   }
   if (kw != KW_CONS) {
     input_error({" WEAK OR CONSTANT SUBKEYWORDS ARE EXPECTED TO FO   LLOW SOIL KEYWORD",
@@ -466,7 +451,7 @@ void READ_SOIL() {
   if (!SOLCST() || r.foundation_type == 3) goto done;
 
   read_word(word);
-  if (lookup(word) != KW_BELO) {
+  if (lookup_keyword(word) != KW_BELO) {
     input_error({" BELOW SUBKEYWORD IS EXPECTED TO FOLLOW SOIL CON   STANT DATA", " PROGRAM WILL NOT EXECUTE"});
     goto done;
   }
