@@ -40,7 +40,7 @@ bool IsValidComboEntry(TDataCombo* combo) { return combo->DoExit(); }
 
 }  // namespace DataCmb
 
-TDataCombo::TDataCombo(QWidget* parent) : QComboBox(parent)
+TDataCombo::TDataCombo(QWidget* parent) : QComboBox(parent), TNumberControl(this, 0, 0)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
@@ -59,71 +59,9 @@ long double TDataCombo::Number()
     return Misc::EvaluateExpression(currentText());
 }
 
-void TDataCombo::SetNumber(long double value)
+void TDataCombo::ShowNumber(long double value)
 {
-    if (!m_loading) {
-        if (value > m_maxVal) value = m_maxVal;
-        if (value < m_minVal) value = m_minVal;
-    }
     setEditText(m_integerOnly ? NumText::IntToStr(TruncToInt64(value)) : FormatGeneral8(value));
-}
-
-void TDataCombo::SetMaxVal(long double value)
-{
-    if (!m_loading) {
-        if (value < m_minVal) value = m_minVal;
-        if (m_integerOnly) value = qBound(DataEdit::kIntMin, value, DataEdit::kIntMax);
-        const long double number = Number();
-        m_maxVal = value;
-        if (number > value) SetNumber(value);
-    }
-    m_maxVal = value;
-}
-
-void TDataCombo::SetMinVal(long double value)
-{
-    if (!m_loading) {
-        if (value > m_maxVal) value = m_maxVal;
-        if (m_integerOnly) value = qBound(DataEdit::kIntMin, value, DataEdit::kIntMax);
-        const long double number = Number();
-        m_minVal = value;
-        if (value > number) SetNumber(value);
-    }
-    m_minVal = value;
-}
-
-void TDataCombo::SetIntegerOnly(bool value)
-{
-    m_integerOnly = value;
-    if (value && !m_loading) {
-        SetMaxVal(m_maxVal);
-        SetMinVal(m_minVal);
-    }
-}
-
-void TDataCombo::SetCaption(const QString& value)
-{
-    m_caption = value;
-    UpdateLabel();
-}
-
-void TDataCombo::SetUnitsString(const QString& value)
-{
-    m_unitsString = value;
-    UpdateLabel();
-}
-
-void TDataCombo::SetUnits(int value)
-{
-    m_units = value <= 0 ? 1 : (value > 3 ? 3 : value);
-    UpdateLabel();
-}
-
-void TDataCombo::SetEditLabel(QLabel* label)
-{
-    m_editLabel = label;
-    if (label) label->setBuddy(this);
-    UpdateLabel();
 }
 
 QString TDataCombo::ExpandUnitsString() const
@@ -134,17 +72,6 @@ QString TDataCombo::ExpandUnitsString() const
     text.replace(u'F', english ? QStringLiteral("lbs") : QStringLiteral("kN"));
     text.replace(u'L', english ? QStringLiteral("in") : QStringLiteral("m"));
     return text;
-}
-
-void TDataCombo::UpdateLabel()
-{
-    if (!m_editLabel) return;
-    m_editLabel->setEnabled(isEnabled());
-    if (m_unitsString.isEmpty())
-        m_editLabel->setText(m_caption);
-    else
-        m_editLabel->setText(m_caption + QStringLiteral(" (") + ExpandUnitsString() +
-                             QStringLiteral(")"));
 }
 
 bool TDataCombo::DoExit()

@@ -17,11 +17,11 @@
 // names of `Units` (lbs/in English, kN/m SI; 3 leaves the template as it stands).
 #pragma once
 
+#include "entry/numbercontrol.h"
 #include "util/exceptions.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -44,7 +44,10 @@ public:
 
 }  // namespace DataCmb
 
-class TDataCombo : public QComboBox {
+// The bounds, IntegerOnly, Loading, the label properties and SetNumber (clamped unless loading;
+// the text becomes the value truncated to an integer when IntegerOnly, else the general format
+// with 8 significant digits) come from `TNumberControl`.
+class TDataCombo : public QComboBox, public TNumberControl {
     Q_OBJECT
 
 public:
@@ -54,34 +57,12 @@ public:
     // When the control has a parent and its text equals an item, the text first becomes the
     // matching entry of Values; then the text is evaluated (EAssignError for an invalid text).
     long double Number();
-    // Clamped unless loading; the text becomes the value truncated to an integer when
-    // IntegerOnly, else the general format with 8 significant digits.
-    void SetNumber(long double value);
-
-    long double MinVal() const { return m_minVal; }
-    void SetMinVal(long double value);
-    long double MaxVal() const { return m_maxVal; }
-    void SetMaxVal(long double value);
-    bool IntegerOnly() const { return m_integerOnly; }
-    void SetIntegerOnly(bool value);
-
-    QString Caption() const { return m_caption; }
-    void SetCaption(const QString& value);
-    QString UnitsString() const { return m_unitsString; }
-    void SetUnitsString(const QString& value);
-    int Units() const { return m_units; }
-    void SetUnits(int value);
-    QLabel* EditLabel() const { return m_editLabel; }
-    void SetEditLabel(QLabel* label);
 
     // The numbers the items stand for, by item index.
     QStringList& Values() { return m_values; }
     const QStringList& Values() const { return m_values; }
 
-    bool Loading() const { return m_loading; }
-    void SetLoading(bool value) { m_loading = value; }
-
-    QString ExpandUnitsString() const;
+    QString ExpandUnitsString() const override;
 
     // The exit validation; returns the valid flag. Failures are shown, never raised.
     bool DoExit();
@@ -97,19 +78,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void UpdateLabel();
+    long double CurrentNumber() override { return Number(); }
+    void ShowNumber(long double value) override;
     void Fail(const QString& message);
 
-    QString m_caption;
-    bool m_integerOnly = false;
-    QPointer<QLabel> m_editLabel;
-    long double m_minVal = 0;
-    long double m_maxVal = 0;
-    QString m_unitsString;
-    int m_units = 1;
     QStringList m_values;
     bool m_valid = false;
-    bool m_loading = false;
 };
 
 namespace DataCmb {

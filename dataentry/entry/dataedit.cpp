@@ -47,7 +47,7 @@ bool IsExitReason(Qt::FocusReason reason)
 }  // namespace DataEdit
 
 TDataEdit::TDataEdit(QWidget* parent)
-    : QLineEdit(QStringLiteral("0"), parent), m_minVal(-LDBL_MAX), m_maxVal(LDBL_MAX)
+    : QLineEdit(QStringLiteral("0"), parent), TNumberControl(this, -LDBL_MAX, LDBL_MAX)
 {
 }
 
@@ -55,71 +55,9 @@ TDataEdit::~TDataEdit() = default;
 
 long double TDataEdit::Number() const { return Misc::EvaluateExpression(text()); }
 
-void TDataEdit::SetNumber(long double value)
+void TDataEdit::ShowNumber(long double value)
 {
-    if (!m_loading) {
-        if (value > m_maxVal) value = m_maxVal;
-        if (value < m_minVal) value = m_minVal;
-    }
     setText(DataEdit::FormatEditNumber(m_hex, value));
-}
-
-void TDataEdit::SetMaxVal(long double value)
-{
-    if (!m_loading) {
-        if (value < m_minVal) value = m_minVal;
-        if (m_integerOnly) value = qBound(DataEdit::kIntMin, value, DataEdit::kIntMax);
-        const long double number = Number();
-        m_maxVal = value;
-        if (number > value) SetNumber(value);
-    }
-    m_maxVal = value;
-}
-
-void TDataEdit::SetMinVal(long double value)
-{
-    if (!m_loading) {
-        if (value > m_maxVal) value = m_maxVal;
-        if (m_integerOnly) value = qBound(DataEdit::kIntMin, value, DataEdit::kIntMax);
-        const long double number = Number();
-        m_minVal = value;
-        if (value > number) SetNumber(value);
-    }
-    m_minVal = value;
-}
-
-void TDataEdit::SetIntegerOnly(bool value)
-{
-    m_integerOnly = value;
-    if (value && !m_loading) {
-        SetMaxVal(m_maxVal);
-        SetMinVal(m_minVal);
-    }
-}
-
-void TDataEdit::SetCaption(const QString& value)
-{
-    m_caption = value;
-    UpdateLabel();
-}
-
-void TDataEdit::SetUnitsString(const QString& value)
-{
-    m_unitsString = value;
-    UpdateLabel();
-}
-
-void TDataEdit::SetUnits(int value)
-{
-    m_units = value <= 0 ? 1 : (value > 3 ? 3 : value);
-    UpdateLabel();
-}
-
-void TDataEdit::SetEditLabel(QLabel* label)
-{
-    m_editLabel = label;
-    if (label) label->setBuddy(this);
-    UpdateLabel();
 }
 
 QString TDataEdit::ExpandUnitsString() const
@@ -149,17 +87,6 @@ QString TDataEdit::ExpandUnitsString() const
     };
     QString result = replaceFirstPresent(m_unitsString, forces, Code{"F", "lbs", "kN"});
     return replaceFirstPresent(result, lengths, Code{"L", "in", "m"});
-}
-
-void TDataEdit::UpdateLabel()
-{
-    if (!m_editLabel) return;
-    m_editLabel->setEnabled(isEnabled());
-    if (m_unitsString.isEmpty())
-        m_editLabel->setText(m_caption);
-    else
-        m_editLabel->setText(m_caption + QStringLiteral(" (") + ExpandUnitsString() +
-                             QStringLiteral(")"));
 }
 
 bool TDataEdit::DoExit()

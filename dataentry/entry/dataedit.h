@@ -19,11 +19,11 @@
 // `MinVal`, `Number` and `IntegerOnly` store their values without any clamping.
 #pragma once
 
+#include "entry/numbercontrol.h"
 #include "util/exceptions.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QString>
 
 // Raised and caught inside the exit validation of `TDataEdit`.
@@ -40,7 +40,9 @@ public:
     using Exception::Exception;
 };
 
-class TDataEdit : public QLineEdit {
+// The bounds, IntegerOnly, Loading, the label properties and SetNumber (clamped unless loading;
+// the text becomes FormatEditNumber(Hex, value)) come from `TNumberControl`.
+class TDataEdit : public QLineEdit, public TNumberControl {
     Q_OBJECT
 
 public:
@@ -50,38 +52,11 @@ public:
     // The value of the text; raises EAssignError (or the evaluator's other errors) for an
     // invalid text.
     long double Number() const;
-    // Clamped to [MinVal, MaxVal] unless loading; the text becomes FormatEditNumber(Hex, value).
-    void SetNumber(long double value);
 
-    long double MinVal() const { return m_minVal; }
-    // Not above MaxVal; the 32-bit range when IntegerOnly; a Number below it is raised to it.
-    void SetMinVal(long double value);
-    long double MaxVal() const { return m_maxVal; }
-    // Not below MinVal; the 32-bit range when IntegerOnly; a Number above it is lowered to it.
-    void SetMaxVal(long double value);
-
-    bool IntegerOnly() const { return m_integerOnly; }
-    // Setting it re-applies both bounds (and their 32-bit limits) unless loading.
-    void SetIntegerOnly(bool value);
     bool Hex() const { return m_hex; }
     void SetHex(bool value) { m_hex = value; }
 
-    QString Caption() const { return m_caption; }
-    void SetCaption(const QString& value);
-    QString UnitsString() const { return m_unitsString; }
-    void SetUnitsString(const QString& value);
-    int Units() const { return m_units; }
-    // Values below 1 become 1, values above 3 become 3.
-    void SetUnits(int value);
-    QLabel* EditLabel() const { return m_editLabel; }
-    // Attaches the label (not owned) and makes this field its buddy.
-    void SetEditLabel(QLabel* label);
-
-    bool Loading() const { return m_loading; }
-    void SetLoading(bool value) { m_loading = value; }
-
-    // The unit template with this control's unit names for `Units`.
-    QString ExpandUnitsString() const;
+    QString ExpandUnitsString() const override;
 
     // The exit validation; returns the valid flag. Failures are shown through the message
     // interface, never raised.
@@ -99,19 +74,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void UpdateLabel();
+    long double CurrentNumber() override { return Number(); }
+    void ShowNumber(long double value) override;
     void Fail(const QString& message);
 
-    QString m_caption;
-    bool m_integerOnly = false;
-    QPointer<QLabel> m_editLabel;
     bool m_hex = false;
-    long double m_minVal;
-    long double m_maxVal;
-    QString m_unitsString;
-    int m_units = 1;
     bool m_valid = false;
-    bool m_loading = false;
 };
 
 namespace DataEdit {
