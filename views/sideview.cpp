@@ -11,13 +11,9 @@
 #include "util/numtext.h"
 #include "viewprint.h"
 
-#include <QCloseEvent>
-#include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QPrinter>
-#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -287,16 +283,13 @@ void Paint(QPainter& painter, int width, int height, const TSideWindow& view, co
 }  // namespace SideView
 
 TDlgSideView::TDlgSideView(TProject& project, SideView::Plane plane, QWidget* parent)
-    : QWidget(parent), m_project(project), m_plane(plane)
+    : TViewWindow(QSize(727, 590),
+                  plane == SideView::Plane::XZ ? QStringLiteral("Side View (XZ-Plane)")
+                                               : QStringLiteral("Side View (YZ-Plane)"),
+                  parent),
+      m_project(project), m_plane(plane)
 {
-    setMouseTracking(true);
     setAutoFillBackground(false);
-    resize(727, 590);
-    setWindowTitle(plane == SideView::Plane::XZ ? QStringLiteral("Side View (XZ-Plane)")
-                                                : QStringLiteral("Side View (YZ-Plane)"));
-    m_print = new QPushButton(QStringLiteral("Print"), this);
-    m_print->setObjectName(QStringLiteral("Button1"));
-    connect(m_print, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 TDlgSideView::~TDlgSideView() = default;
@@ -316,78 +309,27 @@ void TDlgSideView::FormActivate()
     FormResize();
 }
 
-void TDlgSideView::FormResize()
+void TDlgSideView::FitView(int width, int height) { m_view = SideView::FitWindow(m_world, width, height); }
+
+void TDlgSideView::PaintView(QPainter& painter, int width, int height)
 {
-    const QRect area = DrawArea();
-    m_view = SideView::FitWindow(m_world, area.width(), area.height());
-    update();
+    SideView::Paint(painter, width, height, m_view, m_drawing, m_outlines);
 }
 
-QRect TDlgSideView::DrawArea() const
+QString TDlgSideView::ReadOut(int width, int height, int px, int py) const
 {
-    const int bar = m_print->sizeHint().height() + 8;
-    return QRect(0, bar, width(), std::max(0, height() - bar));
-}
-
-void TDlgSideView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const QRect area = DrawArea();
-    painter.fillRect(rect(), palette().window());
-    painter.translate(area.topLeft());
-    SideView::Paint(painter, area.width(), area.height(), m_view, m_drawing, m_outlines);
-}
-
-void TDlgSideView::resizeEvent(QResizeEvent*)
-{
-    m_print->move(6, 4);
-    FormResize();
-}
-
-void TDlgSideView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (GetNoDraw()) return;
-    const QPoint pos = event->position().toPoint();
-    const QRect area = DrawArea();
-    if (!area.contains(pos)) return;
-    TSidePoint p = SideView::ScreenToWorld(m_view, area.width(), area.height(), pos.x(), pos.y() - area.top());
-    QString caption = SideView::ReadOutCaption(p);
+    QString caption = SideView::ReadOutCaption(SideView::ScreenToWorld(m_view, width, height, px, py));
     if (m_plane == SideView::Plane::YZ) caption.replace(QStringLiteral("Side View X: "), QStringLiteral("Side View Y: "));
-    setWindowTitle(caption);
+    return caption;
 }
 
-void TDlgSideView::showEvent(QShowEvent*)
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && m_activationSource != sub) {
-        m_activationSource = sub;
-        connect(sub, &QMdiSubWindow::aboutToActivate, this, [this] { FormActivate(); });
-    }
-    FormActivate();
-}
-
-void TDlgSideView::closeEvent(QCloseEvent* event)
-{
-    m_outlines.clear();
-    if (OnClosed) OnClosed();
-    event->accept();
-}
+void TDlgSideView::ClearDrawing() { m_outlines.clear(); }
 
 void TDlgSideView::PrintTo(QPrinter& printer)
 {
     ViewPrint::PrintPage(printer, [this](QPainter& painter, int pw, int ph) {
         ViewPrint::DrawSidePage(painter, pw, ph, SideView::FitWindow(m_world, pw, int(0.8 * ph)), m_drawing, m_outlines);
     });
-}
-
-void TDlgSideView::Button1Click()
-{
-    try {
-        QPrinter printer(QPrinter::HighResolution);
-        if (!ViewPrint::ChoosePrinter(this, printer)) return;
-        PrintTo(printer);
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    }
 }
 
 TDlgSideViewXZ::TDlgSideViewXZ(TProject& project, QWidget* parent)

@@ -23,18 +23,15 @@
 #pragma once
 
 #include "util/exceptions.h"
+#include "viewwindow.h"
 
 #include <QPoint>
-#include <QPointer>
 #include <QString>
-#include <QWidget>
 
-#include <functional>
 #include <vector>
 
 class QPainter;
 class QPrinter;
-class QPushButton;
 class TMainForm;
 class TProgramData;
 class TProject;
@@ -128,7 +125,7 @@ void Paint(QPainter& painter, int width, int height, const TSideWindow& view,
 }  // namespace SideView
 
 // The common body of the two side views.
-class TDlgSideView : public QWidget {
+class TDlgSideView : public TViewWindow {
     Q_OBJECT
 
 public:
@@ -138,42 +135,30 @@ public:
 
     // Builds the outlines and the world window from the project, then refits and repaints
     // (what activation does). A pile table without rows shows the error and closes the window.
-    void FormActivate();
+    void FormActivate() override;
 
     const std::vector<PileOutline>& Outlines() const { return m_outlines; }
     const TSideWindow& WorldWindow() const { return m_world; }
     const TSideWindow& ViewWindow() const { return m_view; }
-    bool GetNoDraw() const { return m_world.NoDraw(); }
+    bool GetNoDraw() const override { return m_world.NoDraw(); }
     SideView::Plane Plane() const { return m_plane; }
 
     // Draws the soil-pile profile on the printer (the "Print" button asks for the printer first).
-    void PrintTo(QPrinter& printer);
-    // The part of the window the drawing fills (below the bar with the "Print" button).
-    QRect DrawArea() const;
-    // The "Print" button.
-    void Button1Click();
-
-    // Called when the window closes (the main window clears its note that the view is open).
-    std::function<void()> OnClosed;
+    void PrintTo(QPrinter& printer) override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FitView(int width, int height) override;
+    void PaintView(QPainter& painter, int width, int height) override;
+    QString ReadOut(int width, int height, int px, int py) const override;
+    void ClearDrawing() override;
 
 private:
-    void FormResize();
-
     TProject& m_project;
     SideView::Plane m_plane;
     std::vector<PileOutline> m_outlines;
     TSideDrawing m_drawing;
     TSideWindow m_world;
     TSideWindow m_view;
-    QPushButton* m_print = nullptr;
-    QPointer<QWidget> m_activationSource;
 };
 
 class TDlgSideViewXZ : public TDlgSideView {

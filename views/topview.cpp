@@ -8,13 +8,9 @@
 #include "util/messages.h"
 #include "viewprint.h"
 
-#include <QCloseEvent>
-#include <QMdiSubWindow>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QPrinter>
-#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -127,15 +123,10 @@ void Paint(QPainter& painter, int width, int height, const TTopWindow& view, con
 
 }  // namespace TopView
 
-TDlgTopView::TDlgTopView(TProject& project, QWidget* parent) : QWidget(parent), m_project(project)
+TDlgTopView::TDlgTopView(TProject& project, QWidget* parent)
+    : TViewWindow(QSize(610, 392), QStringLiteral("Top View"), parent), m_project(project)
 {
     setObjectName(QStringLiteral("DlgTopView"));
-    setMouseTracking(true);
-    resize(610, 392);
-    setWindowTitle(QStringLiteral("Top View"));
-    m_print = new QPushButton(QStringLiteral("Print"), this);
-    m_print->setObjectName(QStringLiteral("Button1"));
-    connect(m_print, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 TDlgTopView::~TDlgTopView() = default;
@@ -152,75 +143,25 @@ void TDlgTopView::FormActivate()
     FormResize();
 }
 
-void TDlgTopView::FormResize()
+void TDlgTopView::FitView(int width, int height) { m_view = TopView::FitWindow(m_world, width, height); }
+
+void TDlgTopView::PaintView(QPainter& painter, int width, int height)
 {
-    const QRect area = DrawArea();
-    m_view = TopView::FitWindow(m_world, area.width(), area.height());
-    update();
+    TopView::Paint(painter, width, height, m_view, m_spans, m_circles);
 }
 
-QRect TDlgTopView::DrawArea() const
+QString TDlgTopView::ReadOut(int width, int height, int px, int py) const
 {
-    const int bar = m_print->sizeHint().height() + 8;
-    return QRect(0, bar, width(), std::max(0, height() - bar));
-}
-
-void TDlgTopView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const QRect area = DrawArea();
-    painter.fillRect(rect(), palette().window());
-    painter.translate(area.topLeft());
-    TopView::Paint(painter, area.width(), area.height(), m_view, m_spans, m_circles);
-}
-
-void TDlgTopView::resizeEvent(QResizeEvent*)
-{
-    m_print->move(6, 4);
-    FormResize();
-}
-
-void TDlgTopView::mouseMoveEvent(QMouseEvent* event)
-{
-    if (GetNoDraw()) return;
-    const QPoint pos = event->position().toPoint();
-    const QRect area = DrawArea();
-    if (!area.contains(pos)) return;
-    const QPointF p = TopView::ScreenToWorld(m_view, area.width(), area.height(), pos.x(), pos.y() - area.top());
+    const QPointF p = TopView::ScreenToWorld(m_view, width, height, px, py);
     // The plan keeps y reversed; the caption shows the project's y.
-    setWindowTitle(TopView::ReadOutCaption(p.x(), -p.y()));
+    return TopView::ReadOutCaption(p.x(), -p.y());
 }
 
-void TDlgTopView::showEvent(QShowEvent*)
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && m_activationSource != sub) {
-        m_activationSource = sub;
-        connect(sub, &QMdiSubWindow::aboutToActivate, this, [this] { FormActivate(); });
-    }
-    FormActivate();
-}
-
-void TDlgTopView::closeEvent(QCloseEvent* event)
-{
-    m_circles.clear();
-    if (OnClosed) OnClosed();
-    event->accept();
-}
+void TDlgTopView::ClearDrawing() { m_circles.clear(); }
 
 void TDlgTopView::PrintTo(QPrinter& printer)
 {
     ViewPrint::PrintPage(printer, [this](QPainter& painter, int pw, int ph) {
         ViewPrint::DrawTopPage(painter, pw, ph, TopView::FitWindow(m_world, pw, ph), m_spans, m_circles);
     });
-}
-
-void TDlgTopView::Button1Click()
-{
-    try {
-        QPrinter printer(QPrinter::HighResolution);
-        if (!ViewPrint::ChoosePrinter(this, printer)) return;
-        PrintTo(printer);
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    }
 }

@@ -18,17 +18,15 @@
 // (views/viewprint.h).
 #pragma once
 
-#include <QPointer>
+#include "viewwindow.h"
+
 #include <QRect>
 #include <QString>
-#include <QWidget>
 
-#include <functional>
 #include <vector>
 
 class QPainter;
 class QPrinter;
-class QPushButton;
 class TProgramData;
 class TProject;
 
@@ -81,7 +79,7 @@ void Paint(QPainter& painter, int width, int height, const TTopWindow& view,
 
 }  // namespace TopView
 
-class TDlgTopView : public QWidget {
+class TDlgTopView : public TViewWindow {
     Q_OBJECT
 
 public:
@@ -90,38 +88,27 @@ public:
     ~TDlgTopView() override;
 
     // Builds the circles and the window from the project, then refits and repaints.
-    void FormActivate();
+    void FormActivate() override;
 
     const std::vector<PileCircle>& Circles() const { return m_circles; }
     const TTopWindow& WorldWindow() const { return m_world; }
     const TTopWindow& ViewWindow() const { return m_view; }
     const TOutlineSpans& Spans() const { return m_spans; }
-    bool GetNoDraw() const { return m_world.NoDraw(); }
+    bool GetNoDraw() const override { return m_world.NoDraw(); }
 
     // Draws the plan on the printer as the soil-pile profile page.
-    void PrintTo(QPrinter& printer);
-    // The part of the window the drawing fills (below the bar with the "Print" button).
-    QRect DrawArea() const;
-    // The "Print" button.
-    void Button1Click();
-
-    std::function<void()> OnClosed;
+    void PrintTo(QPrinter& printer) override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FitView(int width, int height) override;
+    void PaintView(QPainter& painter, int width, int height) override;
+    QString ReadOut(int width, int height, int px, int py) const override;
+    void ClearDrawing() override;
 
 private:
-    void FormResize();
-
     TProject& m_project;
     std::vector<PileCircle> m_circles;
     TTopWindow m_world;
     TTopWindow m_view;
     TOutlineSpans m_spans;
-    QPushButton* m_print = nullptr;
-    QPointer<QWidget> m_activationSource;
 };
