@@ -7,6 +7,7 @@
 
 #include "kernels/group_factors.h"
 #include "pile_group.h"
+#include "group_setup.h"
 #include "state.h"
 
 namespace {
@@ -45,40 +46,10 @@ BENCHMARK(BM_InvertComplexMatrix)->Arg(200)->Arg(1000)->Unit(benchmark::kMillise
 // with frequency-dependent factors; pinned heads (three inversions of order
 // 100) and fixed heads (one of 100, two of 200).
 void BM_PileGroupImpedance(benchmark::State& state) {
-  eng::reset_engine_state();
-  auto& g = eng::g;
-  g.run.foundation_type = 1;
-  g.run.interaction = 1;
-  g.run.head_fixity = static_cast<int>(state.range(0));
-  g.run.gravity = 9.8f;
-  g.run.n_piles = 100;
-  for (int i = 0; i < 100; ++i) {
-    g.foundation.pile_x[i] = 3.0f * static_cast<float>(i % 10);
-    g.foundation.pile_y[i] = 3.0f * static_cast<float>(i / 10);
-  }
-  g.run.n_layers = 2;
-  g.foundation.pile_length = 20.0f;
-  g.foundation.youngs_modulus = 2.5e7f;
-  for (int k = 0; k < 2; ++k) {
-    g.foundation.layer_depth[k] = 10.0f;
-    g.driver.mean_radius[k] = 0.5f;
-    g.foundation.section_area[k] = 0.785398f;
-    g.foundation.inertia_x[k] = g.foundation.inertia_y[k] = 0.0490874f;
-    g.soil.layer.velocity[k] = 150.0f;
-    g.soil.layer.unit_weight[k] = 19.0f;
-    g.soil.layer.poisson[k] = 0.3f;
-  }
-  g.soil.reference_velocity = 150.0f;
-  g.soil.below = {400.0f, 19.6f, 0.3f, 0.02f};
-  eng::SETUP_PILE_GROUP();
+  bench::set_up_group(100, 10, static_cast<int>(state.range(0)));
 
-  cfloat Kp[36] = {}, Kc[36];
-  at(Kp, 6, 1, 1) = at(Kp, 6, 2, 2) = cfloat(2.0e5f, 3.0e4f);
-  at(Kp, 6, 3, 3) = cfloat(1.0e6f, 2.0e5f);
-  at(Kp, 6, 4, 4) = at(Kp, 6, 5, 5) = cfloat(4.0e5f, 2.0e4f);
-  at(Kp, 6, 6, 6) = cfloat(5.0e4f, 1.0e3f);
-  at(Kp, 6, 1, 5) = at(Kp, 6, 5, 1) = cfloat(-1.5e5f, -1.0e4f);
-  at(Kp, 6, 2, 4) = at(Kp, 6, 4, 2) = cfloat(1.5e5f, 1.0e4f);
+  cfloat Kp[36], Kc[36];
+  bench::pile_head_matrix(Kp);
   const float omega = 30.0f;
   for (auto _ : state) {
     eng::PILE_GROUP_IMPEDANCE(Kp, Kc, omega);
