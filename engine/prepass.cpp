@@ -164,11 +164,34 @@ std::vector<std::string> pass2_records(const std::string& record) {
   return recs;
 }
 
+bool title_line(const std::string& record80, std::string& keyword, std::string& title) {
+  const std::size_t first = record80.find_first_not_of(' ');
+  if (first == std::string::npos || record80.compare(first, 4, "TITL") != 0) return false;
+  std::size_t end = first;
+  while (end < record80.size() && record80[end] >= 'A' && record80[end] <= 'Z') ++end;
+  std::size_t sep = end;
+  while (sep < record80.size() && record80[sep] == ' ') ++sep;
+  if (sep >= record80.size() || (record80[sep] != '=' && record80[sep] != ',')) return false;
+  keyword = record80.substr(first, end - first);
+  title = rt::rtrim(record80.substr(sep + 1));
+  return true;
+}
+
 void PREPROCESS_INPUT() {
   std::string rec;
-  // Pass 1: input deck to TAPE8.
+  // Pass 1: input deck to TAPE8.  The records that hold a title as written, by their number.
+  std::vector<std::size_t> title_records;
+  std::size_t written = 0;
   while (rt::read_record(kUnitInput, rec)) {
     const std::string record80 = rt::pad(rec, kInputLineLength);
+    std::string keyword, title;
+    if (title_line(record80, keyword, title)) {
+      rt::write_record(kUnitTape8, keyword);
+      rt::write_record(kUnitTape8, title);
+      title_records.push_back(written + 1);
+      written += 2;
+      continue;
+    }
     bool truncated = false;
     const std::vector<std::string> recs = pass1_records(record80, truncated);
     if (truncated) {
@@ -180,11 +203,18 @@ void PREPROCESS_INPUT() {
       out(" " + record80);
     }
     for (const auto& r : recs) rt::write_record(kUnitTape8, r);
+    written += recs.size();
   }
   rt::rewind_unit(kUnitTape8);
   rt::rewind_unit(kUnitTape7);
-  // Pass 2: TAPE8 to TAPE7.
+  // Pass 2: TAPE8 to TAPE7; a title goes on whole, also when it is empty.
+  std::size_t index = 0, next_title = 0;
   while (rt::read_record(kUnitTape8, rec)) {
+    if (next_title < title_records.size() && title_records[next_title] == index++) {
+      ++next_title;
+      rt::write_record(kUnitTape7, rt::pad(rec, kInputLineLength));
+      continue;
+    }
     for (const auto& r : pass2_records(rec)) rt::write_record(kUnitTape7, r);
   }
   rt::rewind_unit(kUnitTape8);

@@ -31,6 +31,14 @@ int ROUND_NEAREST(float x);
 // unknown word).
 int lookup_keyword(const std::string& word);
 
+// A title line: a keyword beginning with TITL, then "=" or "," (blanks may
+// stand before it).  The rest of the line up to column 80 is the title as
+// written, trailing blanks dropped: pass 1 writes the keyword and the title as
+// two records, and pass 2 passes the title on whole, so that separators,
+// "$", repeat groups, lone letters, leading digits and an empty title reach
+// READ_TITLE unchanged.  A keyword alone on its line takes the next line's
+// first record as before.
+bool title_line(const std::string& record80, std::string& keyword, std::string& title);
 // Pass 1 of one input record (already cut to 80 columns): the records it
 // gives, in order.  `truncated` tells whether the repeat expansion reached
 // the 500-character limit.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -154,6 +155,40 @@ TEST(Entry, TitlePageAndBanner) {
       " GRAVITATIONAL CONSTANT SET TO  32.20 ft/s**2", " " + std::string(44, '*')};
   ASSERT_GE(lines.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(head.size())), head);
+}
+
+TEST(Entry, ATitleAfterTheKeywordOnItsLineIsReadAsWritten) {
+  struct Case {
+    const char* line;
+    const char* title;  // as the title page shows it, trailing blanks dropped
+  } cases[] = {
+      {"TITLE=Fan, line 2", "Fan, line 2"},
+      {"TITLE=Plant,STOP", "Plant,STOP"},
+      {"TITLE=A=B*C $ no comment", "A=B*C $ no comment"},
+      {"TITLE=T", "T"},
+      {"TITLE=2(ab) 12 13 H", "2(ab) 12 13 H"},
+      {"TITLE=  indented", "  indented"},
+      {"  TITLE = spaced keyword", " spaced keyword"},
+      {"TITL,comma form", "comma form"},
+  };
+  for (const Case& c : cases) {
+    EngineRun run = run_engine(std::string(c.line) + "\r\nGRAV = 32.2\r\nSTOP\r\n");
+    EXPECT_EQ(run.result, 2) << c.line << "\n" << run.report;
+    const auto lines = harness::split_lines(run.report);
+    const auto title = std::find(lines.begin(), lines.end(), " " + rt::pad(c.title, 80));
+    EXPECT_NE(title, lines.end()) << c.line << "\n" << run.report;
+    EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << c.line;
+    EXPECT_NE(run.report.find("GRAVITATIONAL CONSTANT SET TO  32.20 ft/s**2"), std::string::npos) << c.line;
+  }
+  // An empty title is a title: the next line stays a keyword.
+  EngineRun empty = run_engine("TITLE=\r\nMATRIX\r\nGRAV = 9.8\r\nSTOP\r\n");
+  EXPECT_NE(empty.report.find("STIFFNESS AND DAMPING CONSTANTS TO BE PRINTED"), std::string::npos) << empty.report;
+  EXPECT_NE(empty.report.find("GRAVITATIONAL CONSTANT SET TO   9.80 m/s**2"), std::string::npos);
+  // The line is read to column 80: 74 characters of title after "TITLE=".
+  const std::string long_title(90, 'x');
+  EngineRun cut = run_engine("TITLE=" + long_title + "\r\nGRAV = 9.8\r\nSTOP\r\n");
+  const auto lines = harness::split_lines(cut.report);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " " + rt::pad(std::string(74, 'x'), 80)), lines.end());
 }
 
 TEST(Entry, SecondCallInOneLoadEqualsAFreshLoad) {
