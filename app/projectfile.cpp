@@ -19,6 +19,10 @@ using DataUnit::FormatValue;
 namespace {
 
 QString L(const char* text) { return QString::fromLatin1(text); }
+
+// Load frequencies are kept in hertz and go into the deck in radians per second, with this
+// factor (not 2 pi) both ways.
+constexpr long double kRadiansPerHertz = 6.28L;
 QString N(int64_t value) { return NumText::IntToStr(value); }
 
 // ---------------------------------------------------------------------------------------------
@@ -42,6 +46,12 @@ QString T(const TGridTable* table, int column, int row)
 }
 
 long double F(const TGridTable* table, int column, int row) { return table->Cell(column, row)->GetAsFloat(); }
+
+// The value as the files carry it (8 significant digits). Values the writer derives (sums,
+// multiples) are made of these, so that a project read back gives the same files: a value
+// converted to English units holds more digits than its text.
+long double Written(long double x) { return NumText::StrToFloat(V(x)); }
+long double WrittenCell(const TGridTable* table, int column, int row) { return Written(F(table, column, row)); }
 
 // Lines of one file, joined with CR LF.
 class TLines {
@@ -79,6 +89,12 @@ QStringList Cells(const TGridTable* table, int row, int first, int last)
     QStringList items;
     for (int c = first; c <= last; ++c) items << T(table, c, row);
     return items;
+}
+
+// The title on one line: line breaks become blanks.
+QString OneLine(QString title)
+{
+    return title.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
 bool IsPile(const TProgramData& d) { return d.FoundationWord == L("PILE"); }
@@ -122,7 +138,7 @@ QStringList WeakValues(const TGridTable* t, int row, int ratio, int poisson, int
                        long double threshold)
 {
     const long double r = F(t, ratio, row);
-    return {T(t, ratio, row), T(t, poisson, row), V(2.0L * F(t, damping, row)), V(r > threshold ? 0.0L : w)};
+    return {T(t, ratio, row), T(t, poisson, row), V(2.0L * WrittenCell(t, damping, row)), V(r > threshold ? 0.0L : w)};
 }
 
 void WriteMassRows(TLines& out, const TProgramData& d)
@@ -147,9 +163,7 @@ QByteArray ProjectText(TProgramData& d)
 {
     const TProjectTables& t = d.Tables();
     TLines out;
-    QString title = d.ProjectTitle;
-    title.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    out.Line(L("TITLE=") + title);
+    out.Line(L("TITLE=") + OneLine(d.ProjectTitle));
     if (d.MatrixFlag == 1) out.Line(L("MATRIX"));
     out.Line(d.UnitSystem == 1 ? L("GRAVITY=32.2") : L("GRAVITY=9.8"));
     out.Line(L("FOUNDATION=") + d.FoundationWord);
@@ -266,8 +280,9 @@ QByteArray ProjectText(TProgramData& d)
             for (int k = 0; amplitudes && k < amplitudes->RowCount(); ++k) out.Line(T(amplitudes, 0, k) + L(" "));
         }
     } else if (d.LoadCode == 3) {
-        out.Line(V(d.RandomFreqMax) + L(" "));
-        out.Line(V(d.RandomFreqMin) + L(" "));
+        // In hertz in the project, in radians per second in the deck, as the harmonic ones.
+        out.Line(V(d.RandomFreqMax * kRadiansPerHertz) + L(" "));
+        out.Line(V(d.RandomFreqMin * kRadiansPerHertz) + L(" "));
         out.Line(N(d.PointCount) + L(" "));
         out.Line(V(d.ObservationPeriod) + L(" "));
         out.Line(N(t.Trandom->RowCount()) + L(" "));
@@ -279,7 +294,8 @@ QByteArray ProjectText(TProgramData& d)
         }
     } else {
         out.Line(d.QuadraticFlag == 1 ? L("QUADRATIC ") : L("NONQUADRATIC "));
-        out.Row({V(d.FreqMax * 6.28L), V(d.FreqMin * 6.28L), V(d.FreqStep * 6.28L)}, true);
+        out.Row({V(d.FreqMax * kRadiansPerHertz), V(d.FreqMin * kRadiansPerHertz), V(d.FreqStep * kRadiansPerHertz)},
+                true);
         out.Row({V(d.Fx), V(d.Fy), V(d.Fz)}, true);
         out.Row({V(d.Mx), V(d.My), V(d.Mz)}, true);
         QStringList point = {V(d.LoadPointX), V(d.LoadPointY), V(d.LoadPointZ), V(d.LoadPointRef)};
@@ -315,20 +331,18 @@ QByteArray DrawingText(TProgramData& d)
     const bool multi = IsMultilayer(d);
     const TGridTable* layers = pile ? t.pilecapsoil : multi ? t.MultiElement : t.D1;
     d.Embedment = 0;
-    for (int r = 0; r < layers->RowCount(); ++r) d.Embedment += F(layers, 0, r);
+    for (int r = 0; r < layers->RowCount(); ++r) d.Embedment += WrittenCell(layers, 0, r);
     // The width of a rectangle is its width in y, also for a project that was never read from a
     // file.
     d.DrawWidth = d.WidthY;
     if (d.ShapeCode == 0) {
         out.Line(L("RECTANGULAR "));
-        if (d.Embedment < 1e-5L) d.Embedment = 0.15L * d.DrawWidth;
+        if (d.Embedment < 1e-5L) d.Embedment = 0.15L * Written(d.DrawWidth);
         out.Line(L(" ") + V(d.LengthX) + L(" ") + V(d.DrawWidth) + L(" ") + V(d.Embedment));
-        if (d.PileLength < 1e-5L) d.PileLength = 2.0L * d.LengthX;
     } else {
         out.Line(L("CIRCULAR "));
-        if (d.Embedment < 1e-5L) d.Embedment = 0.15L * d.Radius;
+        if (d.Embedment < 1e-5L) d.Embedment = 0.15L * Written(d.Radius);
         out.Line(L(" ") + V(d.Radius) + L(" ") + V(d.Radius) + L(" ") + V(d.Embedment));
-        if (d.PileLength < 1e-5L) d.PileLength = 3.0L * d.Radius;
     }
     if (pile) {
         out.Line(N(t.Pilecoord->RowCount()));
@@ -352,7 +366,7 @@ QByteArray DrawingText(TProgramData& d)
         out.Line(N(n + 2));
         for (int r = 0; r < n; ++r) out.Line(N(r + 1) + L(" ") + T(t.pilecapsoil, 0, r) + L(" "));
         out.Line(N(n + 1) + L(" ") + V(d.PileLength));
-        out.Line(N(n + 2) + L(" ") + V(0.2L * d.PileLength));
+        out.Line(N(n + 2) + L(" ") + V(0.2L * Written(d.PileLength)));
     } else {
         out.Line(L(" 0"));
         out.Line(L("SOIL"));
@@ -363,7 +377,7 @@ QByteArray DrawingText(TProgramData& d)
             out.Line(N(m + 2));
             for (int r = 0; r < m; ++r) out.Line(N(r + 1) + L(" ") + T(t.MultiElement, 0, r) + L(" "));
             out.Line(N(m + 1) + L(" ") + V(d.PileLength));
-            out.Line(N(m + 2) + L(" ") + V(0.2L * d.PileLength));
+            out.Line(N(m + 2) + L(" ") + V(0.2L * Written(d.PileLength)));
         } else {
             const int n = t.D1->RowCount();
             if (n > 0 && F(t.D1, 0, 0) > 0.0L) {
@@ -371,12 +385,12 @@ QByteArray DrawingText(TProgramData& d)
                 out.Line(N(n + 2));
                 for (int r = 0; r < n; ++r) out.Line(N(r + 1) + L(" ") + T(t.D1, 0, r) + L(" "));
                 out.Line(N(n + 1) + L(" ") + V(d.PileLength));
-                out.Line(N(n + 2) + L(" ") + V(0.2L * d.PileLength));
+                out.Line(N(n + 2) + L(" ") + V(0.2L * Written(d.PileLength)));
             } else {
                 out.Line(L(" 0"));
                 out.Line(N(n + 1));
                 out.Line(N(n) + L(" ") + V(d.PileLength));
-                out.Line(N(n + 1) + L(" ") + V(0.2L * d.PileLength));
+                out.Line(N(n + 1) + L(" ") + V(0.2L * Written(d.PileLength)));
             }
         }
     }
@@ -553,6 +567,25 @@ QString ExtendedText(long double x)
            (exponent < 0 ? L("-") : L("+")) + exp;
 }
 
+QString TitleAsRead(const QString& title)
+{
+    QByteArray bytes = OneLine(title).toUtf8();
+    if (bytes.size() <= kTitleWidth) return OneLine(title);
+    bytes.truncate(kTitleWidth);
+    // A character cut in the middle of its bytes is dropped.
+    QString kept = QString::fromUtf8(bytes);
+    while (!kept.isEmpty() && kept.back() == QChar::ReplacementCharacter) kept.chop(1);
+    return kept;
+}
+
+QString TitleNotice(const QString& title)
+{
+    if (OneLine(title).toUtf8().size() <= kTitleWidth) return QString();
+    return HvlConst::Format("The title is longer than the %d characters the analysis reads: the report will show "
+                            "the title as \"%s\".",
+                            kTitleWidth, TitleAsRead(title));
+}
+
 void CheckProject(const TProgramData& d)
 {
     const TProjectTables& t = d.Tables();
@@ -581,6 +614,9 @@ void CheckProject(const TProgramData& d)
 
 TProjectTexts BuildTexts(TProgramData& d)
 {
+    // A zero length of pile or shaft takes the drawing default before any file is written, so
+    // that the project file carries the same length as the drawing file.
+    if (d.PileLength < 1e-5L) d.PileLength = (d.ShapeCode == 0 ? 2.0L * Written(d.LengthX) : 3.0L * Written(d.Radius));
     TProjectTexts texts;
     texts.Project = ProjectText(d);
     d.MassFileName = ChangeFileExt(d.FileName, L(".tmm"));
@@ -853,8 +889,8 @@ void ReadBody(TProjectReader& in, TProgramData& d)
         in.Expect("RUN");
     } else if (word.startsWith(L("RANDOM"))) {
         d.LoadCode = 3;
-        d.RandomFreqMax = in.Float();
-        d.RandomFreqMin = in.Float();
+        d.RandomFreqMax = in.Float() / kRadiansPerHertz;
+        d.RandomFreqMin = in.Float() / kRadiansPerHertz;
         d.PointCount = in.CheckedCount(in.Integer(), t.Tspectrum);
         d.ObservationPeriod = in.Float();
         d.LoadTypeCount = in.CheckedCount(in.Integer(), t.Trandom);
@@ -867,7 +903,7 @@ void ReadBody(TProjectReader& in, TProgramData& d)
         if (line != L("QUADRATIC") && line != L("NONQUADRATIC"))
             in.Fail(L("\"QUADRATIC\" or \"NONQUADRATIC\" was expected but not found."));
         d.QuadraticFlag = line == L("QUADRATIC") ? 1 : 0;
-        for (long double* v : {&d.FreqMax, &d.FreqMin, &d.FreqStep}) *v = in.Float() / 6.28L;
+        for (long double* v : {&d.FreqMax, &d.FreqMin, &d.FreqStep}) *v = in.Float() / kRadiansPerHertz;
         for (long double* v : {&d.Fx, &d.Fy, &d.Fz, &d.Mx, &d.My, &d.Mz}) *v = in.Float();
         in.SkipRest();
         // The point of application: every word up to the RUN line (a long row goes on in the
@@ -939,6 +975,7 @@ void ReadProject(TProgramData& d, const QString& path)
         reader->Fail(e.message());
     }
     d.Tables().RaiseToMinRows();
+    d.Tables().MarkMomentAmplitudes();
     d.SetModified(false);
 }
 

@@ -41,6 +41,19 @@ namespace ProjectFile {
 // The longest line the writer produces (the engine reads no further).
 inline constexpr int kLineWidth = 80;
 
+// The title goes on the first line after "TITLE=" as typed; the engine reads the rest of that
+// line up to column 80 as the title, separators and all, so 74 characters (UTF-8 bytes) of it
+// reach the analysis and the report.
+inline constexpr int kTitleWidth = kLineWidth - 6;
+
+// The title as the engine will read it from the project file: line breaks become blanks, and
+// only the first kTitleWidth bytes are kept.
+QString TitleAsRead(const QString& title);
+
+// Empty when the engine reads the title as it is; else the message that tells the user what of
+// the title the analysis and the report will show.
+QString TitleNotice(const QString& title);
+
 // The three files of a project as they are written.
 struct TProjectTexts {
     QByteArray Project;  // tmx

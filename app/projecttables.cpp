@@ -156,8 +156,23 @@ void TProjectTables::ClaimIdentifiers()
     for (int i = 0; i < m_all.size(); ++i) m_all[i]->SetIdentifier(identifiers[i]);
 }
 
+void TProjectTables::MarkMomentAmplitudes()
+{
+    for (TGridTable* loads : {TLoadtype, Trandom}) {
+        for (int r = 0; r < loads->RowCount(); ++r) {
+            TGridTable* values = loads->Cell(1, r)->GetAsTable();
+            auto* column = values && values->ColumnCount() > 0 ? dynamic_cast<TFloatColumn*>(values->GetColumn(0))
+                                                               : nullptr;
+            if (!column) continue;
+            const int32_t code = loads->Cell(0, r)->GetAsInteger();
+            column->SetUnitTemplate(code >= kFirstMomentCode && code <= kLastMomentCode ? S("F-L2") : S("F"));
+        }
+    }
+}
+
 void TProjectTables::SetUnits(int unitSystem)
 {
+    MarkMomentAmplitudes();
     for (TGridTable* table : m_all) table->SetUnits(unitSystem);
 }
 

@@ -74,8 +74,14 @@ public:
 
     // Gives every table its own identifier again (see above).
     void ClaimIdentifiers();
-    // Every table: SetUnits.
+    // Every table: SetUnits; the amplitudes of moment loads first take the moment template.
     void SetUnits(int unitSystem);
+    // Load types and spectrum directions 4 to 6 of TLoadtype and Trandom are moments about x,
+    // y and z: the amplitude sub-tables of such rows convert and show their values with the
+    // moment template "F-L2", the others with the force template "F" of their template table.
+    static constexpr int32_t kFirstMomentCode = 4;
+    static constexpr int32_t kLastMomentCode = 6;
+    void MarkMomentAmplitudes();
     // Every table: 0 rows, then its MinRows rows.
     void ResetRows();
     // Every table set to 0 rows.

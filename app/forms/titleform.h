@@ -1,4 +1,5 @@
-// Project title dialog (unit Title): `TdlgTitle`, one line of at most 80 characters.
+// Project title dialog (unit Title): `TdlgTitle`, one line of at most 74 characters (what the
+// analysis reads after "TITLE=" in its 80 columns).
 //
 // Conventions of the main program: see dataentry/util/exceptions.h.
 #pragma once
@@ -13,7 +14,7 @@ class TdlgTitle : public TDataForm {
 public:
     explicit TdlgTitle(TProject& project, QWidget* parent = nullptr);
 
-    static constexpr int kMaxLength = 80;
+    static constexpr int kMaxLength = 74;
     QPlainTextEdit* TitleMemo = nullptr;
 
 protected:

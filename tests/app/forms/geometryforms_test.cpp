@@ -232,7 +232,7 @@ TEST_F(GeometryForms, FoundationOptionsShowTheTypePicturesOfTheProgramFolder)
     EXPECT_EQ(Data().FoundationCode, 4);
 }
 
-TEST_F(GeometryForms, TitleTakesOneLineOfAtMostEightyCharacters)
+TEST_F(GeometryForms, TitleTakesOneLineOfAtMostTheSeventyFourCharactersTheAnalysisReads)
 {
     Data().ProjectTitle = QStringLiteral("New Pile");
     auto* form = Open(new TdlgTitle(*project));
@@ -243,7 +243,7 @@ TEST_F(GeometryForms, TitleTakesOneLineOfAtMostEightyCharacters)
     QTest::keyClick(form->TitleMemo, Qt::Key_Return);
     QTest::keyClicks(form->TitleMemo, QString(90, QLatin1Char('x')));
     EXPECT_TRUE(form->Deactivate());
-    EXPECT_EQ(Data().ProjectTitle.size(), 80);
+    EXPECT_EQ(Data().ProjectTitle.size(), 74);  // "TITLE=" and the title fill the engine's 80 columns
     EXPECT_TRUE(Data().ProjectTitle.startsWith(QStringLiteral("Pump foundationxxx")));
     EXPECT_EQ(modifiedCalls, 1);
     form->TitleMemo->setPlainText(QStringLiteral("a\nb"));
