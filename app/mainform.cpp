@@ -5,6 +5,7 @@
 #include "pltdata.h"
 #include "plotform.h"
 #include "progress.h"
+#include "projectfile.h"
 #include "projecttables.h"
 #include "run.h"
 #include "table/tableform.h"
@@ -100,6 +101,26 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         return QProcess::startDetached(program, arguments);
     };
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    StartWatched = [](const QString& program, const QStringList& arguments, std::function<void()> failed) {
+        // The process object lives until the opener ends; it has no parent, so that closing the
+        // program does not end an editor the opener still waits for.
+        auto* process = new QProcess;
+        process->setProgram(program);
+        process->setArguments(arguments);
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+            if (status != QProcess::NormalExit || code != 0) failed();
+            process->deleteLater();
+        });
+        process->start();
+        if (!process->waitForStarted()) {
+            delete process;
+            return false;
+        }
+        return true;
+    };
 
     FormCreate();
     resize(1000, 720);
@@ -147,12 +168,10 @@ void TMainForm::CreateDialogs()
     }
 }
 
-QString TMainForm::DefaultWordProcessor() const
+QString TMainForm::DefaultWordProcessor()
 {
-    for (const char* name : {"VISUAL", "EDITOR"}) {
-        const QString value = qEnvironmentVariable(name).trimmed();
-        if (!value.isEmpty()) return value;
-    }
+    // Not $VISUAL or $EDITOR: a terminal editor started from the desktop runs without a
+    // terminal and shows nothing.
     return QStringLiteral("xdg-open");
 }
 
@@ -288,6 +307,7 @@ void TMainForm::FileNewClick()
     CommitActiveChild();
     if (!QuerySave()) return;
     m_project->New();
+    ClearPlotData();
     SetCaption();
     UpdateLoadingMenus();
     if (Child(TChildKind::Block)) Close3DView();
@@ -340,7 +360,14 @@ bool TMainForm::FileSaveClick()
         Messages::Error(this, e.message());
         return false;
     }
+    TellTitleAsRead();
     return true;
+}
+
+void TMainForm::TellTitleAsRead()
+{
+    const QString notice = ProjectFile::TitleNotice(Data().ProjectTitle);
+    if (!notice.isEmpty()) Messages::Information(this, notice);
 }
 
 bool TMainForm::FileSaveAsClick()
@@ -357,6 +384,7 @@ bool TMainForm::FileSaveAsClick()
     }
     SetCaption();
     UpdatePrevFile(Data().FileName);
+    TellTitleAsRead();
     return true;
 }
 
@@ -444,7 +472,18 @@ bool TMainForm::ReadPlotData(const QString& path)
     project.UnitSystem = Data().UnitSystem;
     project.MatrixFlag = Data().MatrixFlag;
     project.LoadCode = Data().LoadCode;
-    return PlotReader::ReadPlotData(path, project, m_plots);
+    QString problem;
+    const bool read = PlotReader::ReadPlotData(path, project, m_plots, &problem);
+    if (!problem.isEmpty()) Messages::Information(this, problem);
+    return read;
+}
+
+void TMainForm::ClearPlotData()
+{
+    for (TGraphPlot* p : m_plots)
+        if (TPlotForm* window = p->PlotWindow()) TPlotForm::FreeWindow(window);
+    PlotReader::ClearPlots(m_plots);
+    m_plotDataRead = false;
 }
 
 // --- text editor and shell -------------------------------------------------------------------
@@ -459,8 +498,21 @@ void TMainForm::OpenInEditor(const QString& path)
         program = arguments.isEmpty() ? QString() : arguments.takeFirst();
     }
     arguments << path;
-    if (program.isEmpty() || !StartDetached || !StartDetached(program, arguments))
-        Messages::Information(this, QStringLiteral("An error occurred in running the Word Processor"));
+    const QString failure = QStringLiteral("An error occurred in running the Word Processor") + QChar(13) +
+                            QStringLiteral("No text editor could be started for the file %1")
+                                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    bool started = false;
+    if (program.isEmpty()) {
+        started = false;
+    } else if (m_wordProcessorDefault) {
+        QPointer<TMainForm> self(this);
+        started = StartWatched && StartWatched(program, arguments, [self, failure] {
+                      if (self) Messages::Information(self, failure);
+                  });
+    } else {
+        started = StartDetached && StartDetached(program, arguments);
+    }
+    if (!started) Messages::Information(this, failure);
 }
 
 void TMainForm::OpenHelpFile(const QString& fileName)

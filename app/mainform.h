@@ -202,15 +202,24 @@ public:
     const QList<TGraphPlot*>& Plots() const { return m_plots; }
     TGraphPlot* Plot(const QString& objectName) const;
     bool PlotDataRead() const { return m_plotDataRead; }
-    // Reads the plot data of the current project into the 18 graphs (see plotreader.h).
+    // Reads the plot data of the current project into the 18 graphs (see plotreader.h); a file
+    // that cannot be read or does not fit the project is told in a message.
     bool ReadPlotData(const QString& path);
+    // No plot data: the plot windows close, the graphs are emptied, PlotDataRead is false.
+    void ClearPlotData();
     // Run Analysis.
     void CompRunClick();
+    // After the engine returned: the message for its result (see Run::ResultMessage) and, when
+    // the analysis ran, the plot data read back; else the plots are cleared.
+    void TakeRunResult(int32_t result);
     // The engine library the run loads (default: libtremcalc.so in the program's folder).
     QString EngineLibraryPath() const { return m_enginePath; }
     void SetEngineLibraryPath(const QString& path) { m_enginePath = path; }
-    // Opens a file in the external text editor.
+    // Opens a file in the external text editor: the "Word Processor" of the settings, or by
+    // default the desktop's opener (xdg-open), whose failure is told with the file's full path.
     void OpenInEditor(const QString& path);
+    // The default text editor: the desktop's opener.
+    static QString DefaultWordProcessor();
 
     // --- dialogs of the file commands (replaceable; an empty result is Cancel)
     std::function<QString(const QString& title)> OpenDialog;
@@ -219,6 +228,11 @@ public:
     std::function<bool(const QString& program, const QStringList& arguments)> StartDetached;
     // Opens a local file or a web address through the desktop (replaceable).
     std::function<bool(const QUrl& url)> OpenUrl;
+    // Starts the desktop opener without waiting and calls `failed` on this thread when it cannot
+    // start or ends with an error (no application for the file); false when it did not start
+    // (replaceable; tests record the call and answer for the opener).
+    std::function<bool(const QString& program, const QStringList& arguments, std::function<void()> failed)>
+        StartWatched;
 
     // --- menus, for the tests and the other units
     QAction* Action(const QString& objectName) const;
@@ -268,7 +282,8 @@ private:
     void CloseChild(QWidget* window, bool force);
     // The MDI frame of a child window, or the window itself.
     static QWidget* FrameOf(QWidget* window);
-    QString DefaultWordProcessor() const;
+    // After a save: tells the user when the analysis will not read the whole title.
+    void TellTitleAsRead();
 
     std::unique_ptr<TProject> m_project;
     QMdiArea* m_mdi = nullptr;

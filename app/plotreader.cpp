@@ -2,7 +2,13 @@
 
 #include "plotform.h"
 #include "pltdata.h"
+#include "util/numtext.h"
 #include "util/wordread.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cmath>
 
 namespace PlotReader {
 
@@ -22,14 +28,50 @@ constexpr long double kRadiansPerHertz = 6.2832L;
 // damaged file, refused before anything is allocated.
 constexpr int32_t kMaxPoints = 65536;
 
-void ReadValues(TWordReader& in, const QList<TGraphPlot*>& p, int first, int j)
+// A file that does not fit the project it is read for.
+class EOutOfDate : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The next word as a finite number; else EInOutError naming the line, the item and the word.
+// Running out of words means the file holds fewer records than the project's layout needs.
+long double Value(TWordReader& in)
 {
-    const long double x = in.ReadFloat() / kRadiansPerHertz;
+    if (in.Eof()) throw EOutOfDate(QString());
+    QString word;
+    try {
+        in.NextWord(word);
+    } catch (const EInOutError&) {
+        throw EOutOfDate(QString());
+    }
+    long double v = 0;
+    if (!NumText::TryStrToFloat(word, v) || !std::isfinite(v))
+        throw EInOutError(HvlConst::Format("Error on Line %d Item %d", int(in.LineCursor() + 1), int(in.WordCursor())) +
+                          QChar(13) + QStringLiteral("\"%1\" is not a number.").arg(word));
+    return v;
+}
+
+// A record's frequency, which every record of the same point repeats (the response records with
+// fewer digits than the stiffness and damping records).
+long double Frequency(TWordReader& in, long double expected)
+{
+    const long double w = Value(in);
+    if (expected >= 0 && std::fabs(w - expected) > 0.01L * std::max(1.0L, std::fabs(expected)))
+        throw EOutOfDate(QString());
+    return w;
+}
+
+long double ReadValues(TWordReader& in, const QList<TGraphPlot*>& p, int first, int j, long double expected)
+{
+    const long double w = Frequency(in, expected);
+    const long double x = w / kRadiansPerHertz;
     for (int k = first; k < first + 8; ++k) {
         TFloatPoint* point = p[k]->Points(0, j);
         point->X = x;
-        point->Y = in.ReadFloat();
+        point->Y = Value(in);
     }
+    return w;
 }
 
 void CopyCurve(TGraphPlot* from, TGraphPlot* to, int curve, int j)
@@ -39,10 +81,23 @@ void CopyCurve(TGraphPlot* from, TGraphPlot* to, int curve, int j)
 
 }  // namespace
 
-bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& p)
+void ClearPlots(const QList<TGraphPlot*>& p)
+{
+    for (int k = 0; k < p.size(); ++k) {
+        p[k]->SetLineCount(0);
+        p[k]->SetLineCount(k == DxyzR || k == MxyzR ? 3 : 1);
+        p[k]->SetPointCount(0);
+    }
+}
+
+bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& p, QString* problem)
 {
     if (p.size() != PlotCount) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(p.size()));
     const int32_t units = project.UnitSystem;
+    const auto say = [problem](const QString& text) {
+        if (problem) *problem = text;
+    };
+    if (problem) problem->clear();
     try {
         TWordReader in(path);
         for (int k = RealKXX; k <= DampCYP; ++k) p[k]->SetLineCount(1);
@@ -50,7 +105,8 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
         p[MxyzR]->SetLineCount(3);
 
         const int32_t n = in.ReadInteger();
-        if (n > kMaxPoints) return false;
+        if (n > kMaxPoints) throw EOutOfDate(QString());
+        QList<long double> frequencies;
         p[RealKXX]->SetPointCount(n);
         if (n > 1) {
             p[DxyzR]->SetPointCount(n);
@@ -58,9 +114,9 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
             if (project.MatrixFlag > 0) {
                 for (int k = RealKYY; k <= DampCYP; ++k) p[k]->SetPointCount(n);
                 for (int j = 0; j < n; ++j) {
-                    ReadValues(in, p, RealKXX, j);
+                    frequencies << ReadValues(in, p, RealKXX, j, -1);
                     in.ReadLine();  // the rest of the stiffness record's line
-                    ReadValues(in, p, DampCXX, j);
+                    ReadValues(in, p, DampCXX, j, frequencies.back());
                 }
                 const int threes[4][3] = {{RealKXX, RealKYY, RealKWW},
                                           {RealKPPX, RealKPPY, RealKZT},
@@ -82,12 +138,13 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
             }
             if (project.LoadCode == 1) {
                 for (int j = 0; j < n; ++j) {
-                    const long double x = in.ReadFloat() / kRadiansPerHertz;
+                    const long double x = Frequency(in, frequencies.isEmpty() ? -1 : frequencies[j]) /
+                                          kRadiansPerHertz;
                     for (int g : {DxyzR, MxyzR}) {
                         for (int c = 0; c < 3; ++c) {
                             TFloatPoint* point = p[g]->Points(c, j);
                             point->X = x;
-                            point->Y = in.ReadFloat();
+                            point->Y = Value(in);
                         }
                     }
                 }
@@ -98,8 +155,25 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
                     p[MxyzR]->Lines(c)->Name = QString::fromLatin1(m[c]);
                 }
             }
+            // Words left over belong to records of another layout.
+            bool more = true;
+            try {
+                in.NextWord();
+            } catch (const EInOutError&) {
+                more = false;
+            }
+            if (more) throw EOutOfDate(QString());
         }
-    } catch (const EInOutError&) {
+    } catch (const EOutOfDate&) {
+        ClearPlots(p);
+        say(QStringLiteral("The plot data in %1 do not fit the project as it is now (its stiffness matrix option "
+                           "and its loading): they are out of date, and no plots are shown. Run the analysis "
+                           "again to see its plots.")
+                .arg(QDir::toNativeSeparators(path)));
+        return false;
+    } catch (const EInOutError& e) {
+        say(QStringLiteral("The plot data in %1 cannot be read:").arg(QDir::toNativeSeparators(path)) + QChar(13) +
+            e.message());
         return false;
     }
     for (TGraphPlot* plot : p) plot->SetUnits(units);

@@ -30,7 +30,20 @@ struct TPlotProject {
 // Reads the file into the 18 result graphs (in the order of PltData::CreateResultPlots).
 // true when the file was read without an input/output error (a count of 0 or 1 fills nothing
 // and is still a success); then every graph gets the project's unit system. On false the graphs
-// keep what was filled before the error and their unit systems are not set. No message is shown.
-bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& plots);
+// keep what was filled before the error and their unit systems are not set, and `problem`
+// (when given) receives the message to show:
+// - a field that is no number (asterisks of an overflow, NaN, a damaged file) is named with its
+//   line and item;
+// - a file that does not fit the project (it was written by a run of another layout: with or
+//   without the stiffness matrix, harmonic or not) is out of date; the graphs are then cleared
+//   and show nothing. A file fits when the records of the project's layout take up every word
+//   of the file and every point's records carry the same frequency.
+// No message is shown here.
+bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& plots,
+                  QString* problem = nullptr);
+
+// The 18 graphs without curves' points: the stiffness and damping graphs with one curve, the
+// response graphs with three, none with points or names.
+void ClearPlots(const QList<TGraphPlot*>& plots);
 
 }  // namespace PlotReader

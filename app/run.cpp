@@ -33,6 +33,26 @@ QStringList RunListLines(const QString& version, const QString& fileName)
     return lines;
 }
 
+QString ResultMessage(int32_t result, const QString& report)
+{
+    switch (result) {
+    case kResultCompleted:
+        return QStringLiteral("Computations are completed. Please, check output file for results or error messages.");
+    case kResultStopped:
+        return QStringLiteral("The analysis stopped at a STOP in the input data and computed no results. "
+                              "The report %1 shows the input read up to it.")
+            .arg(report);
+    case kResultRefused:
+        return QStringLiteral("The analysis refused the input data (*** FATAL ERROR IN INPUT DATA ***) and computed "
+                              "no results. The report %1 says what is wrong.")
+            .arg(report);
+    default:
+        return QStringLiteral("The analysis ended with result %1 and computed no results. See the report %2.")
+            .arg(result)
+            .arg(report);
+    }
+}
+
 void WriteRunList(const QString& path, const QString& version, const QString& fileName)
 {
     QByteArray text;
@@ -79,6 +99,7 @@ void TMainForm::CompRunClick()
     }
     using TEntry = int32_t (*)(int32_t);
     TEntry entry = nullptr;
+    int32_t result = -1;
     m_engine = std::make_unique<TDynamicLibrary>();
     try {
         m_engine->SetLibraryName(m_enginePath.isEmpty() ? QDir(folder).filePath(Run::kLibraryName)
@@ -103,13 +124,27 @@ void TMainForm::CompRunClick()
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             m_progress->repaint();
         }
-        entry(Run::kEntryArgument);
+        result = entry(Run::kEntryArgument);
         if (m_progress) m_progress->hide();
     }
 
     // 10-13.
-    Messages::Information(this, QStringLiteral("Computations are completed. Please, check output "
-                                               "file for results or error messages."));
+    TakeRunResult(result);
+    m_engine.reset();
+    QFile::remove(runList);
+}
+
+void TMainForm::TakeRunResult(int32_t result)
+{
+    const QString report = QDir::toNativeSeparators(
+        QFileInfo(Run::ChangeFileExt(Data().FileName, QStringLiteral(".tmo"))).absoluteFilePath());
+    if (result != Run::kResultCompleted) {
+        // No results of this run: the plots of an earlier run would pass for them.
+        ClearPlotData();
+        Messages::Information(this, Run::ResultMessage(result, report));
+        return;
+    }
+    Messages::Information(this, Run::ResultMessage(result, report));
     const QString plotFile = Run::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) {
         try {
@@ -118,6 +153,4 @@ void TMainForm::CompRunClick()
             Messages::Error(this, e.message());
         }
     }
-    m_engine.reset();
-    QFile::remove(runList);
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace Run {
 
 // The engine's entry and its one argument.
@@ -14,6 +16,16 @@ inline const QString kEntryName = QStringLiteral("_ITREMX");
 constexpr int kEntryArgument = 13;
 inline const QString kRunListName = QStringLiteral("names.dat");
 inline const QString kLibraryName = QStringLiteral("libtremcalc.so");
+
+// Results of the engine's entry: the analysis ran; it stopped at STOP; the input was refused
+// (the report's "*** FATAL ERROR IN INPUT DATA ***" page, also for a run list, deck or report
+// that could not be opened). Any other value is a call the engine did not take.
+constexpr int32_t kResultCompleted = 0;
+constexpr int32_t kResultStopped = 2;
+constexpr int32_t kResultRefused = 3;
+
+// The message after a run with the engine's result, naming the report (full path).
+QString ResultMessage(int32_t result, const QString& report);
 
 // The path with its extension (from the last "." of the file name on) replaced by `ext`
 // (".tmo"); a name without extension gets `ext` appended.

@@ -9,6 +9,7 @@ PACKAGES=(
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-liberation bc
+  xdg-utils
   clang libclang-rt-14-dev
 )
 

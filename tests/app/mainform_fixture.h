@@ -65,6 +65,13 @@ protected:
             started << (QStringList{program} + arguments);
             return startResult;
         };
+        main->StartWatched = [this](const QString& program, const QStringList& arguments,
+                                    std::function<void()> failed) {
+            watched << (QStringList{program} + arguments);
+            if (!startResult) return false;
+            if (openerFails) failed();
+            return true;
+        };
         main->OpenUrl = [this](const QUrl& url) {
             urls << url;
             return true;
@@ -109,5 +116,7 @@ protected:
     QStringList openAnswers, saveAnswers, saveTitles;
     QList<QStringList> started;
     bool startResult = true;
+    QList<QStringList> watched;  // the desktop opener's starts
+    bool openerFails = false;    // the opener ends with an error (no application for the file)
     QList<QUrl> urls;
 };

@@ -213,10 +213,14 @@ TEST_F(MainFormTest, GraphicsMenuNeedsPlotDataOfTheRightKind)
     for (const char* a : all) EXPECT_FALSE(m.Action(a)->isEnabled()) << a;
 
     // Transient with plot data read: the matrix items only while the project has the matrix.
+    // (The plot data of a run with the matrix fit only a project with the matrix.)
+    QByteArray project = ReadBytes(path);
+    project.replace("GRAVITY=", "MATRIX\r\nGRAVITY=");
+    WriteBytes(path, project);
     WriteBytes(work.filePath(QStringLiteral("t.tmq")), "2\n 6.2832 1 2 3 4 5 6 7 8\n 6.2832 1 2 3 4 5 6 7 8\n"
                                                        " 12.5664 1 2 3 4 5 6 7 8\n 12.5664 1 2 3 4 5 6 7 8\n");
-    m.Data().MatrixFlag = 1;
     m.OpenFileName(path);
+    ASSERT_EQ(m.Data().MatrixFlag, 1);
     ASSERT_TRUE(m.PlotDataRead());
     m.Data().MatrixFlag = 1;
     m.GraphicsMenuClick();
@@ -376,7 +380,8 @@ TEST_F(MainFormTest, ExternalEditorAndHelp)
     // It cannot start.
     startResult = false;
     m.Action("CompInput")->trigger();
-    EXPECT_EQ(recorder.LastText(), QStringLiteral("An error occurred in running the Word Processor"));
+    EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("An error occurred in running the Word Processor")));
+    EXPECT_TRUE(recorder.LastText().contains(path)) << "the message names the file";
 
     // Help files missing here: the user is told; the update check opens its address.
     recorder.Clear();
@@ -389,22 +394,42 @@ TEST_F(MainFormTest, ExternalEditorAndHelp)
         << urls.first().toString().toStdString();
 }
 
-TEST_F(MainFormTest, EditorDefaultsToTheEnvironment)
+TEST_F(MainFormTest, EditorDefaultsToTheDesktopOpenerWhichTellsTheFileWhenNoEditorStarts)
 {
+    // A terminal editor of the environment would run without a terminal, unseen: the default is
+    // the desktop's opener.
     qputenv("VISUAL", "");
     qputenv("EDITOR", "nano");
     TMainForm& m = Make();
     m.FormShow();
-    EXPECT_EQ(m.WordProcessorPath(), QStringLiteral("nano"));
+    EXPECT_EQ(m.WordProcessorPath(), QStringLiteral("xdg-open"));
     qunsetenv("EDITOR");
     qunsetenv("VISUAL");
-    TMainForm& second = Make();
-    second.FormShow();
-    EXPECT_EQ(second.WordProcessorPath(), QStringLiteral("xdg-open"));
-    second.UpdateRegistry();
-    QSettings s(QStringLiteral("Halvane"), QStringLiteral("TREMEX"));
-    EXPECT_EQ(s.value(QStringLiteral("3.0.11/Word Processor")).toString(), QString())
-        << "the environment's editor is not written";
+    m.UpdateRegistry();
+    {
+        QSettings s(QStringLiteral("Halvane"), QStringLiteral("TREMEX"));
+        EXPECT_EQ(s.value(QStringLiteral("3.0.11/Word Processor")).toString(), QString())
+            << "the default editor is not written";
+    }
+
+    const QString report = work.filePath(QStringLiteral("pump.tmo"));
+    WriteBytes(report, "report\n");
+    m.OpenInEditor(report);
+    ASSERT_EQ(watched.size(), 1);
+    EXPECT_EQ(watched.last(), (QStringList{QStringLiteral("xdg-open"), report}));
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_EQ(recorder.Count(), 0) << "the opener started an editor";
+
+    // The opener finds no editor for the file, or is not installed: the message names the file.
+    for (const bool installed : {true, false}) {
+        recorder.Clear();
+        openerFails = installed;
+        startResult = installed;
+        m.OpenInEditor(report);
+        ASSERT_EQ(recorder.Count(), 1) << installed;
+        EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("An error occurred in running the Word Processor")));
+        EXPECT_TRUE(recorder.LastText().contains(report)) << recorder.LastText().toStdString();
+    }
 }
 
 }  // namespace

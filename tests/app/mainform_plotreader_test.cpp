@@ -144,13 +144,85 @@ TEST_F(PlotReaderTest, ShortCountsAndDamagedFiles)
         EXPECT_FALSE(Read(text, 1, 1, 2)) << text.toStdString();
         EXPECT_EQ(P("pltRealKXX")->Units(), 3);
     }
-    // What came before the error stays.
+    // What came before a word that is no number stays; a file that ends before the records of
+    // the project's layout do does not fit the project and leaves no points.
+    EXPECT_FALSE(Read(QByteArray(kTwoPointsMatrixHarmonic).replace(" 36 ", " x "), 1, 1, 2));
+    EXPECT_EQ(Y(P("pltRealKWW"), 0, 1), 33);
     EXPECT_FALSE(Read(cut, 1, 1, 2));
-    EXPECT_EQ(Y(P("pltRealKXX"), 2, 1), 33);
+    for (TGraphPlot* p : plots) EXPECT_EQ(p->PointCount(), 0);
     PlotReader::TPlotProject project;
     EXPECT_FALSE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("none.tmq")), project, plots));
     // A count no run can give is refused before anything is allocated.
     EXPECT_FALSE(Read("2000000000\n", 1, 1));
+}
+
+}  // namespace
+
+namespace {
+
+// A file of one layout read for a project of another: nothing is shown, the plot data are out
+// of date. The layouts as the engine writes them: with the matrix, a stiffness and a damping
+// record per point; for harmonic loading, a response record per point after them.
+TEST_F(PlotReaderTest, AFileOfAnotherLayoutIsOutOfDateAndShowsNothing)
+{
+    const QByteArray matrixOnly = "2\n 62.832 1 2 3 4 5 6 7 8\n 62.832 1 2 3 4 5 6 7 8\n"
+                                  " 125.664 1 2 3 4 5 6 7 8\n 125.664 1 2 3 4 5 6 7 8\n";
+    const QByteArray responseOnly = "2\n62.832 1 2 3 4 5 6\n125.664 7 8 9 10 11 12\n";
+    struct Case {
+        const char* what;
+        QByteArray text;
+        int matrix, load;
+    } cases[] = {
+        // The stiffness values must not pass for displacements (matrix switched off since).
+        {"matrix and response read without matrix", kTwoPointsMatrixHarmonic, 0, 1},
+        {"response only read with matrix", responseOnly, 1, 1},
+        {"matrix without response read as harmonic", matrixOnly, 1, 1},
+        {"matrix and response read as transient", kTwoPointsMatrixHarmonic, 1, 2},
+        {"matrix read as random without matrix", matrixOnly, 0, 3},
+        {"response read as transient without matrix", responseOnly, 0, 2},
+        {"a damping record of another frequency", QByteArray("2\n 62.832 1 2 3 4 5 6 7 8\n 99 1 2 3 4 5 6 7 8\n"
+                                                             " 125.664 1 2 3 4 5 6 7 8\n 125.664 1 2 3 4 5 6 7 8\n"),
+         1, 2},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(Read(kTwoPointsMatrixHarmonic, 1, 1)) << "the graphs hold points before";
+        const QString path = work.filePath(QStringLiteral("hand.tmq"));
+        WriteBytes(path, c.text);
+        PlotReader::TPlotProject project;
+        project.MatrixFlag = c.matrix;
+        project.LoadCode = c.load;
+        QString problem;
+        EXPECT_FALSE(PlotReader::ReadPlotData(path, project, plots, &problem)) << c.what;
+        EXPECT_TRUE(problem.contains(QStringLiteral("out of date"))) << c.what << ": " << problem.toStdString();
+        EXPECT_TRUE(problem.contains(path)) << c.what;
+        for (TGraphPlot* p : plots) EXPECT_EQ(p->PointCount(), 0) << c.what << " " << p->objectName().toStdString();
+        EXPECT_EQ(P("pltDxyzR")->LineCount(), 3);
+        EXPECT_EQ(P("pltRealKXX")->LineCount(), 1);
+    }
+    // Each file fits its own layout, with no message.
+    QString problem;
+    PlotReader::TPlotProject project;
+    project.MatrixFlag = 0;
+    WriteBytes(work.filePath(QStringLiteral("hand.tmq")), responseOnly);
+    EXPECT_TRUE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("hand.tmq")), project, plots, &problem));
+    EXPECT_TRUE(problem.isEmpty());
+}
+
+TEST_F(PlotReaderTest, AFieldThatIsNoNumberIsNamedInTheMessage)
+{
+    // The engine writes asterisks where a value outgrows its field; NaN and inf are no values.
+    for (const char* word : {"**********", "NaN", "nan", "inf", "-inf", "1.0E+99999"}) {
+        QByteArray text = kTwoPointsMatrixHarmonic;
+        text.replace(" 33 ", QByteArray(" ") + word + " ");
+        const QString path = work.filePath(QStringLiteral("hand.tmq"));
+        WriteBytes(path, text);
+        PlotReader::TPlotProject project;
+        QString problem;
+        EXPECT_FALSE(PlotReader::ReadPlotData(path, project, plots, &problem)) << word;
+        EXPECT_TRUE(problem.contains(QStringLiteral("Line 5 Item 4"))) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(word))) << problem.toStdString();
+        EXPECT_TRUE(problem.contains(path));
+    }
 }
 
 }  // namespace
