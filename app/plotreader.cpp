@@ -115,7 +115,11 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
                 for (int k = RealKYY; k <= DampCYP; ++k) p[k]->SetPointCount(n);
                 for (int j = 0; j < n; ++j) {
                     frequencies << ReadValues(in, p, RealKXX, j, -1);
-                    in.ReadLine();  // the rest of the stiffness record's line
+                    try {
+                        in.ReadLine();  // the rest of the stiffness record's line
+                    } catch (const EInOutError&) {
+                        throw EOutOfDate(QString());  // the file ends within the records
+                    }
                     ReadValues(in, p, DampCXX, j, frequencies.back());
                 }
                 const int threes[4][3] = {{RealKXX, RealKYY, RealKWW},
