@@ -272,6 +272,23 @@ TEST(ProjectFileEngine, MomentAmplitudesConvertAsMomentsAndForcesAsForces)
     for (TGridTable* loads : {t.TLoadtype, t.Trandom})
         for (int code = 1; code <= 6; ++code)
             EXPECT_NEAR(double(loads->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()), 1.0, 1e-15);
+    // Typed in English: 1 lbs = 1 / 224.8089237 = 0.004448221999 kN,
+    // 1 lbs-ft = 1 / 737.5620856 = 0.001355818065 kN-m.
+    TProject english;
+    english.SetUnits(1);
+    for (TGridTable* loads : {english.Tables().TLoadtype, english.Tables().Trandom}) {
+        loads->SetRowCount(6);
+        for (int code = 1; code <= 6; ++code) {
+            loads->Cell(0, code - 1)->SetAsInteger(code);
+            Values(loads->Cell(1, code - 1)->GetAsTable(), {1.0L});
+        }
+    }
+    english.SetUnits(2);
+    for (TGridTable* loads : {english.Tables().TLoadtype, english.Tables().Trandom})
+        for (int code = 1; code <= 6; ++code)
+            EXPECT_EQ(Digits10(loads->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()),
+                      code <= 3 ? QStringLiteral("0.004448221999") : QStringLiteral("0.001355818065"))
+                << loads->Caption().toStdString() << " " << code;
     // A row whose load type changes to a moment converts as a moment at the next switch.
     t.TLoadtype->Cell(0, 0)->SetAsInteger(6);
     Values(t.TLoadtype->Cell(1, 0)->GetAsTable(), {1.0L});
