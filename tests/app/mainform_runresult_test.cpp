@@ -4,6 +4,7 @@
 #include "mainform_fixture.h"
 
 #include "dataunit.h"
+#include "projectfile.h"
 #include "pltdata.h"
 #include "run.h"
 
@@ -39,6 +40,24 @@ TEST(RunResult, MessagesNameTheReport)
     }
     EXPECT_TRUE(Run::ResultMessage(3, report).contains(QStringLiteral("*** FATAL ERROR IN INPUT DATA ***")));
     EXPECT_TRUE(Run::ResultMessage(2, report).contains(QStringLiteral("STOP")));
+}
+
+TEST_F(MainFormTest, SavingATitleLongerThanTheAnalysisReadsTellsWhatTheReportWillShow)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("title.tmx"));
+    TMainForm& m = Make();
+    m.FormShow();
+    m.OpenFileName(project);
+    recorder.Clear();
+    m.Project().Data().ProjectTitle = QString(74, QLatin1Char('t'));
+    ASSERT_TRUE(m.FileSaveClick());
+    EXPECT_EQ(recorder.Count(), 0) << "74 characters fit";
+    m.Project().Data().ProjectTitle = QString(74, QLatin1Char('t')) + QStringLiteral("UVWXYZ");
+    ASSERT_TRUE(m.FileSaveClick());
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.LastText(), ProjectFile::TitleNotice(m.Project().Data().ProjectTitle));
+    EXPECT_TRUE(recorder.LastText().contains(QString(74, QLatin1Char('t')) + QStringLiteral("\"")));
+    EXPECT_TRUE(ReadBytes(project).startsWith("TITLE=" + QByteArray(74, 't') + "UVWXYZ\r\n")) << "the file keeps it";
 }
 
 // One test for every run: they share "names.dat" in the program's folder.
