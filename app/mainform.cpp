@@ -560,7 +560,8 @@ void TMainForm::CloseAllChildren()
 void TMainForm::RefreshOpenForms()
 {
     if (!m_mdi) return;
-    for (int k = int(TChildKind::Title); k <= int(TChildKind::Random); ++k) {
+    // The data forms and the 2-D views.
+    for (int k = int(TChildKind::Title); k <= int(TChildKind::SideViewYZ); ++k) {
         if (auto* child = dynamic_cast<TChildWindow*>(m_children[size_t(k)].data()))
             Guard([child] { child->FormActivate(); });
     }
