@@ -126,10 +126,6 @@ void TMainForm::FormCreate()
     }
     BuildMenus();
     BuildToolBar();
-    Tables().D->SetComments(QStringLiteral(
-        "Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for machine "
-        "foundations,\r- less than 0.25 for seismic response.\rA value of 1 indicates no "
-        "reduction will be considered\rA value of 0 may generate numerical errors."));
     m_toolBar->hide();
     m_show3DMenuAction->setVisible(false);
     SetCaption();
