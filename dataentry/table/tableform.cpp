@@ -556,8 +556,12 @@ void TTableForm::FitToSize(const QSize& size)
     // The grid holds the row-number column and at least one column of the table.
     if (columns + 1 < 2) throw Exception(QStringLiteral("There must be at least 2 columns in grid"));
     if (rows == 0) return;
-    const bool sideDragged = size.width() != m_clientSize.width();
-    const bool endDragged = size.height() != m_clientSize.height();
+    // A side is dragged when its size differs from the window's and from the size last asked
+    // for: while an edge is dragged, the window system keeps asking for the other size of the
+    // drag's start, which the layout may have changed (a scroll bar coming or going).
+    const bool sideDragged = size.width() != m_clientSize.width() && size.width() != m_askedSize.width();
+    const bool endDragged = size.height() != m_clientSize.height() && size.height() != m_askedSize.height();
+    m_askedSize = size;
     const int m = m_margin;
     // What lies beside and below the grid stays as laid out.
     const int below = m_clientSize.height() - (m + Grid->height());

@@ -466,6 +466,27 @@ TEST_F(TableFormTest, DraggingAnEdgeTakesTheLeastOvershootingLayout)
     EXPECT_EQ(form->height(), start.height() + 15 * rowHeight);
 }
 
+TEST_F(TableFormTest, ASideDragKeepsTheRowsWhenTheHorizontalBarComes)
+{
+    // While the right edge is dragged the window system asks for the height of the drag's start,
+    // which the horizontal bar has made lower than the window: the rows stay all shown.
+    MakeSoilTable(4);
+    table->SetComments(QString());
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    const QSize start = form->size();
+    ASSERT_EQ(form->ShownRows(), 4);
+    const int w3 = form->Grid->columnWidth(3), w2 = form->Grid->columnWidth(2);
+    form->resize(start.width() - w3 / 2, start.height());
+    EXPECT_EQ(form->ShownColumns(), 3);
+    EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_GT(form->height(), start.height());
+    form->resize(start.width() - w3 - w2 / 2, start.height());
+    EXPECT_EQ(form->ShownColumns(), 2);
+    EXPECT_EQ(form->ShownRows(), 4);
+    EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
 TEST_F(TableFormTest, AGridWithoutTableColumnsCannotBeSized)
 {
     // The editor of a table whose only column is hidden while it is open.
