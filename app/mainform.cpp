@@ -63,6 +63,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     TProjectHooks hooks;
     hooks.CloseAllChildren = [this] { CloseAllChildren(); };
     hooks.RefreshOpenForms = [this] { RefreshOpenForms(); };
+    hooks.SetModified = [this](bool modified) {
+        if (modified) NotifyDataChanged();
+    };
     m_project = std::make_unique<TProject>(std::move(hooks));
 
     m_mdi = new QMdiArea(this);
@@ -563,6 +566,13 @@ void TMainForm::RefreshOpenForms()
     }
     for (TGridTable* table : Tables().All())
         if (table->Editor()) table->ReopenEditor();
+}
+
+void TMainForm::NotifyDataChanged()
+{
+    if (m_destroying || !m_mdi) return;
+    for (auto& slot : m_children)
+        if (auto* child = dynamic_cast<TChildWindow*>(slot.data())) Guard([child] { child->DataChanged(); });
 }
 
 void TMainForm::ShowChildWindow(int index)

@@ -5,11 +5,12 @@
 //
 // The window opens at the size its view gives, as an MDI sub-window too (bounded by the space
 // of the MDI area). It reads the project when it is shown, each time its MDI sub-window is
-// activated and when the main window refreshes its open windows (FormActivate); a resize refits
-// the view to the drawing area and repaints without reading. The mouse over the drawing shows
-// its world position in the caption. A view supplies the hooks: fitting its world window to the
-// area, painting on it, the read-out caption of a pixel and clearing what it draws when the
-// window closes.
+// activated and when the main window refreshes its open windows (FormActivate), and, while it
+// has nothing to draw, whenever the project data change; a resize refits the view to the
+// drawing area and repaints without reading. The mouse over the drawing shows its world
+// position in the caption. A view supplies the hooks: fitting its world window to the area,
+// painting on it, the read-out caption of a pixel and clearing what it draws when the window
+// closes.
 #pragma once
 
 #include "mainform.h"
@@ -36,6 +37,11 @@ public:
     void FormActivate() override = 0;
     // Nothing to draw (or to read out).
     virtual bool GetNoDraw() const = 0;
+    // A view with nothing to draw reads the changed data at once.
+    void DataChanged() override
+    {
+        if (GetNoDraw()) FormActivate();
+    }
     // Draws the view on the printer (the "Print" button asks for the printer first).
     virtual void PrintTo(QPrinter& printer) = 0;
 

@@ -648,4 +648,22 @@ TEST_F(MainWindowViews, BlankViewDrawsOnceTheDataGiveItSomething)
     Settle();
     EXPECT_FALSE(yz->GetNoDraw());
     EXPECT_GT(InkedPixels(*yz), 0);
+
+    // ... and a blank view that is not active reads data stored by a form at once (the form
+    // marks the project modified).
+    d.Radius = 0;
+    d.Zc = 0;
+    main->MdiArea()->setActiveSubWindow(SubOf(xz));
+    Settle();
+    ASSERT_TRUE(xz->GetNoDraw());
+    main->MdiArea()->setActiveSubWindow(SubOf(yz));
+    Settle();
+    d.Radius = 1;
+    d.Zc = 2;
+    main->Project().SetModified(true);
+    Settle();
+    EXPECT_FALSE(xz->GetNoDraw());
+    ASSERT_EQ(xz->Outlines().size(), 1u);
+    EXPECT_NEAR(double(xz->Outlines()[0].TipLeft.Depth), 2.0, 1e-12);
+    EXPECT_GT(InkedPixels(*xz), 0);
 }
