@@ -70,6 +70,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    // The window left behind has stored what it edited by now.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { NotifyDataChanged(); });
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);

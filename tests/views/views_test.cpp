@@ -2,6 +2,8 @@
 // projects with hand-chosen coordinates, the windows on the offscreen platform, and the page
 // printed to a PDF file.
 #include "dataunit.h"
+#include "forms/registerforms.h"
+#include "forms/shapeform.h"
 #include "mainform.h"
 #include "project.h"
 #include "projecttables.h"
@@ -666,4 +668,36 @@ TEST_F(MainWindowViews, BlankViewDrawsOnceTheDataGiveItSomething)
     ASSERT_EQ(xz->Outlines().size(), 1u);
     EXPECT_NEAR(double(xz->Outlines()[0].TipLeft.Depth), 2.0, 1e-12);
     EXPECT_GT(InkedPixels(*xz), 0);
+}
+
+TEST_F(MainWindowViews, BlankViewsDrawWhatAFormStoresWhenItIsLeft)
+{
+    // A new circular footing 1 deep without radius: the views stay blank until the shape form,
+    // left for one of them, stores the radius; the other view draws it too.
+    RegisterForms::RegisterForms(*main);
+    TProgramData& d = main->Project().Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 1;
+    d.Radius = 0;
+    d.Zc = 1;
+    main->resize(1400, 1000);
+    main->show();
+    Settle();
+    for (TChildKind kind : {TChildKind::SideViewXZ, TChildKind::SideViewYZ}) main->ShowChild(kind);
+    auto* shape = dynamic_cast<TfrmShape*>(main->ShowChild(TChildKind::Shape));
+    ASSERT_NE(shape, nullptr);
+    Settle();
+    auto* xz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewXZ));
+    auto* yz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewYZ));
+    ASSERT_TRUE(xz->GetNoDraw() && yz->GetNoDraw());
+    shape->DataEdit1->setFocus();
+    shape->DataEdit1->selectAll();
+    QTest::keyClicks(shape->DataEdit1, QStringLiteral("1.5"));
+    main->MdiArea()->setActiveSubWindow(SubOf(xz));
+    Settle();
+    EXPECT_EQ(double(d.Radius), 1.5);
+    EXPECT_FALSE(xz->GetNoDraw());
+    EXPECT_FALSE(yz->GetNoDraw());
+    ASSERT_EQ(yz->Outlines().size(), 1u);
+    EXPECT_NEAR(double(yz->Outlines()[0].HeadRight.X), 1.5, 1e-12);
 }
