@@ -64,10 +64,15 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     TProjectHooks hooks;
     hooks.CloseAllChildren = [this] { CloseAllChildren(); };
     hooks.RefreshOpenForms = [this] { RefreshOpenForms(); };
+    hooks.SetModified = [this](bool modified) {
+        if (modified) NotifyDataChanged();
+    };
     m_project = std::make_unique<TProject>(std::move(hooks));
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    // The window left behind has stored what it edited by now.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { NotifyDataChanged(); });
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
@@ -147,10 +152,6 @@ void TMainForm::FormCreate()
     }
     BuildMenus();
     BuildToolBar();
-    Tables().D->SetComments(QStringLiteral(
-        "Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for machine "
-        "foundations,\r- less than 0.25 for seismic response.\rA value of 1 indicates no "
-        "reduction will be considered\rA value of 0 may generate numerical errors."));
     m_toolBar->hide();
     m_show3DMenuAction->setVisible(false);
     SetCaption();
@@ -612,12 +613,20 @@ void TMainForm::CloseAllChildren()
 void TMainForm::RefreshOpenForms()
 {
     if (!m_mdi) return;
-    for (int k = int(TChildKind::Title); k <= int(TChildKind::Random); ++k) {
+    // The data forms and the 2-D views.
+    for (int k = int(TChildKind::Title); k <= int(TChildKind::SideViewYZ); ++k) {
         if (auto* child = dynamic_cast<TChildWindow*>(m_children[size_t(k)].data()))
             Guard([child] { child->FormActivate(); });
     }
     for (TGridTable* table : Tables().All())
         if (table->Editor()) table->ReopenEditor();
+}
+
+void TMainForm::NotifyDataChanged()
+{
+    if (m_destroying || !m_mdi) return;
+    for (auto& slot : m_children)
+        if (auto* child = dynamic_cast<TChildWindow*>(slot.data())) Guard([child] { child->DataChanged(); });
 }
 
 void TMainForm::ShowChildWindow(int index)

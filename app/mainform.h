@@ -97,6 +97,8 @@ public:
     virtual void FormActivate() {}
     // Stores the values being edited into the project data.
     virtual void FormDeactivate() {}
+    // The project data changed (the project was marked modified).
+    virtual void DataChanged() {}
 };
 
 // What the 3-D view offers the main window's tool bar and menus.
@@ -192,6 +194,8 @@ public:
     void CommitActiveChild();
     void CloseAllChildren();
     void RefreshOpenForms();
+    // Tells the open windows that the project data changed.
+    void NotifyDataChanged();
     void UpdateLoadingMenus();
     void UpdateFoundationMenus();
     void Open3DView();

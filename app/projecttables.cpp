@@ -108,6 +108,11 @@ TProjectTables::TProjectTables()
     D->AddFloatColumn(Lines({"Poisson's", "ratio"}));
     D->AddFloatColumn(Lines({"Material", "damping"}));
     D->AddFloatColumn(Lines({"Weak zone shear", "modulus ratio"}));
+    // The advice under the soil table, with every set of tables (a new or opened project too);
+    // "\r" separates its lines.
+    D->SetComments(S("Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for machine "
+                     "foundations,\r- less than 0.25 for seismic response.\rA value of 1 indicates no "
+                     "reduction will be considered\rA value of 0 may generate numerical errors."));
 
     TBattered = Make(kTBattered, S("Battered Pile Data"), 0, S("Number"));
     TBattered->AddEnumColumn(Lines({"Batter Plane", "(Z-vertical axis)"}), Lines({"XZ-Plane", "YZ-Plane"}));

@@ -275,6 +275,19 @@ TdlgFormat::TdlgFormat(QWidget* parent) : QDialog(parent)
     grid->addLayout(bl, 3, 0, 1, 2);
     connect(OkButton, &QPushButton::clicked, this, [this] { OkClick(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    for (TDataEdit* edit : {HeightEdit, WidthEdit, PpiEdit}) edit->installEventFilter(this);
+}
+
+bool TdlgFormat::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && OkButton->isEnabled()) {
+            OkButton->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TdlgFormat::OkClick()

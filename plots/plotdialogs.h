@@ -114,4 +114,8 @@ public:
     int BitmapWidth = 0;
     int BitmapHeight = 0;
     QImage Bitmap;
+
+protected:
+    // Return in a field presses OK (the fields would otherwise keep the key to themselves).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -2,6 +2,7 @@
 
 #include "plotform.h"
 
+#include "util/messages.h"
 #include "util/numtext.h"
 
 #include <QMdiArea>
@@ -74,7 +75,15 @@ void TGraphPlot::ShowPlot()
 {
     if (!m_window) {
         TPlotForm* window = TPlotForm::Open(this, g_mdiArea);
-        if (!window) return;  // the ranges could not be computed: the window closed itself
+        if (!window) {
+            // The ranges could not be computed: the window closed itself.
+            const QString name = Caption().isEmpty()
+                                     ? QStringLiteral("This plot")
+                                     : QStringLiteral("The plot \"") + Caption() + QStringLiteral("\"");
+            Messages::Information(g_mdiArea, name + QStringLiteral(" cannot be shown: a value of its curves is "
+                                                                   "too large (or not a number) to scale the axes."));
+            return;
+        }
         m_window = window;
         m_windowExists = true;
     }

@@ -46,8 +46,9 @@ long double UnitFactor(int projectUnits, int shownUnits)
 TVector3 MoveToPoint(const TVector3& u, const TVector3& rot, const TVector3& p, const TVector3& c, long double f)
 {
     const long double dx = p.X - f * c.X, dy = p.Y - f * c.Y, dz = p.Z - f * c.Z;
-    // u + θ × r with r = (dx, dy, dz).
-    return {f * u.X + rot.Y * dz - rot.Z * dy, f * u.Y + rot.Z * dx - rot.X * dz, f * u.Z + rot.X * dy - rot.Y * dx};
+    // u + r × θ with r = (dx, dy, dz): the sign that pairs, by virtual work, with the engine's
+    // transfer of the loads to the C.G. (M − r × F).
+    return {f * u.X + dy * rot.Z - dz * rot.Y, f * u.Y + dz * rot.X - dx * rot.Z, f * u.Z + dx * rot.Y - dy * rot.X};
 }
 
 QString LeftAxisTitle(bool rotation, bool english)
@@ -344,7 +345,12 @@ void TDlgAmpPlot::UpdateGraph()
     int n = 0;
     if (m_dxyz && m_mxyz && m_dxyz->LineCount() >= 3 && m_mxyz->LineCount() >= 3)
         n = std::min(m_dxyz->PointCount(), m_mxyz->PointCount());
-    for (int i = 0; i < n; ++i) {
+    // Points in ascending frequency; m_source keeps the graph point of each shown point.
+    m_source.resize(size_t(n));
+    for (int i = 0; i < n; ++i) m_source[size_t(i)] = i;
+    std::stable_sort(m_source.begin(), m_source.end(),
+                     [this](int a, int b) { return double(m_dxyz->Points(0, a)->X) < double(m_dxyz->Points(0, b)->X); });
+    for (int i : m_source) {
         const double nu = double(m_dxyz->Points(0, i)->X);
         const TVector3 u{m_dxyz->Points(0, i)->Y, m_dxyz->Points(1, i)->Y, m_dxyz->Points(2, i)->Y};
         const TVector3 r{m_mxyz->Points(0, i)->Y, m_mxyz->Points(1, i)->Y, m_mxyz->Points(2, i)->Y};
@@ -356,9 +362,6 @@ void TDlgAmpPlot::UpdateGraph()
     double xlo = 0, xhi = 1, ylo = 0, yhi = 1;
     bool any = false;
     for (int k = 0; k < 3; ++k) {
-        // Points in ascending frequency.
-        std::stable_sort(m_values[k].begin(), m_values[k].end(),
-                         [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
         m_lines[k]->replace(QList<QPointF>(m_values[k].begin(), m_values[k].end()));
         m_markers[k]->replace(QList<QPointF>(m_values[k].begin(), m_values[k].end()));
         const bool visible = m_checks[k]->isChecked();
@@ -465,11 +468,15 @@ void TDlgAmpPlot::ClickSeries(int series, int n)
     const long double f = AmpPlot::UnitFactor(d.UnitSystem == 1 ? 1 : 2, m_english->isChecked() ? 1 : 2);
     const char* centre[3] = {"Xo: ", "Yo: ", "Zo: "};
     const char* rot[3] = {"Rx: ", "Ry: ", "Rz: "};
-    const bool haveData = m_dxyz && m_mxyz && n < m_dxyz->PointCount() && n < m_mxyz->PointCount();
+    // The response at the C.G. of the same point as the chart's (the chart shows the points in
+    // ascending frequency, the graphs keep the order of the result file).
+    const int source = size_t(n) < m_source.size() ? m_source[size_t(n)] : -1;
+    const bool haveData = m_dxyz && m_mxyz && source >= 0 && source < m_dxyz->PointCount() &&
+                          source < m_mxyz->PointCount();
     for (int k = 0; k < 3; ++k)
-        lines << QString::fromLatin1(centre[k]) + (haveData ? g(f * m_dxyz->Points(k, n)->Y) : QString());
+        lines << QString::fromLatin1(centre[k]) + (haveData ? g(f * m_dxyz->Points(k, source)->Y) : QString());
     for (int k = 0; k < 3; ++k)
-        lines << QString::fromLatin1(rot[k]) + (haveData ? g(m_mxyz->Points(k, n)->Y) : QString());
+        lines << QString::fromLatin1(rot[k]) + (haveData ? g(m_mxyz->Points(k, source)->Y) : QString());
     Messages::Information(this, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
@@ -485,8 +492,17 @@ void TDlgAmpPlot::Button4Click()
         const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), QStringLiteral("Text files (*.txt *.TXT)"),
                                                           nullptr, QFileDialog::DontConfirmOverwrite);
         if (path.isEmpty()) return;
+        ExportTo(path);
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());
+    }
+}
+
+void TDlgAmpPlot::ExportTo(const QString& path)
+{
+    try {
         if (QFileInfo::exists(path) &&
-            Messages::Question(this, QStringLiteral("File already exists, do you want to overwrite it?")) !=
+            Messages::Confirm(this, QStringLiteral("File already exists, do you want to overwrite it?")) !=
                 MessageSink::Answer::Yes)
             return;
         QApplication::setOverrideCursor(Qt::WaitCursor);

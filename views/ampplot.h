@@ -8,9 +8,9 @@
 // (translations at the C.G.) and pltMxyzR (rotations) of the main window. It lives in views/
 // beside the other drawings so that the plot library stays one unit of its own.
 //
-// The translations are moved from the C.G. to a reference point typed in feet or metres as a
-// rigid body moves: u_P = f·u_C + θ × (P − f·C), with f the factor from the project's length unit
-// to the shown one; rotations are shown as they are. The chart (Qt Charts) shows the three
+// The translations are moved from the C.G. to a reference point typed in feet or metres:
+// u_P = f·u_C + (P − f·C) × θ, with f the factor from the project's length unit to the shown one
+// (the sign pairs, by virtual work, with the engine's transfer of the loads to the C.G.); rotations are shown as they are. The chart (Qt Charts) shows the three
 // curves, reads the value under the mouse, describes a clicked point, prints on one page, and
 // the three curves are exported as a comma-separated text file (AmpPlot::ExportLines).
 //
@@ -57,8 +57,8 @@ constexpr long double kFootInMetres = 0.3048L;
 // The factor from the project's length unit to the shown one (1 English, 2 SI).
 long double UnitFactor(int projectUnits, int shownUnits);
 
-// The translation at the reference point p (shown units) of a rigid body whose C.G. c (project
-// units) moves by u (project units) and turns by rot (radians): f·u + rot × (p − f·c).
+// The translation at the reference point p (shown units) of a body whose C.G. c (project units)
+// moves by u (project units) and turns by rot (radians): f·u + (p − f·c) × rot.
 TVector3 MoveToPoint(const TVector3& u, const TVector3& rot, const TVector3& p, const TVector3& c, long double f);
 
 // The left axis title.
@@ -103,6 +103,9 @@ public:
     void ClickSeries(int series, int n); // a series point was clicked
     void ChartMouseMove(const QPoint& pos);
 
+    // Export to a chosen file: an existing file is replaced only when the user answers Yes;
+    // errors are shown.
+    void ExportTo(const QString& path);
     // Writes the export file (no questions asked); raises EInOutError.
     void ExportData(const QString& path);
     // Prints the chart on one page of the printer in the chosen orientation.
@@ -155,4 +158,5 @@ private:
     std::array<QLineSeries*, 3> m_lines{};
     std::array<QScatterSeries*, 3> m_markers{};
     std::array<std::vector<QPointF>, 3> m_values;
+    std::vector<int> m_source;  // the graph point of each shown (sorted) point
 };

@@ -69,7 +69,8 @@ TSideWindow BuildOutlines(TProgramData& data, Plane plane, std::vector<PileOutli
 {
     outlines.clear();
     TProjectTables& t = data.Tables();
-    if (current.NoDraw() || t.D->RowCount() == 0) return current;
+    // A window without span (nothing was there to draw) is built again from the data.
+    if (t.D->RowCount() == 0) return current;
     const int code = FoundationCodeOf(data.FoundationWord);
     data.FoundationCode = code;
     data.LayerDepthTotal = 0;
@@ -92,8 +93,10 @@ TSideWindow BuildOutlines(TProgramData& data, Plane plane, std::vector<PileOutli
                 b = 2 * Float(t.MultiElement, 1, 0);
                 length = ColumnSum(t.MultiElement, 0, t.D->RowCount());
             } else {
+                // The block reaches from the surface to the C.G. depth Zc whatever its shape, so
+                // that it meets the ground line drawn at Zc less the layer thicknesses.
                 b = data.ShapeCode == 1 ? 2 * data.Radius : data.WidthY;
-                length = data.ShapeCode == 1 ? 2 * data.Zc : data.Zc;
+                length = data.Zc;
             }
             const long double dx = length * std::sin(theta), dz = length * std::cos(theta);
             PileOutline o;

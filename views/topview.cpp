@@ -47,7 +47,6 @@ TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circl
                         const TOutlineSpans& spans)
 {
     circles.clear();
-    if (current.NoDraw()) return current;
     if (SideView::FoundationCodeOf(data.FoundationWord) == 2) {
         TProjectTables& t = data.Tables();
         for (int i = 0; i < t.Pilecoord->RowCount(); ++i)

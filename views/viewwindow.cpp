@@ -14,7 +14,8 @@
 
 #include <algorithm>
 
-TViewWindow::TViewWindow(const QSize& size, const QString& caption, QWidget* parent) : QWidget(parent)
+TViewWindow::TViewWindow(const QSize& size, const QString& caption, QWidget* parent)
+    : QWidget(parent), m_designSize(size)
 {
     setMouseTracking(true);
     resize(size);
@@ -45,6 +46,8 @@ void TViewWindow::paintEvent(QPaintEvent*)
     const QRect area = DrawArea();
     painter.fillRect(rect(), palette().window());
     painter.translate(area.topLeft());
+    // Nothing of the view (a text above its top, say) paints over the bar with the button.
+    painter.setClipRect(0, 0, area.width(), area.height());
     PaintView(painter, area.width(), area.height());
 }
 

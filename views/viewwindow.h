@@ -3,12 +3,17 @@
 //
 // Conventions of the main program: see dataentry/util/exceptions.h.
 //
-// The window reads the project when it is shown and each time its MDI sub-window is activated
-// (FormActivate); a resize refits the view to the drawing area and repaints without reading. The
-// mouse over the drawing shows its world position in the caption. A view supplies the hooks:
-// fitting its world window to the area, painting on it, the read-out caption of a pixel and
-// clearing what it draws when the window closes.
+// The window opens at the size its view gives, as an MDI sub-window too (bounded by the space
+// of the MDI area). It reads the project when it is shown, each time its MDI sub-window is
+// activated and when the main window refreshes its open windows (FormActivate), and, while it
+// has nothing to draw, whenever the project data change; a resize refits the view to the
+// drawing area and repaints without reading. The mouse over the drawing shows its world
+// position in the caption. A view supplies the hooks: fitting its world window to the area,
+// painting on it, the read-out caption of a pixel and clearing what it draws when the window
+// closes.
 #pragma once
+
+#include "mainform.h"
 
 #include <QPointer>
 #include <QRect>
@@ -21,16 +26,22 @@ class QPainter;
 class QPrinter;
 class QPushButton;
 
-class TViewWindow : public QWidget {
+class TViewWindow : public QWidget, public TChildWindow {
     Q_OBJECT
 
 public:
     ~TViewWindow() override;
 
-    // Reads the project, then refits and repaints.
-    virtual void FormActivate() = 0;
+    // Reads the project, then refits and repaints (also when the main window refreshes its
+    // open windows after a change of the data).
+    void FormActivate() override = 0;
     // Nothing to draw (or to read out).
     virtual bool GetNoDraw() const = 0;
+    // A view with nothing to draw reads the changed data at once.
+    void DataChanged() override
+    {
+        if (GetNoDraw()) FormActivate();
+    }
     // Draws the view on the printer (the "Print" button asks for the printer first).
     virtual void PrintTo(QPrinter& printer) = 0;
 
@@ -41,6 +52,9 @@ public:
 
     // Called when the window closes (the main window clears its note that the view is open).
     std::function<void()> OnClosed;
+
+    // The size the window opens at (its client area): an MDI sub-window takes it from here.
+    QSize sizeHint() const override { return m_designSize; }
 
 protected:
     // A window of the given size and caption with the "Print" button (object name "Button1").
@@ -65,6 +79,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QSize m_designSize;
     QPushButton* m_print = nullptr;
     QPointer<QWidget> m_activationSource;
 };

@@ -63,6 +63,8 @@ void TdlgTitle::Limit()
 void TdlgTitle::Loaded()
 {
     TitleMemo->setPlainText(Data().ProjectTitle);
+    // The caret waits at the end of the text, ready to go on typing.
+    TitleMemo->moveCursor(QTextCursor::End);
 }
 
 void TdlgTitle::Stored()

@@ -333,7 +333,10 @@ void TTableForm::FormShow()
         std::max(metrics.horizontalAdvance(m_table->TopLeft() + QStringLiteral("  ")),
                  Table::ScreenPixelsPerInch() / 3));
 
-    lblComments->setText(m_table->Comments());
+    // "\r" separates the lines of the comment.
+    QString comments = m_table->Comments();
+    comments.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lblComments->setText(comments);
     lblComments->adjustSize();
     lblComments->setVisible(!m_table->Comments().isEmpty());
     imgHelp->setPixmap(QPixmap::fromImage(m_table->HelpPicture()));
@@ -498,6 +501,8 @@ void TTableForm::LayoutForm()
     m_clientSize = QSize(right + m, top);
     resize(m_clientSize);
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+    // The headers grow with the grid; what they painted while narrower is painted again.
+    Grid->horizontalHeader()->viewport()->update();
 
     PlaceRowControls();
     if (m_table->OnResize) m_table->OnResize(m_table);
@@ -540,48 +545,91 @@ void TTableForm::resizeEvent(QResizeEvent* event)
     Guarded([this] { FitToSize(size()); });
 }
 
-// A size given by the user: the rows and columns that fit become the ones shown.
+// A size given by the user (an edge dragged): four candidate layouts, without scroll bars, with
+// the vertical bar, with the horizontal bar and with both, each showing what fits the dragged
+// size on the dragged sides; the one that overshoots the dragged rectangle least is taken (ties
+// in that order) and the window takes its size.
 void TTableForm::FitToSize(const QSize& size)
 {
     const int rows = Grid->rowCount();
     const int columns = Grid->columnCount();
-    if (rows == 0 || columns == 0) return;
-    const QSize grid = Grid->size();
-    const int extraWidth = size.width() - m_clientSize.width();
-    const int extraHeight = size.height() - m_clientSize.height();
+    // The grid holds the row-number column and at least one column of the table.
+    if (columns + 1 < 2) throw Exception(QStringLiteral("There must be at least 2 columns in grid"));
+    if (rows == 0) return;
+    // A side is dragged when its size differs from the window's and from the size last asked
+    // for: while an edge is dragged, the window system keeps asking for the other size of the
+    // drag's start, which the layout may have changed (a scroll bar coming or going).
+    const bool sideDragged = size.width() != m_clientSize.width() && size.width() != m_askedSize.width();
+    const bool endDragged = size.height() != m_clientSize.height() && size.height() != m_askedSize.height();
+    m_askedSize = size;
+    const int m = m_margin;
+    // What lies beside and below the grid stays as laid out.
+    const int below = m_clientSize.height() - (m + Grid->height());
+    int fixedRight = BtnDel->isVisibleTo(this) ? BtnDel->geometry().right() + 1 : 0;
+    if (lblComments->isVisibleTo(this)) fixedRight = std::max(fixedRight, lblComments->geometry().right() + 1);
+    if (!imgHelp->pixmap().isNull()) fixedRight = std::max(fixedRight, imgHelp->geometry().right() + 1);
+    const int frame = 2 * Grid->frameWidth();
+    const int vbarWidth = Grid->verticalScrollBar()->sizeHint().width();
+    const int hbarHeight = Grid->horizontalScrollBar()->sizeHint().height();
 
-    int shownRows = m_shownRows;
-    if (extraHeight != 0) {
-        int available = grid.height() + extraHeight - 2 * Grid->frameWidth() - HeaderHeight();
-        if (m_shownColumns < columns) available -= Grid->horizontalScrollBar()->sizeHint().height();
-        shownRows = std::clamp(available / RowHeight(), 1, rows);
-    }
-    int shownColumns = m_shownColumns;
-    if (extraWidth != 0) {
-        // The grid may take the whole width inside the margins.
-        int available = size.width() - 2 * m_margin - 2 * Grid->frameWidth() -
-                        Grid->verticalHeader()->width();
-        if (shownRows < rows) available -= Grid->verticalScrollBar()->sizeHint().width();
+    struct Candidate {
+        int first = 0, columns = 0, rows = 0;
+        QSize size;
+        long long excess = 0;
+    };
+    auto fitColumns = [&](Candidate& c, bool vbar) {
+        int available = size.width() - 2 * m - frame - Grid->verticalHeader()->width() - (vbar ? vbarWidth : 0);
         int first = FirstColumnOnView();
-        int used = 0;
-        shownColumns = 0;
+        int used = 0, shown = 0;
         for (int j = first; j < columns && used + Grid->columnWidth(j) <= available; ++j) {
             used += Grid->columnWidth(j);
-            ++shownColumns;
+            ++shown;
         }
         while (first > 0 && used + Grid->columnWidth(first - 1) <= available) {
             used += Grid->columnWidth(--first);
-            ++shownColumns;
+            ++shown;
         }
-        shownColumns = std::max(1, shownColumns);
-        if (first != FirstColumnOnView()) {
-            FlagScope suspend(m_suspendRefresh);
-            Grid->horizontalScrollBar()->setValue(first);
+        c.first = first;
+        c.columns = std::max(1, shown);
+    };
+    auto fitRows = [&](Candidate& c, bool hbar) {
+        const int available = size.height() - m - below - frame - HeaderHeight() - (hbar ? hbarHeight : 0);
+        c.rows = std::clamp(available / RowHeight(), 1, rows);
+    };
+    Candidate candidates[4];  // no bar, vertical bar, horizontal bar, both
+    for (int k = 0; k < 4; ++k) {
+        const bool vbar = k == 1 || k == 3, hbar = k >= 2;
+        Candidate& c = candidates[k];
+        if (!hbar) {
+            c.first = 0;
+            c.columns = columns;
+        } else if (sideDragged) {
+            fitColumns(c, vbar);
+        } else {
+            c.first = FirstColumnOnView();
+            c.columns = m_shownColumns;
         }
+        if (!vbar)
+            c.rows = rows;
+        else if (endDragged)
+            fitRows(c, hbar);
+        else
+            c.rows = m_shownRows;
+        const QSize grid = GridSizeFor(c.first, c.columns, c.rows);
+        c.size = QSize(std::max(m + grid.width(), fixedRight) + m, m + grid.height() + below);
+        // Both rectangles anchored at the fixed corner: the area the candidate adds.
+        c.excess = (long long)std::max(c.size.width(), size.width()) * std::max(c.size.height(), size.height()) -
+                   (long long)size.width() * size.height();
     }
-    if (shownRows == m_shownRows && shownColumns == m_shownColumns) return;
-    m_shownRows = shownRows;
-    m_shownColumns = shownColumns;
+    const Candidate* best = &candidates[0];
+    for (const Candidate& c : candidates)
+        if (c.excess < best->excess) best = &c;
+    if (best->first != FirstColumnOnView()) {
+        FlagScope suspend(m_suspendRefresh);
+        Grid->horizontalScrollBar()->setValue(best->first);
+    }
+    m_shownRows = best->rows;
+    m_shownColumns = best->columns;
     LayoutForm();
 }
 

@@ -154,6 +154,7 @@ private:
     int m_shownRows = 0;
     int m_margin = 4;
     QSize m_clientSize;
+    QSize m_askedSize;  // the size last asked for by the user (FitToSize)
     bool m_shown = false;
     bool m_modal = false;
     bool m_layingOut = false;

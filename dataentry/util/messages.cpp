@@ -35,6 +35,13 @@ MessageSink::Answer QMessageBoxSink::Question(QWidget* parent, const QString& te
     }
 }
 
+MessageSink::Answer QMessageBoxSink::Confirm(QWidget* parent, const QString& text)
+{
+    const auto button = QMessageBox::question(parent, Title(), text, QMessageBox::Yes | QMessageBox::No,
+                                              QMessageBox::Yes);
+    return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 void MessageRecorder::Information(QWidget* parent, const QString& text)
 {
     m_messages.append({Kind::Information, text, parent});
@@ -49,6 +56,13 @@ MessageSink::Answer MessageRecorder::Question(QWidget* parent, const QString& te
 {
     m_messages.append({Kind::Question, text, parent});
     return m_answers.isEmpty() ? Answer::Cancel : m_answers.takeFirst();
+}
+
+MessageSink::Answer MessageRecorder::Confirm(QWidget* parent, const QString& text)
+{
+    m_messages.append({Kind::Confirmation, text, parent});
+    const Answer answer = m_answers.isEmpty() ? Answer::No : m_answers.takeFirst();
+    return answer == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 QStringList MessageRecorder::Texts() const

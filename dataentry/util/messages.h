@@ -22,7 +22,7 @@ class QWidget;
 // Receiver of the program's messages.
 class MessageSink {
 public:
-    enum class Kind { Information, Error, Question };
+    enum class Kind { Information, Error, Question, Confirmation };
     enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~MessageSink() = default;
@@ -33,6 +33,8 @@ public:
     virtual void Error(QWidget* parent, const QString& text) = 0;
     // A question with the buttons Yes, No and Cancel; closing the box counts as Cancel.
     virtual Answer Question(QWidget* parent, const QString& text) = 0;
+    // A confirmation with the buttons Yes and No; closing the box counts as No.
+    virtual Answer Confirm(QWidget* parent, const QString& text) = 0;
 };
 
 // The default sink: modal QMessageBox dialogs titled with the application's display name.
@@ -41,10 +43,11 @@ public:
     void Information(QWidget* parent, const QString& text) override;
     void Error(QWidget* parent, const QString& text) override;
     Answer Question(QWidget* parent, const QString& text) override;
+    Answer Confirm(QWidget* parent, const QString& text) override;
 };
 
 // A sink for tests: records every message and answers each question with the next queued
-// answer (Cancel when the queue is empty).
+// answer (Cancel when the queue is empty; No for a confirmation).
 class MessageRecorder : public MessageSink {
 public:
     struct Message {
@@ -56,6 +59,7 @@ public:
     void Information(QWidget* parent, const QString& text) override;
     void Error(QWidget* parent, const QString& text) override;
     Answer Question(QWidget* parent, const QString& text) override;
+    Answer Confirm(QWidget* parent, const QString& text) override;
 
     void QueueAnswer(Answer answer) { m_answers.append(answer); }
     QList<Message> Messages() const { return m_messages; }
@@ -95,5 +99,6 @@ inline MessageSink::Answer Question(QWidget* parent, const QString& text)
 {
     return Sink().Question(parent, text);
 }
+inline MessageSink::Answer Confirm(QWidget* parent, const QString& text) { return Sink().Confirm(parent, text); }
 
 }  // namespace Messages

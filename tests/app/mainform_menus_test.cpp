@@ -117,6 +117,13 @@ TEST_F(MainFormTest, MenuCaptions)
     EXPECT_FALSE(m.Action("FilePageSetup")->isVisible());
     EXPECT_TRUE(m.BlockToolBar()->isHidden());
     EXPECT_TRUE(m.Tables().D->Comments().startsWith(QStringLiteral("Weak Zone Shear Moduli Ratio is suggested to be:\r")));
+    // New and Open replace the tables: the soil table keeps its advice.
+    const QString comments = m.Tables().D->Comments();
+    m.FileNewClick();
+    EXPECT_EQ(m.Tables().D->Comments(), comments);
+    m.OpenFileName(CopyExample(QStringLiteral("multilayer-harmonic"), QStringLiteral("multi.tmx")));
+    EXPECT_EQ(m.Data().FoundationWord, QStringLiteral("MULTILAYER"));
+    EXPECT_EQ(m.Tables().D->Comments(), comments);
 }
 
 TEST_F(MainFormTest, DataMenuFollowsTheFoundation)

@@ -216,6 +216,17 @@ TEST_F(PlotCommandsTest, SizeDialogMakesTheBitmap)
     EXPECT_TRUE(recorder.LastText().startsWith("Entry must be greater than or equal to 2"))
         << qPrintable(recorder.LastText());
 
+    // Return in a field presses OK: the typed width counts.
+    TdlgFormat typed;
+    typed.show();
+    typed.WidthEdit->setFocus();
+    typed.WidthEdit->selectAll();
+    QTest::keyClicks(typed.WidthEdit, QStringLiteral("5"));
+    QTest::keyClick(typed.WidthEdit, Qt::Key_Return);
+    EXPECT_EQ(typed.result(), QDialog::Accepted);
+    EXPECT_FALSE(typed.isVisible());
+    EXPECT_EQ(typed.BitmapWidth, 360);
+
     // More pixels than memory can hold: the abort result.
     TdlgFormat huge;
     huge.show();

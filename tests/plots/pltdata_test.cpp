@@ -1,6 +1,7 @@
 // The plot-data component: curves, points, captions and unit names.
 #include "pltdata.h"
 #include "plotform.h"
+#include "util/messages.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -232,14 +233,26 @@ TEST(GraphPlotWindow, FreeingThePlotFreesItsWindow)
     EXPECT_TRUE(window.isNull());
 }
 
-TEST(GraphPlotWindow, ANonFiniteRangeOpensNoWindow)
+TEST(GraphPlotWindow, ANonFiniteRangeOpensNoWindowAndSaysWhy)
 {
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
     TGraphPlot plot;
     FillSimple(plot);
+    plot.SetCaption(QStringLiteral("Translational Stiffnesses"));
     plot.Points(0, 1)->Y = std::numeric_limits<long double>::infinity();
     plot.ShowPlot();
     EXPECT_FALSE(plot.WindowExists());
     EXPECT_EQ(plot.PlotWindow(), nullptr);
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.Messages()[0].kind, MessageSink::Kind::Information);
+    EXPECT_TRUE(recorder.LastText().contains(QStringLiteral("Translational Stiffnesses")));
+    // The marks of values the engine could not compute (±0.9E+4932) are as far out of scale.
+    plot.Points(0, 1)->Y = 0.9E+4932L;
+    plot.Points(0, 0)->Y = -0.9E+4932L;
+    plot.ShowPlot();
+    EXPECT_FALSE(plot.WindowExists());
+    EXPECT_EQ(recorder.Count(), 2);
     // Once the values are sound again the window opens.
     plot.Points(0, 1)->Y = 5;
     plot.ShowPlot();

@@ -57,22 +57,39 @@ void SetPoint(TDlgAmpPlot& dlg, long double x, long double y, long double z)
 
 }  // namespace
 
-TEST(AmpPlotTransfer, RigidBodyMoveOfTheCentreResponse)
+TEST(AmpPlotTransfer, ReferencePointResponseIsUPlusRCrossTheta)
 {
-    // r = P - C = (3, 4, 0); θ × r = (θy·0 - θz·4, θz·3 - θx·0, θx·4 - θy·3) for θ = (1, 2, 3)·1e-4.
+    // r = P - C = (3, 4, 0), θ = (1, 2, 3)·1e-4: r × θ = (4·3 - 0·2, 0·1 - 3·3, 3·2 - 4·1)·1e-4.
     const TVector3 p = AmpPlot::MoveToPoint({1e-3L, 2e-3L, 3e-3L}, {1e-4L, 2e-4L, 3e-4L}, {4, 6, 3}, {1, 2, 3}, 1);
-    EXPECT_NEAR(double(p.X), 1e-3 - 12e-4, 1e-15);
-    EXPECT_NEAR(double(p.Y), 2e-3 + 9e-4, 1e-15);
-    EXPECT_NEAR(double(p.Z), 3e-3 + 4e-4 - 6e-4, 1e-15);
+    EXPECT_NEAR(double(p.X), 1e-3 + 12e-4, 1e-15);
+    EXPECT_NEAR(double(p.Y), 2e-3 - 9e-4, 1e-15);
+    EXPECT_NEAR(double(p.Z), 3e-3 + 2e-4, 1e-15);
     // A project in feet shown in metres: the C.G. and the translation scale, rotations do not.
     const long double f = AmpPlot::UnitFactor(1, 2);
     EXPECT_EQ(double(f), 0.3048);
     EXPECT_NEAR(double(AmpPlot::UnitFactor(2, 1)), 1 / 0.3048, 1e-15);
     EXPECT_EQ(double(AmpPlot::UnitFactor(2, 2)), 1.0);
     const TVector3 q = AmpPlot::MoveToPoint({1, 0, 0}, {0, 0, 0.01L}, {0.3048L * 1, 0.3048L * 12, 0}, {1, 2, 0}, f);
-    // r = (0, 0.3048·10, 0) m; θ × r = (-0.01·3.048, 0, 0).
-    EXPECT_NEAR(double(q.X), 0.3048 - 0.03048, 1e-15);
+    // r = (0, 0.3048·10, 0) m; r × θ = (3.048·0.01, 0, 0).
+    EXPECT_NEAR(double(q.X), 0.3048 + 0.03048, 1e-15);
     EXPECT_NEAR(double(q.Y), 0.0, 1e-15);
+}
+
+TEST(AmpPlotTransfer, PairsWithTheLoadTransferToTheCentreByVirtualWork)
+{
+    // A force F at P does the same work on the motion at P as the force F with the moment
+    // M = -(r × F) at the C.G. (the engine's transfer of a load to the C.G.) on the motion there.
+    const TVector3 c{1, -2, 0.5L}, pt{4, 1, -1.5L};
+    const TVector3 u{2e-3L, -1e-3L, 5e-4L}, th{3e-4L, -2e-4L, 7e-4L};
+    const TVector3 forces[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {3, -5, 2}};
+    const long double rx = pt.X - c.X, ry = pt.Y - c.Y, rz = pt.Z - c.Z;
+    const TVector3 up = AmpPlot::MoveToPoint(u, th, pt, c, 1);
+    for (const TVector3& F : forces) {
+        const long double mx = -(ry * F.Z - rz * F.Y), my = -(rz * F.X - rx * F.Z), mz = -(rx * F.Y - ry * F.X);
+        const long double atPoint = F.X * up.X + F.Y * up.Y + F.Z * up.Z;
+        const long double atCentre = F.X * u.X + F.Y * u.Y + F.Z * u.Z + mx * th.X + my * th.Y + mz * th.Z;
+        EXPECT_NEAR(double(atPoint), double(atCentre), 1e-15);
+    }
 }
 
 TEST(AmpPlotTransfer, ExportNumberFormat)
@@ -102,11 +119,11 @@ TEST_F(AmpFixture, AtTheCentreTheSeriesAreTheCurvesAndMoveWithThePoint)
             EXPECT_EQ(dlg.SeriesValues()[k][i].y(), double(u[i][k]));
         }
     }
-    // P = (4, 6, 3): r = (3, 4, 0); at 15 Hz θ = (-1e-4, 0, 5e-4): θ × r = (-20e-4, 15e-4, -4e-4).
+    // P = (4, 6, 3): r = (3, 4, 0); at 15 Hz θ = (-1e-4, 0, 5e-4): r × θ = (20e-4, -15e-4, 4e-4).
     SetPoint(dlg, 4, 6, 3);
-    EXPECT_NEAR(dlg.SeriesValues()[0][1].y(), 4e-3 - 20e-4, 1e-15);
-    EXPECT_NEAR(dlg.SeriesValues()[1][1].y(), 5e-3 + 15e-4, 1e-15);
-    EXPECT_NEAR(dlg.SeriesValues()[2][1].y(), 6e-3 - 4e-4, 1e-15);
+    EXPECT_NEAR(dlg.SeriesValues()[0][1].y(), 4e-3 + 20e-4, 1e-15);
+    EXPECT_NEAR(dlg.SeriesValues()[1][1].y(), 5e-3 - 15e-4, 1e-15);
+    EXPECT_NEAR(dlg.SeriesValues()[2][1].y(), 6e-3 + 4e-4, 1e-15);
 
     // "Default (C.G.)" returns to the curves; rotation mode shows the rotations whatever the point.
     dlg.Button1Click();
@@ -169,6 +186,59 @@ TEST_F(AmpFixture, ClickedPointMessage)
     ASSERT_EQ(recorder.Count(), 1);
     EXPECT_EQ(recorder.LastText(), QStringLiteral("Y-Dir\nPoint: 2\nFreq: 25\nX: 1\nY: 0.5\nZ: 0.25\n"
                                                   "Xo: 1\nYo: 0.5\nZo: 0.25\nRx: 0\nRy: 0\nRz: 0\n"));
+}
+
+TEST_F(AmpFixture, PointMessageOfUnsortedResultsReadsTheClickedPoint)
+{
+    // The result file lists 25 Hz first: the chart shows it last, and its message (point 2 of the
+    // chart) reads the response at the C.G. of that same point.
+    for (int k = 0; k < 3; ++k) {
+        dxyz.Points(k, 0)->X = mxyz.Points(k, 0)->X = 25;
+        dxyz.Points(k, 2)->X = mxyz.Points(k, 2)->X = 5;
+    }
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    ASSERT_EQ(dlg.SeriesValues()[0][2].x(), 25.0);
+    // At 25 Hz (graph point 0): u = (1e-3, 2e-3, 3e-3), θ = (1e-4, 2e-4, 3e-4); at the C.G. X = Xo.
+    dlg.ClickSeries(0, 2);
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("X-Dir\nPoint: 2\nFreq: 25\nX: 0.001\nY: 0.002\nZ: 0.003\n"
+                                                  "Xo: 0.001\nYo: 0.002\nZo: 0.003\nRx: 0.0001\nRy: 0.0002\nRz: 0.0003\n"));
+    // Point 0 of the chart is graph point 2 (5 Hz).
+    dlg.ClickSeries(2, 0);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("Z-dir\nPoint: 0\nFreq: 5\nX: 1\nY: 0.5\nZ: 0.25\n"
+                                                  "Xo: 1\nYo: 0.5\nZo: 0.25\nRx: 0\nRy: 0\nRz: 0\n"));
+}
+
+TEST_F(AmpFixture, ExportAsksYesOrNoBeforeReplacingAFile)
+{
+    QDir().mkpath(QStringLiteral(TEST_TMP_DIR));
+    const QString path = QStringLiteral(TEST_TMP_DIR "/amp-exists.txt");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("old");
+    }
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    auto contents = [&path] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    dlg.ExportTo(path);  // no answer given: No
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.Messages()[0].kind, MessageSink::Kind::Confirmation);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("File already exists, do you want to overwrite it?"));
+    EXPECT_EQ(contents(), QByteArray("old"));
+    recorder.QueueAnswer(MessageSink::Answer::Yes);
+    dlg.ExportTo(path);
+    EXPECT_TRUE(contents().startsWith("Reference Point\r\n"));
 }
 
 TEST_F(AmpFixture, ExportWritesTheHeadersAndOneLinePerPoint)

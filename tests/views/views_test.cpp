@@ -2,6 +2,9 @@
 // projects with hand-chosen coordinates, the windows on the offscreen platform, and the page
 // printed to a PDF file.
 #include "dataunit.h"
+#include "forms/registerforms.h"
+#include "forms/shapeform.h"
+#include "mainform.h"
 #include "project.h"
 #include "projecttables.h"
 #include "sideview.h"
@@ -16,6 +19,10 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -156,13 +163,13 @@ TEST(SideViewGeometry, FootingsAndShaft)
     }
     EXPECT_EQ(d.FoundationCode, 1);
 
-    // A circular footing: 2 Radius wide, 2 Zc deep.
+    // A circular footing: 2 Radius wide and, like the rectangular one, Zc deep.
     d.ShapeCode = 1;
     d.Radius = 1.5;
     std::vector<PileOutline> o;
     SideView::BuildOutlines(d, SideView::Plane::XZ, o);
     EXPECT_NEAR(double(o[0].HeadRight.X), 1.5, 1e-12);
-    EXPECT_NEAR(double(o[0].TipRight.Depth), 2.0, 1e-12);
+    EXPECT_NEAR(double(o[0].TipRight.Depth), 1.0, 1e-12);
 
     // A two-layer shaft of radius 0.8 in three soil layers: as deep as its layers, centred at 0.
     d.FoundationWord = QStringLiteral("MULTILAYER");
@@ -238,6 +245,35 @@ TEST(SideViewGeometry, LayerLinesAndTextsOfEachFoundation)
     EXPECT_NEAR(double(d.Lines[1].Depth), 13.0, 1e-12);
     EXPECT_EQ(d.Texts[0].Value, QStringLiteral("Layer thickness= 8; Layer 1"));
     EXPECT_EQ(d.Texts[2].Value, QStringLiteral("Rock Layer "));
+}
+
+TEST(SideViewGeometry, FootingOfEitherShapeSitsOnTheGroundAndEndsAtItsSideLayers)
+{
+    // A footing whose C.G. depth is the thickness of its side layers: the ground line runs at
+    // depth 0 over the block's top, the last layer line at the block's bottom.
+    TProject project;
+    TProgramData& d = project.Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.Zc = 2.5L;
+    d.Radius = 1.2L;
+    d.WidthY = 3;
+    d.LengthX = 3;
+    TGridTable* d1 = project.Tables().D1;
+    d1->SetRowCount(2);
+    Row(d1, 0, {1, 150, 18, 0.4L});
+    Row(d1, 1, {1.5L, 200, 18, 0.4L});
+    for (int shape : {0, 1}) {
+        d.ShapeCode = shape;
+        std::vector<PileOutline> o;
+        SideView::BuildOutlines(d, SideView::Plane::XZ, o);
+        const TSideDrawing drawing = SideView::LayerDrawing(d);
+        ASSERT_EQ(o.size(), 1u);
+        ASSERT_EQ(drawing.Lines.size(), 3u);
+        EXPECT_TRUE(drawing.Lines[0].Ground);
+        EXPECT_NEAR(double(drawing.Lines[0].Depth), double(o[0].HeadLeft.Depth), 1e-12) << shape;
+        EXPECT_NEAR(double(drawing.Lines[2].Depth), double(o[0].TipLeft.Depth), 1e-12) << shape;
+        EXPECT_NEAR(double(o[0].TipRight.Depth), 2.5, 1e-12) << shape;
+    }
 }
 
 TEST(SideViewGeometry, ReadOutTexts)
@@ -386,6 +422,36 @@ TEST(ViewWindows, SideViewsBuildWhenShownAndReadOutTheMouse)
     EXPECT_EQ(yz.windowTitle(), QStringLiteral("Side View Y: 0.0 Depth: 6.3"));
 }
 
+TEST(ViewWindows, DrawingAboveTheTopStaysOutOfTheButtonBar)
+{
+    // A half-space footing 1 deep in side layers 1.1 thick: the ground line and the first texts
+    // lie just above depth 0, the top of the drawing area.
+    TProject project;
+    TProgramData& d = project.Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 0;
+    d.WidthY = 2;
+    d.LengthX = 2;
+    d.Zc = 1;
+    TGridTable* d1 = project.Tables().D1;
+    d1->SetRowCount(1);
+    Row(d1, 0, {1.1L, 150, 18, 0.4L});
+    TDlgSideViewXZ view(project);
+    view.resize(727, 590);
+    view.show();
+    Settle();
+    ASSERT_FALSE(view.GetNoDraw());
+    const QImage image = view.grab().toImage();
+    const int bar = view.DrawArea().top();
+    const QRect button = view.findChild<QPushButton*>(QStringLiteral("Button1"))->geometry();
+    const QColor background = view.palette().window().color();
+    int foreign = 0;
+    for (int y = 0; y < bar; ++y)
+        for (int x = button.right() + 4; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background) ++foreign;
+    EXPECT_EQ(foreign, 0);
+}
+
 TEST(ViewWindows, PileTableWithoutSectionsShowsTheErrorAndCloses)
 {
     MessageRecorder recorder;
@@ -470,4 +536,168 @@ TEST(ViewWindows, ActivationInTheMdiAreaReadsTheProjectAgain)
     sideSub->close();
     Settle();
     EXPECT_TRUE(closed);
+}
+
+namespace {
+
+// A main window with the views registered, its settings in a folder of its own.
+struct MainWindowViews : ::testing::Test {
+    QTemporaryDir work;
+    std::unique_ptr<TMainForm> main;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        main = std::make_unique<TMainForm>();
+        SideView::RegisterWindows(*main);
+        main->SetCommandLine({});
+    }
+    void TearDown() override { main.reset(); }
+
+    QMdiSubWindow* SubOf(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
+};
+
+// Pixels of the drawing area that are not white.
+int InkedPixels(TViewWindow& view)
+{
+    const QImage image = view.grab(view.DrawArea()).toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != Qt::white) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(MainWindowViews, EachViewOpensAtItsSizeInTheMdiAreaOrInTheSpaceThere)
+{
+    MakePiles(main->Project(), {{-1, 0}, {1, 0}}, 0.5L, {10});
+    main->resize(1400, 1000);
+    main->show();
+    Settle();
+    const std::pair<TChildKind, QSize> views[] = {{TChildKind::TopView, QSize(610, 392)},
+                                                  {TChildKind::SideViewXZ, QSize(727, 590)},
+                                                  {TChildKind::SideViewYZ, QSize(727, 590)}};
+    for (auto [kind, size] : views) {
+        QWidget* view = main->ShowChild(kind);
+        ASSERT_NE(view, nullptr);
+        Settle();
+        QMdiSubWindow* sub = SubOf(view);
+        ASSERT_NE(sub, nullptr);
+        EXPECT_FALSE(sub->isMaximized());
+        EXPECT_EQ(view->size(), size) << view->windowTitle().toStdString();
+        EXPECT_GT(InkedPixels(*static_cast<TViewWindow*>(view)), 0) << view->windowTitle().toStdString();
+        sub->close();
+        Settle();
+    }
+
+    // A small main window: the view takes the space of the MDI area.
+    main->resize(640, 420);
+    Settle();
+    QWidget* view = main->ShowChild(TChildKind::SideViewXZ);
+    ASSERT_NE(view, nullptr);
+    Settle();
+    const QSize space = main->MdiArea()->viewport()->size();
+    const QSize frame = SubOf(view)->size();
+    EXPECT_LE(frame.width(), space.width());
+    EXPECT_LE(frame.height(), space.height());
+    EXPECT_GT(view->width(), 300);
+    EXPECT_GT(view->height(), 200);
+}
+
+TEST_F(MainWindowViews, BlankViewDrawsOnceTheDataGiveItSomething)
+{
+    // A surface footing without size: nothing to draw.
+    TProgramData& d = main->Project().Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 1;
+    d.Radius = 0;
+    d.Zc = 0;
+    main->resize(1400, 1000);
+    main->show();
+    Settle();
+    for (TChildKind kind : {TChildKind::SideViewXZ, TChildKind::SideViewYZ}) main->ShowChild(kind);
+    Settle();
+    auto* xz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewXZ));
+    auto* yz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewYZ));
+    ASSERT_TRUE(xz && yz);
+    ASSERT_TRUE(xz->GetNoDraw());
+    EXPECT_EQ(InkedPixels(*xz), 0);
+
+    // The footing gets its size: the next activation draws it ...
+    d.Radius = 1.5L;
+    d.Zc = 1;
+    main->MdiArea()->setActiveSubWindow(SubOf(xz));
+    Settle();
+    EXPECT_FALSE(xz->GetNoDraw());
+    ASSERT_EQ(xz->Outlines().size(), 1u);
+    EXPECT_NEAR(double(xz->Outlines()[0].HeadRight.X), 1.5, 1e-12);
+    EXPECT_GT(InkedPixels(*xz), 0);
+
+    // ... and so does the main window's refresh after a change of the data (the unit switch).
+    d.Radius = 0;
+    d.Zc = 0;
+    main->MdiArea()->setActiveSubWindow(SubOf(yz));
+    Settle();
+    ASSERT_TRUE(yz->GetNoDraw());
+    d.Radius = 2;
+    d.Zc = 1;
+    main->Project().SetUnits(1);
+    Settle();
+    EXPECT_FALSE(yz->GetNoDraw());
+    EXPECT_GT(InkedPixels(*yz), 0);
+
+    // ... and a blank view that is not active reads data stored by a form at once (the form
+    // marks the project modified).
+    d.Radius = 0;
+    d.Zc = 0;
+    main->MdiArea()->setActiveSubWindow(SubOf(xz));
+    Settle();
+    ASSERT_TRUE(xz->GetNoDraw());
+    main->MdiArea()->setActiveSubWindow(SubOf(yz));
+    Settle();
+    d.Radius = 1;
+    d.Zc = 2;
+    main->Project().SetModified(true);
+    Settle();
+    EXPECT_FALSE(xz->GetNoDraw());
+    ASSERT_EQ(xz->Outlines().size(), 1u);
+    EXPECT_NEAR(double(xz->Outlines()[0].TipLeft.Depth), 2.0, 1e-12);
+    EXPECT_GT(InkedPixels(*xz), 0);
+}
+
+TEST_F(MainWindowViews, BlankViewsDrawWhatAFormStoresWhenItIsLeft)
+{
+    // A new circular footing 1 deep without radius: the views stay blank until the shape form,
+    // left for one of them, stores the radius; the other view draws it too.
+    RegisterForms::RegisterForms(*main);
+    TProgramData& d = main->Project().Data();
+    d.FoundationWord = QStringLiteral("HALF-SPACE");
+    d.ShapeCode = 1;
+    d.Radius = 0;
+    d.Zc = 1;
+    main->resize(1400, 1000);
+    main->show();
+    Settle();
+    for (TChildKind kind : {TChildKind::SideViewXZ, TChildKind::SideViewYZ}) main->ShowChild(kind);
+    auto* shape = dynamic_cast<TfrmShape*>(main->ShowChild(TChildKind::Shape));
+    ASSERT_NE(shape, nullptr);
+    Settle();
+    auto* xz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewXZ));
+    auto* yz = static_cast<TDlgSideView*>(main->Child(TChildKind::SideViewYZ));
+    ASSERT_TRUE(xz->GetNoDraw() && yz->GetNoDraw());
+    shape->DataEdit1->setFocus();
+    shape->DataEdit1->selectAll();
+    QTest::keyClicks(shape->DataEdit1, QStringLiteral("1.5"));
+    main->MdiArea()->setActiveSubWindow(SubOf(xz));
+    Settle();
+    EXPECT_EQ(double(d.Radius), 1.5);
+    EXPECT_FALSE(xz->GetNoDraw());
+    EXPECT_FALSE(yz->GetNoDraw());
+    ASSERT_EQ(yz->Outlines().size(), 1u);
+    EXPECT_NEAR(double(yz->Outlines()[0].HeadRight.X), 1.5, 1e-12);
 }

@@ -237,6 +237,9 @@ TEST_F(GeometryForms, TitleTakesOneLineOfAtMostTheSeventyFourCharactersTheAnalys
     Data().ProjectTitle = QStringLiteral("New Pile");
     auto* form = Open(new TdlgTitle(*project));
     EXPECT_EQ(form->TitleMemo->toPlainText(), QStringLiteral("New Pile"));
+    // The caret opens at the end: typing goes on after the title.
+    EXPECT_EQ(form->TitleMemo->textCursor().position(), 8);
+    EXPECT_FALSE(form->TitleMemo->textCursor().hasSelection());
     form->TitleMemo->setFocus();
     form->TitleMemo->selectAll();
     QTest::keyClicks(form->TitleMemo, QStringLiteral("Pump foundation"));

@@ -6,6 +6,8 @@
 #include "widget_fixture.h"
 
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -422,6 +424,116 @@ TEST_F(TableFormTest, ResizingTheWindowChangesTheRowsAndColumnsShown)
                  form->height());
     EXPECT_EQ(form->ShownColumns(), 3);
     EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+}
+
+TEST_F(TableFormTest, CommentLinesBreakAtTheirSeparators)
+{
+    MakeSoilTable(3);
+    table->SetComments(QStringLiteral("Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for "
+                                      "machine foundations,\r- less than 0.25 for seismic response."));
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->lblComments->text(), QStringLiteral("Weak Zone Shear Moduli Ratio is suggested to be:\n- 0.25 "
+                                                        "to 0.50 for machine foundations,\n- less than 0.25 for "
+                                                        "seismic response."));
+    // Three lines, each no wider than its own text; the window is as wide as the longest.
+    const QFontMetrics metrics = form->lblComments->fontMetrics();
+    EXPECT_GE(form->lblComments->height(), 3 * metrics.height());
+    EXPECT_LT(form->lblComments->width(),
+              metrics.horizontalAdvance(QStringLiteral("Weak Zone Shear Moduli Ratio is suggested to be:")) + 20);
+    EXPECT_LE(form->lblComments->geometry().right() + 1 + form->Margin(), form->width());
+}
+
+TEST_F(TableFormTest, DraggingAnEdgeTakesTheLeastOvershootingLayout)
+{
+    MakeSoilTable(25);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    const QSize start = form->size();
+    // Much wider and a little taller: every column shows (no horizontal bar), and the rows that
+    // fit the new height with the vertical bar; the window keeps whole rows and its own width.
+    const int rowHeight = form->Grid->rowHeight(0);
+    form->resize(start.width() + 400, start.height() + rowHeight + rowHeight / 3);
+    EXPECT_EQ(form->ShownColumns(), 4);
+    EXPECT_EQ(form->ShownRows(), 11);
+    EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form->size(), QSize(start.width(), start.height() + rowHeight));
+    // Taller than all rows need: no bar at all, the window as high as the 25 rows.
+    form->resize(form->width(), form->height() + 30 * rowHeight);
+    EXPECT_EQ(form->ShownRows(), 25);
+    EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(form->height(), start.height() + 15 * rowHeight);
+}
+
+TEST_F(TableFormTest, ASideDragKeepsTheRowsWhenTheHorizontalBarComes)
+{
+    // While the right edge is dragged the window system asks for the height of the drag's start,
+    // which the horizontal bar has made lower than the window: the rows stay all shown.
+    MakeSoilTable(4);
+    table->SetComments(QString());
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    const QSize start = form->size();
+    ASSERT_EQ(form->ShownRows(), 4);
+    const int w3 = form->Grid->columnWidth(3), w2 = form->Grid->columnWidth(2);
+    form->resize(start.width() - w3 / 2, start.height());
+    EXPECT_EQ(form->ShownColumns(), 3);
+    EXPECT_EQ(form->Grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_GT(form->height(), start.height());
+    form->resize(start.width() - w3 - w2 / 2, start.height());
+    EXPECT_EQ(form->ShownColumns(), 2);
+    EXPECT_EQ(form->ShownRows(), 4);
+    EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+}
+
+TEST_F(TableFormTest, AGridWithoutTableColumnsCannotBeSized)
+{
+    // The editor of a table whose only column is hidden while it is open.
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Loads"));
+    table->SetMinRows(1);
+    table->SetMaxRows(5);
+    TColumn* column = table->AddFloatColumn({QStringLiteral("Load")}, QStringLiteral("F"));
+    table->SetRowCount(1);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    column->SetVisible(false);
+    form->Refresh();
+    ASSERT_EQ(form->Grid->columnCount(), 0);
+    const int before = recorder.Count();
+    form->resize(form->width() + 50, form->height());
+    ASSERT_EQ(recorder.Count(), before + 1);
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("There must be at least 2 columns in grid"));
+}
+
+TEST_F(TableFormTest, EveryHeaderIsPaintedInTheMdiArea)
+{
+    // Seven columns in an editor in the MDI area: what reaches the screen (the backing store,
+    // not a fresh rendering) shows the caption of every column.
+    MakeSoilTable(4);
+    for (int k = 0; k < 3; ++k)
+        table->AddFloatColumn({QStringLiteral("Extra"), QStringLiteral("column")}, QStringLiteral("L2"));
+    QMdiArea area;
+    area.resize(900, 600);
+    TableForm::SetMdiArea(&area);
+    ShowActive(area);
+    table->ShowEditor();
+    auto* form = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(form, nullptr);
+    QTest::qWait(100);
+    const QImage screen = area.screen()->grabWindow(area.winId()).toImage();
+    QHeaderView* header = form->Grid->horizontalHeader();
+    for (int j = 0; j < form->Grid->columnCount(); ++j) {
+        const QRect section(header->mapTo(&area, QPoint(header->sectionViewportPosition(j) + 3, 3)),
+                            QSize(header->sectionSize(j) - 6, header->height() - 6));
+        int ink = 0;
+        for (int y = section.top(); y <= section.bottom(); ++y)
+            for (int x = section.left(); x <= section.right(); ++x)
+                if (QColor(screen.pixel(x, y)).lightness() < 100) ++ink;
+        EXPECT_GT(ink, 10) << "column " << j;
+    }
+    TableForm::SetMdiArea(nullptr);
 }
 
 }  // namespace

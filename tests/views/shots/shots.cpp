@@ -70,6 +70,10 @@ int MainWindowShots(const QString& out)
     for (const QString& t : recorder.Texts()) std::printf("message: %s\n", qPrintable(t));
     for (TChildKind kind : {TChildKind::TopView, TChildKind::SideViewXZ, TChildKind::SideViewYZ})
         if (!main.ShowChild(kind)) std::fprintf(stderr, "view not made\n");
+    // First as they open (each at its own size), then tiled.
+    QTest::qWait(300);
+    main.grab().save(out + QStringLiteral("/mainwindow-views-untiled.png"));
+    std::printf("%s\n", qPrintable(out + QStringLiteral("/mainwindow-views-untiled.png")));
     main.MdiArea()->tileSubWindows();
     QTest::qWait(300);
     main.grab().save(out + QStringLiteral("/mainwindow-views.png"));
