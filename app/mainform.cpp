@@ -7,6 +7,7 @@
 #include "progress.h"
 #include "projecttables.h"
 #include "run.h"
+#include "runfolder.h"
 #include "table/tableform.h"
 #include "util/dynlib.h"
 #include "util/messages.h"
@@ -362,6 +363,10 @@ bool TMainForm::FileSaveAsClick()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (m_running) {  // the window stays until the engine has returned
+        event->ignore();
+        return;
+    }
     CommitActiveChild();
     if (!QuerySave()) {
         event->ignore();
@@ -379,6 +384,10 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
@@ -781,7 +790,9 @@ QAction* TMainForm::AddAction(QMenu* menu, const QString& name, const QString& c
 {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] {
+        if (!m_running) Guard(handler);  // no command while the engine runs
+    });
     return a;
 }
 
@@ -1016,7 +1027,9 @@ void TMainForm::BuildToolBar()
         QAction* a = m_toolBar->addAction(text);
         a->setObjectName(name);
         if (!hint.isEmpty()) a->setToolTip(hint);
-        connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+        connect(a, &QAction::triggered, this, [this, handler] {
+            if (!m_running) Guard(handler);
+        });
         return a;
     };
     for (int preset = 1; preset <= 4; ++preset) {

@@ -44,6 +44,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -58,6 +59,7 @@ class QToolBar;
 class TAboutBox;
 class TDlgRunAnalysis;
 class TDynamicLibrary;
+class TRunFolder;
 class TGraphPlot;
 class TMainForm;
 
@@ -204,8 +206,13 @@ public:
     bool PlotDataRead() const { return m_plotDataRead; }
     // Reads the plot data of the current project into the 18 graphs (see plotreader.h).
     bool ReadPlotData(const QString& path);
-    // Run Analysis.
+    // Run Analysis. The engine runs on a worker thread while this thread serves the windows;
+    // meanwhile the progress window is modal and no command runs (Running()).
     void CompRunClick();
+    bool Running() const { return m_running; }
+    // The folder of names.dat, TAPE7 and TAPE8 (runfolder.h), chosen on the first call.
+    // Raises EInOutError when none can be had.
+    QString RunFolder();
     // The engine library the run loads (default: libtremcalc.so in the program's folder).
     QString EngineLibraryPath() const { return m_enginePath; }
     void SetEngineLibraryPath(const QString& path) { m_enginePath = path; }
@@ -269,6 +276,8 @@ private:
     // The MDI frame of a child window, or the window itself.
     static QWidget* FrameOf(QWidget* window);
     QString DefaultWordProcessor() const;
+    // Calls the engine's entry on a worker thread; returns its result once it has returned.
+    int32_t CallEngine(int32_t (*entry)(int32_t));
 
     std::unique_ptr<TProject> m_project;
     QMdiArea* m_mdi = nullptr;
@@ -290,6 +299,8 @@ private:
     TDlgRunAnalysis* m_progress = nullptr;
 
     std::unique_ptr<TDynamicLibrary> m_engine;
+    std::unique_ptr<TRunFolder> m_runFolder;
+    bool m_running = false;
     QString m_enginePath;
 
     QStringList m_prevFiles;
