@@ -89,7 +89,7 @@ void TRunFolder::MakePrivateFolder()
         if (!base.is_absolute()) continue;
         std::error_code ec;
         fs::create_directories(base, ec);
-        std::string name = (base / "tremex-run-XXXXXX").string();
+        std::string name = (base / "tremex-rundir-XXXXXX").string();
         if (::mkdtemp(name.data())) {
             m_path = name;
             m_private = true;

@@ -10,7 +10,7 @@
 //   lives (the system drops it when the process ends, also after a crash);
 // - else a private folder of its own, made on first use under the user's runtime folder
 //   ($XDG_RUNTIME_DIR), else the user's cache folder ($XDG_CACHE_HOME or ~/.cache, in
-//   "tremex"), else the temporary folder ($TMPDIR or /tmp), named "tremex-run-XXXXXX"; it is
+//   "tremex"), else the temporary folder ($TMPDIR or /tmp), named "tremex-rundir-XXXXXX"; it is
 //   removed with its files when the object goes.
 // The engine library itself is always loaded from the program's folder.
 #pragma once

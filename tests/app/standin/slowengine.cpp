@@ -1,6 +1,6 @@
 // A slow stand-in of the engine library for the tests of the run: the same entry (ITREMX and
 // _ITREMX, argument 13), reading the run list "names.dat" from the current folder. It writes
-// its input path to "TAPE7", sleeps a second, and then writes the report (line 3 of the run
+// its input path to "TAPE7", sleeps a second ($TREMEX_STANDIN_SECONDS when set), and then writes the report (line 3 of the run
 // list): whether it ran on the process's main thread, its current folder, and whether "TAPE7"
 // still held its own input path (another run sharing the folder would have replaced it).
 #include <sys/syscall.h>
@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -35,7 +36,8 @@ extern "C" __attribute__((visibility("default"))) int32_t ITREMX(int32_t argumen
     }
     if (lines.size() < 7) return 3;
     { std::ofstream("TAPE7") << lines[1] << '\n'; }
-    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const char* seconds = std::getenv("TREMEX_STANDIN_SECONDS");
+    std::this_thread::sleep_for(std::chrono::milliseconds(seconds ? int(std::atof(seconds) * 1000) : 1000));
     std::string held;
     {
         std::ifstream tape("TAPE7");
