@@ -9,6 +9,7 @@
 #include "run.h"
 #include "runfolder.h"
 #include "table/tableform.h"
+#include "util/docfolder.h"
 #include "util/dynlib.h"
 #include "util/messages.h"
 
@@ -78,7 +79,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     TableForm::SetMdiArea(m_mdi);
 
     OpenDialog = [this](const QString& title) {
-        QFileDialog dialog(this, title, QDir::currentPath(), kFilter);
+        QFileDialog dialog(this, title, DocFolder::StartFolder(), kFilter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
@@ -91,7 +92,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
         const QFileInfo info(preset);
-        dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : QDir::currentPath());
+        dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : DocFolder::StartFolder());
         dialog.selectFile(info.fileName());
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
@@ -175,7 +176,12 @@ QString TMainForm::CaptionName(const QString& path)
     return name;
 }
 
-void TMainForm::SetCaption() { setWindowTitle(kCaptionPrefix + CaptionName(Data().FileName)); }
+void TMainForm::SetCaption()
+{
+    setWindowTitle(kCaptionPrefix + CaptionName(Data().FileName));
+    // The caption follows every change of the project's name; so do the file dialogs.
+    DocFolder::SetProjectFile(Data().FileName);
+}
 
 bool TMainForm::IsModified() const { return m_project->IsModified(); }
 

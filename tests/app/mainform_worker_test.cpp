@@ -7,8 +7,10 @@
 
 #include "run.h"
 #include "runfolder.h"
+#include "util/docfolder.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -191,6 +193,45 @@ TEST_F(RunFolderTest, WithoutARuntimeFolderTheCacheFolderServes)
     EXPECT_EQ(b.Path().parent_path(), cache / "tremex");
     if (oldCache) setenv("XDG_CACHE_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CACHE_HOME");
+}
+
+}  // namespace
+
+namespace {
+
+// After a run the current folder is the run folder; the file dialogs still start beside the
+// project.
+TEST_F(MainFormTest, FileDialogsStartInTheProjectsFolderAfterARun)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("dialogs.tmx"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.OpenFileName(project);
+    m.CompRunClick();
+    ASSERT_TRUE(m.PlotDataRead());
+    const QString projectFolder = QFileInfo(project).absolutePath();
+    ASSERT_NE(QDir::currentPath(), projectFolder);
+    EXPECT_EQ(DocFolder::StartFolder(), projectFolder);
+
+    // The plot window's Save dialog, as the user gets it.
+    m.GraphicsMenuClick();
+    m.Action(QStringLiteral("GraphKxx"))->trigger();
+    TPlotForm* plot = m.Plot(QStringLiteral("pltRealKXX"))->PlotWindow();
+    ASSERT_NE(plot, nullptr);
+    TPlotForm::SetSaveFileNameHook(nullptr);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            shown = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    plot->PlotSaveClick();
+    EXPECT_EQ(shown, projectFolder);
+
+    // A new project has no folder of its own: the current one serves.
+    m.FileNewClick();
+    EXPECT_EQ(DocFolder::StartFolder(), QDir::currentPath());
 }
 
 }  // namespace
