@@ -62,6 +62,10 @@ public:
 // threads is smaller than the main thread's.
 constexpr uint kEngineStackSize = 64u * 1024u * 1024u;
 
+// Set while any window of this program has the engine running: its state is one static record,
+// so a second call must wait for the first to return.
+bool g_engineBusy = false;
+
 }  // namespace
 
 QString TMainForm::RunFolder()
@@ -86,18 +90,24 @@ int32_t TMainForm::CallEngine(int32_t (*entry)(int32_t))
     worker->setStackSize(kEngineStackSize);
     connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_running = true;
+    g_engineBusy = true;
     Action(QStringLiteral("CompRun"))->setEnabled(false);
     worker->start();
-    loop.exec();
-    worker->wait();
+    if (worker->isRunning() || worker->isFinished()) {
+        loop.exec();
+        worker->wait();
+    } else {
+        result = entry(Run::kEntryArgument);  // no thread could be made: the call blocks this one
+    }
     Action(QStringLiteral("CompRun"))->setEnabled(true);
+    g_engineBusy = false;
     m_running = false;
     return result;
 }
 
 void TMainForm::CompRunClick()
 {
-    if (m_running) return;  // one run at a time: the engine's state is one static record
+    if (m_running || g_engineBusy) return;  // one run at a time: the engine's state is one static record
     // 1-2: the project is saved first; a project that still has no name is not run.
     if (!FileSaveClick()) return;
     if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;

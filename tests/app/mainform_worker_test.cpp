@@ -14,7 +14,9 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -162,22 +164,50 @@ TEST_F(RunFolderTest, TheProgramFolderServesOneCopyTheOthersGetPrivateFolders)
     EXPECT_EQ(d.Path(), program) << "a copy that ended left the program's folder free";
 }
 
+// Runs `check` in a child process as the user "nobody" (root writes every folder); gives the
+// child's exit code.
+template <class Check>
+int AsUserNobody(Check check)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(100);
+        ::_exit(check());
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 101;
+    return WEXITSTATUS(status);
+}
+
 TEST_F(RunFolderTest, AProgramFolderThatCannotBeWrittenIsNotUsed)
 {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes every folder (the install test runs this as another user)";
-    {
-        // A run file left by another user, which this one cannot replace.
-        std::ofstream(program / "TAPE8") << "x\n";
-        fs::permissions(program / "TAPE8", fs::perms::owner_read);
-        TRunFolder a(program);
-        EXPECT_TRUE(a.IsPrivate() || a.Path() != program);
-        EXPECT_NE(a.Path(), program);
-        fs::remove(program / "TAPE8");
+    // A run file left in the program's folder by another user, which this one cannot replace.
+    std::ofstream(program / "TAPE8") << "x\n";
+    fs::permissions(program / "TAPE8", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        for (const fs::path& p : {fs::path(work.path().toStdString()), program, runtime})
+            ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0) << p;
     }
-    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
-    TRunFolder b(program);
-    EXPECT_NE(b.Path(), program);
-    EXPECT_TRUE(b.IsPrivate());
+    auto check = [this]() -> int {
+        {
+            TRunFolder a(program);
+            if (a.Path() == program || !a.IsPrivate()) return 1;
+            if (a.Path().parent_path() != runtime) return 2;
+        }
+        fs::remove(program / "TAPE8");
+        {
+            TRunFolder b(program);
+            if (b.Path() != program) return 3;  // the folder is free and writable now
+        }
+        fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
+        {
+            TRunFolder c(program);
+            if (c.Path() == program || !c.IsPrivate()) return 4;
+        }
+        return 0;
+    };
+    EXPECT_EQ(root ? AsUserNobody(check) : check(), 0) << "the number of the failed check";
 }
 
 TEST_F(RunFolderTest, WithoutARuntimeFolderTheCacheFolderServes)
