@@ -10,10 +10,10 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QEventLoop>
 #include <QThread>
 
 #include <cstdint>
@@ -63,7 +63,7 @@ public:
 constexpr uint kEngineStackSize = 64u * 1024u * 1024u;
 
 // Set while any window of this program has the engine running: its state is one static record,
-// so a second call must wait for the first to return.
+// so no second run starts before the first has returned.
 bool g_engineBusy = false;
 
 }  // namespace

@@ -85,6 +85,7 @@ TEST_F(MainFormTest, TheEngineRunsOnAWorkerThreadWhileTheWindowsStayAlive)
 
     EXPECT_GE(samples, 10) << "the user-interface thread served its timers during the call";
     EXPECT_GE(barValues.size(), 4u) << "the bar moved on during the call";
+    for (int v : barValues) EXPECT_TRUE(v >= 0 && v <= 100 && v % 10 == 0) << v;
     EXPECT_GE(paintsDuringRun, 1) << "the main window repainted during the call";
     EXPECT_TRUE(modal);
     EXPECT_TRUE(runItemDisabled);
