@@ -8,7 +8,9 @@
 #include "projectfile.h"
 #include "projecttables.h"
 #include "run.h"
+#include "runfolder.h"
 #include "table/tableform.h"
+#include "util/docfolder.h"
 #include "util/dynlib.h"
 #include "util/messages.h"
 
@@ -83,7 +85,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     TableForm::SetMdiArea(m_mdi);
 
     OpenDialog = [this](const QString& title) {
-        QFileDialog dialog(this, title, QDir::currentPath(), kFilter);
+        QFileDialog dialog(this, title, DocFolder::StartFolder(), kFilter);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
@@ -96,7 +98,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
         const QFileInfo info(preset);
-        dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : QDir::currentPath());
+        dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : DocFolder::StartFolder());
         dialog.selectFile(info.fileName());
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
@@ -194,7 +196,12 @@ QString TMainForm::CaptionName(const QString& path)
     return name;
 }
 
-void TMainForm::SetCaption() { setWindowTitle(kCaptionPrefix + CaptionName(Data().FileName)); }
+void TMainForm::SetCaption()
+{
+    setWindowTitle(kCaptionPrefix + CaptionName(Data().FileName));
+    // The caption follows every change of the project's name; so do the file dialogs.
+    DocFolder::SetProjectFile(Data().FileName);
+}
 
 bool TMainForm::IsModified() const { return m_project->IsModified(); }
 
@@ -391,6 +398,10 @@ bool TMainForm::FileSaveAsClick()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (m_running) {  // the window stays until the engine has returned
+        event->ignore();
+        return;
+    }
     CommitActiveChild();
     if (!QuerySave()) {
         event->ignore();
@@ -408,6 +419,10 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
@@ -842,7 +857,9 @@ QAction* TMainForm::AddAction(QMenu* menu, const QString& name, const QString& c
 {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
-    if (handler) connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] {
+        if (!m_running) Guard(handler);  // no command while the engine runs
+    });
     return a;
 }
 
@@ -1077,7 +1094,9 @@ void TMainForm::BuildToolBar()
         QAction* a = m_toolBar->addAction(text);
         a->setObjectName(name);
         if (!hint.isEmpty()) a->setToolTip(hint);
-        connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+        connect(a, &QAction::triggered, this, [this, handler] {
+            if (!m_running) Guard(handler);
+        });
         return a;
     };
     for (int preset = 1; preset <= 4; ++preset) {

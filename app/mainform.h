@@ -44,6 +44,7 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -58,6 +59,7 @@ class QToolBar;
 class TAboutBox;
 class TDlgRunAnalysis;
 class TDynamicLibrary;
+class TRunFolder;
 class TGraphPlot;
 class TMainForm;
 
@@ -211,8 +213,13 @@ public:
     bool ReadPlotData(const QString& path);
     // No plot data: the plot windows close, the graphs are emptied, PlotDataRead is false.
     void ClearPlotData();
-    // Run Analysis.
+    // Run Analysis. The engine runs on a worker thread while this thread serves the windows;
+    // meanwhile the progress window is modal and no command runs (Running()).
     void CompRunClick();
+    bool Running() const { return m_running; }
+    // The folder of names.dat, TAPE7 and TAPE8 (runfolder.h), chosen on the first call.
+    // Raises EInOutError when none can be had.
+    QString RunFolder();
     // After the engine returned: the message for its result (see Run::ResultMessage) and, when
     // the analysis ran, the plot data read back; else the plots are cleared.
     void TakeRunResult(int32_t result);
@@ -288,6 +295,8 @@ private:
     static QWidget* FrameOf(QWidget* window);
     // After a save: tells the user when the analysis will not read the whole title.
     void TellTitleAsRead();
+    // Calls the engine's entry on a worker thread; returns its result once it has returned.
+    int32_t CallEngine(int32_t (*entry)(int32_t));
 
     std::unique_ptr<TProject> m_project;
     QMdiArea* m_mdi = nullptr;
@@ -309,6 +318,8 @@ private:
     TDlgRunAnalysis* m_progress = nullptr;
 
     std::unique_ptr<TDynamicLibrary> m_engine;
+    std::unique_ptr<TRunFolder> m_runFolder;
+    bool m_running = false;
     QString m_enginePath;
 
     QStringList m_prevFiles;

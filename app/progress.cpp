@@ -1,5 +1,6 @@
 #include "progress.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -35,4 +36,21 @@ void TDlgRunAnalysis::TimerRunTimer()
 {
     const int next = m_bar->value() + 10;
     m_bar->setValue(next > m_bar->maximum() ? 0 : next);
+}
+
+void TDlgRunAnalysis::SetRunning(bool running)
+{
+    m_running = running;
+    setWindowModality(running ? Qt::ApplicationModal : Qt::NonModal);
+}
+
+void TDlgRunAnalysis::reject()
+{
+    if (!m_running) QDialog::reject();
+}
+
+void TDlgRunAnalysis::closeEvent(QCloseEvent* event)
+{
+    if (m_running) event->ignore();
+    else QDialog::closeEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "plotdialogs.h"
 
+#include "util/docfolder.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/pagesetup.h"
@@ -1329,6 +1330,7 @@ void TPlotForm::PlotSaveClick()
             dialog.setNameFilter(QStringLiteral("Bitmap (*.bmp)"));
             dialog.setDefaultSuffix(QStringLiteral("bmp"));
             dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDirectory(DocFolder::StartFolder());
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
             path = dialog.selectedFiles().first();
         }

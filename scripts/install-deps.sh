@@ -8,11 +8,13 @@ PACKAGES=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6openglwidgets6 qt6-base-dev-tools
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick fonts-liberation bc
+  xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
   xdg-utils
   clang libclang-rt-14-dev
 )
 
+# As root the packages are installed directly (a bare machine may have no sudo); a normal
+# user goes through sudo.
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
@@ -29,6 +31,10 @@ if [ "${#missing[@]}" -eq 0 ]; then
 fi
 
 echo "install-deps: installing ${missing[*]}"
+if [ -n "$SUDO" ] && ! command -v sudo >/dev/null; then
+  echo "install-deps: sudo is not installed: run this script as root" >&2
+  exit 1
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,9 +1,13 @@
 // tremrun: runs one analysis with the engine library, the way the main program
 // does, for use without the GUI.
 //   tremrun project.tmx
-// writes "names.dat" in the program's folder, loads libtremcalc.so from there,
-// calls its entry with 13, frees it, deletes "names.dat" and prints where the
-// report and the plot data went.
+// writes "names.dat" in the run folder (the program's folder when it can be
+// written and no other copy of the program uses it, else a private folder; see
+// app/runfolder.h), which is the current folder during the call, loads
+// libtremcalc.so from the program's folder, calls its entry with 13, frees it,
+// deletes "names.dat" and prints where the report and the plot data went.
+#include "runfolder.h"
+
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -11,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -26,7 +31,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const fs::path program_dir = fs::canonical("/proc/self/exe").parent_path();
-  fs::current_path(program_dir);
+  TRunFolder run_folder(program_dir);
+  try {
+    fs::current_path(run_folder.Path());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tremrun: %s\n", e.what());
+    return 1;
+  }
   {
     std::ofstream names("names.dat", std::ios::binary);
     names << "3.0.11\r\n" << project.string() << "\r\n";
@@ -34,6 +45,11 @@ int main(int argc, char** argv) {
       fs::path p = project;
       p.replace_extension(ext);
       names << p.string() << "\r\n";
+    }
+    names.flush();
+    if (!names) {
+      std::fprintf(stderr, "tremrun: cannot write %s\n", (run_folder.Path() / "names.dat").c_str());
+      return 1;
     }
   }
   void* lib = dlopen((program_dir / "libtremcalc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -55,7 +71,7 @@ int main(int argc, char** argv) {
   fs::path report = project, plot = project;
   report.replace_extension(".tmo");
   plot.replace_extension(".tmq");
-  std::printf("engine result %d\nreport:    %s\nplot data: %s\n", static_cast<int>(result),
-              report.c_str(), plot.c_str());
+  std::printf("engine result %d\nreport:    %s\nplot data: %s\nrun folder: %s\n", static_cast<int>(result),
+              report.c_str(), plot.c_str(), run_folder.Path().c_str());
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "project.h"
 #include "plotform.h"  // completes the plot window type that pltdata.h names
 #include "pltdata.h"
+#include "util/docfolder.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 
@@ -489,7 +490,7 @@ void TDlgAmpPlot::ExportData(const QString& path)
 void TDlgAmpPlot::Button4Click()
 {
     try {
-        const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), QStringLiteral("Text files (*.txt *.TXT)"),
+        const QString path = QFileDialog::getSaveFileName(this, QString(), DocFolder::StartFolder(), QStringLiteral("Text files (*.txt *.TXT)"),
                                                           nullptr, QFileDialog::DontConfirmOverwrite);
         if (path.isEmpty()) return;
         ExportTo(path);

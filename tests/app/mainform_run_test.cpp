@@ -37,16 +37,16 @@ TEST_F(MainFormTest, ANeverSavedProjectIsNotRun)
     m.CompRunClick();  // Save As opens and is cancelled
     EXPECT_EQ(saveTitles.size(), 1);
     EXPECT_EQ(recorder.Count(), 0);
-    EXPECT_EQ(QDir::currentPath(), work.path()) << "the run stopped before it moved to the program's folder";
+    EXPECT_EQ(QDir::currentPath(), work.path()) << "the run stopped before it moved to the run folder";
 }
 
-// One test for both runs: they share "names.dat" in the program's folder.
+// One test for both runs: they share "names.dat" in the run folder.
 TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
 {
     const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString runList = QDir(programFolder).filePath(QStringLiteral("names.dat"));
     TMainForm& m = Make();
+    const QString runList = QDir(m.RunFolder()).filePath(QStringLiteral("names.dat"));
     m.CreateDialogs();
     m.FormShow();
     m.OpenFileName(project);
@@ -66,7 +66,7 @@ TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
     m.CompRunClick();
     EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
     EXPECT_FALSE(QFileInfo::exists(runList)) << "the run list lives only for the run";
-    EXPECT_EQ(QDir::currentPath(), QDir(programFolder).absolutePath());
+    EXPECT_EQ(QDir::currentPath(), QDir(m.RunFolder()).absolutePath()) << "the run folder stays current";
     EXPECT_FALSE(m.ProgressWindow()->isVisible());
     const QString report = work.filePath(QStringLiteral("block.tmo"));
     const QString plotData = work.filePath(QStringLiteral("block.tmq"));

@@ -4,6 +4,7 @@
 #include "dataunit.h"
 #include "projecttables.h"
 #include "table/table.h"
+#include "util/docfolder.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
 
@@ -779,6 +780,7 @@ void TDlgBlock::SaveBitmapButtonClick()
             dialog.setDefaultSuffix(QStringLiteral("bmp"));
             dialog.setNameFilter(QStringLiteral("Bitmap files (*.bmp)"));
             dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+            dialog.setDirectory(DocFolder::StartFolder());
             if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
                 path = dialog.selectedFiles().constFirst();
         }

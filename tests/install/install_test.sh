@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# An installed TREMEX runs analyses for a user who cannot write its folder.
+#   install_test.sh BUILD_DIR SOURCE_DIR SLOW_ENGINE
+# Installs the build into a scratch prefix and makes the prefix read-only; then, as a user who
+# cannot write it (when this runs as root: the user "nobody", since root writes every folder):
+# 1. the installed tremrun runs an example; its report and plot data equal those of the build's
+#    own tremrun, and nothing is left in the program folder;
+# 2. two installed tremrun runs side by side, on projects in two folders, give the same results;
+# 3. two runs of a slow stand-in engine (sleeps a second) side by side from one writable
+#    program folder: one claims the program folder, the other a private one, and neither sees
+#    the other's scratch file;
+# 4. the installed Tremex3, under a virtual X server, runs an example through Computation >
+#    Run Analysis as a user would (keys sent with xdotool), when xvfb-run and xdotool exist.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+src=$(cd "$2" && pwd)
+slow=$3
+example=halfspace-harmonic
+
+scratch=$(mktemp -d /tmp/tremex-install-XXXXXX)
+chmod 755 "$scratch"
+cleanup() {
+  chmod -R u+w "$scratch" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+prefix=$scratch/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+program=$prefix/lib/tremex
+for f in tremrun libtremcalc.so; do [ -f "$program/$f" ] || fail "$program/$f not installed"; done
+[ -x "$prefix/bin/tremrun" ] || fail "$prefix/bin/tremrun not installed"
+chmod -R a-w "$prefix"
+
+# The user who runs the installed programs, and the folders that user may write.
+home=$scratch/home
+mkdir -p "$home"
+if [ "$(id -u)" = 0 ]; then
+  user=(setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR HOME="$home")
+  give() { chown -R 65534:65534 "$@"; }
+else
+  user=(env HOME="$home")
+  give() { :; }
+fi
+give "$home"
+"${user[@]}" test -w "$program" && fail "the test user can write $program"
+
+project() {  # project FOLDER: a copy of the example in FOLDER, writable by the test user
+  mkdir -p "$1"
+  cp "$src/examples/$example.tmx" "$src/examples/$example.tmm" "$1/"
+  chmod -R u+w "$1"
+  give "$1"
+}
+# Report lines that differ between two runs of one project: the clock and the project's folder.
+steady() { grep -v -e 'TIME     -' -e 'DATE     -' -e 'Path to file locations' "$1"; }
+same_results() {  # same_results FOLDER: report and plot data equal the reference run
+  cmp -s "$scratch/ref/$example.tmq" "$1/$example.tmq" || fail "plot data of $1 differ from the reference"
+  diff <(steady "$scratch/ref/$example.tmo") <(steady "$1/$example.tmo") >/dev/null ||
+    fail "report of $1 differs from the reference"
+}
+run_folder() { sed -n 's/^run folder: //p' "$1"; }
+
+# The reference: the build's own tremrun.
+project "$scratch/ref"
+"$build/bin/tremrun" "$scratch/ref/$example.tmx" >/dev/null
+grep -q FATAL "$scratch/ref/$example.tmo" && fail "the reference run failed"
+
+# 1. One run of the installed tremrun.
+project "$scratch/one"
+"${user[@]}" "$prefix/bin/tremrun" "$scratch/one/$example.tmx" >"$scratch/one.out" || fail "installed tremrun: $(cat "$scratch/one.out")"
+same_results "$scratch/one"
+folder=$(run_folder "$scratch/one.out")
+[ -n "$folder" ] && [ "$folder" != "$program" ] || fail "run folder '$folder'"
+[ ! -e "$folder" ] || fail "the private run folder $folder was left behind"
+for f in names.dat TAPE7 TAPE8 tremex.lock; do [ ! -e "$program/$f" ] || fail "$f written in $program"; done
+echo "ok 1 installed tremrun, read-only program folder, run folder $folder"
+
+# 2. Two installed runs side by side.
+project "$scratch/a"
+project "$scratch/b"
+"${user[@]}" "$prefix/bin/tremrun" "$scratch/a/$example.tmx" >"$scratch/a.out" & pa=$!
+"${user[@]}" "$prefix/bin/tremrun" "$scratch/b/$example.tmx" >"$scratch/b.out" & pb=$!
+wait $pa || fail "run a: $(cat "$scratch/a.out")"
+wait $pb || fail "run b: $(cat "$scratch/b.out")"
+same_results "$scratch/a"
+same_results "$scratch/b"
+[ "$(run_folder "$scratch/a.out")" != "$(run_folder "$scratch/b.out")" ] || fail "two runs shared a run folder"
+echo "ok 2 two installed runs side by side"
+
+# 3. The slow stand-in, twice at once from one writable program folder.
+stand=$scratch/standin
+mkdir -p "$stand"
+cp "$program/tremrun" "$stand/tremrun"
+cp "$slow" "$stand/libtremcalc.so"
+chmod -R u+w "$stand"
+give "$stand"
+project "$scratch/c"
+project "$scratch/d"
+"${user[@]}" "$stand/tremrun" "$scratch/c/$example.tmx" >"$scratch/c.out" & pc=$!
+"${user[@]}" "$stand/tremrun" "$scratch/d/$example.tmx" >"$scratch/d.out" & pd=$!
+wait $pc || fail "stand-in run c: $(cat "$scratch/c.out")"
+wait $pd || fail "stand-in run d: $(cat "$scratch/d.out")"
+for r in c d; do
+  grep -q '^scratch: own$' "$scratch/$r/$example.tmo" || fail "run $r: $(cat "$scratch/$r/$example.tmo")"
+done
+fc=$(run_folder "$scratch/c.out")
+fd=$(run_folder "$scratch/d.out")
+[ "$fc" != "$fd" ] || fail "the stand-in runs shared $fc"
+{ [ "$fc" = "$stand" ] || [ "$fd" = "$stand" ]; } || fail "neither run used the free program folder ($fc, $fd)"
+echo "ok 3 two slow runs side by side: $fc and $fd"
+
+# 4. The installed Tremex3 as a user would run it.
+if [ ! -x "$program/Tremex3" ]; then
+  echo "skip 4: Tremex3 not built"
+  exit 0
+fi
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "skip 4: xvfb-run or xdotool missing"
+  exit 0
+fi
+project "$scratch/gui"
+cat >"$scratch/drive.sh" <<'EOF'
+#!/usr/bin/env bash
+# drive.sh TREMEX3 PROJECT REPORT LOG: Run Analysis by the keyboard, answer the message, quit.
+set -u
+"$1" "$2" >"$4" 2>&1 & app=$!
+main=""
+for _ in $(seq 100); do
+  main=$(xdotool search --name "^TREMEX 3.0.11 - " 2>/dev/null | head -n 1)
+  [ -n "$main" ] && break
+  sleep 0.1
+done
+[ -n "$main" ] || { echo "no main window"; kill $app; exit 1; }
+sleep 0.5
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+xdotool key --window "$main" alt+c
+sleep 0.5
+xdotool key r
+# The completion message (title "TREMEX") comes when the engine has returned.
+done=""
+for _ in $(seq 300); do
+  if [ -s "$3" ] && xdotool search --name "^TREMEX$" >/dev/null 2>&1; then done=1; break; fi
+  sleep 0.1
+done
+sleep 0.5
+xdotool key Return
+sleep 0.5
+# File > Exit; the program then removes its private run folder.
+xdotool windowactivate --sync "$main" 2>/dev/null
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+kill $app 2>/dev/null
+wait $app 2>/dev/null
+[ -n "$done" ] || { echo "no completion message"; exit 1; }
+exit 0
+EOF
+chmod 755 "$scratch/drive.sh"
+# A second try when the program could not reach its virtual display (another program may
+# take the display number that xvfb-run picked at the same moment).
+for try in 1 2; do
+  if "${user[@]}" QT_QPA_PLATFORM=xcb xvfb-run -a -n $((170 + RANDOM % 500)) -s "-screen 0 1280x1024x24" \
+      "$scratch/drive.sh" "$prefix/bin/Tremex3" "$scratch/gui/$example.tmx" "$scratch/gui/$example.tmo" \
+      "$home/tremex3.log" >"$scratch/gui.out" 2>&1; then
+    break
+  fi
+  if [ $try = 2 ] || ! grep -q "could not connect to display" "$home/tremex3.log"; then
+    fail "installed Tremex3: $(cat "$scratch/gui.out" "$home/tremex3.log")"
+  fi
+done
+same_results "$scratch/gui"
+for f in names.dat TAPE7 TAPE8 tremex.lock; do [ ! -e "$program/$f" ] || fail "$f written in $program"; done
+echo "ok 4 installed Tremex3 ran the example"
+left=$(find "$home" -maxdepth 4 -name 'tremex-rundir-*' 2>/dev/null)
+[ -z "$left" ] || fail "private run folders left behind: $left"
