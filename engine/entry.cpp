@@ -4,6 +4,7 @@
 #include "analysis.h"
 #include "driver.h"
 #include "entry.h"
+#include "input_checks.h"
 #include "keywords.h"
 #include "prepass.h"
 #include "report.h"
@@ -118,8 +119,10 @@ void CHECK_INPUT_COMPLETE() {
   } else if (r.gravity_given == 0) {
     input_error({" GRAVITATIONAL CONSTANT NOT SET", " PROGRAM WILL TERMINATE"});
   } else {
-    // Frequency and time points that the result tables cannot hold.
+    // Frequency and time points that the result tables cannot hold, and
+    // input no physical foundation has.
     CHECK_ANALYSIS_LIMITS();
+    CHECK_PHYSICAL_INPUT();
   }
 }
 

@@ -448,7 +448,11 @@ void READ_SOIL() {
                  " PROGRAM WILL NOT EXECUTE"});
     goto done;
   }
-  if (!SOLCST() || r.foundation_type == 3) goto done;
+  if (!SOLCST()) goto done;
+  if (r.foundation_type == 3) {
+    g.soil.given_for = r.foundation_type;
+    goto done;
+  }
 
   read_word(word);
   if (lookup_keyword(word) != KW_BELO) {
@@ -456,6 +460,7 @@ void READ_SOIL() {
     goto done;
   }
   READ_SOIL_BELOW();
+  g.soil.given_for = r.foundation_type;
   if (r.foundation_type != 1) goto done;
 
   {
