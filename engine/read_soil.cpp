@@ -464,14 +464,15 @@ void READ_SOIL() {
   if (r.foundation_type != 1) goto done;
 
   {
-    // SIDE and EMBE are optional: any other word belongs to the keyword loop,
-    // which reports it itself.
+    // SIDE and EMBE are optional: any other word belongs to the keyword
+    // loop.  Each word is identified by the keyword look-up, which reports a
+    // word it does not know.
     int status = read_word(word);
-    kw = keyword_index(word);
+    kw = lookup_keyword(word);
     while (kw == KW_SIDE) {
       r.side_cap = 1;
       status = read_word(word);
-      kw = keyword_index(word);
+      kw = lookup_keyword(word);
     }
     if (kw == KW_EMBE) {
       r.embedded = 1;
