@@ -45,7 +45,7 @@ void check_layer(Checker& c, const SoilLayerTable& t, int i, const std::string& 
   if (weak) {
     c.not_negative(t.weak_shear_ratio[i], "WEAK SHEAR RATIO OF " + who);
     c.not_negative(t.weak_damping[i], "WEAK MATERIAL DAMPING OF " + who);
-    c.not_negative(t.weak_thickness[i], "WEAK THICKNESS RATIO OF " + who);
+    c.not_negative(t.weak_thickness[i], "WEAK ZONE THICKNESS OF " + who);
   }
 }
 

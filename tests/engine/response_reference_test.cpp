@@ -196,15 +196,15 @@ TEST(ResponseReference, RandomSpectraIncludeTheCrossSpectrum) {
     const cd k15(a.v.at("KYP"), w * a.v.at("CYP") / 0.7);
     const cd det = k11 * k55 - k15 * k51;
     const cd h11 = k55 / det, h15 = -k15 / det, h51 = -k51 / det, h55 = k11 / det;
-    auto spec = [&](cd hx1, cd hx5, bool cross) {
+    auto response = [&](cd hx1, cd hx5, bool cross) {
       double s = std::norm(hx1) * s11[k] + std::norm(hx5) * s55[k];
       if (cross) s += 2 * (hx1 * std::conj(hx5)).real() * s15[k];
       return s;
     };
-    const double r1 = spec(h11, h15, true), r5 = spec(h51, h55, true);
+    const double r1 = response(h11, h15, true), r5 = response(h51, h55, true);
     EXPECT_NEAR(p1[k], r1, 2e-3 * r1);
     EXPECT_NEAR(p5[k], r5, 2e-3 * r5);
-    cross_share = std::max(cross_share, std::fabs(r1 - spec(h11, h15, false)) / r1);
+    cross_share = std::max(cross_share, std::fabs(r1 - response(h11, h15, false)) / r1);
   }
   // The cross spectrum matters in this case.
   EXPECT_GT(cross_share, 0.05);
