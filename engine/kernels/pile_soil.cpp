@@ -575,11 +575,12 @@ constexpr double kWkbLimit = 0.1;
 //    face reduced by about 4e-18.
 // 2 and 3 take at most kInnerMaxSteps steps, raised up to kUndampedMaxSteps
 // where fewer than kLeastPerUnit steps per unit would be left.  Measured
-// against the converged integration (many times the steps, extended
-// precision) their values agree to better than 1e-5 over zones up to 725
-// radii, shear ratios 1e-4 to 0.99 and a0 up to 20; with fewer steps per
-// unit than kLeastPerUnit (zones still wider without damping) the error
-// grows with the fourth power of the step.
+// against the converged integration (many times the steps) their values
+// agree to 1e-5 over zones up to 725 radii, shear ratios 1e-4 to 0.99 and
+// a0 up to 20, except where a zone without any damping is so many
+// wavelengths wide that the bound leaves fewer than kLeastPerUnit steps per
+// unit: there the error grows with the fourth power of the step (5e-4 for
+// 725 radii at a0 = 20, some 15000 radians of phase).
 cdouble inner_zone(InnerMotion motion, double tr, const cdouble& g2, const cdouble& s,
                    const cdouble& w, const cdouble& dw) {
   const cdouble s2 = s * s;
