@@ -1,9 +1,12 @@
 // The engine's one entry: ITREMX (also exported as _ITREMX).
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "analysis.h"
 #include "driver.h"
 #include "entry.h"
+#include "input_checks.h"
 #include "keywords.h"
 #include "prepass.h"
 #include "report.h"
@@ -44,6 +47,20 @@ void write_fatal_page() {
   out("*** EXEC   UTION TERMINATED ***");
 }
 
+// Whether two names of the run list lead to one file: the same name, or
+// names of one existing file (another spelling of its folder, a link).
+bool same_file(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) return false;
+  if (a == b) return true;
+  std::error_code ec;
+  if (std::filesystem::equivalent(a, b, ec) && !ec) return true;
+  // Not both existing: compare the names made absolute and normal.
+  const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ec);
+  if (ec) return false;
+  const std::filesystem::path pb = std::filesystem::weakly_canonical(b, ec);
+  return !ec && pa == pb;
+}
+
 }  // namespace
 
 OpenResult OPEN_RUN_FILES() {
@@ -77,6 +94,14 @@ OpenResult OPEN_RUN_FILES() {
     g.files.output = ask_console("OUTPUT");
     g.files.plot = ask_console("GRAPHIC DATA");
   }
+
+  // A report or plot-data file that is the deck or the mass file would
+  // overwrite it when opened: such a run list is refused before any file of
+  // the run is opened.
+  for (const std::string* written : {&g.files.output, &g.files.plot})
+    for (const std::string* read : {&g.files.input, &g.files.mass})
+      if (same_file(*written, *read)) res.overwrites_input = true;
+  if (res.overwrites_input) return res;
 
   res.input_ok = rt::open_unit_for_reading(kUnitInput, g.files.input);
   res.output_ok = rt::open_unit(kUnitReport, g.files.output, true);
@@ -118,8 +143,10 @@ void CHECK_INPUT_COMPLETE() {
   } else if (r.gravity_given == 0) {
     input_error({" GRAVITATIONAL CONSTANT NOT SET", " PROGRAM WILL TERMINATE"});
   } else {
-    // Frequency and time points that the result tables cannot hold.
+    // Frequency and time points that the result tables cannot hold, and
+    // input no physical foundation has.
     CHECK_ANALYSIS_LIMITS();
+    CHECK_PHYSICAL_INPUT();
   }
 }
 
@@ -136,6 +163,12 @@ int run_engine(int32_t code) {
   g.run.reading_unit = kUnitInput;
 
   const OpenResult files = OPEN_RUN_FILES();
+  if (files.overwrites_input) {
+    rt::write_record(kUnitConsole, " *** REPORT OR PLOT DATA FILE NAMED AS THE INPUT OR MASS FILE ***");
+    rt::write_record(kUnitConsole, " PROGRAM WILL NOT EXECUTE");
+    CLOSE_RUN_FILES();
+    return 3;
+  }
   if (files.run_list_missing || !files.output_ok) {
     // Without a run list or a report there is nowhere to say more.
     rt::write_record(kUnitConsole, files.run_list_missing

@@ -12,6 +12,9 @@ struct OpenResult {
   bool input_ok = false;
   bool output_ok = false;
   bool plot_ok = false;
+  // The report or plot-data name is that of the deck or the mass file:
+  // nothing but the scratch files and the run list was opened.
+  bool overwrites_input = false;
 };
 
 OpenResult OPEN_RUN_FILES();

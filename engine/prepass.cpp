@@ -54,13 +54,17 @@ std::vector<std::string> pass1_records(const std::string& record80, bool& trunca
   line = rt::rtrim(line);
   if (line.empty()) return recs;
 
-  // Repeat groups: d(text) gives text,text,... d times.
+  // Repeat groups: d(text) gives text,text,... d times.  The count is the
+  // digit just before "(" in the line as read (so "2(1)(5)" repeats "1"
+  // twice and keeps "(5)": the "1" before the second "(" came from the
+  // expansion, not from the line).
   std::string ex;
   const std::size_t limit = kExpandedLineLength;
   for (std::size_t i = 0; i < line.size() && !truncated; ++i) {
     const char c = line[i];
-    if (c == '(' && !ex.empty() && ex.back() >= '0' && ex.back() <= '9') {
-      const int d = ex.back() - '0';
+    const char before = i > 0 ? line[i - 1] : ' ';
+    if (c == '(' && before >= '0' && before <= '9' && !ex.empty() && ex.back() == before) {
+      const int d = before - '0';
       ex.pop_back();
       if (!ex.empty() && ex.back() == ' ') ex.back() = ',';
       std::size_t close = line.find(')', i + 1);

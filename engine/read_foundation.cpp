@@ -186,12 +186,17 @@ void READ_GEOMETRY() {
   RunState& r = g.run;
   FoundationData& f = g.foundation;
   const bool stratum = r.foundation_type == kStratum;
+  // A footing's radius or sides that are not positive give no footing:
+  // refused like unreadable data.  A pile cap or shaft top has a size that
+  // matters only with side layers, which the deck check looks at after the
+  // soil block (a cap never sized, 0, is the usual case).
+  const bool footing = r.foundation_type == kHalf || stratum;
+  auto size_ok = [footing](float v) { return !footing || v > 0.0f; };
   float a = 0.0f;
   float b = 0.0f;
   bool ok = false;
   if (r.geometry == 1) {
-    // A radius that is not positive gives no footing: refused like unreadable data.
-    ok = read_number(a) > 0 && a > 0.0f;
+    ok = read_number(a) > 0 && size_ok(a);
     if (ok) {
       f.radius = a;
       if (stratum)
@@ -200,7 +205,7 @@ void READ_GEOMETRY() {
         set_four_radii(f, a, a, a, a);
     }
   } else {
-    ok = read_number(a) > 0 && read_number(b) > 0 && a > 0.0f && b > 0.0f;
+    ok = read_number(a) > 0 && read_number(b) > 0 && size_ok(a) && size_ok(b);
     if (ok) {
       f.side_x = a;
       f.side_y = b;

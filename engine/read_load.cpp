@@ -79,7 +79,7 @@ void harmonic_load() {
   read_number(y);
   read_number(z);
   if (!read_numbers(&s, 1)) return;
-  if (ROUND_NEAREST(s) == 1) {
+  if (s == 1.0f) {
     float xr = 0.0f, yr = 0.0f, zr = 0.0f;
     read_number(xr);
     read_number(yr);
@@ -285,8 +285,9 @@ void READ_LOAD() {
   RunState& r = g.run;
   std::string word;
   read_word(word);
-  // The type message names the word itself.
-  switch (keyword_index(word)) {
+  // An unknown word gets the unrecognised-keyword line of the look-up, then
+  // the type message, which names the word itself.
+  switch (lookup_keyword(word)) {
     case KW_HARM:
       r.load_type = 3;
       break;

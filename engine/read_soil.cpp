@@ -448,7 +448,11 @@ void READ_SOIL() {
                  " PROGRAM WILL NOT EXECUTE"});
     goto done;
   }
-  if (!SOLCST() || r.foundation_type == 3) goto done;
+  if (!SOLCST()) goto done;
+  if (r.foundation_type == 3) {
+    g.soil.given_for = r.foundation_type;
+    goto done;
+  }
 
   read_word(word);
   if (lookup_keyword(word) != KW_BELO) {
@@ -456,17 +460,19 @@ void READ_SOIL() {
     goto done;
   }
   READ_SOIL_BELOW();
+  g.soil.given_for = r.foundation_type;
   if (r.foundation_type != 1) goto done;
 
   {
-    // SIDE and EMBE are optional: any other word belongs to the keyword loop,
-    // which reports it itself.
+    // SIDE and EMBE are optional: any other word belongs to the keyword
+    // loop.  Each word is identified by the keyword look-up, which reports a
+    // word it does not know.
     int status = read_word(word);
-    kw = keyword_index(word);
+    kw = lookup_keyword(word);
     while (kw == KW_SIDE) {
       r.side_cap = 1;
       status = read_word(word);
-      kw = keyword_index(word);
+      kw = lookup_keyword(word);
     }
     if (kw == KW_EMBE) {
       r.embedded = 1;

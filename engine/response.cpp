@@ -71,12 +71,16 @@ void write_transient_response() {
   DriverData& d = g.driver;
   const int p = d.n_time_points;
   const int n = d.n_points;
-  // Complete the spectrum by conjugate symmetry.
+  // Complete the spectrum by conjugate symmetry.  Point 1 (the mean) is
+  // real; so is point N when the count is even, for it is then the Nyquist
+  // point, its own mirror.  With an odd count point N has a mirror of its
+  // own (point N + 1 = conj(point N)) and keeps its imaginary part, or the
+  // history would not be real.
   for (int j = n + 1; j <= p; ++j)
     for (int i = 0; i < 6; ++i) d.transient[j - 1][i] = std::conj(d.transient[p + 2 - j - 1][i]);
   for (int i = 0; i < 6; ++i) {
     d.transient[0][i] = cfloat(d.transient[0][i].real(), 0.0f);
-    if (n >= 1 && n <= p) d.transient[n - 1][i] = cfloat(d.transient[n - 1][i].real(), 0.0f);
+    if (p % 2 == 0 && n >= 1 && n <= p) d.transient[n - 1][i] = cfloat(d.transient[n - 1][i].real(), 0.0f);
   }
   // Back into the time domain, one degree of freedom at a time.
   static cfloat work[kMaxTimePoints];

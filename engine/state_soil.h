@@ -56,6 +56,10 @@ struct SoilLayerTable {
 };
 
 struct SoilData {
+  // The foundation type whose soil block was read (0 = none): SOLCST and,
+  // except for a stratum, READ_SOIL_BELOW reached.
+  int given_for = 0;
+
   // --- Soil along the piles or the multilayer shaft, one entry per layer of
   // g.run.n_layers (PILE and MULT).
   SoilLayerTable layer;

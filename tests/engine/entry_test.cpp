@@ -264,6 +264,50 @@ TEST(Entry, BrokenRunFilesEndTheRunWithoutACrash) {
   EXPECT_EQ(tail(lines, kFatalPage.size()), kFatalPage);
 }
 
+TEST(Entry, RunListThatWouldOverwriteTheDeckIsRefused) {
+  // A report or plot-data name equal to the deck's or the mass file's (also
+  // spelt another way) ends the run with result 3 before anything is opened:
+  // the deck and the mass file stay as they were.
+  char tmpl[] = "/tmp/tremex-same-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  const std::string folder = dir.substr(dir.rfind('/') + 1);
+  const std::string deck = "GRAVITY=9.8\r\nSTOP\r\n", mass = "0\r\n";
+  const std::string x = dir + "/d.tmx", m = dir + "/d.tmm";
+  struct Case {
+    const char* what;
+    std::string out, plot;
+  } cases[] = {
+      {"report = deck", x, dir + "/d.tmq"},
+      {"plot data = deck", dir + "/d.tmo", x},
+      {"report = mass file", m, dir + "/d.tmq"},
+      {"plot data = mass file", dir + "/d.tmo", m},
+      {"report = deck, spelt another way", dir + "/../" + folder + "/./d.tmx", dir + "/d.tmq"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    harness::write_file(x, deck);
+    harness::write_file(m, mass);
+    std::remove((dir + "/d.tmo").c_str());
+    std::remove((dir + "/d.tmq").c_str());
+    harness::RunOptions opt;
+    opt.names_override = "3.0.11\r\n" + x + "\r\n" + c.out + "\r\n" + c.plot + "\r\n" + dir + "/d.tmr\r\n" +
+                         dir + "/d.tmt\r\n" + m + "\r\n";
+    EngineRun run = run_engine("", opt);
+    EXPECT_EQ(run.result, 3);
+    EXPECT_EQ(harness::read_file(x), deck);
+    EXPECT_EQ(harness::read_file(m), mass);
+    EXPECT_FALSE(std::ifstream(dir + "/d.tmo").good());
+    EXPECT_FALSE(std::ifstream(dir + "/d.tmq").good());
+  }
+  // The same run list with distinct names runs.
+  harness::RunOptions opt;
+  opt.names_override = "3.0.11\r\n" + x + "\r\n" + dir + "/d.tmo\r\n" + dir + "/d.tmq\r\n" + dir +
+                       "/d.tmr\r\n" + dir + "/d.tmt\r\n" + m + "\r\n";
+  EXPECT_EQ(run_engine("", opt).result, 2);
+  EXPECT_EQ(harness::read_file(x), deck);
+}
+
 TEST(Entry, NamesAreCutAt256Characters) {
   char tmpl[] = "/tmp/tremex-long-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);

@@ -33,6 +33,10 @@ TEST(Prepass, DeckLinesBecomeRecords) {
       {{"3(0.5)"}, {"0.5", "0.5", "0.5"}},
       {{"1 0(7) 2"}, {"1.", "2."}},
       {{"2(3.5 1)"}, {"3.5", "1.", "3.5", "1."}},
+      // The count is the digit before "(" in the line as read: the "1" that
+      // the first group left at the end of the expansion is no count.
+      {{"2(1)(5)"}, {"1.", "1(5)"}},
+      {{"2(1) 3(5)"}, {"1.", "1.", "5.", "5.", "5."}},
       {{"4,,5"}, {"4.", "5."}},
       {{"2*4"}, {"2.", "-999.", "4."}},
       {{"T"}, {"999."}},

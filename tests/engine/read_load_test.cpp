@@ -105,6 +105,41 @@ TEST(ReadLoad, HarmonicQuadraticLoadPointRelativeToSecondPoint) {
   EXPECT_EQ(next_word(), "SOIL");
 }
 
+TEST(ReadLoad, LoadPointMovesOnlyForSwitchOne) {
+  // Fz = 10 at (1, 0, 0), centre of gravity (0.2, 0, 0); with switch 1 the
+  // second point (0.5, 0, 0) moves x to 1 - 0.3 = 0.7 (My = 7), any other
+  // switch (1.4 rounds to 1, yet is not 1) keeps the point (My = 10) and
+  // reads no second point.
+  struct Case {
+    const char* s;
+    double my;
+    const char* next;
+  } cases[] = {{"1", 7.0, "SOIL"}, {"1.4", 10.0, "0.5"}, {"0.6", 10.0, "0.5"}, {"0", 10.0, "0.5"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.s);
+    harness::ReaderFixture f(std::string("HARM\nCONS\nNONQ\n6.28 6.28 1\n0 0 10 0 0 0\n1 0 0 ") + c.s +
+                             "\n0.5 0 0\nSOIL\n");
+    si_labels();
+    eng::g.foundation.xc = 0.2f;
+    eng::READ_LOAD();
+    EXPECT_NEAR(eng::g.load.harmonic[4], c.my, 1e-5);
+    EXPECT_EQ(rt::rtrim(next_word()).substr(0, 3), std::string(c.next).substr(0, 3));
+  }
+}
+
+TEST(ReadLoad, UnknownTypeWordIsReportedByTheKeywordLookUp) {
+  harness::ReaderFixture f("HARX\nCONS\n");
+  eng::READ_LOAD();
+  expect_lines(f.report_lines(), {"", "", " UNRECOGNIZED KEYWORD - HARX", "", "",
+                                  " INVALID OR UNRECOGNIZED KEYWORD - HARX FOR LOAD    TYPE",
+                                  " PROGRAM WILL NOT EXECUTE"});
+  // A keyword of the table that is no load type: the type message alone.
+  harness::ReaderFixture g2("SOIL\nCONS\n");
+  eng::READ_LOAD();
+  expect_lines(g2.report_lines(), {"", "", " INVALID OR UNRECOGNIZED KEYWORD - SOIL FOR LOAD    TYPE",
+                                   " PROGRAM WILL NOT EXECUTE"});
+}
+
 TEST(ReadLoad, HarmonicFormWordMissingLosesOneNumber) {
   // The first number stands where NONQ or QUAD is due and is consumed.
   harness::ReaderFixture f("HARM\nCONS\n99\n6.28 0 3.14\n0 0 0 0 0 0\n0 0 0 0\n");

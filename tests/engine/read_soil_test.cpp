@@ -387,6 +387,14 @@ TEST(ReadSoil, ErrorMessages) {
       {"side layers short", 1, 1, pile_soil + "SIDE\nEMBE\n2\n1 1.0 100 18 0.3 0.05 0.5 0.3\n",
        {" ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISO   LATION DATA",
         " PROGRAM WILL IGNORE THESE OPTIONS"}, 0, ""},
+      // The words after BELO are identified by the keyword look-up, which
+      // reports a word it does not know; the word is left for the loop.
+      {"unknown word after the soil below", 1, 1, pile_soil + "SIDX\nLOAD\n",
+       {" UNRECOGNIZED KEYWORD - SIDX"}, 0, "SIDX"},
+      {"unknown word after SIDE", 1, 1, pile_soil + "SIDE\nEMBX\n",
+       {" UNRECOGNIZED KEYWORD - EMBX", "", "",
+        " SIDE-CAP KEYWORD WAS INPUT WITHOUT THE EMBEDDED KEYWORD - THE SIDE-CAP OPTION WILL BE IGNORED"},
+       0, "EMBX"},
       {"side cap without embedded", 1, 1, pile_soil + "SIDE\nLOAD\n",
        {" SIDE-CAP KEYWORD WAS INPUT WITHOUT THE EMBEDDED KEYWORD - THE SIDE-CAP OPTION WILL BE IGNORED"},
        0, "LOAD"},

@@ -64,6 +64,36 @@ void BM_PileSoilWeakZoneThickHighFrequency(benchmark::State& state) {
 }
 BENCHMARK(BM_PileSoilWeakZoneThickHighFrequency);
 
+// One pile in 30 layers with a weak zone around it, over 1024 frequencies:
+// every reaction the driver asks of the kernel for such a pile (the layers'
+// velocities 100 to 390, pile radius 0.3, omega 1 to 1024 rad/s).  The zone
+// is range(0)/10 pile radii thick: 2 is a usual zone (series path), 20 and
+// 725 wide ones (guarded path).
+void BM_PileSoilWeakPile30Layers1024Frequencies(benchmark::State& state) {
+  const float tr = static_cast<float>(state.range(0)) / 10.0f;
+  const float r = 0.3f, t = tr * r;
+  const float nu = 0.35f, D = 0.05f, sw_ratio = 0.5f, Dw = 0.1f;
+  cfloat su, sw, srx, sry, st;
+  for (auto _ : state) {
+    for (int k = 1; k <= 1024; ++k) {
+      const float omega = static_cast<float>(k);
+      for (int layer = 0; layer < 30; ++layer) {
+        const float vs = 100.0f + 10.0f * static_cast<float>(layer);
+        const float a0 = omega * r / vs;
+        int hflag = 0;
+        const int vflag = 0;
+        eng::PILE_SOIL_IMPEDANCE(a0, nu, D, sw_ratio, nu, Dw, t, r, r, r, r, su, sw, srx, sry, st, hflag, vflag);
+        benchmark::DoNotOptimize(su);
+        benchmark::DoNotOptimize(sw);
+        benchmark::DoNotOptimize(srx);
+        benchmark::DoNotOptimize(st);
+      }
+    }
+  }
+}
+BENCHMARK(BM_PileSoilWeakPile30Layers1024Frequencies)->Arg(20)->Arg(200)->Arg(7250)->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 // LEQ2C on a diagonally dominant complex 6 x 6 system with range(0)
 // right-hand sides.  A general system ends with code 130 after the full 50
 // refinement passes (its solution is not exactly representable).
