@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-liberation bc
   clang libclang-rt-14-dev
+  libopenblas-dev liblapacke-dev
 )
 
 SUDO=""

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Writes the stored reports and plot data that the byte-identity test
+# (engine_tests, Golden.*) compares every run against:
+#   - the generated group decks in tests/engine/golden/ (written here too);
+#   - tests/engine/golden/expected/<deck>.tmo and .tmq for every example deck
+#     and every generated deck, with the run date and time masked.
+# Run it only when a change of printed or plotted numbers is meant; build
+# engine_tests first (ninja -C build engine_tests).
+# Usage: scripts/make-golden.sh
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$top/build}
+dir=$top/tests/engine/golden
+
+e_lines() {
+  for _ in 1 2 3; do
+    printf ' 0.00000000000000E+0000  0.00000000000000E+0000  0.00000000000000E+0000 \r\n'
+  done
+}
+
+# group_deck FILE NPILES HEAD(FIXED|PINNED) NFREQ SIDE(0|1)
+# Piles on a 2 m grid, ten a row, in ten layers; interaction on; MATRIX.
+group_deck() {
+  local file=$1 npiles=$2 head=$3 nfreq=$4 side=$5 nlayers=10
+  {
+    printf 'TITLE=Stored output: %s %s piles, %s frequencies\r\n' "$npiles" "$head" "$nfreq"
+    printf 'MATRIX\r\nGRAVITY=9.8\r\nFOUNDATION=PILE\r\nRECTANGULAR=22,22\r\n'
+    printf 'MASS \r\n500 5000 5000 8000 0 0 0\r\n'
+    printf 'LAYERS=%s\r\n%s=%s\r\n' "$nlayers" "$head" "$npiles"
+    for ((i = 0; i < npiles; i++)); do
+      printf '%s %s %s \r\n' "$(( i + 1 ))" "$(( (i % 10) * 2 ))" "$(( (i / 10) * 2 ))"
+    done
+    printf 'CONSTANTS \r\n0 0 1 %s 24 \r\n100 0.2 0.02 1.1 3E7\r\n' "$nlayers"
+    printf 'ELEMENT\r\n'
+    for ((j = 1; j <= nlayers; j++)); do
+      printf '%s 1 0.25 0.25 0.19635 0.003068 0.003068 0.006136\r\n' "$j"
+    done
+    printf 'FLOATING\r\nINTERACTION \r\nSOIL \r\nWEAK\r\nCONSTANTS\r\n'
+    for ((j = 1; j <= nlayers; j++)); do
+      printf '%s %s 18 0.4 0.05 1 0.4 0.1 0\r\n' "$j" "$(( 120 + 3 * j ))"
+    done
+    printf 'BELOW=400 20 0.35 0.04\r\n'
+    if [ "$side" = 1 ]; then
+      printf 'EMBEDDED\r\n2\r\n1 0.6 110 17 0.35 0.05\r\n2 0.8 130 18 0.35 0.05\r\n'
+    fi
+    printf 'LOAD \r\nHARMONIC \r\nCONSTANTS \r\nNONQUADRATIC \r\n'
+    printf '%s 1 1 \r\n10 0 20 \r\n0 0 0 \r\n0 0 0 0 \r\nRUN \r\n0\r\n' "$nfreq"
+    e_lines
+  } > "$file"
+  printf '0\r\n' > "${file%.tmx}.tmm"
+}
+
+group_deck "$dir/group100-fixed.tmx" 100 FIXED 20 0
+group_deck "$dir/group100-pinned-embedded.tmx" 100 PINNED 12 1
+
+TREMEX_GOLDEN_WRITE=1 "$build/bin/engine_tests" --gtest_filter='Golden.*'
