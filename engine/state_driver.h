@@ -23,6 +23,12 @@ struct DriverData {
   float step = 0.0f;       // frequency step (harmonic, random)
   float omega[kMaxFrequencies] = {};  // frequencies of the last pass (rad/s)
 
+  // The foundation's own impedance of each point (before side layers), as
+  // pass 1 computed it at base_omega; pass 2 reuses it (base_kept 1).
+  cfloat base_impedance[kMaxFrequencies][36] = {};
+  float base_omega[kMaxFrequencies] = {};
+  int base_kept[kMaxFrequencies] = {};
+
   // Harmonic: |U1| ... |U6| of each point (values of pass 2).
   float amplitude[kMaxFrequencies][6] = {};
   // Transient: complex response of each point, completed to P points and
