@@ -4,6 +4,7 @@
 
 namespace eng {
 
+constinit PileGroupData group_tables;
 EngineState g;
 
 void reset_engine_state() {

@@ -1,4 +1,5 @@
-// Run-state tables of a pile group (part of eng::EngineState, reset at each run).
+// Run-state tables of a pile group (eng::group_tables, reached as g.piles;
+// zero at load and not cleared between runs, see state.h).
 //
 // Filled once per run by SETUP_PILE_GROUP (pile_group.cpp) before the first
 // frequency, when the foundation is PILE, the interaction option is on and

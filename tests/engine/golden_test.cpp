@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "engine_harness.h"
+#include "entry.h"
 
 namespace {
 
@@ -85,6 +88,43 @@ TEST(Golden, ReportsAndPlotDataAreByteIdenticalToTheStoredCopies) {
       }
     }
   }
+}
+
+// One load, many runs: the statically linked engine runs a 100-pile group
+// and then the other decks, largest first, in one process; each report and
+// plot data are still those of a fresh load (nothing of an earlier run shows
+// through in a later one).
+TEST(Golden, RunsInOneLoadGiveWhatFreshLoadsGive) {
+  if (std::getenv("TREMEX_GOLDEN_WRITE")) GTEST_SKIP();
+  const fs::path expected = kSource + "/tests/engine/golden/expected";
+  auto all = decks();
+  std::stable_partition(all.begin(), all.end(),
+                        [](const fs::path& p) { return p.stem().string().rfind("group100", 0) == 0; });
+  char tmpl[] = "/tmp/tremex-golden-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string folder = tmpl;
+  const fs::path old = fs::current_path();
+  fs::current_path(folder);
+  for (const fs::path& deck : all) {
+    const std::string base = folder + "/project";
+    harness::write_file(base + ".tmx", harness::read_file(deck.string()));
+    fs::path mass = deck;
+    mass.replace_extension(".tmm");
+    harness::write_file(base + ".tmm", fs::exists(mass) ? harness::read_file(mass.string()) : "0\r\n");
+    std::string names = "3.0.11\r\n";
+    for (const char* ext : {".tmx", ".tmo", ".tmq", ".tmr", ".tmt", ".tmm"}) names += base + ext + "\r\n";
+    harness::write_file(folder + "/names.dat", names);
+    EXPECT_EQ(eng::run_engine(13), 0) << deck;
+    const std::string name = deck.stem().string();
+    EXPECT_TRUE(masked(harness::read_file(base + ".tmo"), folder) ==
+                harness::read_file((expected / (name + ".tmo")).string()))
+        << name << ": the report differs from the stored copy";
+    EXPECT_TRUE(masked(harness::read_file(base + ".tmq"), folder) ==
+                harness::read_file((expected / (name + ".tmq")).string()))
+        << name << ": the plot data differ from the stored copy";
+  }
+  fs::current_path(old);
+  fs::remove_all(folder);
 }
 
 }  // namespace
