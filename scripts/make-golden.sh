@@ -5,7 +5,8 @@
 #   - tests/engine/golden/expected/<deck>.tmo and .tmq for every example deck
 #     and every generated deck, with the run date and time masked.
 # Run it only when a change of printed or plotted numbers is meant; build
-# engine_tests first (ninja -C build engine_tests).
+# engine_tests first (ninja -C build engine_tests).  TREMCALC_LIBRARY=path
+# takes the stored copies from another build of the engine library.
 # Usage: scripts/make-golden.sh
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -50,6 +51,16 @@ group_deck() {
   printf '0\r\n' > "${file%.tmx}.tmm"
 }
 
+# section_deck FILE ELEMENT-VALUES: the single-pile example with another section.
+section_deck() {
+  local file=$1 values=$2
+  sed -E "s/^([123]) 4 0\.3 0\.3 0\.2827 .*$/\1 4 $values\r/; s/^TITLE=.*$/TITLE=Stored output: one pile, section $values\r/" \
+    "$top/examples/single-pile-harmonic.tmx" > "$file"
+  cp "$top/examples/single-pile-harmonic.tmm" "${file%.tmx}.tmm"
+}
+
+section_deck "$dir/pile-two-radii.tmx" "0.3 0.2 0.2827 0.006362 0.002 0.012723"
+section_deck "$dir/pile-two-inertias.tmx" "0.3 0.3 0.2827 0.006362 0.004 0.012723"
 group_deck "$dir/group100-fixed.tmx" 100 FIXED 20 0
 group_deck "$dir/group100-pinned-embedded.tmx" 100 PINNED 12 1
 
