@@ -689,6 +689,12 @@ void invert_blocked(cfloat* A, long ld, int nn) {
 
 constexpr int kMaxThreads = 64;
 constexpr int kThreadedMinOrder = 64;
+// Where a team pays (INVERT_COMPLEX_MATRIX): measured on an 8-processor
+// machine busy with other work, where a member the system holds back stalls
+// the others at every barrier, two threads first beat one at order 500 and
+// more than one member per 250 columns never paid.
+constexpr int kTeamPaysOrder = 500;
+constexpr int kTeamColumnsPerMember = 250;
 constexpr int kMinColumnsPerMember = 16;
 constexpr int kSpin = 4096;  // about 0.1 ms
 constexpr int kGroupColumns = 16;
@@ -1012,8 +1018,14 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
   team.run(team.reserve(wanted), invert_member, &w);
 }
 
+int inversion_team_size(int n, int threads) {
+  if (n < kTeamPaysOrder) return 1;
+  return std::clamp(n / kTeamColumnsPerMember, 1, std::max(threads, 1));
+}
+
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  invert_complex_matrix_threads(A, lda, n, n < kThreadedMinOrder ? 1 : inversion_thread_count());
+  const int threads = n < kTeamPaysOrder ? 1 : inversion_team_size(n, inversion_thread_count());
+  invert_complex_matrix_threads(A, lda, n, threads);
 }
 
 }  // namespace eng

@@ -53,10 +53,16 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
 // NaN under the engine's masked floating-point exceptions.
 // Orders up to 2048 are inverted in blocks of 16 steps, larger ones step by
 // step; both give every element the operations of the plain algorithm in
-// the same order, so the result does not depend on the way.  Orders from 64
-// to 2048 are shared by inversion_thread_count() threads, with the same
-// result for every count.  Not reentrant: one inversion at a time.
+// the same order, so the result does not depend on the way.  Orders from
+// 500 to 2048 are shared by inversion_team_size(n, inversion_thread_count())
+// threads, with the same result for every count.  Not reentrant: one
+// inversion at a time.
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
+
+// Threads INVERT_COMPLEX_MATRIX gives an inversion of order n when `threads`
+// may take part: one below order 500, else one per 250 columns, at most
+// `threads` (below that a team costs more than it gains on a busy machine).
+int inversion_team_size(int n, int threads);
 
 // The inversion with at most `threads` threads (1: the calling thread
 // alone).  Orders below 64 or above 2048 use one thread; small orders use

@@ -52,9 +52,9 @@ void set_rate(benchmark::State& state, int n) {
 }
 
 void args(benchmark::internal::Benchmark* b) {
-  for (const int n : {200, 500, 1000}) {
-    b->Args({n, 1});
-    if (all_threads() > 1) b->Args({n, all_threads()});
+  for (const int n : {100, 200, 300, 500, 700, 1000}) {
+    for (const int t : {1, 2, 4, 8})
+      if (t == 1 || t <= all_threads()) b->Args({n, t});
   }
   b->ArgNames({"n", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
