@@ -19,10 +19,11 @@ e_lines() {
   done
 }
 
-# group_deck FILE NPILES HEAD(FIXED|PINNED) NFREQ SIDE(0|1)
-# Piles on a 2 m grid, ten a row, in ten layers; interaction on; MATRIX.
+# group_deck FILE NPILES HEAD(FIXED|PINNED) NFREQ SIDE(0|1) [STEP]
+# Piles on a 2 m grid, ten a row, in ten layers; interaction on; MATRIX;
+# frequencies STEP, 2 STEP, ... NFREQ STEP rad/s (STEP 1 by default).
 group_deck() {
-  local file=$1 npiles=$2 head=$3 nfreq=$4 side=$5 nlayers=10
+  local file=$1 npiles=$2 head=$3 nfreq=$4 side=$5 step=${6:-1} nlayers=10
   {
     printf 'TITLE=Stored output: %s %s piles, %s frequencies\r\n' "$npiles" "$head" "$nfreq"
     printf 'MATRIX\r\nGRAVITY=9.8\r\nFOUNDATION=PILE\r\nRECTANGULAR=22,22\r\n'
@@ -45,7 +46,7 @@ group_deck() {
       printf 'EMBEDDED\r\n2\r\n1 0.6 110 17 0.35 0.05\r\n2 0.8 130 18 0.35 0.05\r\n'
     fi
     printf 'LOAD \r\nHARMONIC \r\nCONSTANTS \r\nNONQUADRATIC \r\n'
-    printf '%s 1 1 \r\n10 0 20 \r\n0 0 0 \r\n0 0 0 0 \r\nRUN \r\n0\r\n' "$nfreq"
+    printf '%s %s %s \r\n10 0 20 \r\n0 0 0 \r\n0 0 0 0 \r\nRUN \r\n0\r\n' "$(( nfreq * step ))" "$step" "$step"
     e_lines
   } > "$file"
   printf '0\r\n' > "${file%.tmx}.tmm"
@@ -63,5 +64,8 @@ section_deck "$dir/pile-two-radii.tmx" "0.3 0.2 0.2827 0.006362 0.002 0.012723"
 section_deck "$dir/pile-two-inertias.tmx" "0.3 0.3 0.2827 0.006362 0.004 0.012723"
 group_deck "$dir/group100-fixed.tmx" 100 FIXED 20 0
 group_deck "$dir/group100-pinned-embedded.tmx" 100 PINNED 12 1
+# Up to a0 = omega d / Vs of about 2.4: every branch of the frequency-dependent factors.
+group_deck "$dir/group30-fixed-high.tmx" 30 FIXED 40 0 15
+group_deck "$dir/group30-pinned-high.tmx" 30 PINNED 40 0 15
 
 TREMEX_GOLDEN_WRITE=1 "$build/bin/engine_tests" --gtest_filter='Golden.*'
