@@ -5,10 +5,12 @@
 // library (the same decks, for before-and-after figures).
 //   Run/<deck>/threads:T   one run of the deck with TREMEX_THREADS=T
 //     footing          examples/halfspace-harmonic.tmx
-//     pile30           one pile, 30 layers, 1024 harmonic frequencies
-//     group100         100 fixed-head piles with interaction, 20 frequencies, MATRIX
-//     group500_fixed   500 fixed-head piles with interaction, 5 frequencies, MATRIX
-//     group500_pinned  500 pinned-head piles with interaction, 5 frequencies, MATRIX
+//     pile30           one pile, 30 layers, 1024 harmonic frequencies (1 .. 1024 rad/s)
+//     group100         100 fixed-head piles with interaction, 20 frequencies
+//                      (1 .. 20 rad/s: half with static pair factors), MATRIX
+//     group500_fixed   500 fixed-head piles with interaction, 5 frequencies
+//                      (12 .. 60 rad/s: frequency-dependent pair factors), MATRIX
+//     group500_pinned  the same with pinned heads
 //   OpenBlasGroupInversions/piles:500/fixed:F/threads:T
 //     the inversions of that group run at every frequency of both passes:
 //     orders N, 2N, 2N (fixed heads) or N, N, N (pinned), 5 frequencies x 2 passes.
@@ -53,8 +55,9 @@ std::string e_lines() {
   return s;
 }
 
-// Piles on a 2 m grid, ten a row, with interaction; `layers` elements.
-std::string pile_deck(int piles, bool fixed, int layers, int nfreq, bool matrix) {
+// Piles on a 2 m grid, ten a row, with interaction; `layers` elements;
+// harmonic frequencies step, 2 step, ... nfreq step (rad/s).
+std::string pile_deck(int piles, bool fixed, int layers, int nfreq, int step, bool matrix) {
   std::ostringstream d;
   const int side = 2 * (1 + piles / 10);
   d << "TITLE=Benchmark: " << piles << " piles, " << layers << " layers, " << nfreq << " frequencies\r\n";
@@ -70,7 +73,7 @@ std::string pile_deck(int piles, bool fixed, int layers, int nfreq, bool matrix)
   d << "SOIL \r\nWEAK\r\nCONSTANTS\r\n";
   for (int j = 1; j <= layers; ++j) d << j << " " << 120 + 3 * j << " 18 0.4 0.05 1 0.4 0.1 0\r\n";
   d << "BELOW=400 20 0.35 0.04\r\nLOAD \r\nHARMONIC \r\nCONSTANTS \r\nNONQUADRATIC \r\n";
-  d << nfreq << " 1 1 \r\n10 0 20 \r\n0 0 0 \r\n0 0 0 0 \r\nRUN \r\n0\r\n" << e_lines();
+  d << nfreq * step << " " << step << " " << step << " \r\n10 0 20 \r\n0 0 0 \r\n0 0 0 0 \r\nRUN \r\n0\r\n" << e_lines();
   return d.str();
 }
 
@@ -83,10 +86,10 @@ std::string file_text(const std::string& path) {
 
 std::string deck_text(const std::string& name) {
   if (name == "footing") return file_text(std::string(TREMEX_SOURCE_DIR) + "/examples/halfspace-harmonic.tmx");
-  if (name == "pile30") return pile_deck(1, true, 30, 1024, false);
-  if (name == "group100") return pile_deck(100, true, 10, 20, true);
-  if (name == "group500_fixed") return pile_deck(500, true, 10, 5, true);
-  if (name == "group500_pinned") return pile_deck(500, false, 10, 5, true);
+  if (name == "pile30") return pile_deck(1, true, 30, 1024, 1, false);
+  if (name == "group100") return pile_deck(100, true, 10, 20, 1, true);
+  if (name == "group500_fixed") return pile_deck(500, true, 10, 5, 12, true);
+  if (name == "group500_pinned") return pile_deck(500, false, 10, 5, 12, true);
   throw std::runtime_error("unknown deck " + name);
 }
 
