@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include <immintrin.h>
+
 namespace eng {
 
 namespace {
@@ -687,10 +689,76 @@ void trailing_update4(float* __restrict y0, float* __restrict y1, float* __restr
   }
 }
 
+// trailing_update4 with 16-float AVX-512 vectors: each register holds rows
+// f .. f+15 of a column, that is the two 8-float halves trailing_update4
+// keeps apart, and every float receives the same multiply, multiply, add and
+// subtract in the same order (no fused multiply-add: the engine is built
+// with -ffp-contract=off and these are separate instructions).
+__attribute__((target("avx512f,avx512dq")))
+void trailing_update4_avx512(float* __restrict y0, float* __restrict y1, float* __restrict y2,
+                             float* __restrict y3, const int* j, int kb, int lo, int hi) {
+  const float* rr0 = bw.rr[j[0]];
+  const float* ri0 = bw.ri[j[0]];
+  const float* rr1 = bw.rr[j[1]];
+  const float* ri1 = bw.ri[j[1]];
+  const float* rr2 = bw.rr[j[2]];
+  const float* ri2 = bw.ri[j[2]];
+  const float* rr3 = bw.rr[j[3]];
+  const float* ri3 = bw.ri[j[3]];
+#define TREMEX_HALVES(lo8, hi8) \
+  _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(lo8)), _mm256_loadu_ps(hi8), 1)
+#define TREMEX_STEP(y, a, b, cr, ci) \
+  _mm512_sub_ps(y, _mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(cr)), _mm512_mul_ps(b, _mm512_set1_ps(ci))))
+  int f = lo;
+  for (; f + 16 <= hi; f += 16) {
+    __m512 u0 = _mm512_loadu_ps(y0 + f);
+    __m512 u1 = _mm512_loadu_ps(y1 + f);
+    __m512 u2 = _mm512_loadu_ps(y2 + f);
+    __m512 u3 = _mm512_loadu_ps(y3 + f);
+    const float(*ac)[8] = bw.tac[f >> 3];
+    const float(*bc)[8] = bw.tbc[f >> 3];
+    const float(*ac2)[8] = bw.tac[(f >> 3) + 1];
+    const float(*bc2)[8] = bw.tbc[(f >> 3) + 1];
+    for (int k = 0; k < kb; ++k) {
+      const __m512 a = TREMEX_HALVES(ac[k], ac2[k]);
+      const __m512 b = TREMEX_HALVES(bc[k], bc2[k]);
+      u0 = TREMEX_STEP(u0, a, b, rr0[k], ri0[k]);
+      u1 = TREMEX_STEP(u1, a, b, rr1[k], ri1[k]);
+      u2 = TREMEX_STEP(u2, a, b, rr2[k], ri2[k]);
+      u3 = TREMEX_STEP(u3, a, b, rr3[k], ri3[k]);
+    }
+    _mm512_storeu_ps(y0 + f, u0);
+    _mm512_storeu_ps(y1 + f, u1);
+    _mm512_storeu_ps(y2 + f, u2);
+    _mm512_storeu_ps(y3 + f, u3);
+  }
+#undef TREMEX_HALVES
+#undef TREMEX_STEP
+  if (f < hi) {
+    trailing_update(y0, y1, j[0], j[1], kb, f, hi);
+    trailing_update(y2, y3, j[2], j[3], kb, f, hi);
+  }
+}
+
+bool cpu_has_avx512() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+}
+
+// Whether the AVX-512 kernel is used: where the processor has it, unless a
+// test switched it off.
+const bool kHasAvx512 = cpu_has_avx512();
+std::atomic<bool> use_avx512{kHasAvx512};
+
 // The updates of the columns j[0 .. m-1], four, two or one at a time.
 template <class Column>
 void trailing_columns(Column colf, const int* j, int m, int kb, int lo, int hi) {
   int c = 0;
+  if (use_avx512.load(std::memory_order_relaxed)) {
+    for (; c + 4 <= m; c += 4) {
+      trailing_update4_avx512(colf(j[c]), colf(j[c + 1]), colf(j[c + 2]), colf(j[c + 3]), j + c, kb, lo, hi);
+    }
+  }
   for (; c + 4 <= m; c += 4) {
     trailing_update4(colf(j[c]), colf(j[c + 1]), colf(j[c + 2]), colf(j[c + 3]), j + c, kb, lo, hi);
   }
@@ -1115,6 +1183,10 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
   TeamInverse w{A, lda, n, {}, {}, {}, {}};
   team.run(team.reserve(wanted), invert_member, &w);
 }
+
+bool inversion_avx512_available() { return kHasAvx512; }
+
+void inversion_use_avx512(bool on) { use_avx512.store(on && kHasAvx512); }
 
 void run_on_team(int threads, void (*body)(void* ctx, int member, int count), void* ctx) {
   team.run(threads <= 1 ? 1 : team.reserve(threads), body, ctx);

@@ -105,6 +105,13 @@ void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
 // `threads` (below that a team costs more than it gains on a busy machine).
 int inversion_team_size(int n, int threads);
 
+// The inversion's main update kernel: AVX-512 where the processor has it
+// (the default), else AVX2 or plain code, chosen at run time; every way gives
+// the same bits.  inversion_use_avx512(false) keeps to AVX2 (for tests and
+// benchmarks); true goes back to AVX-512 where available.
+bool inversion_avx512_available();
+void inversion_use_avx512(bool on);
+
 // Runs body(ctx, m, count) for the members m = 0 .. count-1 of the
 // inversion's team of at most `threads` threads (member 0 on the calling
 // thread) and returns when all have finished; count is `threads` unless the

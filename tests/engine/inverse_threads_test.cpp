@@ -93,6 +93,23 @@ TEST(InverseThreads, SameBitsForEveryThreadCount) {
   }
 }
 
+// The AVX-512 update kernel and the AVX2 one give the same bits, alone and
+// in a team.
+TEST(InverseThreads, Avx512AndAvx2KernelsGiveTheSameBits) {
+  if (!eng::inversion_avx512_available()) GTEST_SKIP() << "no AVX-512 on this processor";
+  for (const int n : {5, 64, 129, 300, 517, 1000}) {
+    const int lda = n + 3;
+    const std::vector<cfloat> a = test_matrix(n, lda, 31u + static_cast<unsigned>(n));
+    for (const int threads : {1, 3}) {
+      eng::inversion_use_avx512(false);
+      const std::vector<cfloat> avx2 = inverse(a, lda, n, threads);
+      eng::inversion_use_avx512(true);
+      const std::vector<cfloat> avx512 = inverse(a, lda, n, threads);
+      EXPECT_TRUE(same_bits(avx512, avx2)) << "order " << n << ", " << threads << " threads";
+    }
+  }
+}
+
 TEST(InverseThreads, DefaultCountGivesTheSameBits) {
   const int n = 400, lda = 1000;
   const std::vector<cfloat> a = test_matrix(n, lda, 3u);

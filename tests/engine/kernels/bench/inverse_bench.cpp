@@ -77,6 +77,14 @@ void BM_InvertComplexMatrix(benchmark::State& state) {
 }
 BENCHMARK(BM_InvertComplexMatrix)->Apply(args);
 
+// The same with the AVX2 update kernel where the AVX-512 one would be used.
+void BM_InvertComplexMatrixAvx2(benchmark::State& state) {
+  eng::inversion_use_avx512(false);
+  BM_InvertComplexMatrix(state);
+  eng::inversion_use_avx512(true);
+}
+BENCHMARK(BM_InvertComplexMatrixAvx2)->Apply(args);
+
 #ifdef TREMEX_BENCH_LAPACKE
 void BM_LapackeGetrfGetri(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
