@@ -509,6 +509,9 @@ struct alignas(64) BlockWork {
   // steps of a chunk side by side: float f of step k at [f/8][k][f%8].
   float tac[2 * kBlockedMaxOrder / 8][kBlock][8];
   float tbc[2 * kBlockedMaxOrder / 8][kBlock][8];
+  // The same in chunks of 16 floats, for the AVX-512 kernel.
+  float tac16[2 * kBlockedMaxOrder / 16][kBlock][16];
+  float tbc16[2 * kBlockedMaxOrder / 16][kBlock][16];
   float rr[kBlockedMaxOrder][kBlock];  // Re r(j) per column
   float ri[kBlockedMaxOrder][kBlock];  // Im r(j) per column
 };
@@ -710,6 +713,28 @@ void trailing_update4_avx512(float* __restrict y0, float* __restrict y1, float* 
 #define TREMEX_STEP(y, a, b, cr, ci) \
   _mm512_sub_ps(y, _mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(cr)), _mm512_mul_ps(b, _mm512_set1_ps(ci))))
   int f = lo;
+  // Rows starting on a 16-float chunk (the usual case) read the multipliers
+  // as whole 16-float chunks.
+  for (; f + 16 <= hi && (f & 15) == 0; f += 16) {
+    __m512 u0 = _mm512_loadu_ps(y0 + f);
+    __m512 u1 = _mm512_loadu_ps(y1 + f);
+    __m512 u2 = _mm512_loadu_ps(y2 + f);
+    __m512 u3 = _mm512_loadu_ps(y3 + f);
+    const float(*ac)[16] = bw.tac16[f >> 4];
+    const float(*bc)[16] = bw.tbc16[f >> 4];
+    for (int k = 0; k < kb; ++k) {
+      const __m512 a = _mm512_loadu_ps(ac[k]);
+      const __m512 b = _mm512_loadu_ps(bc[k]);
+      u0 = TREMEX_STEP(u0, a, b, rr0[k], ri0[k]);
+      u1 = TREMEX_STEP(u1, a, b, rr1[k], ri1[k]);
+      u2 = TREMEX_STEP(u2, a, b, rr2[k], ri2[k]);
+      u3 = TREMEX_STEP(u3, a, b, rr3[k], ri3[k]);
+    }
+    _mm512_storeu_ps(y0 + f, u0);
+    _mm512_storeu_ps(y1 + f, u1);
+    _mm512_storeu_ps(y2 + f, u2);
+    _mm512_storeu_ps(y3 + f, u3);
+  }
   for (; f + 16 <= hi; f += 16) {
     __m512 u0 = _mm512_loadu_ps(y0 + f);
     __m512 u1 = _mm512_loadu_ps(y1 + f);
@@ -797,6 +822,8 @@ void invert_blocked(cfloat* A, long ld, int nn) {
       for (int f = 0; f < 2 * nn; ++f) {
         bw.tac[f >> 3][kk][f & 7] = ta[f];
         bw.tbc[f >> 3][kk][f & 7] = tb[f];
+        bw.tac16[f >> 4][kk][f & 15] = ta[f];
+        bw.tbc16[f >> 4][kk][f & 15] = tb[f];
       }
       // Columns of the block: every row but k.
       for (int j = k0; j < k1; ++j) {
@@ -1048,6 +1075,10 @@ inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1
     bw.tac[(f + 1) >> 3][kk][(f + 1) & 7] = ti;
     bw.tbc[f >> 3][kk][f & 7] = -ti;
     bw.tbc[(f + 1) >> 3][kk][(f + 1) & 7] = tr;
+    bw.tac16[f >> 4][kk][f & 15] = tr;
+    bw.tac16[(f + 1) >> 4][kk][(f + 1) & 15] = ti;
+    bw.tbc16[f >> 4][kk][f & 15] = -ti;
+    bw.tbc16[(f + 1) >> 4][kk][(f + 1) & 15] = tr;
     if (f != 2 * k) colk[f] = colk[f + 1] = 0.0f;
   }
 }
