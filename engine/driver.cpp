@@ -128,11 +128,11 @@ bool impedance(float omega, int point, int pass, int n_side, cfloat* k) {
   DriverData& d = g.driver;
   const bool kept = pass == 2 && d.base_kept[point - 1] == 1 && d.base_omega[point - 1] == omega;
   if (kept) {
-    std::memcpy(k, d.base_impedance[point - 1], sizeof(Mat6));
+    std::memcpy(k, driver_tables.base_impedance[point - 1], sizeof(Mat6));
   } else {
     if (!base_impedance(omega, k)) return false;
     if (pass == 1) {
-      std::memcpy(d.base_impedance[point - 1], k, sizeof(Mat6));
+      std::memcpy(driver_tables.base_impedance[point - 1], k, sizeof(Mat6));
       d.base_omega[point - 1] = omega;
       d.base_kept[point - 1] = 1;
     }

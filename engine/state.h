@@ -102,6 +102,8 @@ struct ReaderState {
 // PILE_GROUP_IMPEDANCE its records and matrix before it reads them), so
 // nothing of an earlier run can show through.
 extern PileGroupData group_tables;
+// The same for the driver's per-point impedance table (300 kB).
+extern DriverTables driver_tables;
 
 struct EngineState {
   RunState run;
