@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick fonts-liberation bc
   clang libclang-rt-14-dev
-  libopenblas-dev liblapacke-dev
+  libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
 )
 
 SUDO=""
