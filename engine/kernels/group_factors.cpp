@@ -458,7 +458,7 @@ void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, con
     colk[k] = cfloat(1.0f, 0.0f);
     for (int j = 0; j < nn; ++j) {
       cfloat& x = A[j * ld + k];
-      x = x / p;
+      x = complex_divide(x, p);
     }
     // Row i -= t(i) * row k for every row i != k, with t(i) = A(i,k) taken
     // before column k is cleared; column by column, in slices of rows.
@@ -805,7 +805,7 @@ void invert_blocked(cfloat* A, long ld, int nn) {
       colk[k] = cfloat(1.0f, 0.0f);
       for (int j = 0; j < nn; ++j) {
         cfloat& x = A[j * ld + k];
-        x = x / p;
+        x = complex_divide(x, p);
         bw.rr[j][kk] = x.real();
         bw.ri[j][kk] = x.imag();
       }
@@ -1093,7 +1093,7 @@ void diagonal_block(TeamInverse& w, int k0, int k1) {
     colk[k] = cfloat(1.0f, 0.0f);
     for (int j = k0; j < k1; ++j) {
       cfloat& x = w.A[j * w.ld + k];
-      x = x / p;
+      x = complex_divide(x, p);
       bw.rr[j][kk] = x.real();
       bw.ri[j][kk] = x.imag();
     }
@@ -1128,7 +1128,7 @@ void block_rows(TeamInverse& w, int k0, int k1, int j) {
   cfloat* c = w.A + j * w.ld;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
-    c[k] = c[k] / w.pivot[kk];
+    c[k] = complex_divide(c[k], w.pivot[kk]);
     const float cr = c[k].real(), ci = c[k].imag();
     bw.rr[j][kk] = cr;
     bw.ri[j][kk] = ci;

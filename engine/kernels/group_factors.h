@@ -12,6 +12,20 @@
 
 namespace eng {
 
+// x / p, exactly as the compiler's run-time routine for complex float
+// division (__divsc3) forms it, without the call: the parts in double,
+// ((xr pr + xi pi) / (pr^2 + pi^2), (xi pr - xr pi) / (pr^2 + pi^2)) rounded
+// to float; only when both parts come out NaN (infinite or zero operands) is
+// the run-time routine itself asked for its recovered value.
+inline cfloat complex_divide(const cfloat& x, const cfloat& p) {
+  const double a = x.real(), b = x.imag(), c = p.real(), d = p.imag();
+  const double denom = c * c + d * d;
+  const float re = static_cast<float>((a * c + b * d) / denom);
+  const float im = static_cast<float>((b * c - a * d) / denom);
+  if (re == re || im == im) return cfloat(re, im);
+  return x / p;
+}
+
 // Static vertical interaction factor of two piles from curve fits.
 //   s      spacing over diameter (s <= 0 gives 1.0)
 //   LD     slenderness L/d
