@@ -190,7 +190,7 @@ BENCHMARK(BM_OpenBlasGroupInversions)
     ->ArgNames({"piles", "fixed", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Iterations(3);
+    ->Iterations(1);
 #endif
 
 }  // namespace
