@@ -408,10 +408,10 @@ namespace {
 // complex column: with a = (tr, ti) and b = (-ti, tr) this is y -= t*c in the
 // real arithmetic (re: tr cr - ti ci, im: ti cr + tr ci), in contiguous
 // floats, eight at a time (the same operations on every lane).  Built for
-// AVX2 as well (no fused multiply-add).
-__attribute__((target_clones("avx2", "default")))
-void update_column(float* __restrict y, const float* __restrict a, const float* __restrict b,
-                   float cr, float ci, int lo, int hi) {
+// AVX2 as well (no fused multiply-add).  update_column_body is the same in
+// line, for callers that are built for AVX2 themselves.
+inline void update_column_body(float* __restrict y, const float* __restrict a, const float* __restrict b,
+                               float cr, float ci, int lo, int hi) {
   typedef float Float8 __attribute__((vector_size(32)));
   const Float8 vr = {cr, cr, cr, cr, cr, cr, cr, cr};
   const Float8 vi = {ci, ci, ci, ci, ci, ci, ci, ci};
@@ -438,6 +438,12 @@ void update_column(float* __restrict y, const float* __restrict a, const float* 
     std::memcpy(y + f, &y0, 32);
   }
   for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
+}
+
+__attribute__((target_clones("avx2", "default")))
+void update_column(float* __restrict y, const float* __restrict a, const float* __restrict b,
+                   float cr, float ci, int lo, int hi) {
+  update_column_body(y, a, b, cr, ci, lo, hi);
 }
 
 }  // namespace
@@ -791,6 +797,9 @@ void trailing_columns(Column colf, const int* j, int m, int kb, int lo, int hi) 
   if (c < m) trailing_update(colf(j[c]), nullptr, j[c], j[c], kb, lo, hi);
 }
 
+// Built for AVX2 as well, with the column updates of the panels in line
+// (most of them cover a few rows only, where a call costs more than the work).
+__attribute__((target_clones("avx2", "default")))
 void invert_blocked(cfloat* A, long ld, int nn) {
   auto colf = [&](int j) { return reinterpret_cast<float*>(A + j * ld); };
   for (int k0 = 0; k0 < nn; k0 += kBlock) {
@@ -829,8 +838,8 @@ void invert_blocked(cfloat* A, long ld, int nn) {
       for (int j = k0; j < k1; ++j) {
         float* col = colf(j);
         const float cr = col[2 * k], ci = col[2 * k + 1];
-        update_column(col, ta, tb, cr, ci, 0, 2 * k);
-        update_column(col, ta, tb, cr, ci, 2 * k + 2, 2 * nn);
+        update_column_body(col, ta, tb, cr, ci, 0, 2 * k);
+        update_column_body(col, ta, tb, cr, ci, 2 * k + 2, 2 * nn);
       }
       // Rows of the block (but k) in the other columns.
       for (int j = 0; j < nn; ++j) {
@@ -838,8 +847,8 @@ void invert_blocked(cfloat* A, long ld, int nn) {
         if (j >= nn) break;
         float* col = colf(j);
         const float cr = col[2 * k], ci = col[2 * k + 1];
-        update_column(col, ta, tb, cr, ci, 2 * k0, 2 * k);
-        update_column(col, ta, tb, cr, ci, 2 * k + 2, 2 * k1);
+        update_column_body(col, ta, tb, cr, ci, 2 * k0, 2 * k);
+        update_column_body(col, ta, tb, cr, ci, 2 * k + 2, 2 * k1);
       }
     }
 
