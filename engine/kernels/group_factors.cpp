@@ -1093,7 +1093,7 @@ inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1
 }
 
 // Part 1: the steps of the block on its own rows and columns.
-void diagonal_block(TeamInverse& w, int k0, int k1) {
+inline void diagonal_block(TeamInverse& w, int k0, int k1) {
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
     cfloat* colk = w.A + k * w.ld;
@@ -1111,28 +1111,28 @@ void diagonal_block(TeamInverse& w, int k0, int k1) {
     std::copy(bw.tb + 2 * k0, bw.tb + 2 * k1, w.tb[kk]);
     for (int j = k0; j < k1; ++j) {
       float* col = column(w, j);
-      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k0, 2 * k);
-      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k + 2, 2 * k1);
+      update_column_body(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k0, 2 * k);
+      update_column_body(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k + 2, 2 * k1);
     }
   }
 }
 
 // Part 2 for the rows of floats f0 .. f1-1 (outside the block): the steps
 // in the columns of the block.
-void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
+inline void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
   if (f0 >= f1) return;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
     take_multipliers(w, k, kk, f0, f1);
     for (int j = k0; j < k1; ++j) {
-      update_column(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
+      update_column_body(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
     }
   }
 }
 
 // Part 2 for column j (outside the block): the steps in the rows of the
 // block, with the multipliers of part 1.
-void block_rows(TeamInverse& w, int k0, int k1, int j) {
+inline void block_rows(TeamInverse& w, int k0, int k1, int j) {
   float* col = column(w, j);
   cfloat* c = w.A + j * w.ld;
   for (int k = k0; k < k1; ++k) {
@@ -1141,11 +1141,13 @@ void block_rows(TeamInverse& w, int k0, int k1, int j) {
     const float cr = c[k].real(), ci = c[k].imag();
     bw.rr[j][kk] = cr;
     bw.ri[j][kk] = ci;
-    update_column(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 0, 2 * kk);
-    update_column(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 2 * kk + 2, 2 * (k1 - k0));
+    update_column_body(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 0, 2 * kk);
+    update_column_body(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 2 * kk + 2, 2 * (k1 - k0));
   }
 }
 
+// Built for AVX2 as well, with the column updates of parts 1 and 2 in line.
+__attribute__((target_clones("avx2", "default")))
 void invert_member(void* ctx, int m, int count) {
   TeamInverse& w = *static_cast<TeamInverse*>(ctx);
   const int nn = w.n;
