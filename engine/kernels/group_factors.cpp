@@ -883,9 +883,10 @@ void invert_blocked(cfloat* A, long ld, int nn) {
 // allocated once they exist).  The team is a static object of the library:
 // its destructor, run when the program exits or when the engine library is
 // unloaded, stops and joins the helpers, so that none is left running in
-// code that is about to be unmapped.  Helpers wait by spinning for a short
-// while and then block on a condition variable, so an idle team costs no
-// processor time.  Should the library stay loaded after all, the helpers
+// code that is about to be unmapped.  Members wait by spinning for a few
+// microseconds, then by yielding the processor a number of times (on a busy
+// machine the member they wait for may be the one that gets it), and then
+// block on a condition variable, so an idle team costs no processor time.  Should the library stay loaded after all, the helpers
 // stay asleep until the program ends.  One inversion runs at a time (the
 // engine is single-threaded; the work areas above are static as well).
 
@@ -898,7 +899,8 @@ constexpr int kThreadedMinOrder = 64;
 constexpr int kTeamPaysOrder = 500;
 constexpr int kTeamColumnsPerMember = 250;
 constexpr int kMinColumnsPerMember = 16;
-constexpr int kSpin = 4096;  // about 0.1 ms
+constexpr int kSpin = 256;    // pauses, some microseconds
+constexpr int kYields = 64;
 constexpr int kGroupColumns = 16;
 
 inline void cpu_relax() {
@@ -994,6 +996,12 @@ class Team {
     for (int i = 0; i < kSpin; ++i) {
       if (a.load(std::memory_order_acquire) != old) return;
       cpu_relax();
+    }
+    // Then give the processor to whoever else is ready (on a busy machine
+    // perhaps the member everyone waits for) before going to sleep.
+    for (int i = 0; i < kYields; ++i) {
+      if (a.load(std::memory_order_acquire) != old) return;
+      std::this_thread::yield();
     }
     std::unique_lock<std::mutex> lock(mutex_);
     sleepers_.fetch_add(1);
