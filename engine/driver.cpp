@@ -82,11 +82,11 @@ bool CHECK_ANALYSIS_LIMITS() {
 
 namespace {
 
-// The 6 x 6 impedance at the centre of gravity, at frequency omega, for one
-// pass.  Returns false when the analysis must stop (message written).
-bool impedance(float omega, int n_side, cfloat* k) {
+// The impedance of the foundation itself at frequency omega, before side
+// layers, at the centre of gravity (PILE: of the cap, in cap axes).  Returns
+// false when the analysis must stop (message written).
+bool base_impedance(float omega, cfloat* k) {
   const RunState& r = g.run;
-  const FoundationData& f = g.foundation;
   float t[36];
   centre_of_gravity_transfer(t);
   Mat6 k0;
@@ -101,7 +101,6 @@ bool impedance(float omega, int n_side, cfloat* k) {
       }
       half_space_base_impedance(omega, k0);
       TRANSFORM_6X6(k0, t, k, 6);
-      if (n_side > 0) add_side_layers(omega, n_side, k);
       break;
     }
     case 3:  // STRA
@@ -112,12 +111,33 @@ bool impedance(float omega, int n_side, cfloat* k) {
     case 4:  // MULT
       if (!pile_impedance(omega, k0, k)) return false;
       if (r.foundation_type == 4) TRANSFORM_6X6(k0, t, k, 6);
-      if (r.foundation_type == 1 && n_side > 0) add_side_layers(omega, n_side, k);
       break;
     default:
       break;
   }
-  (void)f;
+  return true;
+}
+
+// The 6 x 6 impedance at the centre of gravity, at frequency omega (point
+// `point`, 1-based), for one pass.  The foundation's own part depends on
+// omega alone: pass 1 keeps it per point and pass 2 takes it back when its
+// omega is the same, so only the side layers are added anew.  Returns false
+// when the analysis must stop (message written).
+bool impedance(float omega, int point, int pass, int n_side, cfloat* k) {
+  const RunState& r = g.run;
+  DriverData& d = g.driver;
+  const bool kept = pass == 2 && d.base_kept[point - 1] == 1 && d.base_omega[point - 1] == omega;
+  if (kept) {
+    std::memcpy(k, driver_tables.base_impedance[point - 1], sizeof(Mat6));
+  } else {
+    if (!base_impedance(omega, k)) return false;
+    if (pass == 1) {
+      std::memcpy(driver_tables.base_impedance[point - 1], k, sizeof(Mat6));
+      d.base_omega[point - 1] = omega;
+      d.base_kept[point - 1] = 1;
+    }
+  }
+  if (n_side > 0 && (r.foundation_type == 2 || r.foundation_type == 1)) add_side_layers(omega, n_side, k);
   // Imaginary-part factor.
   for (int i = 1; i <= 6; ++i) m6(k, i, i) = cfloat(m6(k, i, i).real(), 0.7f * m6(k, i, i).imag());
   m6(k, 5, 1) = cfloat(m6(k, 5, 1).real(), 0.7f * m6(k, 5, 1).imag());
@@ -250,7 +270,7 @@ void RUN_ANALYSIS() {
       d.omega[k - 1] = omega;
 
       Mat6 kk;
-      if (!impedance(omega, side_this_pass, kk)) return;
+      if (!impedance(omega, k, pass, side_this_pass, kk)) return;
 
       if (r.matrix == 1) {
         if (pass == 1) {

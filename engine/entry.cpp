@@ -104,8 +104,8 @@ OpenResult OPEN_RUN_FILES() {
   if (res.overwrites_input) return res;
 
   res.input_ok = rt::open_unit_for_reading(kUnitInput, g.files.input);
-  res.output_ok = rt::open_unit(kUnitReport, g.files.output, true);
-  res.plot_ok = rt::open_unit(kUnitPlot, g.files.plot, true);
+  res.output_ok = rt::open_unit_streamed(kUnitReport, g.files.output);
+  res.plot_ok = rt::open_unit_streamed(kUnitPlot, g.files.plot);
   // The mass file is only read, and only for the echo of its components.
   rt::open_unit_for_reading(kUnitMass, g.files.mass);
   return res;

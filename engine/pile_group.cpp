@@ -2,6 +2,7 @@
 #include "pile_group.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "batter.h"
@@ -67,9 +68,58 @@ void lateral_pair(int i, int j, bool upper_angle, float omega, float a0, cfloat&
     cM = c2 * A2 + s2 * B2;
     cR = c2 * A3 + s2 * B3;
   } else {
-    const float s = p.spacing(j, i);
-    LATERAL_FACTOR_AT_FREQUENCY(a0, s, beta, A1, A2, A3, B1, B2, B3, cH, cM, cR);
+    // The factors of the frequency, filled by pair_factors_at_frequency.
+    (void)a0;
+    const PileGroupData::PairFactors& e = p.pair_factors[pair_index(i, j, pile_count())];
+    cH = upper_angle ? e.xh : e.yh;
+    cM = upper_angle ? e.xm : e.ym;
+    cR = upper_angle ? e.xr : e.yr;
   }
+}
+
+// Rows of pairs (i, i+1 .. n) for the members of a team, each row whole to
+// one member, taken in turn as members come free.
+struct PairRows {
+  const PairFactorFrequency* f;
+  int n;
+  std::atomic<int> next{1};
+};
+
+void pair_rows(void* ctx, int /*member*/, int /*count*/) {
+  PairRows& w = *static_cast<PairRows*>(ctx);
+  PileGroupData& p = g.piles;
+  for (;;) {
+    const int i = w.next.fetch_add(1, std::memory_order_relaxed);
+    if (i >= w.n) break;
+    for (int j = i + 1; j <= w.n; ++j) {
+      PileGroupData::PairFactors& e = p.pair_factors[pair_index(i, j, w.n)];
+      const float s = p.spacing(j, i);
+      VERTICAL_PAIR_FACTOR(*w.f, s, p.spacing(i, j), e.vertical);
+      cfloat terms[6];
+      LATERAL_PAIR_TERMS(*w.f, s, p.lateral1(i, j), p.lateral2(i, j), p.lateral3(i, j), p.lateral1(j, i),
+                         p.lateral2(j, i), p.lateral3(j, i), terms);
+      LATERAL_PLANE_FACTORS(terms, p.angle(i, j), e.xh, e.xm, e.xr);
+      LATERAL_PLANE_FACTORS(terms, p.angle(j, i), e.yh, e.ym, e.yr);
+    }
+  }
+}
+
+// Pairs a member of the team should have at least.
+constexpr int kPairsPerMember = 5000;
+
+// The frequency-dependent factors of every pair at a0 (omega above
+// 10 rad/s): what depends on a0 alone once, the lateral terms of a pair once
+// for both problems; shared by threads for large groups (every pair's values
+// are the same whoever computes them).
+void pair_factors_at_frequency(float a0, int n) {
+  PairFactorFrequency f;
+  PAIR_FACTOR_FREQUENCY(a0, f);
+  PairRows rows;
+  rows.f = &f;
+  rows.n = n;
+  const int pairs = n * (n - 1) / 2;
+  const int threads = pairs < 2 * kPairsPerMember ? 1 : std::min(inversion_thread_count(), pairs / kPairsPerMember);
+  run_on_team(threads, pair_rows, &rows);
 }
 
 LateralSums lateral_problem(const LateralPlane& pl, const cfloat* F, int N, bool fixed,
@@ -256,6 +306,8 @@ void PILE_GROUP_IMPEDANCE(const cfloat* Kp, cfloat* Kc, const float& omega) {
 
     const float a0 = omega * 2.0f * g.driver.mean_radius[0] / Vsn;
 
+    if (omega > 10.0f) pair_factors_at_frequency(a0, N);
+
     // Vertical problem.
     cfloat* G = p.group;
     constexpr int ld = kMaxGroupOrder;
@@ -265,7 +317,7 @@ void PILE_GROUP_IMPEDANCE(const cfloat* Kp, cfloat* Kc, const float& omega) {
       for (int j = i + 1; j <= N; ++j) {
         const float alpha = p.spacing(i, j);
         cfloat c(alpha, 0.0f);
-        if (omega > 10.0f) VERTICAL_FACTOR_AT_FREQUENCY(a0, p.spacing(j, i), alpha, c);
+        if (omega > 10.0f) c = p.pair_factors[pair_index(i, j, N)].vertical;
         at(G, ld, i, j) = c * F33;
         at(G, ld, j, i) = at(G, ld, i, j);
       }

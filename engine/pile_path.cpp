@@ -2,6 +2,7 @@
 // per frequency build the single-pile (or shaft) matrix at the head; a pile
 // foundation then becomes the cap matrix of its group.
 #include <cmath>
+#include <cstring>
 
 #include "analysis.h"
 #include "kernels/pile_head.h"
@@ -41,14 +42,24 @@ HeadTerms head_terms(float omega, const float* radius, const float* inertia) {
   return {term(kv, cv), term(kt, ct), term(kh, ch), term(kr, cr), term(kc, cc), term(khf, chf)};
 }
 
+// Whether two per-element tables hold the same bits in every entry.
+bool same_table(const float* a, const float* b) { return std::memcmp(a, b, kMaxLayers * sizeof(float)) == 0; }
+
 }  // namespace
 
 bool pile_impedance(float omega, cfloat* k0, cfloat* k) {
   const RunState& r = g.run;
   const FoundationData& f = g.foundation;
-  const HeadTerms axial = head_terms(omega, g.driver.mean_radius, f.inertia_x);
-  const HeadTerms xz = head_terms(omega, f.radius_x, f.inertia_x);
-  const HeadTerms yz = head_terms(omega, f.radius_y, f.inertia_y);
+  // The head impedance is a function of its inputs alone, and for a section
+  // that is the same in x and y (the usual pile) the three calls have the
+  // same inputs: a call whose radius and inertia tables match an earlier
+  // one's bit for bit takes that one's terms.
+  const float* rm = g.driver.mean_radius;
+  const HeadTerms axial = head_terms(omega, rm, f.inertia_x);
+  const HeadTerms xz = same_table(f.radius_x, rm) ? axial : head_terms(omega, f.radius_x, f.inertia_x);
+  const bool y_as_x = same_table(f.radius_y, f.radius_x) && same_table(f.inertia_y, f.inertia_x);
+  const bool y_as_axial = same_table(f.radius_y, rm) && same_table(f.inertia_y, f.inertia_x);
+  const HeadTerms yz = y_as_x ? xz : y_as_axial ? axial : head_terms(omega, f.radius_y, f.inertia_y);
 
   for (int i = 0; i < 36; ++i) k0[i] = cfloat(0.0f, 0.0f);
   m6(k0, 3, 3) = axial.vertical;

@@ -4,6 +4,8 @@
 
 namespace eng {
 
+constinit PileGroupData group_tables;
+constinit DriverTables driver_tables;
 EngineState g;
 
 void reset_engine_state() {

@@ -95,6 +95,16 @@ struct ReaderState {
   int page_header_done = 0;  // set by WRITE_PAGE_HEADER
 };
 
+// The pile-group tables.  They are zero at load without any code running
+// (constant-initialised, so their pages are not even touched until a group
+// uses them), and a reset leaves them alone: every entry a run reads, that
+// run has written first (SETUP_PILE_GROUP fills every pair of its piles, and
+// PILE_GROUP_IMPEDANCE its records and matrix before it reads them), so
+// nothing of an earlier run can show through.
+extern PileGroupData group_tables;
+// The same for the driver's per-point impedance table (300 kB).
+extern DriverTables driver_tables;
+
 struct EngineState {
   RunState run;
   RunFiles files;
@@ -105,7 +115,9 @@ struct EngineState {
   SoilData soil;              // SOIL block
   LoadData load;              // LOAD block
   DriverData driver;          // the analysis
-  PileGroupData piles;        // pile group: pair tables and work areas
+  // Pile group: pair tables and work areas (13 MB), kept outside the record
+  // (see group_tables below).
+  PileGroupData& piles = group_tables;
 };
 
 extern EngineState g;

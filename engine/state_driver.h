@@ -10,6 +10,13 @@ namespace eng {
 constexpr int kSpectrumTable = 1024;
 constexpr int kMaxRandomCurvePoints = kSpectrumTable / 3;  // 341
 
+// Large driver tables outside the reset record (eng::driver_tables, see
+// state.h): zero at load, never cleared; an entry is read only after the same
+// run wrote it (base_kept says which).
+struct DriverTables {
+  cfloat base_impedance[kMaxFrequencies][36] = {};
+};
+
 struct DriverData {
   // Cut-off circular frequencies of the layered profile (rad/s; 0 when not
   // applicable), set once before the frequency loop.
@@ -22,6 +29,13 @@ struct DriverData {
   int n_time_points = 0;   // P, transient time points
   float step = 0.0f;       // frequency step (harmonic, random)
   float omega[kMaxFrequencies] = {};  // frequencies of the last pass (rad/s)
+
+  // Point k (1-based) has the foundation's own impedance (before side
+  // layers) that pass 1 computed at base_omega[k-1] in
+  // driver_tables.base_impedance[k-1] when base_kept[k-1] is 1; pass 2
+  // reuses it.
+  float base_omega[kMaxFrequencies] = {};
+  int base_kept[kMaxFrequencies] = {};
 
   // Harmonic: |U1| ... |U6| of each point (values of pass 2).
   float amplitude[kMaxFrequencies][6] = {};

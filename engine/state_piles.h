@@ -1,4 +1,5 @@
-// Run-state tables of a pile group (part of eng::EngineState, reset at each run).
+// Run-state tables of a pile group (eng::group_tables, reached as g.piles;
+// zero at load and not cleared between runs, see state.h).
 //
 // Filled once per run by SETUP_PILE_GROUP (pile_group.cpp) before the first
 // frequency, when the foundation is PILE, the interaction option is on and
@@ -36,6 +37,10 @@ struct PilePairTable {
   float operator()(int r, int c) const { return v[(c - 1) * kMaxPiles + (r - 1)]; }
 };
 
+// Place of pair (i, j), 1 <= i < j <= n, in a packed table of the pairs of
+// n piles, row by row: (1, 2) .. (1, n), (2, 3) .. (2, n), ...
+inline int pair_index(int i, int j, int n) { return (i - 1) * (2 * n - i) / 2 + (j - i - 1); }
+
 struct PileGroupData {
   // --- Set up once per run (SETUP_PILE_GROUP) ---------------------------
   // Working coordinates for the pair geometry: the head position, moved for
@@ -52,6 +57,13 @@ struct PileGroupData {
   // Flexibility record of pile i (entry [i-1]): f11, f22, f33, f44, f55, f66,
   // f15, f24 of the inverse of the pile's head impedance in cap axes.
   cfloat flexibility[kMaxPiles][8] = {};
+  // Frequency-dependent pair factors of the current frequency (above
+  // 10 rad/s), pair (i, j), i < j, of N piles at pair_index(i, j, N):
+  // vertical, then horizontal, coupling and rotation of the x and y problem.
+  struct PairFactors {
+    cfloat vertical, xh, xm, xr, yh, ym, yr;
+  };
+  PairFactors pair_factors[kMaxPiles * (kMaxPiles - 1) / 2] = {};
   // Group flexibility matrix, column-major with leading dimension
   // kMaxGroupOrder; inverted in place.
   cfloat group[kMaxGroupOrder * kMaxGroupOrder] = {};

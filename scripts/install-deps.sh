@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
   xdg-utils
   clang libclang-rt-14-dev
+  libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
 )
 
 # As root the packages are installed directly (a bare machine may have no sudo); a normal

@@ -49,6 +49,30 @@ cfloat asymptotic(const cfloat& z, float m0) {
   return f * (cfloat(1.0f, 0.0f) + m0 * u + cfloat(s, 0.0f));
 }
 
+// Both orders of the asymptotic form, sharing the factor and the powers of
+// 1/(8z); each value is formed exactly as asymptotic() forms it alone.
+void asymptotic_both(const cfloat& z, cfloat& k0, cfloat& k1) {
+  const cfloat c = std::sqrt(cfloat(kHalfPi, 0.0f) / z);
+  const cfloat e = std::exp(-z);
+  const cfloat f = e * c;
+  const cfloat z8 = z * cfloat(8.0f, 0.0f);
+  const cfloat u = cfloat(1.0f, 0.0f) / z8;
+  cfloat t = u;
+  float a0 = -1.0f, m0 = -1.0f, s0 = 0.0f;
+  float a1 = 3.0f, m1 = 3.0f, s1 = 0.0f;
+  for (int k = 1; k <= kTermsSecondKind; ++k) {
+    m0 = m0 - static_cast<float>(8 * k);
+    m1 = m1 - static_cast<float>(8 * k);
+    t = t / z8;
+    a0 = (m0 * a0 / static_cast<float>(k + 1)) * t.real();
+    a1 = (m1 * a1 / static_cast<float>(k + 1)) * t.real();
+    s0 = s0 + a0;
+    s1 = s1 + a1;
+  }
+  k0 = f * (cfloat(1.0f, 0.0f) + -1.0f * u + cfloat(s0, 0.0f));
+  k1 = f * (cfloat(1.0f, 0.0f) + 3.0f * u + cfloat(s1, 0.0f));
+}
+
 }  // namespace
 
 cfloat CPOW_INT(const cfloat& z, int n) {
@@ -107,6 +131,30 @@ cfloat BESSEL_K1(const cfloat& z) {
     s1 = s1 + static_cast<float>(k) * (p * h);
   }
   return cfloat(1.0f, 0.0f) / z + s2 / cfloat(2.0f, 0.0f) - s1;
+}
+
+void BESSEL_K0_K1(const cfloat& z, cfloat& k0, cfloat& k1) {
+  const float r = modulus(z);
+  if (r > kSwitchRadius) return asymptotic_both(z, k0, k1);
+
+  cfloat w, h0;
+  log_start(z, r, w, h0);
+  cfloat p = (cfloat(1.0f, 0.0f) / z) * cfloat(2.0f, 0.0f);
+  cfloat s(0.0f, 0.0f);
+  cfloat s1(0.0f, 0.0f);
+  cfloat s2(0.0f, 0.0f);
+  cfloat h = h0;
+  const cfloat w2 = w * w;
+  for (int k = 1; k <= kTermsSecondKind; ++k) {
+    p = p * w2 / static_cast<float>(k * k);
+    h.real(h.real() + 1.0f / static_cast<float>(k));
+    const cfloat ph = p * h;
+    s = s + ph;
+    s2 = s2 + p;
+    s1 = s1 + static_cast<float>(k) * ph;
+  }
+  k0 = w * s + h0;
+  k1 = cfloat(1.0f, 0.0f) / z + s2 / cfloat(2.0f, 0.0f) - s1;
 }
 
 cfloat BESSEL_I0(const cfloat& z) {

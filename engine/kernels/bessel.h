@@ -18,6 +18,9 @@ namespace eng {
 
 cfloat BESSEL_K0(const cfloat& z);
 cfloat BESSEL_K1(const cfloat& z);
+// K0(z) and K1(z) at once: one series (or one asymptotic factor) for both,
+// each value bit for bit what BESSEL_K0 and BESSEL_K1 give.
+void BESSEL_K0_K1(const cfloat& z, cfloat& k0, cfloat& k1);
 cfloat BESSEL_I0(const cfloat& z);
 cfloat BESSEL_I1(const cfloat& z);
 

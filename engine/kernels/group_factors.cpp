@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include <immintrin.h>
+
 namespace eng {
 
 namespace {
@@ -103,14 +105,6 @@ inline float poly(float a, float c0, float c1, float c2, float c3 = 0.0f, float 
   return c0 + a * (c1 + a * (c2 + a * (c3 + a * c4)));
 }
 
-// Anchors, decay and phase offset of one frequency-dependent lateral factor.
-struct LateralAnchors {
-  float y1, y2, y3;  // amplitude at s = 2, 5, 10
-  float p1, p2, p3;  // phase at s = 2, 5, 10
-  float d;           // decay rate
-  float c0;          // phase offset
-  float g;           // phase growth beyond a0 = 1
-};
 
 // static * W * exp(-i*Phi) for one evaluation; `horizontal` adds the decay of
 // the amplitude beyond s = 10.
@@ -302,16 +296,122 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
              s2 * lateral_term(R90, a0, a, s, sc, B3, false);
 }
 
+void PAIR_FACTOR_FREQUENCY(const float& a0, PairFactorFrequency& f) {
+  // Vertical: exactly the a0-only steps of VERTICAL_FACTOR_AT_FREQUENCY.
+  {
+    const float a = std::min(a0, 1.0f);
+    f.va = a;
+    f.e1 = std::exp(0.24f * a * a - 0.42f * a);
+    f.e2 = std::exp(0.35f * a * a - 0.74f * a);
+    f.e3 = std::exp(-0.5f * a);
+    if (a <= 0.25f) {
+      f.p1 = 3.786f * a - 5.2f * a * a;
+      f.p2 = 7.2f * a - 5.54f * a * a;
+      f.p3 = 12.29f * a - 3.31f * a * a;
+    } else {
+      const float b = a - 0.25f;
+      f.p1 = 0.6215f + 1.7f * b;
+      f.p2 = 1.45375f + 4.7f * b;
+      f.p3 = 2.865625f + 9.78f * b;
+    }
+  }
+  // Lateral: exactly the a0-only steps of LATERAL_FACTOR_AT_FREQUENCY.
+  const float a = std::min(a0, 1.0f);
+  const float b = a - 0.25f;
+  f.a0 = a0;
+  f.a = a;
+  float h0p3;
+  if (a < 0.6f) {
+    h0p3 = 5.54f * a;
+  } else if (a <= 0.9f) {
+    h0p3 = 3.324f + 6.571f * (a - 0.6f);
+  } else {
+    h0p3 = 5.2953f + 0.867f * (a - 0.9f);
+  }
+  const float h90p3 = a <= 0.5f ? 9.934f * a : 4.967f + 9.244f * (a - 0.5f);
+  const float h90y2 = poly(a, 1.0f, -0.84f, 4.725f, -3.125f);
+  f.anchors[0] = {poly(a, 1.0f, 0.424f, -0.362f),
+                  poly(a, 1.0f, 0.135f, 0.495f, -0.878f),
+                  poly(a, 1.0f, -0.876f, 2.23f, -2.13f),
+                  1.082f * a, 2.9f * a, h0p3, 0.028f, 0.0757f, 0.554f};
+  f.anchors[1] = {poly(a, 1.0f, 0.442f, -0.144f), h90y2, h90y2,
+                  1.976f * a, 4.886f * a, h90p3, 0.05f, 0.0757f, 1.0f};
+  f.anchors[2] = {poly(a, 1.0f, 0.16f, 5.45f, -10.54f, 5.35f),
+                  poly(a, 1.0f, -0.11f, 11.55f, -20.84f, 10.0f),
+                  poly(a, 1.0f, 0.53f, 14.99f, -23.69f, 8.22f),
+                  poly(a, 0.0f, 0.078f, 1.554f, -0.57f),
+                  poly(a, 0.0f, 0.565f, 4.203f, -1.92f),
+                  poly(a, 0.0f, 1.798f, 6.913f, -3.027f),
+                  0.028f, 0.05157f, 0.554f};
+  f.anchors[3] = {poly(a, 1.0f, 0.098f, 7.95f, -13.95f, 6.71f),
+                  poly(a, 1.0f, 1.47f, 8.73f, -6.89f),
+                  poly(a, 1.0f, -1.56f, 27.63f, -20.57f),
+                  b <= 0.0f ? poly(a, 0.0f, 0.12f, 2.62f) : 0.19375f + 2.21f * b,
+                  b <= 0.0f ? poly(a, 0.0f, 0.83f, 9.56f) : 0.805f + 5.5f * b,
+                  b <= 0.0f ? poly(a, 0.0f, 0.85f, 28.4f) : 1.9875f + 9.77f * b,
+                  0.05f, 0.05157f, 1.0f};
+  f.anchors[4] = {poly(a, 1.0f, -0.055f, 4.995f, -8.835f, 4.22f),
+                  poly(a, 1.0f, -0.19f, 12.48f, -22.9f, 11.19f),
+                  poly(a, 1.0f, 1.785f, 4.16f, -5.21f),
+                  poly(a, 0.0f, -0.037f, 1.846f, -0.77f),
+                  poly(a, 0.0f, 0.112f, 5.025f, -2.481f),
+                  poly(a, 0.0f, 0.352f, 8.583f, -3.72f),
+                  0.028f, 0.02596f, 0.554f};
+  f.anchors[5] = {poly(a, 1.0f, 0.69f, 5.48f, -9.82f, 4.42f),
+                  poly(a, 1.0f, 0.572f, 13.12f, -12.82f, 2.46f),
+                  poly(a, 1.0f, -2.14f, 25.3f, -17.35f),
+                  b <= 0.0f ? 2.67f * a * a : 0.166875f + 2.29f * b,
+                  b <= 0.0f ? poly(a, 0.0f, 0.34f, 8.03f) : 0.586875f + 5.69f * b,
+                  b <= 0.0f ? poly(a, 0.0f, -0.52f, 27.24f) : 1.5725f + 10.17f * b,
+                  0.05f, 0.02596f, 1.0f};
+}
+
+void VERTICAL_PAIR_FACTOR(const PairFactorFrequency& f, const float& s, const float& alpha_static,
+                          cfloat& alpha) {
+  const float a0 = f.a0;
+  const float a = f.va;
+  float W;
+  if (s <= 10.0f) {
+    INTERPOLATE_3POINT(f.e1, f.e2, f.e3, s, W);
+  } else {
+    W = std::exp(-0.05f * s * a);
+  }
+  float phi;
+  INTERPOLATE_3POINT(f.p1, f.p2, f.p3, s, phi);
+  W = W * std::exp(-0.05f * s * (a0 - a));
+  phi = phi - 0.0936f + s * (a0 - a);
+  const float m = alpha_static * W;
+  alpha = cfloat(m * std::cos(phi), -m * std::sin(phi));
+}
+
+void LATERAL_PAIR_TERMS(const PairFactorFrequency& f, const float& s, const float& A1,
+                        const float& A2, const float& A3, const float& B1, const float& B2,
+                        const float& B3, cfloat terms[6]) {
+  const float sc = std::min(s, 10.0f);
+  const float statics[6] = {A1, B1, A2, B2, A3, B3};
+  for (int t = 0; t < 6; ++t)
+    terms[t] = lateral_term(f.anchors[t], f.a0, f.a, s, sc, statics[t], t < 2);
+}
+
+void LATERAL_PLANE_FACTORS(const cfloat terms[6], const float& angle, cfloat& horizontal,
+                           cfloat& coupling, cfloat& rotation) {
+  const float c2 = std::cos(angle) * std::cos(angle);
+  const float s2 = std::sin(angle) * std::sin(angle);
+  horizontal = c2 * terms[0] + s2 * terms[1];
+  coupling = c2 * terms[2] + s2 * terms[3];
+  rotation = c2 * terms[4] + s2 * terms[5];
+}
+
 namespace {
 
 // y(f) -= a(f)*cr + b(f)*ci over the interleaved parts f = lo .. hi-1 of a
 // complex column: with a = (tr, ti) and b = (-ti, tr) this is y -= t*c in the
 // real arithmetic (re: tr cr - ti ci, im: ti cr + tr ci), in contiguous
 // floats, eight at a time (the same operations on every lane).  Built for
-// AVX2 as well (no fused multiply-add).
-__attribute__((target_clones("avx2", "default")))
-void update_column(float* __restrict y, const float* __restrict a, const float* __restrict b,
-                   float cr, float ci, int lo, int hi) {
+// AVX2 as well (no fused multiply-add).  update_column_body is the same in
+// line, for callers that are built for AVX2 themselves.
+inline void update_column_body(float* __restrict y, const float* __restrict a, const float* __restrict b,
+                               float cr, float ci, int lo, int hi) {
   typedef float Float8 __attribute__((vector_size(32)));
   const Float8 vr = {cr, cr, cr, cr, cr, cr, cr, cr};
   const Float8 vi = {ci, ci, ci, ci, ci, ci, ci, ci};
@@ -340,6 +440,12 @@ void update_column(float* __restrict y, const float* __restrict a, const float* 
   for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
 }
 
+__attribute__((target_clones("avx2", "default")))
+void update_column(float* __restrict y, const float* __restrict a, const float* __restrict b,
+                   float cr, float ci, int lo, int hi) {
+  update_column_body(y, a, b, cr, ci, lo, hi);
+}
+
 }  // namespace
 
 void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, const int& slice) {
@@ -358,7 +464,7 @@ void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, con
     colk[k] = cfloat(1.0f, 0.0f);
     for (int j = 0; j < nn; ++j) {
       cfloat& x = A[j * ld + k];
-      x = x / p;
+      x = complex_divide(x, p);
     }
     // Row i -= t(i) * row k for every row i != k, with t(i) = A(i,k) taken
     // before column k is cleared; column by column, in slices of rows.
@@ -409,6 +515,9 @@ struct alignas(64) BlockWork {
   // steps of a chunk side by side: float f of step k at [f/8][k][f%8].
   float tac[2 * kBlockedMaxOrder / 8][kBlock][8];
   float tbc[2 * kBlockedMaxOrder / 8][kBlock][8];
+  // The same in chunks of 16 floats, for the AVX-512 kernel.
+  float tac16[2 * kBlockedMaxOrder / 16][kBlock][16];
+  float tbc16[2 * kBlockedMaxOrder / 16][kBlock][16];
   float rr[kBlockedMaxOrder][kBlock];  // Re r(j) per column
   float ri[kBlockedMaxOrder][kBlock];  // Im r(j) per column
 };
@@ -589,10 +698,98 @@ void trailing_update4(float* __restrict y0, float* __restrict y1, float* __restr
   }
 }
 
+// trailing_update4 with 16-float AVX-512 vectors: each register holds rows
+// f .. f+15 of a column, that is the two 8-float halves trailing_update4
+// keeps apart, and every float receives the same multiply, multiply, add and
+// subtract in the same order (no fused multiply-add: the engine is built
+// with -ffp-contract=off and these are separate instructions).
+__attribute__((target("avx512f,avx512dq")))
+void trailing_update4_avx512(float* __restrict y0, float* __restrict y1, float* __restrict y2,
+                             float* __restrict y3, const int* j, int kb, int lo, int hi) {
+  const float* rr0 = bw.rr[j[0]];
+  const float* ri0 = bw.ri[j[0]];
+  const float* rr1 = bw.rr[j[1]];
+  const float* ri1 = bw.ri[j[1]];
+  const float* rr2 = bw.rr[j[2]];
+  const float* ri2 = bw.ri[j[2]];
+  const float* rr3 = bw.rr[j[3]];
+  const float* ri3 = bw.ri[j[3]];
+#define TREMEX_HALVES(lo8, hi8) \
+  _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_loadu_ps(lo8)), _mm256_loadu_ps(hi8), 1)
+#define TREMEX_STEP(y, a, b, cr, ci) \
+  _mm512_sub_ps(y, _mm512_add_ps(_mm512_mul_ps(a, _mm512_set1_ps(cr)), _mm512_mul_ps(b, _mm512_set1_ps(ci))))
+  int f = lo;
+  // Rows starting on a 16-float chunk (the usual case) read the multipliers
+  // as whole 16-float chunks.
+  for (; f + 16 <= hi && (f & 15) == 0; f += 16) {
+    __m512 u0 = _mm512_loadu_ps(y0 + f);
+    __m512 u1 = _mm512_loadu_ps(y1 + f);
+    __m512 u2 = _mm512_loadu_ps(y2 + f);
+    __m512 u3 = _mm512_loadu_ps(y3 + f);
+    const float(*ac)[16] = bw.tac16[f >> 4];
+    const float(*bc)[16] = bw.tbc16[f >> 4];
+    for (int k = 0; k < kb; ++k) {
+      const __m512 a = _mm512_loadu_ps(ac[k]);
+      const __m512 b = _mm512_loadu_ps(bc[k]);
+      u0 = TREMEX_STEP(u0, a, b, rr0[k], ri0[k]);
+      u1 = TREMEX_STEP(u1, a, b, rr1[k], ri1[k]);
+      u2 = TREMEX_STEP(u2, a, b, rr2[k], ri2[k]);
+      u3 = TREMEX_STEP(u3, a, b, rr3[k], ri3[k]);
+    }
+    _mm512_storeu_ps(y0 + f, u0);
+    _mm512_storeu_ps(y1 + f, u1);
+    _mm512_storeu_ps(y2 + f, u2);
+    _mm512_storeu_ps(y3 + f, u3);
+  }
+  for (; f + 16 <= hi; f += 16) {
+    __m512 u0 = _mm512_loadu_ps(y0 + f);
+    __m512 u1 = _mm512_loadu_ps(y1 + f);
+    __m512 u2 = _mm512_loadu_ps(y2 + f);
+    __m512 u3 = _mm512_loadu_ps(y3 + f);
+    const float(*ac)[8] = bw.tac[f >> 3];
+    const float(*bc)[8] = bw.tbc[f >> 3];
+    const float(*ac2)[8] = bw.tac[(f >> 3) + 1];
+    const float(*bc2)[8] = bw.tbc[(f >> 3) + 1];
+    for (int k = 0; k < kb; ++k) {
+      const __m512 a = TREMEX_HALVES(ac[k], ac2[k]);
+      const __m512 b = TREMEX_HALVES(bc[k], bc2[k]);
+      u0 = TREMEX_STEP(u0, a, b, rr0[k], ri0[k]);
+      u1 = TREMEX_STEP(u1, a, b, rr1[k], ri1[k]);
+      u2 = TREMEX_STEP(u2, a, b, rr2[k], ri2[k]);
+      u3 = TREMEX_STEP(u3, a, b, rr3[k], ri3[k]);
+    }
+    _mm512_storeu_ps(y0 + f, u0);
+    _mm512_storeu_ps(y1 + f, u1);
+    _mm512_storeu_ps(y2 + f, u2);
+    _mm512_storeu_ps(y3 + f, u3);
+  }
+#undef TREMEX_HALVES
+#undef TREMEX_STEP
+  if (f < hi) {
+    trailing_update(y0, y1, j[0], j[1], kb, f, hi);
+    trailing_update(y2, y3, j[2], j[3], kb, f, hi);
+  }
+}
+
+bool cpu_has_avx512() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+}
+
+// Whether the AVX-512 kernel is used: where the processor has it, unless a
+// test switched it off.
+const bool kHasAvx512 = cpu_has_avx512();
+std::atomic<bool> use_avx512{kHasAvx512};
+
 // The updates of the columns j[0 .. m-1], four, two or one at a time.
 template <class Column>
 void trailing_columns(Column colf, const int* j, int m, int kb, int lo, int hi) {
   int c = 0;
+  if (use_avx512.load(std::memory_order_relaxed)) {
+    for (; c + 4 <= m; c += 4) {
+      trailing_update4_avx512(colf(j[c]), colf(j[c + 1]), colf(j[c + 2]), colf(j[c + 3]), j + c, kb, lo, hi);
+    }
+  }
   for (; c + 4 <= m; c += 4) {
     trailing_update4(colf(j[c]), colf(j[c + 1]), colf(j[c + 2]), colf(j[c + 3]), j + c, kb, lo, hi);
   }
@@ -600,6 +797,9 @@ void trailing_columns(Column colf, const int* j, int m, int kb, int lo, int hi) 
   if (c < m) trailing_update(colf(j[c]), nullptr, j[c], j[c], kb, lo, hi);
 }
 
+// Built for AVX2 as well, with the column updates of the panels in line
+// (most of them cover a few rows only, where a call costs more than the work).
+__attribute__((target_clones("avx2", "default")))
 void invert_blocked(cfloat* A, long ld, int nn) {
   auto colf = [&](int j) { return reinterpret_cast<float*>(A + j * ld); };
   for (int k0 = 0; k0 < nn; k0 += kBlock) {
@@ -614,7 +814,7 @@ void invert_blocked(cfloat* A, long ld, int nn) {
       colk[k] = cfloat(1.0f, 0.0f);
       for (int j = 0; j < nn; ++j) {
         cfloat& x = A[j * ld + k];
-        x = x / p;
+        x = complex_divide(x, p);
         bw.rr[j][kk] = x.real();
         bw.ri[j][kk] = x.imag();
       }
@@ -631,13 +831,15 @@ void invert_blocked(cfloat* A, long ld, int nn) {
       for (int f = 0; f < 2 * nn; ++f) {
         bw.tac[f >> 3][kk][f & 7] = ta[f];
         bw.tbc[f >> 3][kk][f & 7] = tb[f];
+        bw.tac16[f >> 4][kk][f & 15] = ta[f];
+        bw.tbc16[f >> 4][kk][f & 15] = tb[f];
       }
       // Columns of the block: every row but k.
       for (int j = k0; j < k1; ++j) {
         float* col = colf(j);
         const float cr = col[2 * k], ci = col[2 * k + 1];
-        update_column(col, ta, tb, cr, ci, 0, 2 * k);
-        update_column(col, ta, tb, cr, ci, 2 * k + 2, 2 * nn);
+        update_column_body(col, ta, tb, cr, ci, 0, 2 * k);
+        update_column_body(col, ta, tb, cr, ci, 2 * k + 2, 2 * nn);
       }
       // Rows of the block (but k) in the other columns.
       for (int j = 0; j < nn; ++j) {
@@ -645,8 +847,8 @@ void invert_blocked(cfloat* A, long ld, int nn) {
         if (j >= nn) break;
         float* col = colf(j);
         const float cr = col[2 * k], ci = col[2 * k + 1];
-        update_column(col, ta, tb, cr, ci, 2 * k0, 2 * k);
-        update_column(col, ta, tb, cr, ci, 2 * k + 2, 2 * k1);
+        update_column_body(col, ta, tb, cr, ci, 2 * k0, 2 * k);
+        update_column_body(col, ta, tb, cr, ci, 2 * k + 2, 2 * k1);
       }
     }
 
@@ -681,16 +883,24 @@ void invert_blocked(cfloat* A, long ld, int nn) {
 // allocated once they exist).  The team is a static object of the library:
 // its destructor, run when the program exits or when the engine library is
 // unloaded, stops and joins the helpers, so that none is left running in
-// code that is about to be unmapped.  Helpers wait by spinning for a short
-// while and then block on a condition variable, so an idle team costs no
-// processor time.  Should the library stay loaded after all, the helpers
+// code that is about to be unmapped.  Members wait by spinning for a few
+// microseconds, then by yielding the processor a number of times (on a busy
+// machine the member they wait for may be the one that gets it), and then
+// block on a condition variable, so an idle team costs no processor time.  Should the library stay loaded after all, the helpers
 // stay asleep until the program ends.  One inversion runs at a time (the
 // engine is single-threaded; the work areas above are static as well).
 
 constexpr int kMaxThreads = 64;
 constexpr int kThreadedMinOrder = 64;
+// Where a team pays (INVERT_COMPLEX_MATRIX): measured on an 8-processor
+// machine busy with other work, where a member the system holds back stalls
+// the others at every barrier, two threads first beat one at order 500 and
+// more than one member per 250 columns never paid.
+constexpr int kTeamPaysOrder = 500;
+constexpr int kTeamColumnsPerMember = 250;
 constexpr int kMinColumnsPerMember = 16;
-constexpr int kSpin = 4096;  // about 0.1 ms
+constexpr int kSpin = 256;    // pauses, some microseconds
+constexpr int kYields = 64;
 constexpr int kGroupColumns = 16;
 
 inline void cpu_relax() {
@@ -787,6 +997,12 @@ class Team {
       if (a.load(std::memory_order_acquire) != old) return;
       cpu_relax();
     }
+    // Then give the processor to whoever else is ready (on a busy machine
+    // perhaps the member everyone waits for) before going to sleep.
+    for (int i = 0; i < kYields; ++i) {
+      if (a.load(std::memory_order_acquire) != old) return;
+      std::this_thread::yield();
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     sleepers_.fetch_add(1);
     while (a.load() == old) wake_.wait(lock);
@@ -876,12 +1092,16 @@ inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1
     bw.tac[(f + 1) >> 3][kk][(f + 1) & 7] = ti;
     bw.tbc[f >> 3][kk][f & 7] = -ti;
     bw.tbc[(f + 1) >> 3][kk][(f + 1) & 7] = tr;
+    bw.tac16[f >> 4][kk][f & 15] = tr;
+    bw.tac16[(f + 1) >> 4][kk][(f + 1) & 15] = ti;
+    bw.tbc16[f >> 4][kk][f & 15] = -ti;
+    bw.tbc16[(f + 1) >> 4][kk][(f + 1) & 15] = tr;
     if (f != 2 * k) colk[f] = colk[f + 1] = 0.0f;
   }
 }
 
 // Part 1: the steps of the block on its own rows and columns.
-void diagonal_block(TeamInverse& w, int k0, int k1) {
+inline void diagonal_block(TeamInverse& w, int k0, int k1) {
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
     cfloat* colk = w.A + k * w.ld;
@@ -890,7 +1110,7 @@ void diagonal_block(TeamInverse& w, int k0, int k1) {
     colk[k] = cfloat(1.0f, 0.0f);
     for (int j = k0; j < k1; ++j) {
       cfloat& x = w.A[j * w.ld + k];
-      x = x / p;
+      x = complex_divide(x, p);
       bw.rr[j][kk] = x.real();
       bw.ri[j][kk] = x.imag();
     }
@@ -899,41 +1119,43 @@ void diagonal_block(TeamInverse& w, int k0, int k1) {
     std::copy(bw.tb + 2 * k0, bw.tb + 2 * k1, w.tb[kk]);
     for (int j = k0; j < k1; ++j) {
       float* col = column(w, j);
-      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k0, 2 * k);
-      update_column(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k + 2, 2 * k1);
+      update_column_body(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k0, 2 * k);
+      update_column_body(col, bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], 2 * k + 2, 2 * k1);
     }
   }
 }
 
 // Part 2 for the rows of floats f0 .. f1-1 (outside the block): the steps
 // in the columns of the block.
-void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
+inline void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
   if (f0 >= f1) return;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
     take_multipliers(w, k, kk, f0, f1);
     for (int j = k0; j < k1; ++j) {
-      update_column(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
+      update_column_body(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
     }
   }
 }
 
 // Part 2 for column j (outside the block): the steps in the rows of the
 // block, with the multipliers of part 1.
-void block_rows(TeamInverse& w, int k0, int k1, int j) {
+inline void block_rows(TeamInverse& w, int k0, int k1, int j) {
   float* col = column(w, j);
   cfloat* c = w.A + j * w.ld;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
-    c[k] = c[k] / w.pivot[kk];
+    c[k] = complex_divide(c[k], w.pivot[kk]);
     const float cr = c[k].real(), ci = c[k].imag();
     bw.rr[j][kk] = cr;
     bw.ri[j][kk] = ci;
-    update_column(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 0, 2 * kk);
-    update_column(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 2 * kk + 2, 2 * (k1 - k0));
+    update_column_body(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 0, 2 * kk);
+    update_column_body(col + 2 * k0, w.ta[kk], w.tb[kk], cr, ci, 2 * kk + 2, 2 * (k1 - k0));
   }
 }
 
+// Built for AVX2 as well, with the column updates of parts 1 and 2 in line.
+__attribute__((target_clones("avx2", "default")))
 void invert_member(void* ctx, int m, int count) {
   TeamInverse& w = *static_cast<TeamInverse*>(ctx);
   const int nn = w.n;
@@ -1012,8 +1234,22 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
   team.run(team.reserve(wanted), invert_member, &w);
 }
 
+bool inversion_avx512_available() { return kHasAvx512; }
+
+void inversion_use_avx512(bool on) { use_avx512.store(on && kHasAvx512); }
+
+void run_on_team(int threads, void (*body)(void* ctx, int member, int count), void* ctx) {
+  team.run(threads <= 1 ? 1 : team.reserve(threads), body, ctx);
+}
+
+int inversion_team_size(int n, int threads) {
+  if (n < kTeamPaysOrder) return 1;
+  return std::clamp(n / kTeamColumnsPerMember, 1, std::max(threads, 1));
+}
+
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  invert_complex_matrix_threads(A, lda, n, n < kThreadedMinOrder ? 1 : inversion_thread_count());
+  const int threads = n < kTeamPaysOrder ? 1 : inversion_team_size(n, inversion_thread_count());
+  invert_complex_matrix_threads(A, lda, n, threads);
 }
 
 }  // namespace eng

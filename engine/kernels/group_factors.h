@@ -12,6 +12,20 @@
 
 namespace eng {
 
+// x / p, exactly as the compiler's run-time routine for complex float
+// division (__divsc3) forms it, without the call: the parts in double,
+// ((xr pr + xi pi) / (pr^2 + pi^2), (xi pr - xr pi) / (pr^2 + pi^2)) rounded
+// to float; only when both parts come out NaN (infinite or zero operands) is
+// the run-time routine itself asked for its recovered value.
+inline cfloat complex_divide(const cfloat& x, const cfloat& p) {
+  const double a = x.real(), b = x.imag(), c = p.real(), d = p.imag();
+  const double denom = c * c + d * d;
+  const float re = static_cast<float>((a * c + b * d) / denom);
+  const float im = static_cast<float>((b * c - a * d) / denom);
+  if (re == re || im == im) return cfloat(re, im);
+  return x / p;
+}
+
 // Static vertical interaction factor of two piles from curve fits.
 //   s      spacing over diameter (s <= 0 gives 1.0)
 //   LD     slenderness L/d
@@ -48,15 +62,75 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
                                  const float& B1, const float& B2, const float& B3,
                                  cfloat& horizontal, cfloat& coupling, cfloat& rotation);
 
+// The frequency-dependent factors of many pairs at one frequency, in parts:
+// what depends on a0 alone once per frequency (PAIR_FACTOR_FREQUENCY), the
+// six lateral terms of a pair once for both loading planes
+// (LATERAL_PAIR_TERMS), and each plane's factors from them
+// (LATERAL_PLANE_FACTORS).  Every value has the bits the single-call routines
+// above give for the same arguments.
+
+// Anchors, decay and phase offset of one frequency-dependent lateral factor.
+struct LateralAnchors {
+  float y1, y2, y3;  // amplitude at s = 2, 5, 10
+  float p1, p2, p3;  // phase at s = 2, 5, 10
+  float d;           // decay rate
+  float c0;          // phase offset
+  float g;           // phase growth beyond a0 = 1
+};
+
+struct PairFactorFrequency {
+  float a0, a;             // a0 and min(a0, 1)
+  LateralAnchors anchors[6];  // horizontal 0 and 90 degrees, coupling 0, 90, rotation 0, 90
+  float va;                // the vertical factor's min(a0, 1)
+  float e1, e2, e3;        // its amplitude anchors at s = 2, 5, 10
+  float p1, p2, p3;        // its phase anchors
+};
+
+void PAIR_FACTOR_FREQUENCY(const float& a0, PairFactorFrequency& f);
+
+// VERTICAL_FACTOR_AT_FREQUENCY(f.a0, s, alpha_static, alpha).
+void VERTICAL_PAIR_FACTOR(const PairFactorFrequency& f, const float& s, const float& alpha_static,
+                          cfloat& alpha);
+
+// The six terms static * W * exp(-i Phi) of a pair: horizontal along and
+// across the pair line (A1, B1), coupling (A2, B2), rotation (A3, B3).
+void LATERAL_PAIR_TERMS(const PairFactorFrequency& f, const float& s, const float& A1,
+                        const float& A2, const float& A3, const float& B1, const float& B2,
+                        const float& B3, cfloat terms[6]);
+
+// The factors of LATERAL_FACTOR_AT_FREQUENCY for loading at `angle` to the
+// pair line, from the pair's six terms.
+void LATERAL_PLANE_FACTORS(const cfloat terms[6], const float& angle, cfloat& horizontal,
+                           cfloat& coupling, cfloat& rotation);
+
 // In-place Gauss-Jordan inversion of the n x n matrix A (leading dimension
 // lda) without pivoting.  A zero pivot is not tested: it gives infinities or
 // NaN under the engine's masked floating-point exceptions.
 // Orders up to 2048 are inverted in blocks of 16 steps, larger ones step by
 // step; both give every element the operations of the plain algorithm in
-// the same order, so the result does not depend on the way.  Orders from 64
-// to 2048 are shared by inversion_thread_count() threads, with the same
-// result for every count.  Not reentrant: one inversion at a time.
+// the same order, so the result does not depend on the way.  Orders from
+// 500 to 2048 are shared by inversion_team_size(n, inversion_thread_count())
+// threads, with the same result for every count.  Not reentrant: one
+// inversion at a time.
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
+
+// Threads INVERT_COMPLEX_MATRIX gives an inversion of order n when `threads`
+// may take part: one below order 500, else one per 250 columns, at most
+// `threads` (below that a team costs more than it gains on a busy machine).
+int inversion_team_size(int n, int threads);
+
+// The inversion's main update kernel: AVX-512 where the processor has it
+// (the default), else AVX2 or plain code, chosen at run time; every way gives
+// the same bits.  inversion_use_avx512(false) keeps to AVX2 (for tests and
+// benchmarks); true goes back to AVX-512 where available.
+bool inversion_avx512_available();
+void inversion_use_avx512(bool on);
+
+// Runs body(ctx, m, count) for the members m = 0 .. count-1 of the
+// inversion's team of at most `threads` threads (member 0 on the calling
+// thread) and returns when all have finished; count is `threads` unless the
+// system gave fewer.  Not reentrant, and never during an inversion.
+void run_on_team(int threads, void (*body)(void* ctx, int member, int count), void* ctx);
 
 // The inversion with at most `threads` threads (1: the calling thread
 // alone).  Orders below 64 or above 2048 use one thread; small orders use

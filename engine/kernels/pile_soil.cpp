@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -40,25 +41,35 @@ cfloat horizontal(float ah, float nu, float eta, const cfloat& sqrt_g1, cfloat& 
   const float lead = -kPi * ah * ah;
   if (nu < kNuLimit) {
     q = s / eta;
-    const cfloat k0q = BESSEL_K0(q);
-    const cfloat k1q = BESSEL_K1(q);
-    const cfloat k0s = BESSEL_K0(s);
-    const cfloat k1s = BESSEL_K1(s);
+    cfloat k0q, k1q, k0s, k1s;
+    BESSEL_K0_K1(q, k0q, k1q);
+    BESSEL_K0_K1(s, k0s, k1s);
     const cfloat n = 4.0f * k1q * k1s + s * k1q * k0s + q * k0q * k1s;
     const cfloat m = q * k0q * k1s + s * k1q * k0s + q * s * k0q * k0s;
     return lead * n / m;
   }
   q = s;  // not defined for nu >= 0.5; not used by the incompressible formula
-  const cfloat k0s = BESSEL_K0(s);
-  const cfloat k1s = BESSEL_K1(s);
+  cfloat k0s, k1s;
+  BESSEL_K0_K1(s, k0s, k1s);
   return lead * (4.0f * k1s + s * k0s) / (s * k0s);
 }
+
+// z K0(z) / K1(z), formed as (z K0(z)) / K1(z).
+cfloat z_k0_over_k1(const cfloat& z) {
+  cfloat k0, k1;
+  BESSEL_K0_K1(z, k0, k1);
+  return z * k0 / k1;
+}
+
+bool same_bits(const cfloat& a, const cfloat& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Vertical reaction at the dimensionless frequency av (step 2); s receives its
 // wave argument.
 cfloat vertical(float av, const cfloat& g1, const cfloat& sqrt_g1, cfloat& s) {
   s = wave_arg(av, sqrt_g1);
-  return kTwoPi * g1 * s * BESSEL_K1(s) / BESSEL_K0(s);
+  cfloat k0, k1;
+  BESSEL_K0_K1(s, k0, k1);
+  return kTwoPi * g1 * s * k1 / k0;
 }
 
 // Largest argument of I0 and I1 for which their 20-term single-precision
@@ -852,9 +863,13 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   const cfloat sx = ia0 * (rx + t) / den;
   const cfloat sy = ia0 * (ry + t) / den;
   const cfloat st = ia0 * (rt + t) / den;
-  Srx = kPi * g1 * (kOne + sx * BESSEL_K0(sx) / BESSEL_K1(sx));
-  Sry = kPi * g1 * (kOne + sy * BESSEL_K0(sy) / BESSEL_K1(sy));
-  St = kTwoPi * g1 * (2.0f + st * BESSEL_K0(st) / BESSEL_K1(st));
+  // s K0(s) / K1(s) of each; equal arguments (equal radii) share one value.
+  const cfloat qx = z_k0_over_k1(sx);
+  const cfloat qy = same_bits(sy, sx) ? qx : z_k0_over_k1(sy);
+  const cfloat qt = same_bits(st, sx) ? qx : same_bits(st, sy) ? qy : z_k0_over_k1(st);
+  Srx = kPi * g1 * (kOne + qx);
+  Sry = kPi * g1 * (kOne + qy);
+  St = kTwoPi * g1 * (2.0f + qt);
 
   if (t == 0.0f) return;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace eng {
 
@@ -160,10 +161,18 @@ void LEQ2C(const cfloat* A, const int& N, const int& IA, cfloat* B, const int& M
         r[i - 1] = cfloat(static_cast<float>(re), static_cast<float>(im));
       }
       LEQT1C(WK, n, n, r, one, n, solve_only, WA, ier);
-      for (int i = 0; i < n; ++i) x[i] += r[i];
+      bool moved = false;
+      for (int i = 0; i < n; ++i) {
+        const cfloat next = x[i] + r[i];
+        moved = moved || std::memcmp(&next, &x[i], sizeof next) != 0;
+        x[i] = next;
+      }
       const float cbig = max_part(r, n);
       const long double lx = xbig;
       settled = (lx + static_cast<long double>(cbig) == lx);
+      // A pass is a function of x alone: when it left x as it was, every
+      // further pass would repeat it bit for bit, so the outcome is known.
+      if (!moved) break;
     }
     std::copy(x, x + n, b);
     // A right-hand side that did not settle keeps its last iterate, which is

@@ -15,6 +15,9 @@ struct Unit {
   bool dirty = false;
   bool read_only = false;
   bool after_end = false;  // the last read met the end of the file
+  // Streamed unit: the file, open for writing, holds every record so far and
+  // `records` is empty (see open_unit_streamed).
+  std::FILE* stream = nullptr;
 };
 
 std::map<int, Unit>& units() {
@@ -58,7 +61,23 @@ bool store_file(const Unit& u) {
   return std::fclose(f) == 0;
 }
 
+// A streamed unit becomes an ordinary one: its file, complete so far, is
+// read back and the position set after its last record.
+void take_into_memory(Unit& u) {
+  if (!u.stream) return;
+  std::fclose(u.stream);
+  u.stream = nullptr;
+  u.records.clear();
+  load_file(u.path, u.records);
+  u.pos = u.records.size();
+  u.dirty = false;
+}
+
 void sync(Unit& u) {
+  if (u.stream) {
+    std::fflush(u.stream);
+    return;
+  }
   if (u.dirty && !u.read_only) {
     store_file(u);
     u.dirty = false;
@@ -82,6 +101,17 @@ bool open_unit(int unit, const std::string& path, bool replace) {
   return true;
 }
 
+bool open_unit_streamed(int unit, const std::string& path) {
+  close_unit(unit);
+  Unit u;
+  u.path = path;
+  if (path.empty()) return false;
+  u.stream = std::fopen(path.c_str(), "wb");
+  if (!u.stream) return false;
+  units()[unit] = std::move(u);
+  return true;
+}
+
 bool open_unit_for_reading(int unit, const std::string& path) {
   close_unit(unit);
   Unit u;
@@ -96,12 +126,18 @@ void close_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
   sync(it->second);
+  if (it->second.stream) std::fclose(it->second.stream);
   units().erase(it);
 }
 
 bool unit_is_open(int unit) { return unit == kConsole || units().count(unit) != 0; }
 
-void reset_units() { units().clear(); }
+void reset_units() {
+  // What a streamed unit wrote is on disk already; its file is only closed.
+  for (auto& [unit, u] : units())
+    if (u.stream) std::fclose(u.stream);
+  units().clear();
+}
 
 bool read_record(int unit, std::string& rec) {
   rec.clear();
@@ -113,6 +149,7 @@ bool read_record(int unit, std::string& rec) {
   auto it = units().find(unit);
   if (it == units().end()) return false;
   Unit& u = it->second;
+  take_into_memory(u);
   if (u.pos >= u.records.size()) {
     u.after_end = true;
     return false;
@@ -130,6 +167,11 @@ void write_record(int unit, std::string_view rec) {
   auto it = units().find(unit);
   if (it == units().end() || it->second.read_only) return;
   Unit& u = it->second;
+  if (u.stream) {
+    std::fwrite(rec.data(), 1, rec.size(), u.stream);
+    std::fputc('\n', u.stream);
+    return;
+  }
   if (u.pos < u.records.size()) u.records.resize(u.pos);
   u.after_end = false;
   u.records.emplace_back(rec);
@@ -140,6 +182,7 @@ void write_record(int unit, std::string_view rec) {
 void rewind_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
+  take_into_memory(it->second);
   sync(it->second);
   it->second.pos = 0;
   it->second.after_end = false;
@@ -149,6 +192,7 @@ void backspace_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
   Unit& u = it->second;
+  take_into_memory(u);
   // After the end of the file was met, backspace goes back to before the
   // end, so the next read meets the end again.
   if (u.after_end) {

@@ -20,6 +20,12 @@ constexpr int kConsole = 0;
 // at once (the report and the plot-data file are replaced at each run).
 // Returns false when the file can be neither read nor created.
 bool open_unit(int unit, const std::string& path, bool replace = false);
+// As open_unit(unit, path, true), with the records written straight through
+// to the file instead of kept in memory, for a unit that is only written from
+// start to end (the report, the plot data).  Should the unit be read, rewound
+// or backspaced after all, it takes its file back into memory at that moment
+// and goes on as a unit from open_unit, so it behaves the same either way.
+bool open_unit_streamed(int unit, const std::string& path);
 // Opens `unit` for reading only; false when the file does not exist or cannot
 // be read.  Nothing is ever created or written through such a unit.
 bool open_unit_for_reading(int unit, const std::string& path);

@@ -93,6 +93,23 @@ TEST(InverseThreads, SameBitsForEveryThreadCount) {
   }
 }
 
+// The AVX-512 update kernel and the AVX2 one give the same bits, alone and
+// in a team.
+TEST(InverseThreads, Avx512AndAvx2KernelsGiveTheSameBits) {
+  if (!eng::inversion_avx512_available()) GTEST_SKIP() << "no AVX-512 on this processor";
+  for (const int n : {5, 64, 129, 300, 517, 1000}) {
+    const int lda = n + 3;
+    const std::vector<cfloat> a = test_matrix(n, lda, 31u + static_cast<unsigned>(n));
+    for (const int threads : {1, 3}) {
+      eng::inversion_use_avx512(false);
+      const std::vector<cfloat> avx2 = inverse(a, lda, n, threads);
+      eng::inversion_use_avx512(true);
+      const std::vector<cfloat> avx512 = inverse(a, lda, n, threads);
+      EXPECT_TRUE(same_bits(avx512, avx2)) << "order " << n << ", " << threads << " threads";
+    }
+  }
+}
+
 TEST(InverseThreads, DefaultCountGivesTheSameBits) {
   const int n = 400, lda = 1000;
   const std::vector<cfloat> a = test_matrix(n, lda, 3u);
@@ -149,6 +166,16 @@ TEST(InverseThreads, ExceptionFlagsOfTheHelpersReachTheCaller) {
   }
 }
 
+// When INVERT_COMPLEX_MATRIX calls a team, and how large.
+TEST(InverseThreads, TeamOnlyWhereItPays) {
+  struct Case {
+    int n, threads, expected;
+  } cases[] = {{6, 8, 1},    {100, 8, 1},  {499, 64, 1}, {500, 8, 2},   {500, 1, 1},
+               {749, 8, 2},  {750, 8, 3},  {1000, 8, 4}, {1000, 3, 3}, {2000, 64, 8}};
+  for (const Case& c : cases)
+    EXPECT_EQ(eng::inversion_team_size(c.n, c.threads), c.expected) << c.n << " " << c.threads;
+}
+
 TEST(InverseThreads, CountFromTheEnvironment) {
   const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   struct Case {
@@ -164,7 +191,7 @@ TEST(InverseThreads, CountFromTheEnvironment) {
 }
 
 TEST(InverseThreads, SequentialEnvironmentGivesTheSameBits) {
-  const int n = 200, lda = 200;
+  const int n = 600, lda = 600;  // large enough for a team
   const std::vector<cfloat> a = test_matrix(n, lda, 23u);
   std::vector<cfloat> seq = a, par = a;
   {
@@ -201,19 +228,19 @@ std::string steady_report(const std::string& report) {
   return out;
 }
 
-// The six-pile example with 48 fixed-head piles on an 8 x 6 grid at 1.5 m:
-// lateral group matrices of order 96, inverted by the threads.
+// The six-pile example with 260 fixed-head piles on a 20 x 13 grid at 1.5 m:
+// lateral group matrices of order 520, inverted by a team of threads.
 std::string large_group_deck() {
   std::string deck = file_text(std::string(TREMEX_SOURCE_DIR) + "/examples/pile-group-random.tmx");
   const size_t from = deck.find("FIXED=6\r\n");
   const size_t to = deck.find("CONSTANTS", from);
   if (from == std::string::npos || to == std::string::npos) return "";
   std::ostringstream piles;
-  piles << "FIXED=48\r\n";
-  for (int i = 0; i < 48; ++i) piles << i + 1 << ' ' << 1.5 * (i % 8) - 5.25 << ' ' << 1.5 * (i / 8) - 3.75 << " \r\n";
+  piles << "FIXED=260\r\n";
+  for (int i = 0; i < 260; ++i) piles << i + 1 << ' ' << 1.5 * (i % 20) - 14.25 << ' ' << 1.5 * (i / 20) - 9.0 << " \r\n";
   deck.replace(from, to - from, piles.str());
   const size_t cap = deck.find("RECTANGULAR=5,5");
-  if (cap != std::string::npos) deck.replace(cap, 15, "RECTANGULAR=12,9");
+  if (cap != std::string::npos) deck.replace(cap, 15, "RECTANGULAR=31,20");
   return deck;
 }
 

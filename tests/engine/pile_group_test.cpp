@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -152,6 +153,35 @@ std::vector<cfloat> test_matrix(int n, int lda, unsigned seed) {
     at(a.data(), lda, j, j) += cfloat(2.0f * n, 0.5f * n);
   }
   return a;
+}
+
+// The factors of many pairs from their parts (per frequency, per pair, per
+// plane) have the bits of the single-call routines, on every branch in a0
+// (0.25, 0.5, 0.6, 0.9, 1 and beyond) and in s (2, 5, 10 and beyond).
+TEST(PairFactorsInParts, SameBitsAsTheSingleCallRoutines) {
+  auto same = [](const cfloat& a, const cfloat& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  const float a0s[] = {0.0f, 0.01f, 0.2f, 0.25f, 0.3f, 0.5f, 0.55f, 0.6f, 0.75f, 0.9f, 0.95f, 1.0f, 1.7f, 3.2f};
+  const float ss[] = {1.5f, 2.0f, 3.3f, 5.0f, 7.1f, 10.0f, 12.5f, 41.0f};
+  const float angles[] = {0.0f, 0.35f, 1.1f, 1.5707964f};
+  const float A1 = 0.31f, A2 = 0.22f, A3 = 0.13f, B1 = 0.27f, B2 = 0.16f, B3 = 0.07f;
+  for (const float a0 : a0s) {
+    eng::PairFactorFrequency f;
+    eng::PAIR_FACTOR_FREQUENCY(a0, f);
+    for (const float s : ss) {
+      cfloat v_ref, v;
+      eng::VERTICAL_FACTOR_AT_FREQUENCY(a0, s, 0.43f, v_ref);
+      eng::VERTICAL_PAIR_FACTOR(f, s, 0.43f, v);
+      EXPECT_TRUE(same(v, v_ref)) << a0 << " " << s;
+      cfloat terms[6];
+      eng::LATERAL_PAIR_TERMS(f, s, A1, A2, A3, B1, B2, B3, terms);
+      for (const float beta : angles) {
+        cfloat h_ref, m_ref, r_ref, h, m, r;
+        eng::LATERAL_FACTOR_AT_FREQUENCY(a0, s, beta, A1, A2, A3, B1, B2, B3, h_ref, m_ref, r_ref);
+        eng::LATERAL_PLANE_FACTORS(terms, beta, h, m, r);
+        EXPECT_TRUE(same(h, h_ref) && same(m, m_ref) && same(r, r_ref)) << a0 << " " << s << " " << beta;
+      }
+    }
+  }
 }
 
 TEST(InvertComplexMatrix, ProductWithTheOriginalIsIdentity) {

@@ -32,8 +32,8 @@ ReaderFixture::ReaderFixture(const std::string& deck, const std::string& mass_fi
   rt::open_unit(eng::kUnitTape7, "TAPE7", true);
   rt::open_unit(eng::kUnitTape8, "TAPE8", true);
   rt::open_unit_for_reading(eng::kUnitInput, eng::g.files.input);
-  rt::open_unit(eng::kUnitReport, eng::g.files.output, true);
-  rt::open_unit(eng::kUnitPlot, eng::g.files.plot, true);
+  rt::open_unit_streamed(eng::kUnitReport, eng::g.files.output);
+  rt::open_unit_streamed(eng::kUnitPlot, eng::g.files.plot);
   rt::open_unit_for_reading(eng::kUnitMass, eng::g.files.mass);
   eng::PREPROCESS_INPUT();
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -333,6 +334,69 @@ std::vector<cfloat> dense_from_band(const std::vector<cfloat>& band, int n, int 
 
 // Diagonally dominant complex symmetric band matrices of several widths,
 // against the dense reference solve of the same matrix.
+// LEQ2C's refinement written out with all 50 passes, from LEQT1C: the
+// routine (which stops once a pass leaves the iterate unchanged) gives the
+// same bits and the same code.
+TEST(Leq2c, SameBitsAsFiftyFullPasses) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    const int n = 1 + static_cast<int>(seed % 6), m = 1 + static_cast<int>(seed % 3);
+    std::vector<cfloat> a = random_matrix(n, seed);
+    // Some systems badly scaled or close to singular, some benign.
+    if (seed % 4 == 0) a[0] *= 1e-6f;
+    if (seed % 5 == 0 && n > 1) a[n] = a[0] * 1.0001f;
+    const std::vector<cfloat> b0 = random_matrix(std::max(n, m), seed + 100);
+    std::vector<cfloat> b(b0.begin(), b0.begin() + n * m);
+    std::vector<cfloat> wk(n * (n + 2));
+    std::vector<float> wa(n);
+    int ier = -1;
+    std::vector<cfloat> got = b;
+    LEQ2C(a.data(), n, n, got.data(), m, n, 0, wk.data(), wa.data(), ier);
+
+    // Reference.
+    std::vector<cfloat> f = a, want = b;
+    std::vector<float> wa2(n);
+    int e = 0;
+    LEQT1C(f.data(), n, n, want.data(), m, n, 1, wa2.data(), e);
+    ASSERT_EQ(e, 0) << seed;
+    int want_ier = 0;
+    for (int col = 0; col < m; ++col) {
+      cfloat* bc = &want[col * n];
+      std::vector<cfloat> x(bc, bc + n), r(n);
+      LEQT1C(f.data(), n, n, x.data(), 1, n, 2, wa2.data(), e);
+      float xbig = 0.0f;
+      for (const cfloat& z : x) xbig = std::max({xbig, std::fabs(z.real()), std::fabs(z.imag())});
+      if (xbig == 0.0f) continue;
+      bool settled = false;
+      for (int pass = 1; pass <= 50 && !settled; ++pass) {
+        for (int i = 0; i < n; ++i) {
+          long double re = bc[i].real(), im = bc[i].imag();
+          for (int j = 0; j < n; ++j) {
+            const long double ar = a[j * n + i].real(), ai = a[j * n + i].imag();
+            const long double xr = x[j].real(), xi = x[j].imag();
+            re -= ar * xr - ai * xi;
+            im -= ar * xi + ai * xr;
+          }
+          r[i] = cfloat(static_cast<float>(re), static_cast<float>(im));
+        }
+        LEQT1C(f.data(), n, n, r.data(), 1, n, 2, wa2.data(), e);
+        float cbig = 0.0f;
+        for (int i = 0; i < n; ++i) {
+          x[i] += r[i];
+          cbig = std::max({cbig, std::fabs(r[i].real()), std::fabs(r[i].imag())});
+        }
+        const long double lx = xbig;
+        settled = lx + static_cast<long double>(cbig) == lx;
+      }
+      std::copy(x.begin(), x.end(), bc);
+      if (!settled) want_ier = kSolverNoConvergence;
+    }
+    EXPECT_EQ(ier, want_ier) << seed;
+    for (int i = 0; i < n * m; ++i) {
+      EXPECT_EQ(std::memcmp(&got[i], &want[i], sizeof(cfloat)), 0) << seed << " " << i;
+    }
+  }
+}
+
 TEST(ComplexElimination, MatchesDenseSolve) {
   struct Case {
     int n, w, m;

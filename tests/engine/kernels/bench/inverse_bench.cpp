@@ -52,9 +52,9 @@ void set_rate(benchmark::State& state, int n) {
 }
 
 void args(benchmark::internal::Benchmark* b) {
-  for (const int n : {200, 500, 1000}) {
-    b->Args({n, 1});
-    if (all_threads() > 1) b->Args({n, all_threads()});
+  for (const int n : {100, 200, 300, 500, 700, 1000}) {
+    for (const int t : {1, 2, 4, 8})
+      if (t == 1 || t <= all_threads()) b->Args({n, t});
   }
   b->ArgNames({"n", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
@@ -76,6 +76,14 @@ void BM_InvertComplexMatrix(benchmark::State& state) {
   set_rate(state, n);
 }
 BENCHMARK(BM_InvertComplexMatrix)->Apply(args);
+
+// The same with the AVX2 update kernel where the AVX-512 one would be used.
+void BM_InvertComplexMatrixAvx2(benchmark::State& state) {
+  eng::inversion_use_avx512(false);
+  BM_InvertComplexMatrix(state);
+  eng::inversion_use_avx512(true);
+}
+BENCHMARK(BM_InvertComplexMatrixAvx2)->Apply(args);
 
 #ifdef TREMEX_BENCH_LAPACKE
 void BM_LapackeGetrfGetri(benchmark::State& state) {
