@@ -18,9 +18,9 @@ enum : int {
 // Frequencies come in radians per second; the graphs show hertz.
 constexpr long double kRadiansPerHertz = 6.2832L;
 
-// More points than any run can give (the engine stops at 1024): a count beyond this is a
-// damaged file, refused before anything is allocated.
-constexpr int32_t kMaxPoints = 65536;
+// The engine's response tables hold 1024 points: a count beyond this is a damaged file, refused
+// before anything is allocated.
+constexpr int32_t kMaxPoints = 1024;
 
 void ReadValues(TWordReader& in, const QList<TGraphPlot*>& p, int first, int j)
 {
