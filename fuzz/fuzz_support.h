@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -23,6 +24,8 @@ inline const QString& Folder()
         std::setlocale(LC_NUMERIC, "C");
         std::string tmpl = access("/dev/shm", W_OK) == 0 ? "/dev/shm/tremex-fuzz-XXXXXX" : "/tmp/tremex-fuzz-XXXXXX";
         if (!mkdtemp(tmpl.data())) std::abort();
+        // Gone when the run ends normally (a run that stops on a finding leaves it to look at).
+        std::atexit([] { QDir(Folder()).removeRecursively(); });
         return QString::fromLocal8Bit(tmpl.c_str());
     }();
     return folder;
