@@ -934,7 +934,7 @@ void TMainForm::BuildMenus()
     auto* unitGroup = new QActionGroup(this);
     for (auto [name, caption, system] : {std::tuple{"DataEnglish", "&English Units (lbs, slug, ft)", 1},
                                          std::tuple{"DataSI", "&SI Units (kN, Mg, m)", 2}}) {
-        QAction* a = AddAction(units, L(name), L(caption), [this, system] { m_project->SetUnits(system); });
+        QAction* a = AddAction(units, L(name), L(caption), [this, system = system] { m_project->SetUnits(system); });
         a->setCheckable(true);
         unitGroup->addAction(a);
     }
@@ -944,7 +944,7 @@ void TMainForm::BuildMenus()
     for (auto [name, caption, code] : {std::tuple{"DataHarmonic", "Harmonic Loading", 1},
                                        std::tuple{"DataTransient", "Transient Loading", 2},
                                        std::tuple{"DataRandom", "Random Loading", 3}}) {
-        AddAction(loading, L(name), L(caption), [this, code] { SetLoadCode(code); })->setCheckable(true);
+        AddAction(loading, L(name), L(caption), [this, code = code] { SetLoadCode(code); })->setCheckable(true);
     }
     AddAction(data, L("DataShape"), L("Option of Foundation Shape"), form(TChildKind::Shape));
     data->addSeparator();
@@ -1066,7 +1066,7 @@ void TMainForm::BuildMenus()
           std::tuple{"ShowLayerLabels", "Soil Layer Labels", Option(&TBlockViewControl::ShowSoilLayerLabelsOption)},
           std::tuple{"ShowDepthLabels", "Soil Layer Depth Labels",
                      Option(&TBlockViewControl::ShowSoilLayerDepthLabelsOption)}}) {
-        AddAction(show3D, L(name), L(caption), [this, option] {
+        AddAction(show3D, L(name), L(caption), [this, option = option] {
             if (TBlockViewControl* v = BlockView()) (v->*option)();
         })->setCheckable(true);
     }
@@ -1114,7 +1114,7 @@ void TMainForm::BuildToolBar()
                                           std::tuple{"ToolZoom", "Zoom", "Zooming", 2},
                                           std::tuple{"ToolZoomWindow", "Window", "Zoom Window", 4},
                                           std::tuple{"ToolRotate", "Rotate", "Rotating", 3}}) {
-        QAction* a = add(L(name), L(text), L(hint), [this, mode] {
+        QAction* a = add(L(name), L(text), L(hint), [this, mode = mode] {
             if (TBlockViewControl* v = BlockView()) {
                 v->SetMouseMode(mode);
                 v->SetZoomWindowArmed(Action(L("ToolZoomWindow"))->isChecked());

@@ -24,9 +24,9 @@ enum : int {
 // Frequencies come in radians per second; the graphs show hertz.
 constexpr long double kRadiansPerHertz = 6.2832L;
 
-// More points than any run can give (the engine stops at 1024): a count beyond this is a
-// damaged file, refused before anything is allocated.
-constexpr int32_t kMaxPoints = 65536;
+// The engine's response tables hold 1024 points: a count beyond this is a damaged file, refused
+// before anything is allocated.
+constexpr int32_t kMaxPoints = 1024;
 
 // A file that does not fit the project it is read for.
 class EOutOfDate : public Exception {

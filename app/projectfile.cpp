@@ -397,11 +397,15 @@ QByteArray DrawingText(TProgramData& d)
     return out.Bytes();
 }
 
-void CheckLoadRows(const TGridTable* loads, int32_t points, const char* what)
+// `values` is the template of the loads' tables of values: its row limit bounds the points.
+void CheckLoadRows(const TGridTable* loads, const TGridTable* values, int32_t points, const char* what)
 {
-    if (points < 0 || points > TProjectTables::kUnlimitedRows)
-        Refuse(HvlConst::Format("The number of points (%d) must lie between 0 and %d.", points,
-                                TProjectTables::kUnlimitedRows));
+    const int32_t limit = TProjectTables::RowLimit(values);
+    if (points < 0 || points > limit)
+        Refuse(HvlConst::Format("The number of points (%d) must lie between 0 and %d.", points, limit));
+    if (loads->RowCount() > TProjectTables::RowLimit(loads))
+        Refuse(HvlConst::Format("The table \"%s\" holds %d rows, more than the %d it may hold.", loads->Caption(),
+                                loads->RowCount(), TProjectTables::RowLimit(loads)));
     for (int r = 0; r < loads->RowCount(); ++r) {
         const TGridTable* sub = loads->Cell(1, r)->GetAsTable();
         const int rows = sub ? sub->RowCount() : 0;
@@ -608,8 +612,8 @@ void CheckProject(const TProgramData& d)
                                     "layers below the %d soil layers.",
                                     t.Multisoil->RowCount(), below, adjacent));
     }
-    if (d.LoadCode == 2) CheckLoadRows(t.TLoadtype, d.PointCount, "Transient load");
-    if (d.LoadCode == 3) CheckLoadRows(t.Trandom, d.PointCount, "Random spectrum");
+    if (d.LoadCode == 2) CheckLoadRows(t.TLoadtype, t.Dtransient, d.PointCount, "Transient load");
+    if (d.LoadCode == 3) CheckLoadRows(t.Trandom, t.Tspectrum, d.PointCount, "Random spectrum");
 }
 
 TProjectTexts BuildTexts(TProgramData& d)

@@ -41,9 +41,11 @@ TGridTable* TProjectTables::Make(int32_t identifier, const QString& caption, int
 TProjectTables::TProjectTables()
 {
     // The two templates come first, so that the tables made from them find them.
-    Dtransient = Make(kDtransient, S("Load Amplitude"), 0, S("Number"));
+    // The load tables and their templates hold what the engine takes: 1024 transient points and 10
+    // transient loads, 200 random points and 100 spectra.
+    Dtransient = Make(kDtransient, S("Load Amplitude"), kMaxTransientPoints, S("Number"));
     Dtransient->AddFloatColumn(Lines({"Load Amplitude"}), S("F"));
-    Tspectrum = Make(kTspectrum, S("Random Spectrum Data"), 0, S("Number"));
+    Tspectrum = Make(kTspectrum, S("Random Spectrum Data"), kMaxRandomPoints, S("Number"));
     Tspectrum->AddFloatColumn(Lines({"Spectrum Data"}), S("F"));
 
     PileData = Make(kPileData, S("Pile Data"), 200, S("Layer No."));
@@ -77,7 +79,7 @@ TProjectTables::TProjectTables()
     Pilecoord->AddFloatColumn(Lines({"Battered Angle", "(degrees)"}));
     Pilecoord->AddEnumColumn(Lines({"Battered Plane", "(Z-vertical axis)"}), Lines({"XZ-Plane", "YZ-Plane"}));
 
-    Trandom = Make(kTrandom, S("Random Loading data"), 0, S("Number"));
+    Trandom = Make(kTrandom, S("Random Loading data"), kMaxSpectra, S("Number"));
     Trandom->AddEnumColumn(Lines({"Spectrum Coordinates"}), LoadItems(true));
     Trandom->AddTableColumn(Lines({"Enter Data"}), kTspectrum);
 
@@ -98,7 +100,7 @@ TProjectTables::TProjectTables()
     MassCal->AddFloatColumn(Lines({"Width ", "(y-direction)"}), S("L2"));
     MassCal->AddFloatColumn(Lines({"Thickness", "(z-direction)"}), S("L2"));
 
-    TLoadtype = Make(kTLoadtype, S("Transient Loading Data"), 0, S("Number"));
+    TLoadtype = Make(kTLoadtype, S("Transient Loading Data"), kMaxTransientLoads, S("Number"));
     TLoadtype->AddEnumColumn(Lines({"Load type"}), LoadItems(false));
     TLoadtype->AddTableColumn(Lines({"Load amplitude"}), kDtransient);
 

@@ -40,8 +40,13 @@ public:
     static constexpr int32_t kTBattered = 16;
     static constexpr int32_t kMultiElement = 19;
 
-    // Rows a table without a limit of its own may take from a project file (load points, loads,
-    // spectra); more are refused rather than allocated.
+    // Row limits of the load tables and their templates: what the engine's tables hold.
+    static constexpr int32_t kMaxTransientPoints = 1024;
+    static constexpr int32_t kMaxTransientLoads = 10;
+    static constexpr int32_t kMaxRandomPoints = 200;
+    static constexpr int32_t kMaxSpectra = 100;
+    // Rows a table without a limit of its own may take from a project file; more are refused
+    // rather than allocated.
     static constexpr int32_t kUnlimitedRows = 65536;
 
     // Builds the thirteen tables with their definitions, each with its minimum rows, in SI units.

@@ -357,13 +357,13 @@ void READ_SOIL_BELOW() {
 void READ_SIDE_LAYERS() {
   RunState& r = g.run;
   SoilData& s = g.soil;
-  auto drop_options = [&r] {
+  auto drop_options = [] {
     out_empty(2);
     out(" ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISO   LATION DATA");
     out(" PROGRAM WILL IGNORE THESE OPTIONS");
-    r.embedded = 0;
-    r.side_cap = 0;
-    r.n_side_layers = 0;
+    g.run.embedded = 0;
+    g.run.side_cap = 0;
+    g.run.n_side_layers = 0;
   };
 
   float count = 0.0f;

@@ -427,7 +427,7 @@ void TPlotForm::BuildMenu()
                 a->setCheckable(true);
                 group->addAction(a);
             }
-            connect(a, &QAction::triggered, this, [this, handler, value] { (this->*handler)(value); });
+            connect(a, &QAction::triggered, this, [this, handler, value = value] { (this->*handler)(value); });
             actions.append(a);
             if (first) menu->addSeparator();
             first = false;

@@ -24,13 +24,40 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then
-  echo "== fuzzing the engine for ${fuzz_seconds}s (build-fuzz/)"
+  # Every reader gets arbitrary input under AddressSanitizer + UndefinedBehaviorSanitizer, each
+  # for a bounded time and memory; the targets run side by side. The clang build also builds
+  # the main program, so that it keeps building with clang as well as gcc.
+  echo "== fuzzing every reader for ${fuzz_seconds}s each (build-fuzz/)"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTREMEX_FUZZ=ON -DTREMEX_GUI=OFF -DTREMEX_SANITIZE=ON >/dev/null
-  ninja -C build-fuzz -j "$jobs" deck_fuzzer
-  mkdir -p build-fuzz/corpus
-  cp fuzz/corpus/* examples/*.tmx build-fuzz/corpus/
-  build-fuzz/bin/deck_fuzzer -max_total_time="$fuzz_seconds" -max_len=4096 -timeout=10 \
-    -print_final_stats=1 "$top/build-fuzz/corpus" 2>&1 | tail -n 15
+    -DTREMEX_FUZZ=ON -DTREMEX_SANITIZE=ON >/dev/null
+  targets="deck project plotdata columns expression"
+  ninja -C build-fuzz -j "$jobs" Tremex3 $(for t in $targets; do echo "${t}_fuzzer"; done)
+  declare -A max_len=([deck]=4096 [project]=8192 [plotdata]=8192 [columns]=4096 [expression]=512)
+  pids=()
+  for t in $targets; do
+    corpus="$top/build-fuzz/corpus/$t"
+    mkdir -p "$corpus"
+    cp fuzz/corpus/"$t"/* "$corpus"/
+    if [ "$t" = deck ] || [ "$t" = project ]; then cp examples/*.tmx "$corpus"/; fi
+    ( cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+        "bin/${t}_fuzzer" -max_total_time="$fuzz_seconds" -max_len="${max_len[$t]}" -timeout=10 \
+        -rss_limit_mb=2048 -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$top/build-fuzz/$t-" \
+        "$corpus" >"$top/build-fuzz/$t.log" 2>&1 ) &
+    pids+=($!)
+  done
+  failed=0
+  i=0
+  for t in $targets; do
+    echo "-- ${t}_fuzzer"
+    if wait "${pids[$i]}"; then
+      grep -E "^stat::(number_of_executed_units|peak_rss_mb)|DONE" "build-fuzz/$t.log" | tail -n 3
+    else
+      tail -n 40 "build-fuzz/$t.log"
+      echo "-- ${t}_fuzzer FAILED (build-fuzz/$t.log; the input is saved as build-fuzz/$t-*)"
+      failed=1
+    fi
+    i=$((i + 1))
+  done
+  [ "$failed" = 0 ] || exit 1
 fi
 echo "== all tests done"

@@ -5,6 +5,7 @@
 #include "util/hvlconst.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtGlobal>
@@ -390,6 +391,13 @@ QList<TGridTable*>& Tables()
     return tables;
 }
 
+// The live tables by Identifier (identifiers are unique among live tables).
+QHash<int32_t, TGridTable*>& TablesByIdentifier()
+{
+    static QHash<int32_t, TGridTable*> tables;
+    return tables;
+}
+
 int32_t g_identifierCounter = 0;
 
 std::function<void(const QString&)>& ErrorHandler()
@@ -461,20 +469,44 @@ qsizetype TableIndexOf(const TGridTable* table) { return Tables().indexOf(const_
 
 qsizetype TableIndexOfIdentifier(int32_t identifier)
 {
-    if (identifier < 0) return -1;
-    const QList<TGridTable*>& tables = Tables();
-    for (qsizetype i = 0; i < tables.size(); ++i)
-        if (tables[i]->Identifier() == identifier) return i;
-    return -1;
+    const TGridTable* table = TableByIdentifier(identifier);
+    return table ? TableIndexOf(table) : -1;
 }
 
-void AddTable(TGridTable* table) { Tables().append(table); }
+TGridTable* TableByIdentifier(int32_t identifier)
+{
+    if (identifier < 0) return nullptr;
+    return TablesByIdentifier().value(identifier, nullptr);
+}
 
-void RemoveTable(TGridTable* table) { Tables().removeAll(table); }
+void AddTable(TGridTable* table)
+{
+    Tables().append(table);
+    TablesByIdentifier().insert(table->Identifier(), table);
+}
+
+void RemoveTable(TGridTable* table)
+{
+    QList<TGridTable*>& tables = Tables();
+    // Tables mostly go in the reverse order of their making: look from the end.
+    const qsizetype index = tables.lastIndexOf(table);
+    if (index >= 0) tables.removeAt(index);
+    auto it = TablesByIdentifier().find(table->Identifier());
+    if (it != TablesByIdentifier().end() && it.value() == table) TablesByIdentifier().erase(it);
+}
+
+void IndexIdentifier(int32_t identifier, TGridTable* table)
+{
+    if (table)
+        TablesByIdentifier().insert(identifier, table);
+    else
+        TablesByIdentifier().remove(identifier);
+}
 
 int32_t TakeIdentifier()
 {
-    while (TableIndexOfIdentifier(g_identifierCounter) >= 0) ++g_identifierCounter;
+    // The counter only grows, so each identifier is passed over at most once.
+    while (TablesByIdentifier().contains(g_identifierCounter)) ++g_identifierCounter;
     return g_identifierCounter++;
 }
 

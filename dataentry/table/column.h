@@ -260,9 +260,12 @@ qsizetype TableCount();
 TGridTable* TableByIndex(qsizetype index);  // none outside the list
 qsizetype TableIndexOf(const TGridTable* table);  // -1 when absent
 qsizetype TableIndexOfIdentifier(int32_t identifier);  // -1 for a negative identifier or none
+TGridTable* TableByIdentifier(int32_t identifier);     // none for a negative identifier or none
 // Used by TGridTable only.
 void AddTable(TGridTable* table);
 void RemoveTable(TGridTable* table);
+// Records that `table` now holds `identifier` (none: no table holds it any more).
+void IndexIdentifier(int32_t identifier, TGridTable* table);
 // The identifier for a new table: the counter's value (from 0), passed over while a live table
 // holds it; the counter then moves past it.
 int32_t TakeIdentifier();

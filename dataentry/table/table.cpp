@@ -45,7 +45,12 @@ int32_t TGridTableList::GetIndex(int i) const
     return item.flag == 1 ? static_cast<int32_t>(Table::TableIndexOfIdentifier(item.value)) : item.value;
 }
 
-TGridTable* TGridTableList::GetTable(int i) const { return Table::TableByIndex(GetIndex(i)); }
+TGridTable* TGridTableList::GetTable(int i) const
+{
+    Check(i);
+    const TIntWrapper& item = m_items[i];
+    return item.flag == 1 ? Table::TableByIdentifier(item.value) : Table::TableByIndex(item.value);
+}
 
 bool TGridTableList::IsIdentifier(int i) const
 {
@@ -114,12 +119,12 @@ TGridTable* TGridTable::CreateFromTemplate(TGridTable* owner, int32_t number, co
 
 void TGridTable::SetIdentifier(int32_t identifier)
 {
-    if (identifier < 0) return;
-    for (qsizetype i = 0; i < Table::TableCount(); ++i) {
-        TGridTable* other = Table::TableByIndex(i);
-        if (other != this && other->m_identifier == identifier) other->m_identifier = m_identifier;
-    }
+    if (identifier < 0 || identifier == m_identifier) return;
+    TGridTable* other = Table::TableByIdentifier(identifier);
+    if (other) other->m_identifier = m_identifier;
+    Table::IndexIdentifier(m_identifier, other);
     m_identifier = identifier;
+    Table::IndexIdentifier(identifier, this);
 }
 
 void TGridTable::SetMinRows(int32_t minRows)

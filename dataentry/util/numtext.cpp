@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <locale.h>
 #include <string>
 
@@ -29,6 +30,13 @@ int HexDigit(QChar c)
     if (u >= 'a' && u <= 'f') return u - 'a' + 10;
     if (u >= 'A' && u <= 'F') return u - 'A' + 10;
     return -1;
+}
+
+// Whether d.ddd * 10^exp10 lies within the long double range.
+bool ReadsBack(const std::string& digits, int exp10)
+{
+    std::string text = digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(exp10);
+    return std::isfinite(strtold_l(text.c_str(), nullptr, CNumericLocale()));
 }
 
 }  // namespace
@@ -65,6 +73,16 @@ QString FloatToStrGeneral(long double x, int precision)
                 digits.pop_back();
                 ++exp10;
             }
+        }
+    }
+    // Near the top of the range the rounded digits may name a value above the largest long
+    // double, which no reader takes back: then the digits are cut instead (one unit less in the
+    // last place), so that every text written reads back.
+    if (exp10 >= std::numeric_limits<long double>::max_exponent10) {
+        for (int attempt = 0; attempt < 2 && !ReadsBack(digits, exp10); ++attempt) {
+            int i = static_cast<int>(digits.size()) - 1;
+            while (i > 0 && digits[i] == '0') digits[i--] = '9';
+            --digits[i];
         }
     }
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();

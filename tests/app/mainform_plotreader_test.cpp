@@ -154,6 +154,7 @@ TEST_F(PlotReaderTest, ShortCountsAndDamagedFiles)
     EXPECT_FALSE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("none.tmq")), project, plots));
     // A count no run can give is refused before anything is allocated.
     EXPECT_FALSE(Read("2000000000\n", 1, 1));
+    EXPECT_FALSE(Read("1025\n", 1, 1));  // the engine gives at most 1024 points
 }
 
 }  // namespace

@@ -235,6 +235,11 @@ TEST(ProjectFaults, CountsBeyondATablesRowsAreRefused)
         {"FIXED=4\r\n", "FIXED=-1\r\n", "The count -1 does not fit the table \"Pile Coordinations\""},
         {"CONSTANTS \r\n16 \r\n", "CONSTANTS \r\n2000000000 \r\n", "The count 2000000000 does not fit the table \"Load Amplitude\""},
         {"0.01 \r\n2 \r\n", "0.01 \r\n70000 \r\n", "The count 70000 does not fit the table \"Transient Loading Data\""},
+        // The engine takes 1024 transient points and 10 transient loads.
+        {"CONSTANTS \r\n16 \r\n", "CONSTANTS \r\n1025 \r\n",
+         "The count 1025 does not fit the table \"Load Amplitude\", which holds 0 to 1024 rows."},
+        {"0.01 \r\n2 \r\n", "0.01 \r\n11 \r\n",
+         "The count 11 does not fit the table \"Transient Loading Data\", which holds 0 to 10 rows."},
         {"EMBEDDED\r\n1 \r\n", "EMBEDDED\r\n21 \r\n", "The count 21 does not fit the table \"Side Weakened Soil Parameters\""},
         {"RUN \r\n2\r\n", "RUN \r\n31\r\n", "The count 31 does not fit the table \"Mass Components"},
     };
@@ -254,6 +259,85 @@ TEST(ProjectFaults, CountsBeyondATablesRowsAreRefused)
         EXPECT_TRUE(message.rfind("Error on Line " + std::to_string(line) + "\r", 0) == 0) << message << " " << line;
         EXPECT_EQ(project.Data().FileName, DataUnit::kNewFileName);
     }
+}
+
+// A short file that declares a huge load table: refused at the count, before a single row or
+// sub-table is made, with the line of the count. The engine takes 100 spectra of 200 points and
+// 10 transient loads of 1024 points.
+TEST(ProjectFaults, HugeLoadCountsAreRefusedBeforeAnyRowIsMade)
+{
+    const QByteArray head = "TITLE=Huge\r\nGRAVITY=9.8\r\nFOUNDATION=HALF-SPACE\r\nCIRCULAR=2\r\nMASS \r\n"
+                            "10 1 1 1 0 0 0\r\nCONSTANTS \r\n0 0 0 \r\nSOIL \r\nCONSTANTS=1\r\n"
+                            "1 1 150 18 0.3 0.05\r\nBELOW=150 18 0.3 0.05\r\nLOAD \r\n";
+    struct Case {
+        const char* name;
+        QByteArray load;
+        int line;  // of the count
+        const char* message;
+    };
+    const Case cases[] = {
+        {"65536 spectra", "RANDOM \r\nCONSTANTS \r\n20 \r\n1 \r\n3 \r\n10 \r\n65536 \r\n1 1 \r\n1 \r\n2 \r\n3 \r\n", 20,
+         "The count 65536 does not fit the table \"Random Loading data\", which holds 0 to 100 rows."},
+        {"101 spectra", "RANDOM \r\nCONSTANTS \r\n20 \r\n1 \r\n3 \r\n10 \r\n101 \r\n1 1 \r\n1 \r\n2 \r\n3 \r\n", 20,
+         "The count 101 does not fit the table \"Random Loading data\", which holds 0 to 100 rows."},
+        {"100000 random points", "RANDOM \r\nCONSTANTS \r\n20 \r\n1 \r\n100000 \r\n10 \r\n1 \r\n1 1 \r\n1 \r\n", 18,
+         "The count 100000 does not fit the table \"Random Spectrum Data\", which holds 0 to 200 rows."},
+        {"201 random points", "RANDOM \r\nCONSTANTS \r\n20 \r\n1 \r\n201 \r\n10 \r\n1 \r\n1 1 \r\n1 \r\n", 18,
+         "The count 201 does not fit the table \"Random Spectrum Data\", which holds 0 to 200 rows."},
+        {"65536 transient loads", "TRANSIENT \r\nCONSTANTS \r\n2 \r\n0.01 \r\n65536 \r\n1 \r\n1 \r\n2 \r\n", 18,
+         "The count 65536 does not fit the table \"Transient Loading Data\", which holds 0 to 10 rows."},
+        {"100000 transient points", "TRANSIENT \r\nCONSTANTS \r\n100000 \r\n0.01 \r\n1 \r\n1 \r\n1 \r\n", 16,
+         "The count 100000 does not fit the table \"Load Amplitude\", which holds 0 to 1024 rows."},
+        {"100000 mass rows", "HARMONIC \r\nCONSTANTS \r\nQUADRATIC \r\n62.8 6.28 6.28 \r\n1 0 0 \r\n0 0 0 \r\nRUN \r\n100000\r\n1 2 3 4 5 6 7\r\n", 21,
+         "The count 100000 does not fit the table \"Mass Components"},
+    };
+    const QString folder = TempFolder("huge-counts");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray file = head + c.load;
+        const QString path = folder + "/huge.tmx";
+        WriteBytes(path, file);
+        TProject project;
+        Fill(project, Foundation::HalfSpace, Load::Random);
+        project.SetModified(true);
+        const qsizetype tables = Table::TableCount();
+        const std::string message = MessageOf([&] { project.Open(path); });
+        EXPECT_TRUE(message.rfind("Error on Line " + std::to_string(c.line) + "\r", 0) == 0) << message;
+        EXPECT_TRUE(Contains(message, c.message)) << message;
+        EXPECT_EQ(Table::TableCount(), tables);  // no sub-table was left behind
+        EXPECT_TRUE(project.IsModified());
+        EXPECT_EQ(project.Data().FoundationWord, "HALF-SPACE");
+    }
+    EXPECT_LT(head.size() + cases[0].load.size(), 400);  // as short as the file that froze File > Open
+}
+
+// The load tables hold what the engine takes; a point count beyond it is refused at the save,
+// so that no saved project fails to open.
+TEST(ProjectFaults, LoadTablesStopAtTheEngineLimits)
+{
+    TProject project;
+    const TProjectTables& t = project.Tables();
+    EXPECT_EQ(t.TLoadtype->MaxRows(), 10);
+    EXPECT_EQ(t.Trandom->MaxRows(), 100);
+    EXPECT_EQ(t.Dtransient->MaxRows(), 1024);
+    EXPECT_EQ(t.Tspectrum->MaxRows(), 200);
+    t.Trandom->SetRowCount(1);
+    EXPECT_EQ(t.Trandom->Cell(1, 0)->GetAsTable()->MaxRows(), 200);  // sub-tables take their template's
+
+    const QString folder = TempFolder("engine-limits");
+    Fill(project, Foundation::HalfSpace, Load::Random);
+    project.SaveAs(folder + "/random.tmx");
+    project.Data().PointCount = 201;
+    for (int r = 0; r < t.Trandom->RowCount(); ++r) t.Trandom->Cell(1, r)->GetAsTable()->SetRowCount(201);
+    const std::string message = MessageOf([&] { project.Save(); });
+    EXPECT_TRUE(Contains(message, "The number of points (201) must lie between 0 and 200.")) << message;
+    project.Data().PointCount = 200;
+    for (int r = 0; r < t.Trandom->RowCount(); ++r) t.Trandom->Cell(1, r)->GetAsTable()->SetRowCount(200);
+    project.Save();
+    TProject again;
+    again.Open(folder + "/random.tmx");
+    EXPECT_EQ(again.Data().PointCount, 200);
+    EXPECT_EQ(again.Tables().Trandom->Cell(1, 0)->GetAsTable()->RowCount(), 200);
 }
 
 TEST(ProjectFaults, ARelativePathIsOpenedAndKeptAsAnAbsolutePath)

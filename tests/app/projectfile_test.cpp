@@ -5,6 +5,7 @@
 #include "projectfile.h"
 
 #include "engine_harness.h"
+#include "entry/misc.h"
 
 #include <QStringList>
 
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <tuple>
 
 using namespace build;
@@ -204,6 +206,47 @@ TEST(ProjectFile, NumberTexts)
     EXPECT_EQ(DataUnit::FormatValue(-12345678.9L), "-12345679");
     EXPECT_EQ(ProjectFile::ChangeFileExt(QStringLiteral("/a.b/pump.tmx"), QStringLiteral(".tmm")), "/a.b/pump.tmm");
     EXPECT_EQ(ProjectFile::ChangeFileExt(QStringLiteral("/a.b/pump"), QStringLiteral(".tmt")), "/a.b/pump.tmt");
+}
+
+// A value at the top of the long double range, entered in a field (18 digits) and in a cell,
+// is saved with 8 digits cut rather than rounded above the range, and the project reopens with
+// the value the file holds.
+TEST(ProjectFile, TheLargestValueIsSavedAndReopened)
+{
+    const long double top = std::numeric_limits<long double>::max();
+    // What a number field takes: the expression evaluator, then the field's 18-digit text.
+    const long double entered = Misc::EvaluateExpression(QStringLiteral("1.18973149535723176502E4932"));
+    EXPECT_EQ(entered, top);
+    const QString shown = NumText::FloatToStrGeneral(entered, 18);
+    EXPECT_EQ(shown, "1.18973149535723176E4932");
+    EXPECT_TRUE(std::isfinite(Misc::EvaluateExpression(shown)));
+    // The evaluator writes intermediate results back with 18 digits: they read back too.
+    const long double product = Misc::EvaluateExpression(QStringLiteral("1.18973149535723176502E4932 * 1"));
+    EXPECT_LE(top - product, top * 1e-17L);
+
+    TProject project;
+    Fill(project, Foundation::HalfSpace, Load::Harmonic);
+    project.Data().Mass = entered;
+    project.Data().Ixx = -entered;
+    TGridTable* mass = project.Tables().MassCal;
+    mass->GetColumn(0)->SetText(0, QStringLiteral("1.18973149535723176502e4932"));  // typed into a cell
+    EXPECT_EQ(mass->Cell(0, 0)->GetAsFloat(), top);
+    const QString path = TempFolder("largest-value") + "/largest.tmx";
+    project.SaveAs(path);
+    const QByteArray file = ReadBytes(path);
+    EXPECT_TRUE(file.contains("\r\n1.1897314E4932 -1.1897314E4932 ")) << Text(file);
+
+    TProject again;
+    ASSERT_NO_THROW(again.Open(path));
+    const long double written = NumText::StrToFloat(QStringLiteral("1.1897314E4932"));
+    EXPECT_EQ(again.Data().Mass, written);
+    EXPECT_EQ(again.Data().Ixx, -written);
+    EXPECT_EQ(again.Tables().MassCal->Cell(0, 0)->GetAsFloat(), written);
+    EXPECT_LT(std::fabs(written - top), top * 1e-7L);
+    // Saved again, the files are the same.
+    const QString second = TempFolder("largest-value-again") + "/largest.tmx";
+    again.SaveAs(second);
+    EXPECT_EQ(ReadBytes(second), file);
 }
 
 // ---------------------------------------------------------------------------------------------

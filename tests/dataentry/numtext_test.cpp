@@ -81,6 +81,37 @@ TEST(NumText, EighteenDigitsRoundTripWithinTheirPrecision)
     }
 }
 
+// Every finite value's text reads back, at every precision the program writes, also at the top
+// of the long double range, where rounding up would pass the largest value: there the digits are
+// cut. The largest long double is 1.18973149535723176502...E4932 (worked out from 2^16384 (1 - 2^-64)).
+TEST(NumText, TextsNearTheTopOfTheRangeReadBack)
+{
+    const long double top = std::numeric_limits<long double>::max();
+    EXPECT_EQ(FloatToStrGeneral(top, 8), "1.1897314E4932");
+    EXPECT_EQ(FloatToStrGeneral(-top, 8), "-1.1897314E4932");
+    EXPECT_EQ(FloatToStrGeneral(top, 18), "1.18973149535723176E4932");
+    EXPECT_EQ(FloatToStrGeneral(top, 2), "1.1E4932");
+    EXPECT_EQ(FloatToStrGeneral(top, 1), "1E4932");
+    // Values that round up within the range keep their usual text.
+    EXPECT_EQ(FloatToStrGeneral(1.189731351e4932L, 8), "1.1897314E4932");
+    EXPECT_EQ(FloatToStrGeneral(1.9e4931L, 1), "2E4931");
+
+    const long double below = std::nextafter(top, 0.0L);
+    const long double tiny = std::numeric_limits<long double>::denorm_min();
+    for (long double x : {top, -top, below, 1.189731495357231765e4932L, tiny, -tiny,
+                          std::numeric_limits<long double>::min()}) {
+        for (int precision : {1, 2, 8, 15, 17, 18}) {
+            const QString text = FloatToStrGeneral(x, precision);
+            long double back = 0;
+            ASSERT_TRUE(TryStrToFloat(text, back)) << text.toStdString();
+            EXPECT_LE(std::fabs(back), top);
+            // Within one unit of the last digit written.
+            EXPECT_LE(std::fabs(back - x), std::fabs(x) * 1.000001L * std::pow(10.0L, 1 - precision))
+                << text.toStdString();
+        }
+    }
+}
+
 TEST(NumText, StrictFloatReading)
 {
     struct Case {

@@ -573,8 +573,11 @@ TEST_F(GridTableTest, IdentifiersStayUnique)
     auto b = std::make_unique<TGridTable>();
     EXPECT_NE(a->Identifier(), b->Identifier());
     const int32_t oldA = a->Identifier();
-    a->SetIdentifier(b->Identifier());  // B takes A's old identifier
+    const int32_t oldB = b->Identifier();
+    a->SetIdentifier(oldB);  // B takes A's old identifier
     EXPECT_EQ(b->Identifier(), oldA);
+    EXPECT_EQ(Table::TableByIdentifier(oldA), b.get());  // the look-up follows the swap
+    EXPECT_EQ(Table::TableByIdentifier(oldB), a.get());
     a->SetIdentifier(-3);
     EXPECT_NE(a->Identifier(), -3);
 
@@ -591,9 +594,34 @@ TEST_F(GridTableTest, IdentifiersStayUnique)
     EXPECT_EQ(Table::TableIndexOfIdentifier(-1), -1);
     EXPECT_EQ(Table::TableByIndex(-1), nullptr);
     EXPECT_EQ(Table::TableByIndex(Table::TableCount()), nullptr);
+    const int32_t goneIdentifier = b->Identifier();
     TGridTable* raw = b.release();
     delete raw;
     EXPECT_EQ(Table::TableIndexOf(raw), -1);
+    EXPECT_EQ(Table::TableByIdentifier(goneIdentifier), nullptr);
+    EXPECT_EQ(Table::TableIndexOfIdentifier(goneIdentifier), -1);
+}
+
+// Many sub-tables of one owner (as a project file may declare): every identifier is handed out
+// once, each table is found by it, and setting identifiers ahead of the counter is respected.
+TEST_F(GridTableTest, ManyTablesKeepUniqueIdentifiers)
+{
+    TGridTable owner;
+    std::vector<TGridTable*> tables;
+    std::set<int32_t> seen;
+    for (int i = 0; i < 20000; ++i) {
+        auto* table = new TGridTable(&owner);
+        if (i % 1000 == 0) table->SetIdentifier(table->Identifier() + 3);  // ahead of the counter
+        tables.push_back(table);
+    }
+    for (TGridTable* table : tables) {
+        EXPECT_TRUE(seen.insert(table->Identifier()).second);
+        ASSERT_EQ(Table::TableByIdentifier(table->Identifier()), table);
+    }
+    const int32_t middle = tables[10000]->Identifier();
+    delete tables[10000];
+    EXPECT_EQ(Table::TableByIdentifier(middle), nullptr);
+    EXPECT_EQ(Table::TableIndexOf(tables[10001]) + 1, Table::TableIndexOf(tables[10002]));
 }
 
 TEST_F(GridTableTest, TemplateReferencesResolveEachTime)
