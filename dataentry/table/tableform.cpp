@@ -242,11 +242,14 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent)
         connect(bar, &QScrollBar::valueChanged, this, [this] {
             if (!m_suspendRefresh) Guarded([this] { LayoutForm(); });
         });
-    connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
 }
 
 TTableForm::~TTableForm()
 {
+    // Freeing the controls below moves the focus; the application must not call this form's
+    // handler any more once its destructor has started.
+    QObject::disconnect(m_focusWatch);
     m_destroying = true;
     if (m_modalLoop) m_modalLoop->quit();
     if (m_table && m_table->Editor() == this) m_table->DetachEditor();

@@ -159,6 +159,7 @@ private:
     bool m_layingOut = false;
     bool m_messageActive = false;
     bool m_destroying = false;
+    QMetaObject::Connection m_focusWatch;
     bool m_suspendRefresh = false;
     QEventLoop* m_modalLoop = nullptr;
 };
