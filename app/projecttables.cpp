@@ -156,8 +156,15 @@ void TProjectTables::ClaimIdentifiers()
     for (int i = 0; i < m_all.size(); ++i) m_all[i]->SetIdentifier(identifiers[i]);
 }
 
+void TProjectTables::CheckUnits(int unitSystem) const
+{
+    for (const TGridTable* table : m_all) table->CheckUnits(unitSystem);
+}
+
 void TProjectTables::SetUnits(int unitSystem)
 {
+    // All tables or none.
+    CheckUnits(unitSystem);
     for (TGridTable* table : m_all) table->SetUnits(unitSystem);
 }
 

@@ -74,8 +74,11 @@ public:
 
     // Gives every table its own identifier again (see above).
     void ClaimIdentifiers();
-    // Every table: SetUnits.
+    // Every table: SetUnits; raises, with no table changed, when a value of one would not be
+    // finite in the new system.
     void SetUnits(int unitSystem);
+    // Raises the message of the first value that would not be finite in the new system.
+    void CheckUnits(int unitSystem) const;
     // Every table: 0 rows, then its MinRows rows.
     void ResetRows();
     // Every table set to 0 rows.
