@@ -3,6 +3,9 @@
 #include "../lifecycle.h"
 #include "gl/block.h"
 #include "gl_fixture.h"
+#include "gl/glwindow.h"
+
+#include <QScreen>
 
 using lifecycle::Scenario;
 
@@ -36,5 +39,27 @@ TEST(ChildLifecycle3D, ExitWithTheSavePrompt)
         SCOPED_TRACE(int(answer));
         Scenario s(&TDlgBlock::Register);
         lifecycle::ExitWithTheSavePrompt(s, answer);
+    }
+}
+
+// A 3-D view opened after an earlier one was closed is drawn on the screen (it stayed black):
+// read back from the X server, not from the view's own frame buffer.
+TEST(ChildLifecycle3D, AViewOpenedAgainIsShown)
+{
+    Scenario s(&TDlgBlock::Register);
+    s.main->OpenFileName(s.Example(QStringLiteral("halfspace-harmonic"), QStringLiteral("first.tmx")));
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        s.main->Open3DView();
+        auto* view = qobject_cast<TDlgBlock*>(s.main->Child(TChildKind::Block));
+        ASSERT_NE(view, nullptr);
+        QTest::qWait(300);
+        // Above the model: the white background.
+        const QPoint sky = view->GL()->mapTo(s.main.get(), QPoint(view->GL()->width() / 2, 10));
+        const QImage screen = s.main->screen()->grabWindow(s.main->winId()).toImage();
+        EXPECT_EQ(screen.pixelColor(sky * screen.devicePixelRatio()).name().toStdString(), "#ffffff");
+        s.main->MdiArea()->activeSubWindow()->close();
+        QTest::qWait(100);
+        EXPECT_EQ(s.main->Child(TChildKind::Block), nullptr);
     }
 }
