@@ -3,6 +3,10 @@
 #include "projecttables.h"
 #include "util/numtext.h"
 
+#include <cmath>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // English units per SI unit used by the project's own values (the tables convert by their
@@ -52,21 +56,31 @@ void TProgramData::SetUnits(int32_t system)
         const long double length = english ? kLengthPerSi : 1.0L / kLengthPerSi;
         const long double mass = english ? kMassPerSi : 1.0L / kMassPerSi;
         const long double unitWeight = force / (length * length * length);
+        const long double forceFactor = QuadraticFlag == 1 ? mass * length : force;
+        const long double momentFactor = QuadraticFlag == 1 ? mass * length * length : force * length;
 
+        std::vector<std::pair<long double*, long double>> values;
         for (long double* v : {&Radius, &LengthX, &WidthY, &DrawWidth, &Xc, &Yc, &Zc, &CGLocalX, &CGLocalY, &CGLocalZ,
                                &CBLocalX, &CBLocalY, &CBLocalZ, &CBGlobalX, &CBGlobalY, &CBGlobalZ, &BaseDepth,
                                &BedrockDepth, &TipVs, &LoadPointX, &LoadPointY, &LoadPointZ, &PileLength})
-            *v *= length;
-        TipUnitWeight *= unitWeight;
-        PileUnitWeight *= unitWeight;
-        const long double forceFactor = QuadraticFlag == 1 ? mass * length : force;
-        const long double momentFactor = QuadraticFlag == 1 ? mass * length * length : force * length;
-        for (long double* v : {&Fx, &Fy, &Fz}) *v *= forceFactor;
-        for (long double* v : {&Mx, &My, &Mz}) *v *= momentFactor;
-        PileModulus *= force / (length * length);
-        StaticLoad *= force;
-        Mass *= mass;
-        for (long double* v : {&Ixx, &Iyy, &Izz, &Ixy, &Ixz, &Iyz}) *v *= mass * length * length;
+            values.emplace_back(v, length);
+        values.emplace_back(&TipUnitWeight, unitWeight);
+        values.emplace_back(&PileUnitWeight, unitWeight);
+        for (long double* v : {&Fx, &Fy, &Fz}) values.emplace_back(v, forceFactor);
+        for (long double* v : {&Mx, &My, &Mz}) values.emplace_back(v, momentFactor);
+        values.emplace_back(&PileModulus, force / (length * length));
+        values.emplace_back(&StaticLoad, force);
+        values.emplace_back(&Mass, mass);
+        for (long double* v : {&Ixx, &Iyy, &Izz, &Ixy, &Ixz, &Iyz}) values.emplace_back(v, mass * length * length);
+
+        // Nothing changes unless every value, here and in the tables, stays a finite number.
+        for (const auto& [v, factor] : values)
+            if (!std::isfinite(*v * factor))
+                throw Exception(QStringLiteral("The units were not switched: the value %1 of the project data is "
+                                               "too large for the new units.")
+                                    .arg(DataUnit::FormatValue(*v)));
+        m_tables->CheckUnits(system);
+        for (const auto& [v, factor] : values) *v *= factor;
         UnitSystem = system;
     }
     m_tables->SetUnits(system);

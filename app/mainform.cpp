@@ -136,7 +136,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 TMainForm::~TMainForm()
 {
     m_destroying = true;
-    QObject::disconnect(m_blockDestroyed);
     // The child windows refer to the project: they go first.
     for (QMdiSubWindow* w : m_mdi->subWindowList()) delete w;
     for (auto& child : m_children) delete child.data();
@@ -575,8 +574,13 @@ QWidget* TMainForm::ShowChild(TChildKind kind)
             QMdiSubWindow* sub = m_mdi->addSubWindow(window);
             sub->setAttribute(Qt::WA_DeleteOnClose);
         }
+        // A view freed without closing first (its frame deleted) still hides the 3-D items; the
+        // note is queued, since `destroyed` comes while the frame's window tree is half freed,
+        // and it is dropped when the main window goes first or another view is open by then.
         if (kind == TChildKind::Block)
-            m_blockDestroyed = connect(window, &QObject::destroyed, this, [this] { Close3DView(); });
+            connect(window, &QObject::destroyed, this, [this] {
+                if (!Child(TChildKind::Block)) Close3DView();
+            }, Qt::QueuedConnection);
     }
     QWidget* window = slot.data();
     QWidget* frame = window;
@@ -809,19 +813,21 @@ void TMainForm::Open3DView()
     m_toolBar->show();
     m_show3DMenuAction->setVisible(true);
     m_bitmapSeparator->setVisible(true);
-    Action(L("FileSaveBitmap"))->setVisible(true);
-    Action(L("FilePrintPage"))->setVisible(true);
+    m_saveBitmapAction->setVisible(true);
+    m_printPageAction->setVisible(true);
 }
 
 void TMainForm::Close3DView()
 {
     if (m_destroying) return;
     m_children[size_t(TChildKind::Block)] = nullptr;
+    // Only the main window's own items: the view may be closing from inside a window tree
+    // that is being freed, which must not be searched.
     m_toolBar->hide();
     m_show3DMenuAction->setVisible(false);
     m_bitmapSeparator->setVisible(false);
-    Action(L("FileSaveBitmap"))->setVisible(false);
-    Action(L("FilePrintPage"))->setVisible(false);
+    m_saveBitmapAction->setVisible(false);
+    m_printPageAction->setVisible(false);
 }
 
 void TMainForm::Show3DMenuClick()
@@ -909,13 +915,13 @@ void TMainForm::BuildMenus()
     }
     m_recentSeparator->setVisible(false);
     m_bitmapSeparator = file->addSeparator();
-    AddAction(file, L("FileSaveBitmap"), L("Save Bitmap"), [this] {
+    m_saveBitmapAction = AddAction(file, L("FileSaveBitmap"), L("Save Bitmap"), [this] {
         if (TBlockViewControl* v = BlockView()) v->SaveBitmapButtonClick();
     });
     AddAction(file, L("FilePageSetup"), L("Page Setup"), [this] {
         if (TBlockViewControl* v = BlockView()) v->PageSetupButtonClick();
     })->setVisible(false);
-    AddAction(file, L("FilePrintPage"), L("Print Page"), [this] {
+    m_printPageAction = AddAction(file, L("FilePrintPage"), L("Print Page"), [this] {
         if (TBlockViewControl* v = BlockView()) v->PrintButtonClick();
     });
     m_bitmapSeparator->setVisible(false);

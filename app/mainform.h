@@ -308,6 +308,8 @@ private:
     QAction* m_windowSeparator = nullptr;
     QAction* m_bitmapSeparator = nullptr;
     QAction* m_show3DMenuAction = nullptr;
+    QAction* m_saveBitmapAction = nullptr;
+    QAction* m_printPageAction = nullptr;
     QActionGroup* m_mouseModes = nullptr;
 
     std::array<TChildMaker, size_t(TChildKind::Count)> m_makers;
@@ -329,7 +331,6 @@ private:
     bool m_plotDataRead = false;
     bool m_shown = false;
     bool m_destroying = false;
-    QMetaObject::Connection m_blockDestroyed;
     bool m_argumentsSet = false;
     QStringList m_arguments;
 };

@@ -177,9 +177,16 @@ void TProjectTables::MarkMomentAmplitudes()
     }
 }
 
+void TProjectTables::CheckUnits(int unitSystem) const
+{
+    for (const TGridTable* table : m_all) table->CheckUnits(unitSystem);
+}
+
 void TProjectTables::SetUnits(int unitSystem)
 {
     MarkMomentAmplitudes();
+    // All tables or none.
+    CheckUnits(unitSystem);
     for (TGridTable* table : m_all) table->SetUnits(unitSystem);
 }
 

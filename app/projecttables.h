@@ -79,7 +79,8 @@ public:
 
     // Gives every table its own identifier again (see above).
     void ClaimIdentifiers();
-    // Every table: SetUnits; the amplitudes of moment loads first take the moment template.
+    // Every table: SetUnits; the amplitudes of moment loads first take the moment template;
+    // raises, with no table changed, when a value of one would not be finite in the new system.
     void SetUnits(int unitSystem);
     // Load types and spectrum directions 4 to 6 of TLoadtype and Trandom are moments about x,
     // y and z: the amplitude sub-tables of such rows convert and show their values with the
@@ -87,6 +88,8 @@ public:
     static constexpr int32_t kFirstMomentCode = 4;
     static constexpr int32_t kLastMomentCode = 6;
     void MarkMomentAmplitudes();
+    // Raises the message of the first value that would not be finite in the new system.
+    void CheckUnits(int unitSystem) const;
     // Every table: 0 rows, then its MinRows rows.
     void ResetRows();
     // Every table set to 0 rows.

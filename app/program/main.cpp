@@ -7,6 +7,7 @@
 // argument (".tmx" appended when the name holds no "."), else starts a new project.
 #include "forms/registerforms.h"
 #include "gl/block.h"
+#include "gl/glwindow.h"
 #include "mainform.h"
 #include "sideview.h"
 
@@ -30,6 +31,7 @@ void RegisterWindows(TMainForm& main)
 
 int main(int argc, char* argv[])
 {
+    TglWindow::PrepareApplication();
     QApplication app(argc, argv);
     // Numbers in files and on screen never follow the user's locale.
     std::setlocale(LC_NUMERIC, "C");

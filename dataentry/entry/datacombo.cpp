@@ -45,6 +45,10 @@ TDataCombo::TDataCombo(QWidget* parent) : QComboBox(parent), TNumberControl(this
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setEditText(QStringLiteral("0"));
+    // A typed number is never completed from the items ("2" beside "250" stays 2).
+    setCompleter(nullptr);
+    // Keys reach the line edit both ways: typed into it, or typed to the focused combo box,
+    // which hands them on past the line edit's event filters.
     lineEdit()->installEventFilter(this);
 }
 
@@ -107,23 +111,36 @@ void TDataCombo::Fail(const QString& message)
     setFocus(Qt::OtherFocusReason);
 }
 
-bool TDataCombo::eventFilter(QObject* watched, QEvent* event)
+bool TDataCombo::FilterKey(QKeyEvent* key)
 {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        // Keys without a printable character (arrows, Delete, Tab, Enter...) are no characters
-        // and pass untouched.
-        if (text.size() == 1 && (text.at(0).isPrint() || text.at(0) == QChar(8))) {
-            const QChar c = text.at(0).toUpper();
-            if (!IsAcceptedKey(c)) return true;
-            if (c != text.at(0)) {
-                lineEdit()->insert(QString(c));
-                return true;
-            }
+    const QString text = key->text();
+    // Keys without a printable character (arrows, Delete, Tab, Enter...) are no characters
+    // and pass untouched.
+    if (text.size() == 1 && (text.at(0).isPrint() || text.at(0) == QChar(8))) {
+        const QChar c = text.at(0).toUpper();
+        if (!IsAcceptedKey(c)) return true;
+        if (c != text.at(0)) {
+            lineEdit()->insert(QString(c));
+            return true;
         }
     }
+    return false;
+}
+
+bool TDataCombo::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress && FilterKey(static_cast<QKeyEvent*>(event)))
+        return true;
     return QComboBox::eventFilter(watched, event);
+}
+
+void TDataCombo::keyPressEvent(QKeyEvent* event)
+{
+    if (FilterKey(event)) {
+        event->accept();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 void TDataCombo::focusOutEvent(QFocusEvent* event)

@@ -21,6 +21,7 @@
 #include "util/exceptions.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QString>
 #include <QStringList>
@@ -74,6 +75,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -81,6 +83,8 @@ private:
     long double CurrentNumber() override { return Number(); }
     void ShowNumber(long double value) override;
     void Fail(const QString& message);
+    // The key filter: true when the key was discarded or entered upper-cased.
+    bool FilterKey(QKeyEvent* key);
 
     QStringList m_values;
     bool m_valid = false;

@@ -6,6 +6,7 @@
 #include "util/numtext.h"
 
 #include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------------------------------------
 // TGridTableList
@@ -156,13 +157,35 @@ QString TGridTable::NumberPrefix() const
     return prefix;
 }
 
+void TGridTable::CheckUnits(int unitSystem) const
+{
+    if (unitSystem == m_unitSystem) return;
+    for (int i = 0; i < ColumnCount(); ++i) {
+        const TColumn* column = GetColumn(i);
+        if (auto* floats = dynamic_cast<const TFloatColumn*>(column)) {
+            const long double factor =
+                ColumnTypes::UnitConversionFactor(m_unitSystem, unitSystem, floats->UnitTemplate());
+            for (int r = 0; r < floats->RowCount(); ++r) {
+                if (!std::isfinite(floats->GetAsFloat(r) * factor))
+                    throw Exception(QStringLiteral("The units were not switched: the value %1 in row %2 of \"%3\" "
+                                                   "is too large for the new units.")
+                                        .arg(floats->GetText(r))
+                                        .arg(r + 1)
+                                        .arg(Caption()));
+            }
+        } else if (auto* tables = dynamic_cast<const TTableColumn*>(column)) {
+            for (int r = 0; r < tables->RowCount(); ++r)
+                if (const TGridTable* sub = tables->GetAsTable(r)) sub->CheckUnits(unitSystem);
+        }
+    }
+}
+
 void TGridTable::SetUnits(int unitSystem)
 {
     if (unitSystem == m_unitSystem) return;
-    // A template without factor raises here, before any value has changed.
-    for (int i = 0; i < ColumnCount(); ++i)
-        if (auto* column = dynamic_cast<TFloatColumn*>(GetColumn(i)))
-            ColumnTypes::UnitConversionFactor(m_unitSystem, unitSystem, column->UnitTemplate());
+    // A template without factor or a value that would overflow raises here, before any value
+    // has changed.
+    CheckUnits(unitSystem);
     for (int i = 0; i < ColumnCount(); ++i) GetColumn(i)->SetUnits(unitSystem);
     m_unitSystem = unitSystem;
     NotifyRowsChanged();

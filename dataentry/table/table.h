@@ -148,7 +148,12 @@ public:
     QString NumberPrefix() const;
     int UnitSystem() const { return m_unitSystem; }
     // Converts the float columns (and sub-tables) from the current system; nothing when equal.
+    // Raises Exception, with nothing changed, when a value would not be finite in the new
+    // system (see CheckUnits).
     void SetUnits(int unitSystem);
+    // Raises Exception when a value of a float column (or of a sub-table) would not be finite
+    // after the switch to `unitSystem`, or a column's unit template has no factor.
+    void CheckUnits(int unitSystem) const;
     bool IsModified() const;
     // true sets the flag; false clears it and the changed state of every column (recursively).
     void SetModified(bool modified);

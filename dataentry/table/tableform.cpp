@@ -49,7 +49,8 @@ const Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::
 
 }  // namespace
 
-// The cell editor: Enter moves on as the window says, Tab leaves the grid.
+// The cell editor: Enter moves on as the window says, Tab and Shift+Tab go to the next and the
+// previous cell.
 class TCellDelegate : public QStyledItemDelegate {
 public:
     explicit TCellDelegate(TStringGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
@@ -74,10 +75,10 @@ protected:
                 m_grid->m_form->GridEnter();
                 return true;
             case Qt::Key_Tab:
-                m_grid->LeaveGrid(true);
+                m_grid->m_form->GridTab(true);
                 return true;
             case Qt::Key_Backtab:
-                m_grid->LeaveGrid(false);
+                m_grid->m_form->GridTab(false);
                 return true;
             default:
                 break;
@@ -136,7 +137,17 @@ void TStringGrid::LeaveGrid(bool next)
 {
     CloseCellEditor();
     setFocus(Qt::OtherFocusReason);
-    focusNextPrevChild(next);
+    QTableWidget::focusNextPrevChild(next);
+}
+
+bool TStringGrid::focusNextPrevChild(bool next)
+{
+    // Tab on the grid itself (no cell editor open) moves through the cells as well.
+    if (hasFocus() && m_form->Table()) {
+        m_form->GridTab(next);
+        return true;
+    }
+    return QTableWidget::focusNextPrevChild(next);
 }
 
 bool TStringGrid::OwnsWidget(const QWidget* widget) const
@@ -242,11 +253,14 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent)
         connect(bar, &QScrollBar::valueChanged, this, [this] {
             if (!m_suspendRefresh) Guarded([this] { LayoutForm(); });
         });
-    connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, &TTableForm::FocusChanged);
 }
 
 TTableForm::~TTableForm()
 {
+    // Freeing the controls below moves the focus; the application must not call this form's
+    // handler any more once its destructor has started.
+    QObject::disconnect(m_focusWatch);
     m_destroying = true;
     if (m_modalLoop) m_modalLoop->quit();
     if (m_table && m_table->Editor() == this) m_table->DetachEditor();
@@ -723,6 +737,38 @@ void TTableForm::GridEnter()
         row = 0;
         column = column < columns - 1 ? column + 1 : 0;
     }
+    Grid->setCurrentCell(row, column);
+    Grid->EditCurrentCell();
+}
+
+void TTableForm::GridTab(bool next)
+{
+    if (!m_table) return;
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+    int row = Grid->currentRow();
+    int column = Grid->currentColumn();
+    if (row < 0 || column < 0 || rows == 0 || columns == 0) {
+        Grid->LeaveGrid(next);
+        return;
+    }
+    // The next (previous) cell in reading order that can be current: columns edited through
+    // row controls are passed over; beyond the last (first) cell the focus leaves the grid.
+    do {
+        column += next ? 1 : -1;
+        if (column >= columns) {
+            column = 0;
+            ++row;
+        } else if (column < 0) {
+            column = columns - 1;
+            --row;
+        }
+        if (row < 0 || row >= rows) {
+            Grid->LeaveGrid(next);
+            return;
+        }
+    } while (m_table->VisibleColumn(column)->HasControls());
+    Grid->FlushEditor();
     Grid->setCurrentCell(row, column);
     Grid->EditCurrentCell();
 }

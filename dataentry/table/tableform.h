@@ -48,7 +48,7 @@ public:
     void CloseCellEditor();
     // Opens the cell editor on the current cell.
     void EditCurrentCell();
-    // Moves the focus to the next or previous control of the window (Tab leaves the grid).
+    // Moves the focus to the next or previous control of the window (after the last cell).
     void LeaveGrid(bool next);
     bool OwnsWidget(const QWidget* widget) const;
 
@@ -59,6 +59,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -114,6 +115,9 @@ public:
     // Enter in the grid: next row; from the last row the first row of the next column; from the
     // last column the first row of column 1.
     void GridEnter();
+    // Tab (next) or Shift+Tab in the grid: stores the cell and goes to the next (previous) cell
+    // that can be current; from the last (first) cell the focus leaves the grid.
+    void GridTab(bool next);
     // The current cell may move from `previous` to `current` (stores the previous cell's text).
     bool GridSelectCell(const QModelIndex& previous, const QModelIndex& current);
 
@@ -160,6 +164,7 @@ private:
     bool m_layingOut = false;
     bool m_messageActive = false;
     bool m_destroying = false;
+    QMetaObject::Connection m_focusWatch;
     bool m_suspendRefresh = false;
     QEventLoop* m_modalLoop = nullptr;
 };

@@ -73,8 +73,10 @@ struct UnitDef {
 };
 
 // Adds the units, makes `baseSymbol` the base (with the from and to indices), and deletes the
-// placeholder (the first unit) when asked. The factors are given in base units already, so
-// setting the base leaves them exactly as written.
+// placeholder (the first unit) when asked. The first unit added becomes the base for the moment
+// and gets the factor 1, so the factors are given in one unit whose factor is 1: the first unit
+// (millimetres, bits) or, after a placeholder, the base itself. Setting the base turns them into
+// sizes in base units.
 void AddCategory(TCategories& categories, const char* name, std::initializer_list<UnitDef> units,
                  const char* baseSymbol, bool dropPlaceholder)
 {
@@ -92,19 +94,20 @@ void AddCategory(TCategories& categories, const char* name, std::initializer_lis
 void BuildUnitCategories(TCategories& categories)
 {
     const long double pi = std::numbers::pi_v<long double>;
+    // In millimetres.
     AddCategory(categories, "Length",
-                {{"mm", "millimeters", 0.001L},
-                 {"cm", "centimeters", 0.01L},
-                 {"m", "meters", 1.0L},
-                 {"km", "kilometers", 1000.0L},
-                 {"in", "inches", 0.0254L},
-                 {"ft", "feet", 0.3048L},
-                 {"yd", "yards", 0.9144L},
-                 {"f", "fathoms", 1.8288L},
-                 {"mi", "miles, statute", 1609.344L},
-                 {"nmi", "nautical miles, U.S.", 1852.0L},
-                 {"league", "leagues, statute", 4828.032L},
-                 {"au", "astronomical units", 1.4959789e11L}},
+                {{"mm", "millimeters", 1.0L},
+                 {"cm", "centimeters", 10.0L},
+                 {"m", "meters", 1000.0L},
+                 {"km", "kilometers", 1e6L},
+                 {"in", "inches", 25.4L},
+                 {"ft", "feet", 304.8L},
+                 {"yd", "yards", 914.4L},
+                 {"f", "fathoms", 1828.8L},
+                 {"mi", "miles, statute", 1609344.0L},
+                 {"nmi", "nautical miles, U.S.", 1852000.0L},
+                 {"league", "leagues, statute", 4828032.0L},
+                 {"au", "astronomical units", 1.4959789e14L}},
                 "m", false);
     AddCategory(categories, "Time",
                 {{"PH s", "seconds", 1.0L},
@@ -148,17 +151,18 @@ void BuildUnitCategories(TCategories& categories)
                  {"quad", "quadrants", 90.0L},
                  {"rev", "revolutions", 360.0L}},
                 "deg", true);
+    // In bits.
     AddCategory(categories, "Computer Bits",
-                {{"b", "bits", 0.125L},
-                 {"Kb", "kilobits", 128.0L},
-                 {"Mb", "megabits", 131072.0L},
-                 {"Gb", "gigabits", std::ldexp(1.0L, 27)},
-                 {"Tb", "terabits", std::ldexp(1.0L, 37)},
-                 {"B", "bytes", 1.0L},
-                 {"KB", "kilobytes", 1024.0L},
-                 {"MB", "megabytes", std::ldexp(1.0L, 20)},
-                 {"GB", "gigabytes", std::ldexp(1.0L, 30)},
-                 {"TB", "terabytes", std::ldexp(1.0L, 40)}},
+                {{"b", "bits", 1.0L},
+                 {"Kb", "kilobits", 1024.0L},
+                 {"Mb", "megabits", std::ldexp(1.0L, 20)},
+                 {"Gb", "gigabits", std::ldexp(1.0L, 30)},
+                 {"Tb", "terabits", std::ldexp(1.0L, 40)},
+                 {"B", "bytes", 8.0L},
+                 {"KB", "kilobytes", std::ldexp(1.0L, 13)},
+                 {"MB", "megabytes", std::ldexp(1.0L, 23)},
+                 {"GB", "gigabytes", std::ldexp(1.0L, 33)},
+                 {"TB", "terabytes", std::ldexp(1.0L, 43)}},
                 "B", false);
 }
 

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -207,6 +208,55 @@ TEST_F(MainFormTest, UnitsAndLoadingChoices)
     m.Action("DataHarmonic")->trigger();
     EXPECT_EQ(m.Child(TChildKind::Transient), nullptr) << "the transient form closed";
     EXPECT_NE(m.Child(TChildKind::Quad), nullptr);
+}
+
+// A unit switch that would make a value infinite (a force of 1e4931 kN is beyond the largest
+// number in pounds) is refused with a message, and no table, cell or project value changes.
+TEST_F(MainFormTest, AUnitSwitchThatWouldOverflowChangesNothing)
+{
+    TMainForm& m = Make();
+    m.FormShow();
+    TProjectTables& t = m.Tables();
+    t.PileData->SetRowCount(1);
+    t.PileData->Cell(0, 0)->SetAsFloat(2.5L);  // converted before the load table, were it done
+    t.Dtransient->SetRowCount(2);
+    t.Dtransient->Cell(0, 0)->SetAsFloat(1e4931L);
+    t.Dtransient->Cell(0, 1)->SetAsFloat(5);
+    m.Data().Fx = 3;
+
+    struct Case {
+        const char* what;
+        long double load;
+        long double fx;
+    };
+    for (const Case& c : {Case{"cell", 1e4931L, 3}, Case{"project value", 5, 1e4931L}}) {
+        SCOPED_TRACE(c.what);
+        t.Dtransient->Cell(0, 1)->SetAsFloat(c.load);
+        m.Data().Fx = c.fx;
+        recorder.Clear();
+        m.Action("DataEnglish")->trigger();
+        ASSERT_EQ(recorder.Count(), 1);
+        EXPECT_TRUE(recorder.LastText().contains(QStringLiteral("too large for the new units"))) << recorder.LastText().toStdString();
+        EXPECT_EQ(m.Data().UnitSystem, 2);
+        EXPECT_EQ(t.Dtransient->UnitSystem(), 2);
+        EXPECT_EQ(t.PileData->UnitSystem(), 2);
+        EXPECT_EQ(t.PileData->Cell(0, 0)->GetAsFloat(), 2.5L);
+        EXPECT_EQ(t.Dtransient->Cell(0, 0)->GetAsFloat(), 1e4931L);
+        EXPECT_EQ(t.Dtransient->Cell(0, 1)->GetAsFloat(), c.load);
+        EXPECT_EQ(m.Data().Fx, c.fx);
+        m.UnitsMenuClick();
+        EXPECT_TRUE(m.Action("DataSI")->isChecked());
+    }
+    // Once the value fits, the switch is made.
+    t.Dtransient->Cell(0, 0)->SetAsFloat(1e4000L);
+    t.Dtransient->Cell(0, 1)->SetAsFloat(5);
+    m.Data().Fx = 3;
+    recorder.Clear();
+    m.Action("DataEnglish")->trigger();
+    EXPECT_EQ(recorder.Count(), 0);
+    EXPECT_EQ(m.Data().UnitSystem, 1);
+    EXPECT_NE(t.PileData->Cell(0, 0)->GetAsFloat(), 2.5L);
+    EXPECT_TRUE(std::isfinite(t.Dtransient->Cell(0, 0)->GetAsFloat()));
 }
 
 TEST_F(MainFormTest, GraphicsMenuNeedsPlotDataOfTheRightKind)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -196,6 +197,37 @@ TEST(Units, CategoriesAsBuilt)
         FAIL();
     } catch (const eNameError& e) {
         EXPECT_EQ(e.message(), "Force already exists.");
+    }
+}
+
+// The first unit of a category is no exception: its factor too is its size in base units
+// ("mm" is 0.001 m, "b" is 0.125 B), like every other unit of the two categories whose first
+// unit is not the base.
+TEST(Units, FirstUnitsKeepTheirSizeInBaseUnits)
+{
+    struct Case {
+        int category;
+        const char* symbol;
+        long double factor;
+    };
+    const Case cases[] = {
+        {0, "mm", 0.001L},   {0, "cm", 0.01L},     {0, "m", 1},          {0, "km", 1000},
+        {0, "in", 0.0254L},  {0, "ft", 0.3048L},   {0, "yd", 0.9144L},   {0, "f", 1.8288L},
+        {0, "mi", 1609.344L}, {0, "nmi", 1852},    {0, "league", 4828.032L}, {0, "au", 1.4959789e11L},
+        {5, "b", 0.125L},    {5, "Kb", 128},       {5, "Mb", 131072},    {5, "Gb", 134217728.0L},
+        {5, "Tb", 137438953472.0L}, {5, "B", 1},   {5, "KB", 1024},      {5, "MB", 1048576},
+        {5, "GB", 1073741824.0L},   {5, "TB", 1099511627776.0L},
+        {1, "ns", 1e-9L},    {2, "N", 1},          {4, "sec", 1.0L / 3600},
+    };
+    TCategories& all = Units::Categories();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.symbol);
+        TCategory* category = all.GetCategory(c.category);
+        const qsizetype i = category->IndexOfSymbol(QString::fromLatin1(c.symbol));
+        ASSERT_GE(i, 0);
+        const long double factor = category->Unit(i)->Factor;
+        EXPECT_LE(std::fabs(factor - c.factor), c.factor * 4 * std::numeric_limits<long double>::epsilon())
+            << double(factor);
     }
 }
 

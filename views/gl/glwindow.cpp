@@ -1,6 +1,7 @@
 // OpenGL surface control of the 3-D view (unit glWindow).
 #include "glwindow.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -175,6 +176,8 @@ QSurfaceFormat TglWindow::WindowPixelFormat()
     f.setDepthBufferSize(24);
     return f;
 }
+
+void TglWindow::PrepareApplication() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 QSurfaceFormat TglWindow::BitmapPixelFormat()
 {

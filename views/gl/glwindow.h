@@ -125,6 +125,10 @@ public:
     // depth buffer).
     static QSurfaceFormat WindowPixelFormat();
     static QSurfaceFormat BitmapPixelFormat();
+    // What the application needs before it is made (call before constructing QApplication):
+    // contexts shared with the window's compositor, so that a 3-D view made after an earlier
+    // one was freed is shown (it stayed black otherwise).
+    static void PrepareApplication();
 
     // true once Qt created a valid context for the control.
     bool HasContext() const;

@@ -37,6 +37,11 @@ protected:
         QTest::keyClicks(combo->lineEdit(), text);
     }
     void Tab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+    // Keys as the platform delivers them: to the window, which passes them to its focus widget.
+    void TypeInWindow(const QString& text)
+    {
+        for (QChar c : text) QTest::keyClick(form.windowHandle(), c.toLatin1());
+    }
 
     QWidget form;
     QLabel* label = nullptr;
@@ -137,6 +142,43 @@ TEST_F(DataComboTest, TheKeyFilterPassesDigitsSignPointAndUpperCaseE)
     // Enter is no character of the filter's list but adds no item either.
     QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(combo->count(), 2);
+}
+
+// Keys typed as a user types them reach the window, which hands them to the focused combo box
+// (not to its line edit): the filter must hold there too.
+TEST_F(DataComboTest, TheKeyFilterHoldsForKeysTypedThroughTheWindow)
+{
+    ASSERT_EQ(QApplication::focusWidget(), combo);
+    combo->lineEdit()->clear();
+    TypeInWindow(QStringLiteral("1e5x*+a"));
+    EXPECT_EQ(combo->currentText(), "1E5");
+    QTest::keyClick(form.windowHandle(), Qt::Key_Backspace);
+    EXPECT_EQ(combo->currentText(), "1E");
+}
+
+// The list's items never complete a typed number: "2" stays 2 beside the items "10" and "250".
+TEST_F(DataComboTest, TypedNumbersAreNotCompletedFromTheItems)
+{
+    combo->clear();
+    combo->addItems({QStringLiteral("10"), QStringLiteral("250")});
+    combo->Values() = QStringList{QStringLiteral("10"), QStringLiteral("250")};
+    combo->setEditText(QString());
+    combo->setFocus();
+    for (const char* typed : {"2", "1", "25"}) {
+        SCOPED_TRACE(typed);
+        combo->lineEdit()->clear();
+        TypeInWindow(QString::fromLatin1(typed));
+        EXPECT_EQ(combo->currentText(), QString::fromLatin1(typed));
+        QTest::keyClick(form.windowHandle(), Qt::Key_Tab);
+        EXPECT_EQ(combo->currentText(), QString::fromLatin1(typed));
+        EXPECT_EQ(combo->Number(), QString::fromLatin1(typed).toInt());
+        EXPECT_EQ(recorder.Count(), 0);
+        combo->setFocus();
+    }
+    // A whole item still stands for its value.
+    combo->lineEdit()->clear();
+    TypeInWindow(QStringLiteral("250"));
+    EXPECT_EQ(combo->Number(), 250);
 }
 
 TEST_F(DataComboTest, TheLabelKnowsOnlyTheBareCodes)

@@ -178,6 +178,78 @@ TEST_F(TableFormTest, EnterStoresTheCellAndWrapsThroughTheTable)
     EXPECT_EQ(recorder.Count(), 0);
 }
 
+// A row typed as a user does: a value, Tab, the next value... Tab goes to the next cell (the
+// next row after the last column) and keeps every value; Shift+Tab goes back; Tab in the last
+// cell leaves the grid with the value stored.
+TEST_F(TableFormTest, TabMovesThroughTheCellsAndKeepsEveryValue)
+{
+    MakeSoilTable(2);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    form->Grid->setCurrentCell(0, 0);
+    form->Grid->EditCurrentCell();
+    ASSERT_NE(form->Grid->CellEditor(), nullptr);
+    form->Grid->CellEditor()->setFocus();
+    for (const char* value : {"0.5", "2.5", "17", "180"}) {
+        TypeInCell(QString::fromLatin1(value));
+        Key(Qt::Key_Tab);
+    }
+    EXPECT_EQ(table->Cell(0, 0)->GetAsFloat(), 0.5L);
+    EXPECT_EQ(table->Cell(1, 0)->GetAsFloat(), 2.5L);
+    EXPECT_EQ(table->Cell(2, 0)->GetAsFloat(), 17.0L);
+    EXPECT_EQ(table->Cell(3, 0)->GetAsFloat(), 180.0L);
+    EXPECT_EQ(form->Grid->currentRow(), 1);
+    EXPECT_EQ(form->Grid->currentColumn(), 0);
+    EXPECT_TRUE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+    // The top of layer 2 shows the bottom of layer 1 typed above.
+    EXPECT_EQ(form->Grid->item(1, 0)->text(), "2.5");
+
+    Key(Qt::Key_Backtab);
+    EXPECT_EQ(form->Grid->currentRow(), 0);
+    EXPECT_EQ(form->Grid->currentColumn(), 3);
+    TypeInCell(QStringLiteral("190"));
+    Key(Qt::Key_Backtab);
+    EXPECT_EQ(table->Cell(3, 0)->GetAsFloat(), 190.0L);
+    EXPECT_EQ(form->Grid->currentColumn(), 2);
+
+    form->Grid->setCurrentCell(1, 3);
+    form->Grid->EditCurrentCell();
+    TypeInCell(QStringLiteral("210"));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(table->Cell(3, 1)->GetAsFloat(), 210.0L);
+    EXPECT_FALSE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+    EXPECT_EQ(recorder.Count(), 0);
+}
+
+// Tab passes over the columns edited through row controls.
+TEST_F(TableFormTest, TabSkipsColumnsWithRowControls)
+{
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Piles"));
+    table->SetMinRows(1);
+    table->SetMaxRows(0);
+    table->AddEnumColumn({QStringLiteral("Type")}, {QStringLiteral("Steel"), QStringLiteral("Concrete")});
+    table->AddFloatColumn({QStringLiteral("Length")}, QStringLiteral("L2"));
+    table->SetRowCount(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->Grid->currentColumn(), 1);
+    form->Grid->EditCurrentCell();
+    ASSERT_NE(form->Grid->CellEditor(), nullptr);
+    form->Grid->CellEditor()->setFocus();
+    TypeInCell(QStringLiteral("12"));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(table->Cell(1, 0)->GetAsFloat(), 12.0L);
+    EXPECT_EQ(form->Grid->currentRow(), 1);
+    EXPECT_EQ(form->Grid->currentColumn(), 1);
+    TypeInCell(QStringLiteral("14"));
+    Key(Qt::Key_Backtab);
+    EXPECT_EQ(table->Cell(1, 1)->GetAsFloat(), 14.0L);
+    EXPECT_EQ(form->Grid->currentRow(), 0);
+    EXPECT_EQ(form->Grid->currentColumn(), 1);
+    table.reset();
+}
+
 TEST_F(TableFormTest, TheTopDepthPairingShowsAtOnce)
 {
     MakeSoilTable(3);

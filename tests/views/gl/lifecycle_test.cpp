@@ -1,0 +1,65 @@
+// The main window's child windows through New, Open, a drop, a unit switch and Exit, on the
+// X server of xvfb-run with the 3-D view open as well.
+#include "../lifecycle.h"
+#include "gl/block.h"
+#include "gl_fixture.h"
+#include "gl/glwindow.h"
+
+#include <QScreen>
+
+using lifecycle::Scenario;
+
+TEST(ChildLifecycle3D, NewClosesEveryChild)
+{
+    Scenario s(&TDlgBlock::Register);
+    lifecycle::NewClosesEveryChild(s);
+}
+
+TEST(ChildLifecycle3D, OpenClosesEveryChild)
+{
+    Scenario s(&TDlgBlock::Register);
+    lifecycle::OpenClosesEveryChild(s);
+}
+
+TEST(ChildLifecycle3D, DropClosesEveryChild)
+{
+    Scenario s(&TDlgBlock::Register);
+    lifecycle::DropClosesEveryChild(s);
+}
+
+TEST(ChildLifecycle3D, UnitSwitchReopensTheEditors)
+{
+    Scenario s(&TDlgBlock::Register);
+    lifecycle::UnitSwitchReopensTheEditors(s);
+}
+
+TEST(ChildLifecycle3D, ExitWithTheSavePrompt)
+{
+    for (auto answer : {MessageSink::Answer::Yes, MessageSink::Answer::No, MessageSink::Answer::Cancel}) {
+        SCOPED_TRACE(int(answer));
+        Scenario s(&TDlgBlock::Register);
+        lifecycle::ExitWithTheSavePrompt(s, answer);
+    }
+}
+
+// A 3-D view opened after an earlier one was closed is drawn on the screen (it stayed black):
+// read back from the X server, not from the view's own frame buffer.
+TEST(ChildLifecycle3D, AViewOpenedAgainIsShown)
+{
+    Scenario s(&TDlgBlock::Register);
+    s.main->OpenFileName(s.Example(QStringLiteral("halfspace-harmonic"), QStringLiteral("first.tmx")));
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        s.main->Open3DView();
+        auto* view = qobject_cast<TDlgBlock*>(s.main->Child(TChildKind::Block));
+        ASSERT_NE(view, nullptr);
+        QTest::qWait(300);
+        // Above the model: the white background.
+        const QPoint sky = view->GL()->mapTo(s.main.get(), QPoint(view->GL()->width() / 2, 10));
+        const QImage screen = s.main->screen()->grabWindow(s.main->winId()).toImage();
+        EXPECT_EQ(screen.pixelColor(sky * screen.devicePixelRatio()).name().toStdString(), "#ffffff");
+        s.main->MdiArea()->activeSubWindow()->close();
+        QTest::qWait(100);
+        EXPECT_EQ(s.main->Child(TChildKind::Block), nullptr);
+    }
+}
