@@ -11,7 +11,12 @@ QString g_projectFile;
 
 namespace DocFolder {
 
-void SetProjectFile(const QString& path) { g_projectFile = path; }
+void SetProjectFile(const QString& path)
+{
+    // A new project without a name of its own keeps the folder of the project before it: after
+    // a run the current folder is the run folder, where no user keeps projects.
+    if (QFileInfo(path).isAbsolute()) g_projectFile = path;
+}
 
 QString StartFolder()
 {

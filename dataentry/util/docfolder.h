@@ -8,9 +8,10 @@
 namespace DocFolder {
 
 // The project file now open (an absolute path; a relative name, such as that of a new project
-// without a name of its own, names no folder).
+// without a name of its own, names no folder and leaves the last one in place).
 void SetProjectFile(const QString& path);
-// The open project's folder when it exists, else the current folder.
+// The folder of the open project, or of the last project that had one, when it exists; else the
+// current folder.
 QString StartFolder();
 
 }  // namespace DocFolder

@@ -260,9 +260,10 @@ TEST_F(MainFormTest, FileDialogsStartInTheProjectsFolderAfterARun)
     plot->PlotSaveClick();
     EXPECT_EQ(shown, projectFolder);
 
-    // A new project has no folder of its own: the current one serves.
+    // A new project has no folder of its own: the dialogs stay beside the project before it,
+    // not in the run folder that the run left current.
     m.FileNewClick();
-    EXPECT_EQ(DocFolder::StartFolder(), QDir::currentPath());
+    EXPECT_EQ(DocFolder::StartFolder(), projectFolder);
 }
 
 }  // namespace
