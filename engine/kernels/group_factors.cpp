@@ -203,97 +203,20 @@ void INTERPOLATE_3POINT(const float& y1, const float& y2, const float& y3, const
 
 void VERTICAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& alpha_static,
                                   cfloat& alpha) {
-  const float a = std::min(a0, 1.0f);
-  const float e1 = std::exp(0.24f * a * a - 0.42f * a);
-  const float e2 = std::exp(0.35f * a * a - 0.74f * a);
-  const float e3 = std::exp(-0.5f * a);
-  float W;
-  if (s <= 10.0f) {
-    INTERPOLATE_3POINT(e1, e2, e3, s, W);
-  } else {
-    W = std::exp(-0.05f * s * a);
-  }
-  float p1, p2, p3;
-  if (a <= 0.25f) {
-    p1 = 3.786f * a - 5.2f * a * a;
-    p2 = 7.2f * a - 5.54f * a * a;
-    p3 = 12.29f * a - 3.31f * a * a;
-  } else {
-    const float b = a - 0.25f;
-    p1 = 0.6215f + 1.7f * b;
-    p2 = 1.45375f + 4.7f * b;
-    p3 = 2.865625f + 9.78f * b;
-  }
-  float phi;
-  INTERPOLATE_3POINT(p1, p2, p3, s, phi);
-  W = W * std::exp(-0.05f * s * (a0 - a));
-  phi = phi - 0.0936f + s * (a0 - a);
-  const float m = alpha_static * W;
-  alpha = cfloat(m * std::cos(phi), -m * std::sin(phi));
+  PairFactorFrequency f;
+  PAIR_FACTOR_FREQUENCY(a0, f);
+  VERTICAL_PAIR_FACTOR(f, s, alpha_static, alpha);
 }
 
 void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& angle,
                                  const float& A1, const float& A2, const float& A3,
                                  const float& B1, const float& B2, const float& B3,
                                  cfloat& horizontal, cfloat& coupling, cfloat& rotation) {
-  const float a = std::min(a0, 1.0f);
-  const float sc = std::min(s, 10.0f);
-  const float b = a - 0.25f;
-
-  float h0p3;
-  if (a < 0.6f) {
-    h0p3 = 5.54f * a;
-  } else if (a <= 0.9f) {
-    h0p3 = 3.324f + 6.571f * (a - 0.6f);
-  } else {
-    h0p3 = 5.2953f + 0.867f * (a - 0.9f);
-  }
-  const float h90p3 = a <= 0.5f ? 9.934f * a : 4.967f + 9.244f * (a - 0.5f);
-  const float h90y2 = poly(a, 1.0f, -0.84f, 4.725f, -3.125f);
-
-  const LateralAnchors H0{poly(a, 1.0f, 0.424f, -0.362f),
-                          poly(a, 1.0f, 0.135f, 0.495f, -0.878f),
-                          poly(a, 1.0f, -0.876f, 2.23f, -2.13f),
-                          1.082f * a, 2.9f * a, h0p3, 0.028f, 0.0757f, 0.554f};
-  const LateralAnchors H90{poly(a, 1.0f, 0.442f, -0.144f), h90y2, h90y2,
-                           1.976f * a, 4.886f * a, h90p3, 0.05f, 0.0757f, 1.0f};
-  const LateralAnchors M0{poly(a, 1.0f, 0.16f, 5.45f, -10.54f, 5.35f),
-                          poly(a, 1.0f, -0.11f, 11.55f, -20.84f, 10.0f),
-                          poly(a, 1.0f, 0.53f, 14.99f, -23.69f, 8.22f),
-                          poly(a, 0.0f, 0.078f, 1.554f, -0.57f),
-                          poly(a, 0.0f, 0.565f, 4.203f, -1.92f),
-                          poly(a, 0.0f, 1.798f, 6.913f, -3.027f),
-                          0.028f, 0.05157f, 0.554f};
-  const LateralAnchors M90{poly(a, 1.0f, 0.098f, 7.95f, -13.95f, 6.71f),
-                           poly(a, 1.0f, 1.47f, 8.73f, -6.89f),
-                           poly(a, 1.0f, -1.56f, 27.63f, -20.57f),
-                           b <= 0.0f ? poly(a, 0.0f, 0.12f, 2.62f) : 0.19375f + 2.21f * b,
-                           b <= 0.0f ? poly(a, 0.0f, 0.83f, 9.56f) : 0.805f + 5.5f * b,
-                           b <= 0.0f ? poly(a, 0.0f, 0.85f, 28.4f) : 1.9875f + 9.77f * b,
-                           0.05f, 0.05157f, 1.0f};
-  const LateralAnchors R0{poly(a, 1.0f, -0.055f, 4.995f, -8.835f, 4.22f),
-                          poly(a, 1.0f, -0.19f, 12.48f, -22.9f, 11.19f),
-                          poly(a, 1.0f, 1.785f, 4.16f, -5.21f),
-                          poly(a, 0.0f, -0.037f, 1.846f, -0.77f),
-                          poly(a, 0.0f, 0.112f, 5.025f, -2.481f),
-                          poly(a, 0.0f, 0.352f, 8.583f, -3.72f),
-                          0.028f, 0.02596f, 0.554f};
-  const LateralAnchors R90{poly(a, 1.0f, 0.69f, 5.48f, -9.82f, 4.42f),
-                           poly(a, 1.0f, 0.572f, 13.12f, -12.82f, 2.46f),
-                           poly(a, 1.0f, -2.14f, 25.3f, -17.35f),
-                           b <= 0.0f ? 2.67f * a * a : 0.166875f + 2.29f * b,
-                           b <= 0.0f ? poly(a, 0.0f, 0.34f, 8.03f) : 0.586875f + 5.69f * b,
-                           b <= 0.0f ? poly(a, 0.0f, -0.52f, 27.24f) : 1.5725f + 10.17f * b,
-                           0.05f, 0.02596f, 1.0f};
-
-  const float c2 = std::cos(angle) * std::cos(angle);
-  const float s2 = std::sin(angle) * std::sin(angle);
-  horizontal = c2 * lateral_term(H0, a0, a, s, sc, A1, true) +
-               s2 * lateral_term(H90, a0, a, s, sc, B1, true);
-  coupling = c2 * lateral_term(M0, a0, a, s, sc, A2, false) +
-             s2 * lateral_term(M90, a0, a, s, sc, B2, false);
-  rotation = c2 * lateral_term(R0, a0, a, s, sc, A3, false) +
-             s2 * lateral_term(R90, a0, a, s, sc, B3, false);
+  PairFactorFrequency f;
+  PAIR_FACTOR_FREQUENCY(a0, f);
+  cfloat terms[6];
+  LATERAL_PAIR_TERMS(f, s, A1, A2, A3, B1, B2, B3, terms);
+  LATERAL_PLANE_FACTORS(terms, angle, horizontal, coupling, rotation);
 }
 
 void PAIR_FACTOR_FREQUENCY(const float& a0, PairFactorFrequency& f) {

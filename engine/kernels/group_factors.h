@@ -66,8 +66,8 @@ void LATERAL_FACTOR_AT_FREQUENCY(const float& a0, const float& s, const float& a
 // what depends on a0 alone once per frequency (PAIR_FACTOR_FREQUENCY), the
 // six lateral terms of a pair once for both loading planes
 // (LATERAL_PAIR_TERMS), and each plane's factors from them
-// (LATERAL_PLANE_FACTORS).  Every value has the bits the single-call routines
-// above give for the same arguments.
+// (LATERAL_PLANE_FACTORS).  The single-call routines above are these parts
+// called in a row.
 
 // Anchors, decay and phase offset of one frequency-dependent lateral factor.
 struct LateralAnchors {
