@@ -218,6 +218,29 @@ void solve(const cfloat* k, cfloat* b, int m) {
   if (ier == kSolverSingular) out(kLeq2cErrorLine);
 }
 
+// Whether every value of an n-value complex table is finite.
+bool all_finite(const cfloat* v, int n) {
+  for (int i = 0; i < n; ++i)
+    if (!std::isfinite(v[i].real()) || !std::isfinite(v[i].imag())) return false;
+  return true;
+}
+
+// Input whose numbers leave the range of the analysis (a soil layer so soft
+// or a frequency so high that a stiffness overflows) gives no result: the
+// run stops at the first frequency without one, before anything of it is
+// written, says so and ends with the fatal page instead of tables of NaN.
+void write_out_of_range_message(const char* what, float omega) {
+  input_error({rt::Line()
+                   .x(1)
+                   .a("*** ")
+                   .a(what)
+                   .a(" NOT FINITE AT ")
+                   .pe(hertz_of(omega), 10, 3)
+                   .a(" Hz - INPUT BEYOND THE NUMERICAL RANGE OF THE ANALYSIS ***")
+                   .str(),
+               " ANALYSIS TERMINATED"});
+}
+
 }  // namespace
 
 void RUN_ANALYSIS() {
@@ -271,6 +294,10 @@ void RUN_ANALYSIS() {
 
       Mat6 kk;
       if (!impedance(omega, k, pass, side_this_pass, kk)) return;
+      if (!all_finite(kk, 36)) {
+        write_out_of_range_message("FOUNDATION IMPEDANCE", omega);
+        return;
+      }
 
       if (r.matrix == 1) {
         if (pass == 1) {

@@ -208,6 +208,10 @@ int run_engine(int32_t code) {
     } else {
       RUN_ANALYSIS();
       result = 0;
+      if (g.run.fatal) {  // an analysis stopped for input beyond its numerical range
+        write_fatal_page();
+        result = 3;
+      }
     }
   }
   CLOSE_RUN_FILES();

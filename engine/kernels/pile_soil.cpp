@@ -31,6 +31,29 @@ constexpr float kTwoZoneNuCap = 0.4999f;
 
 const cfloat kOne(1.0f, 0.0f);
 
+using cdouble = std::complex<double>;
+cdouble to_d(const cfloat& z) { return cdouble(z.real(), z.imag()); }
+cfloat to_f(const cdouble& z) { return cfloat(static_cast<float>(z.real()), static_cast<float>(z.imag())); }
+
+// K0(z) and K1(z) times e^(Re z), in double (defined with the guarded routes
+// below).
+void bessel_k01_scaled(const cdouble& z, cdouble& k0, cdouble& k1);
+
+// Whether a value (K0, K1 or a product of them) carries single precision's
+// full relative accuracy: finite and not below the smallest normal float.
+// K0(z) and K1(z) fall below it together once Re z exceeds about 87 (strong
+// damping, or a wide weak zone at high frequency), and the reactions, which
+// need only their ratios, would then come out as 0/0 or from a few bits.
+// Those reactions are formed instead from the scaled functions in double,
+// whose ratios are the same; every other value keeps its single-precision
+// arithmetic, bit for bit.
+bool full_range(const cfloat& z) {
+  const double m = std::hypot(static_cast<double>(z.real()), static_cast<double>(z.imag()));
+  return m >= static_cast<double>(std::numeric_limits<float>::min()) &&
+         m <= static_cast<double>(std::numeric_limits<float>::max());
+}
+bool full_range(const cfloat& a, const cfloat& b) { return full_range(a) && full_range(b); }
+
 // S-wave argument s = i·a/sqrt(1 + iD).
 cfloat wave_arg(float a, const cfloat& sqrt_g1) { return cfloat(0.0f, a) / sqrt_g1; }
 
@@ -46,19 +69,38 @@ cfloat horizontal(float ah, float nu, float eta, const cfloat& sqrt_g1, cfloat& 
     BESSEL_K0_K1(s, k0s, k1s);
     const cfloat n = 4.0f * k1q * k1s + s * k1q * k0s + q * k0q * k1s;
     const cfloat m = q * k0q * k1s + s * k1q * k0s + q * s * k0q * k0s;
-    return lead * n / m;
+    if (full_range(k0q, k1q) && full_range(k0s, k1s) && full_range(n, m)) return lead * n / m;
+    // N and M hold one function of q and one of s in every term: the scale
+    // factors e^(Re q)·e^(Re s) cancel.
+    const cdouble qd = to_d(q), sd = to_d(s);
+    cdouble k0qd, k1qd, k0sd, k1sd;
+    bessel_k01_scaled(qd, k0qd, k1qd);
+    bessel_k01_scaled(sd, k0sd, k1sd);
+    const cdouble nd = 4.0 * k1qd * k1sd + sd * k1qd * k0sd + qd * k0qd * k1sd;
+    const cdouble md = qd * k0qd * k1sd + sd * k1qd * k0sd + qd * sd * k0qd * k0sd;
+    return to_f(static_cast<double>(lead) * nd / md);
   }
   q = s;  // not defined for nu >= 0.5; not used by the incompressible formula
   cfloat k0s, k1s;
   BESSEL_K0_K1(s, k0s, k1s);
-  return lead * (4.0f * k1s + s * k0s) / (s * k0s);
+  const cfloat sk0 = s * k0s;
+  if (full_range(k0s, k1s) && full_range(sk0)) return lead * (4.0f * k1s + sk0) / sk0;
+  const cdouble sd = to_d(s);
+  cdouble k0d, k1d;
+  bessel_k01_scaled(sd, k0d, k1d);
+  return to_f(static_cast<double>(lead) * (4.0 * k1d + sd * k0d) / (sd * k0d));
 }
 
 // z K0(z) / K1(z), formed as (z K0(z)) / K1(z).
 cfloat z_k0_over_k1(const cfloat& z) {
   cfloat k0, k1;
   BESSEL_K0_K1(z, k0, k1);
-  return z * k0 / k1;
+  const cfloat zk0 = z * k0;
+  if (full_range(k0, k1) && full_range(zk0)) return zk0 / k1;
+  const cdouble zd = to_d(z);
+  cdouble k0d, k1d;
+  bessel_k01_scaled(zd, k0d, k1d);
+  return to_f(zd * k0d / k1d);
 }
 
 bool same_bits(const cfloat& a, const cfloat& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -69,7 +111,12 @@ cfloat vertical(float av, const cfloat& g1, const cfloat& sqrt_g1, cfloat& s) {
   s = wave_arg(av, sqrt_g1);
   cfloat k0, k1;
   BESSEL_K0_K1(s, k0, k1);
-  return kTwoPi * g1 * s * k1 / k0;
+  const cfloat top = kTwoPi * g1 * s * k1;
+  if (full_range(k0, k1) && full_range(top)) return top / k0;
+  const cdouble sd = to_d(s);
+  cdouble k0d, k1d;
+  bessel_k01_scaled(sd, k0d, k1d);
+  return to_f(2.0 * std::numbers::pi * to_d(g1) * sd * k1d / k0d);
 }
 
 // Largest argument of I0 and I1 for which their 20-term single-precision
@@ -190,7 +237,8 @@ cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfl
   const cfloat& B = z.big_b;
   cfloat p[kSeriesTerms + 1];
   p[0] = BESSEL_K0(sv);
-  p[1] = u * BESSEL_K1(sv) / z.beta;
+  const cfloat k1 = BESSEL_K1(sv);
+  p[1] = u * k1 / z.beta;
   for (int m = 2; m <= kSeriesTerms; ++m) {
     const cfloat p3 = m >= 3 ? p[m - 3] : cfloat(0.0f, 0.0f);
     const cfloat num = static_cast<float>((m - 1) * (m - 1)) * p[m - 1] +
@@ -199,6 +247,7 @@ cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfl
     p[m] = num / (static_cast<float>(m * (m - 1)) * B);
   }
   const cfloat s2 = log_derivative(p, z.g, kSeriesTerms, summable);
+  summable = summable && full_range(p[0], k1);  // else a series of underflowed terms
   return kTwoPi * sw * g1w * z.beta * s2;
 }
 
@@ -229,7 +278,9 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
     const cfloat num = c1 * h[m - 1] + c2 * h[m - 2] - c3 * h3 + c4 * h4;
     h[m] = num / (static_cast<float>(m * (m - 1)) * b2);
   }
-  return z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable);
+  const cfloat value = z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable);
+  summable = summable && full_range(k0, k1);  // else a series of underflowed terms
+  return value;
 }
 
 // ---------------------------------------------------------------------------
@@ -282,10 +333,6 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
 // Everywhere else the results are those of the series, bit for bit: the
 // checks only look at the terms, they change no arithmetic of the series.
 
-using cdouble = std::complex<double>;
-
-cdouble to_d(const cfloat& z) { return cdouble(z.real(), z.imag()); }
-cfloat to_f(const cdouble& z) { return cfloat(static_cast<float>(z.real()), static_cast<float>(z.imag())); }
 bool finite(const cfloat& z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
 // Product and reciprocal without the library's infinity and NaN recovery

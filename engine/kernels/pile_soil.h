@@ -25,6 +25,14 @@
 //            set to 0
 //   vflag    in: > 0 below the compression cut-off (material damping only in Sw)
 //
+// The reactions need K0 and K1 of their wave arguments only through ratios;
+// where the single-precision functions fall below the smallest normal float
+// (real part of the argument beyond about 87: strong damping, or a wide weak
+// zone at high frequency) those ratios come from exponentially scaled
+// functions in double, so the reactions stay finite.  A reaction that
+// overflows single precision itself (a0 near 1E19) is returned as it comes;
+// the analysis driver refuses a non-finite impedance.
+//
 // The kernel reads no run state, allocates nothing and reports nothing.  The
 // horizontal two-zone solution uses LEQT1C.
 #pragma once

@@ -213,9 +213,8 @@ TEST(Entry, SecondCallInOneLoadEqualsAFreshLoad) {
 
 TEST(Entry, ShortRunListPromptsForAllThreeNames) {
   // Four lines: input, output and plot names were read, yet the engine asks.
-  char tmpl[] = "/tmp/tremex-prompt-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const harness::TempFolder tmp("tremex-prompt");
+  const std::string dir = tmp.path();
   harness::write_file(dir + "/answers", dir + "/a.tmx\n" + dir + "/a.tmo\n" + dir + "/a.tmq\n");
   harness::write_file(dir + "/a.tmx", "STOP\r\n");
   harness::RunOptions opt;
@@ -268,9 +267,8 @@ TEST(Entry, RunListThatWouldOverwriteTheDeckIsRefused) {
   // A report or plot-data name equal to the deck's or the mass file's (also
   // spelt another way) ends the run with result 3 before anything is opened:
   // the deck and the mass file stay as they were.
-  char tmpl[] = "/tmp/tremex-same-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const harness::TempFolder tmp("tremex-same");
+  const std::string dir = tmp.path();
   const std::string folder = dir.substr(dir.rfind('/') + 1);
   const std::string deck = "GRAVITY=9.8\r\nSTOP\r\n", mass = "0\r\n";
   const std::string x = dir + "/d.tmx", m = dir + "/d.tmm";
@@ -309,9 +307,8 @@ TEST(Entry, RunListThatWouldOverwriteTheDeckIsRefused) {
 }
 
 TEST(Entry, NamesAreCutAt256Characters) {
-  char tmpl[] = "/tmp/tremex-long-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const harness::TempFolder tmp("tremex-long");
+  const std::string dir = tmp.path();
   // An output line of 300 characters: the report lands under its first 256.
   const std::string out256 = dir + "/" + std::string(256 - dir.size() - 5, 'r') + ".tmo";
   ASSERT_EQ(out256.size(), 256u);

@@ -177,7 +177,7 @@ TEST(InputChecks, CapSizeIsCheckedOnlyWhereItIsUsed) {
     EXPECT_FALSE(sized.plot.empty());
     EXPECT_EQ(sized.plot, unsized.plot);
   }
-  for (const std::string& cap : {"CIRCULAR=0", "RECTANGULAR=0,0", "RECTANGULAR=8,-5"}) {
+  for (const char* cap : {"CIRCULAR=0", "RECTANGULAR=0,0", "RECTANGULAR=8,-5"}) {
     SCOPED_TRACE(cap);
     const EngineRun r = run(edit(example(kHalf), "RECTANGULAR=8,5", cap));
     EXPECT_EQ(r.result, 3);

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -20,6 +21,12 @@ struct Folder {
     if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
     path = tmpl;
   }
+  ~Folder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
 };
 
 // Runs `calls` on a unit opened both ways; returns the file and what was read.

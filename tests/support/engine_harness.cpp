@@ -1,15 +1,47 @@
 #include "engine_harness.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace harness {
+
+// The folder is removed only while it is still the one the run made (same
+// device and inode): a caller may have removed it already, and its name may
+// since have been given to another folder.
+class RunFolder {
+ public:
+  explicit RunFolder(std::string path) : path_(std::move(path)) {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0) {
+      dev_ = st.st_dev;
+      ino_ = st.st_ino;
+      known_ = true;
+    }
+  }
+  RunFolder(const RunFolder&) = delete;
+  RunFolder& operator=(const RunFolder&) = delete;
+  ~RunFolder() {
+    if (!known_ || std::getenv("TREMEX_KEEP_RUN_FOLDERS")) return;
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_dev != dev_ || st.st_ino != ino_) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+
+ private:
+  std::string path_;
+  dev_t dev_ = 0;
+  ino_t ino_ = 0;
+  bool known_ = false;
+};
 
 std::string engine_library_path() {
   if (const char* p = std::getenv("TREMCALC_LIBRARY")) return p;
@@ -48,11 +80,19 @@ std::vector<std::string> split_lines(const std::string& text) {
 std::vector<std::string> EngineRun::report_lines() const { return split_lines(report); }
 std::vector<std::string> EngineRun::plot_lines() const { return split_lines(plot); }
 
+TempFolder::TempFolder(const std::string& prefix) {
+  std::string tmpl = "/tmp/" + prefix + "-XXXXXX";
+  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = tmpl;
+  owner_ = std::make_shared<const RunFolder>(path_);
+}
+
 EngineRun run_engine(const std::string& deck, const RunOptions& opt) {
   EngineRun run;
   char tmpl[] = "/tmp/tremex-run-XXXXXX";
   if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
   run.folder = tmpl;
+  run.owner = std::make_shared<const RunFolder>(run.folder);  // also removes it if the run throws
   const std::string base = run.folder + "/project";
   if (opt.write_deck) write_file(base + ".tmx", deck);
   if (opt.write_mass) write_file(base + ".tmm", opt.mass_file.empty() ? "0\r\n" : opt.mass_file);

@@ -4,20 +4,27 @@
 // library freed.  The result code, report and plot data come back as text.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace harness {
 
+// Owns the temporary folder of one run and removes it, with everything in it,
+// when the last copy of the run is gone (not when TREMEX_KEEP_RUN_FOLDERS is
+// set in the environment: then every folder stays for inspection).
+class RunFolder;
+
 struct EngineRun {
   int result = -1;
-  std::string folder;   // where the run took place (kept for inspection)
+  std::string folder;   // where the run took place; exists as long as a copy of this run does
   std::string report;   // the tmo file, "" when missing
   std::string plot;     // the tmq file, "" when missing
   bool plot_exists = false;
   std::vector<std::string> report_lines() const;
   std::vector<std::string> plot_lines() const;
+  std::shared_ptr<const RunFolder> owner;  // removes `folder` with the last copy
 };
 
 struct RunOptions {
@@ -33,6 +40,18 @@ struct RunOptions {
 std::string engine_library_path();
 
 EngineRun run_engine(const std::string& deck, const RunOptions& opt = {});
+
+// A fresh folder "/tmp/<prefix>-XXXXXX" for a test's own files, removed with
+// everything in it when the object goes (as a run's folder is).
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix);
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::shared_ptr<const RunFolder> owner_;
+};
 
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);

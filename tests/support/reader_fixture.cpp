@@ -11,10 +11,8 @@
 
 namespace harness {
 
-ReaderFixture::ReaderFixture(const std::string& deck, const std::string& mass_file) {
-  char tmpl[] = "/tmp/tremex-reader-XXXXXX";
-  if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
-  folder_ = tmpl;
+ReaderFixture::ReaderFixture(const std::string& deck, const std::string& mass_file)
+    : temp_("tremex-reader"), folder_(temp_.path()) {
   char cwd[4096];
   if (!getcwd(cwd, sizeof cwd)) throw std::runtime_error("getcwd failed");
   old_cwd_ = cwd;

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <string>
+
+#include "engine_harness.h"
 #include <vector>
 
 namespace harness {
@@ -28,6 +30,7 @@ class ReaderFixture {
   const std::string& folder() const { return folder_; }
 
  private:
+  TempFolder temp_;  // removed after the destructor has left it
   std::string folder_;
   std::string old_cwd_;
 };
