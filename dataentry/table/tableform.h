@@ -86,6 +86,11 @@ public:
     void SetCurrentCell(int gridColumn, int gridRow) override;
     void HelpPictureChanged() override;
     void ColumnAdded(TColumn* column) override;
+    // The frame in the MDI area, or the window's position and size; none inside a form parent,
+    // while shown modally and while minimized or maximized.
+    QRect Placement() const override;
+    // Moves the window there and lays it out for that size (the rows and columns that fit).
+    void SetPlacement(const QRect& placement) override;
 
     // --- controls
     TStringGrid* Grid;
