@@ -197,7 +197,10 @@ TColumn* TEnumColumn::Clone(TGridTable* table) const
 void TEnumColumn::ComboBoxChosen(int row, int index)
 {
     if (row < 0) throw Exception(QStringLiteral("Unexpected row for combobox"));
+    const QList<int32_t> before = m_values;
     SetAsInteger(row, index + 1);
+    // The user's choice in the editor: the table is modified when a value changed.
+    if (m_table && m_values != before) m_table->SetModified(true);
 }
 
 void TEnumColumn::CreateControls(QWidget* parent, int firstRow, int count)

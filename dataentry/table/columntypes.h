@@ -60,7 +60,8 @@ public:
 
     QComboBox* ComboBox(int index) const;
     int ComboBoxCount() const { return static_cast<int>(m_combos.size()); }
-    // What choosing item `index` (0-based) of the combo box showing `row` does.
+    // What choosing item `index` (0-based) of the combo box showing `row` does; a choice that
+    // changes a value marks the owning table modified.
     void ComboBoxChosen(int row, int index);
 
 private:

@@ -550,8 +550,10 @@ void TGridTable::CloseEditors()
 void TGridTable::ReopenEditor()
 {
     if (!m_editor) return;
+    const QRect placement = m_editor->Placement();
     CloseEditors();
     ShowEditor();
+    if (m_editor && placement.isValid()) m_editor->SetPlacement(placement);
 }
 
 void TGridTable::DetachEditor()

@@ -29,6 +29,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -86,6 +87,10 @@ public:
     virtual void HelpPictureChanged() {}
     // A column was taken in while the editor is open: make its row controls for the rows on view.
     virtual void ColumnAdded(TColumn*) {}
+    // Where the editor's window lies (position and size in its parent or on the screen); an
+    // invalid rectangle when it has no place of its own. ReopenEditor gives it to the new editor.
+    virtual QRect Placement() const { return QRect(); }
+    virtual void SetPlacement(const QRect&) {}
 };
 
 class TGridTable : public QObject {
@@ -200,6 +205,7 @@ public:
     void ShowEditor();
     void ShowEditorModal();
     void CloseEditors();
+    // Frees an open editor and makes a new one in the same place (after a change of the units).
     void ReopenEditor();
     TTableEditor* Editor() const { return m_editor; }
     // Records the editor (the factory's editor is recorded already).

@@ -2,6 +2,7 @@
 
 #include "entry/dataedit.h"
 #include "entry/misc.h"
+#include "table/columntypes.h"
 #include "util/messages.h"
 
 #include <QAbstractButton>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -46,6 +48,36 @@ const char* const kCellEditorProperty = "cellEditor";
 const Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                      Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                      Qt::WindowCloseButtonHint;
+
+// The values stored in the cells of a table's float, integer, enumeration and text columns, to
+// tell whether a store changed any.
+class TCellValues {
+public:
+    explicit TCellValues(const TGridTable& table)
+    {
+        for (int c = 0; c < table.ColumnCount(); ++c) {
+            const TColumn* column = table.GetColumn(c);
+            for (int r = 0; r < column->RowCount(); ++r) {
+                if (dynamic_cast<const TFloatColumn*>(column))
+                    m_floats.push_back(column->GetAsFloat(r));
+                else if (dynamic_cast<const TIntColumn*>(column) || dynamic_cast<const TEnumColumn*>(column))
+                    m_integers.push_back(column->GetAsInteger(r));
+                else if (dynamic_cast<const TStringColumn*>(column))
+                    m_texts.push_back(column->GetText(r));
+            }
+        }
+    }
+    bool operator==(const TCellValues& other) const
+    {
+        return m_floats == other.m_floats && m_integers == other.m_integers && m_texts == other.m_texts;
+    }
+
+private:
+    // Compared value by value (a QList of long double would compare the padding bytes too).
+    std::vector<long double> m_floats;
+    std::vector<int32_t> m_integers;
+    std::vector<QString> m_texts;
+};
 
 }  // namespace
 
@@ -325,6 +357,27 @@ void TTableForm::HelpPictureChanged()
 void TTableForm::ColumnAdded(TColumn*)
 {
     if (m_shown) Refresh();
+}
+
+QRect TTableForm::Placement() const
+{
+    if (m_modal) return QRect();
+    const auto* sub = qobject_cast<const QMdiSubWindow*>(parentWidget());
+    const QWidget* frame = sub ? static_cast<const QWidget*>(sub) : this;
+    if (!sub && !isWindow()) return QRect();
+    if (!frame->isVisible() || frame->isMinimized() || frame->isMaximized()) return QRect();
+    return QRect(frame->pos(), frame->size());
+}
+
+void TTableForm::SetPlacement(const QRect& placement)
+{
+    if (!placement.isValid()) return;
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QWidget* frame = sub ? static_cast<QWidget*>(sub) : this;
+    if (!sub && !isWindow()) return;
+    frame->move(placement.topLeft());
+    // The size is taken as one the user gave: the layout shows what fits it.
+    frame->resize(placement.size());
 }
 
 // --- showing ---------------------------------------------------------------------------------
@@ -661,14 +714,18 @@ bool TTableForm::StoreCell(int column, int row)
         return true;
     try {
         TColumn* tableColumn = m_table->VisibleColumn(column);
-        m_table->SetModified(true);
-        if (!tableColumn->HasControls()) {
-            const QTableWidgetItem* item = Grid->item(row, column);
-            const QString text = item ? item->text() : QString();
-            // A text that shows the stored value unchanged is not parsed again, so values keep
-            // their full precision.
-            if (text != tableColumn->GetText(row)) tableColumn->SetText(row, text);
-        }
+        // Row controls store (and mark the table) themselves.
+        if (tableColumn->HasControls()) return true;
+        const QTableWidgetItem* item = Grid->item(row, column);
+        const QString text = item ? item->text() : QString();
+        // A text that shows the stored value unchanged is not parsed again, so values keep
+        // their full precision.
+        if (text == tableColumn->GetText(row)) return true;
+        // Only a store that changes a value (of this cell or of a cell linked to it) marks the
+        // table modified: an entry of the same value, such as "2*9" over 18, leaves it as it was.
+        const TCellValues before(*m_table);
+        tableColumn->SetText(row, text);
+        if (TCellValues(*m_table) != before) m_table->SetModified(true);
         return true;
     } catch (const EAssignError& e) {
         ShowMessage(e.message(), false);

@@ -14,13 +14,16 @@
 // changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
 // text the column refuses is reported through the message interface (util/messages.h) and keeps
 // the user in the cell: the current cell does not move, the grid takes the focus back, and the
-// window does not close. Enumeration and sub-table columns are edited through the row controls
+// window does not close. A commit marks the table modified only when it changed a stored value
+// (passing through a cell, or typing what evaluates to the value it holds, changes nothing), and
+// so does a drop-down list. Enumeration and sub-table columns are edited through the row controls
 // that their columns make (drop-down lists, buttons), laid over the grid cells.
 //
 // Install the editor once at start-up (TableForm::InstallEditor); from then on
 // TGridTable::ShowEditor opens a TTableForm (inside the table's FormParent when set, else as a
 // child window of the MDI area given to TableForm::SetMdiArea, else as a window of its own) and
-// TGridTable::ShowEditorModal opens one modally. The window frees itself when closed.
+// TGridTable::ShowEditorModal opens one modally. The window frees itself when closed; one that
+// TGridTable::ReopenEditor makes again comes back at the place and size of the one it replaces.
 #pragma once
 
 #include "table/table.h"
@@ -86,6 +89,11 @@ public:
     void SetCurrentCell(int gridColumn, int gridRow) override;
     void HelpPictureChanged() override;
     void ColumnAdded(TColumn* column) override;
+    // The frame in the MDI area, or the window's position and size; none inside a form parent,
+    // while shown modally and while minimized or maximized.
+    QRect Placement() const override;
+    // Moves the window there and lays it out for that size (the rows and columns that fit).
+    void SetPlacement(const QRect& placement) override;
 
     // --- controls
     TStringGrid* Grid;

@@ -609,3 +609,155 @@ TEST_F(TableFormTest, EveryHeaderIsPaintedInTheMdiArea)
 }
 
 }  // namespace
+
+namespace {
+
+// Passing through cells, opening a cell editor and leaving it, or typing what evaluates to the
+// value already stored, leaves the table unmodified, whichever way the cell is left (Enter, Tab,
+// another cell, another control, closing); a value that differs marks it, as does another item
+// in a drop-down list.
+TEST_F(TableFormTest, OnlyAChangedValueMarksTheTableModified)
+{
+    MakeSoilTable(3);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    ASSERT_FALSE(table->IsModified());
+
+    form->Grid->setCurrentCell(0, 2);
+    form->Grid->EditCurrentCell();
+    ASSERT_NE(form->Grid->CellEditor(), nullptr);
+    form->Grid->CellEditor()->setFocus();
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Tab);
+    form->Grid->setCurrentCell(2, 3);
+    form->Grid->EditCurrentCell();
+    form->BtnAdd->setFocus();  // leaves the grid: the cell is committed
+    EXPECT_TRUE(form->CommitCell());
+    EXPECT_FALSE(table->IsModified()) << "no value changed";
+
+    struct Case {
+        const char* typed;
+        bool modifies;
+    };
+    const Case cases[] = {
+        {"18", false},       // the text shown
+        {"18.000", false},   // another text of the same value
+        {"2*9", false},      // an expression of it
+        {"18.5", true},      // another value
+        {"18", true},        // and back: the stored value changed again
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        table->SetModified(false);
+        form->Grid->setCurrentCell(1, 2);
+        form->Grid->EditCurrentCell();
+        form->Grid->CellEditor()->setFocus();
+        TypeInCell(QString::fromLatin1(c.typed));
+        Key(Qt::Key_Return);
+        EXPECT_EQ(table->IsModified(), c.modifies);
+    }
+    EXPECT_EQ(table->Cell(2, 1)->GetAsFloat(), 18.0L);
+
+    // The bottom depth of a layer is the top of the next one: storing the value it already has
+    // changes neither.
+    table->SetModified(false);
+    form->Grid->setCurrentCell(0, 1);
+    form->Grid->EditCurrentCell();
+    form->Grid->CellEditor()->setFocus();
+    TypeInCell(QStringLiteral("1"));
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(table->IsModified());
+    form->Grid->setCurrentCell(0, 1);
+    form->Grid->EditCurrentCell();
+    form->Grid->CellEditor()->setFocus();
+    TypeInCell(QStringLiteral("1.5"));
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(table->IsModified());
+    EXPECT_EQ(table->Cell(0, 1)->GetAsFloat(), 1.5L);
+
+    // Closing with an untouched open cell editor.
+    table->SetModified(false);
+    form->Grid->setCurrentCell(2, 0);
+    form->Grid->EditCurrentCell();
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(table->IsModified());
+    EXPECT_EQ(recorder.Count(), 0);
+}
+
+TEST_F(TableFormTest, ADropDownListMarksTheTableOnlyWhenAnotherItemIsChosen)
+{
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Piles"));
+    table->SetMinRows(1);
+    table->SetMaxRows(0);
+    table->AddEnumColumn({QStringLiteral("Type")}, {QStringLiteral("Steel"), QStringLiteral("Concrete")});
+    table->AddFloatColumn({QStringLiteral("Length")}, QStringLiteral("L2"));
+    table->SetRowCount(2);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    auto* enumColumn = dynamic_cast<TEnumColumn*>(table->GetColumn(0));
+    ASSERT_NE(enumColumn, nullptr);
+    QComboBox* combo = enumColumn->ComboBox(1);
+    ASSERT_NE(combo, nullptr);
+    form->Grid->EditCurrentCell();
+
+    // The list takes the focus and the item shown is chosen again: nothing changes.
+    combo->setFocus(Qt::MouseFocusReason);
+    emit combo->activated(combo->currentIndex());
+    EXPECT_FALSE(table->IsModified());
+    // Another item by the keyboard.
+    QTest::keyClick(combo, Qt::Key_Down);
+    EXPECT_EQ(table->Cell(0, 1)->GetAsInteger(), 2);
+    EXPECT_TRUE(table->IsModified());
+    table.reset();
+}
+
+// After a unit switch the open editor is made again (its units change) where the user had it:
+// the same place and size in the MDI area, and the rows and columns shown with it.
+TEST_F(TableFormTest, AReopenedEditorKeepsItsPlaceAndSize)
+{
+    MakeSoilTable(25);
+    for (int k = 0; k < 3; ++k)
+        table->AddFloatColumn({QStringLiteral("Extra"), QStringLiteral("column")}, QStringLiteral("L2"));
+    QMdiArea area;
+    area.resize(1400, 800);
+    TableForm::SetMdiArea(&area);
+    ShowActive(area);
+    // Another window in the area first, so that the editor has no place of its own to go to.
+    QWidget* other = new QWidget;
+    other->resize(300, 200);
+    area.addSubWindow(other)->show();
+    table->ShowEditor();
+    auto* form = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(form, nullptr);
+    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    QApplication::processEvents();
+    // The user moves it and makes it smaller (fewer rows and columns on view).
+    sub->move(40, 120);
+    sub->resize(sub->width() - 200, sub->height() - 100);
+    QApplication::processEvents();
+    const QRect placed = sub->geometry();
+    const int rows = form->ShownRows(), columns = form->ShownColumns();
+    ASSERT_LT(rows, 10);
+    ASSERT_LT(columns, 7);
+
+    table->SetUnits(1);
+    table->ReopenEditor();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    form = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(form, nullptr);
+    sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(area.subWindowList().size(), 2);
+    EXPECT_EQ(form->Grid->horizontalHeaderItem(0)->text(), "Top\ndepth (ft)  ");
+    EXPECT_EQ(sub->pos(), placed.topLeft());
+    EXPECT_EQ(form->ShownRows(), rows);
+    EXPECT_EQ(form->ShownColumns(), columns);
+    EXPECT_EQ(sub->size(), placed.size());
+    EXPECT_EQ(area.activeSubWindow(), sub);
+    TableForm::SetMdiArea(nullptr);
+}
+
+}  // namespace
