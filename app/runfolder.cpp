@@ -114,7 +114,8 @@ int TRunFolder::RemoveStaleFolders(const fs::path& parent)
         const int dir = ::openat(top, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (dir < 0) continue;
         struct stat opened {};
-        const int lock = ::openat(dir, kLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        // (Not blocking: a fifo of that name must not hold the program up.)
+        const int lock = ::openat(dir, kLockName, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat lockStat {};
         // The folder opened is the one looked at, the lock is a plain file, and no program holds it.
         const bool stale = ::fstat(dir, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino &&

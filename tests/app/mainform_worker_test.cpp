@@ -283,7 +283,7 @@ TEST_F(RunFolderTest, PrivateFoldersLeftByEndedProgramsGoThoseOfRunningOnesStay)
 
     // Things that look like stale folders but are not to be touched: a link of the pattern to
     // a stale folder elsewhere, a folder with no lock file (one being made), a folder whose
-    // name does not fit the pattern, and a plain file.
+    // name does not fit the pattern, a plain file, and a folder whose lock is a fifo.
     const fs::path outside = fs::path(work.filePath(QStringLiteral("outside")).toStdString());
     fs::create_directories(outside);
     std::ofstream(outside / TRunFolder::kLockName) << "";
@@ -293,6 +293,8 @@ TEST_F(RunFolderTest, PrivateFoldersLeftByEndedProgramsGoThoseOfRunningOnesStay)
     fs::create_directories(runtime / "tremex-rundir-Longer1");
     std::ofstream(runtime / "tremex-rundir-Longer1" / TRunFolder::kLockName) << "";
     std::ofstream(runtime / "tremex-rundir-File01") << "keep\n";
+    fs::create_directories(runtime / "tremex-rundir-Fifo01");
+    ASSERT_EQ(::mkfifo((runtime / "tremex-rundir-Fifo01" / TRunFolder::kLockName).c_str(), 0600), 0);
 
     {
         TRunFolder mine(nowhere);
@@ -306,6 +308,7 @@ TEST_F(RunFolderTest, PrivateFoldersLeftByEndedProgramsGoThoseOfRunningOnesStay)
         EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-NoLock"));
         EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-Longer1" / TRunFolder::kLockName));
         EXPECT_TRUE(fs::is_regular_file(runtime / "tremex-rundir-File01"));
+        EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-Fifo01")) << "a lock that is no file is no lock";
 
         ::close(hold[1]);  // the running program ends too, without tidying up
         hold[1] = -1;
