@@ -726,7 +726,8 @@ void ReadBody(TProjectReader& in, TProgramData& d)
             throw EProjectError(L("The file is not a TREMEX project file: its first line does not begin with "
                                   "\"TITLE=\"."));
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        d.ProjectTitle = line.mid(eq + 1, 248);
+        // As the title will be written again: a line break in it (a lone carriage return) is a blank.
+        d.ProjectTitle = OneLine(line.mid(eq + 1, 248));
     }
     line = in.Trimmed();
     d.MatrixFlag = line == L("MATRIX") ? 1 : 0;

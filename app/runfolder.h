@@ -11,7 +11,12 @@
 // - else a private folder of its own, made on first use under the user's runtime folder
 //   ($XDG_RUNTIME_DIR), else the user's cache folder ($XDG_CACHE_HOME or ~/.cache, in
 //   "tremex"), else the temporary folder ($TMPDIR or /tmp), named "tremex-rundir-XXXXXX"; it is
-//   removed with its files when the object goes.
+//   removed with its files when the object goes. Its program holds an exclusive lock on the
+//   "tremex.lock" inside it as long as it lives, so a private folder whose lock can be taken
+//   was left by a program that ended without tidying up (a crash, a kill).
+// On claiming a folder, such stale private folders of this user are removed from the parent
+// folders above (only real folders of the pattern owned by this user; symbolic links are never
+// followed; a folder whose lock is held, or that has no lock file yet, stays).
 // The engine library itself is always loaded from the program's folder.
 #pragma once
 
@@ -33,6 +38,9 @@ public:
     // true when the run folder is a private one (known after Path()).
     bool IsPrivate() const { return m_private; }
     const std::filesystem::path& ProgramFolder() const { return m_program; }
+
+    // Removes the stale private run folders in `parent` (see above); gives how many went.
+    static int RemoveStaleFolders(const std::filesystem::path& parent);
 
 private:
     bool ClaimProgramFolder();

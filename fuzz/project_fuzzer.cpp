@@ -163,41 +163,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EProjectError&) {
         return 0;  // refused with a message that says why (tables out of step)
     }
-    // The saved project opens again and saves; from then on its files and values stay as they
-    // are. (The first save may still differ from the second in values the writer derives from
-    // others with more digits than it writes, such as the doubled damping of the weak zone,
-    // which the reader does not take back.)
+    // The saved project opens again with the same values and saves to the very same files.
     TProject again;
     try {
         again.Open(first);
     } catch (const Exception& e) {
         fuzz::Check(false, "a saved project reopens: " + e.message().toStdString());
     }
+    const std::string values = Fingerprint(project, false);
+    const std::string valuesAgain = Fingerprint(again, false);
+    fuzz::Check(values == valuesAgain, "a saved project reads back with the same values: " +
+                                           FirstDifference(QByteArray::fromStdString(values),
+                                                           QByteArray::fromStdString(valuesAgain)));
     const QString second = fuzz::Path("second.tmx");
     try {
         again.SaveAs(second);
     } catch (const Exception& e) {
         fuzz::Check(false, "a reopened project saves: " + e.message().toStdString());
     }
-    TProject third;
-    try {
-        third.Open(second);
-    } catch (const Exception& e) {
-        fuzz::Check(false, "a saved project reopens: " + e.message().toStdString());
-    }
-    const std::string values = Fingerprint(again, false);
-    const std::string valuesAgain = Fingerprint(third, false);
-    fuzz::Check(values == valuesAgain, "a saved project reads back with the same values: " +
-                                           FirstDifference(QByteArray::fromStdString(values),
-                                                           QByteArray::fromStdString(valuesAgain)));
-    const QString last = fuzz::Path("third.tmx");
-    try {
-        third.SaveAs(last);
-    } catch (const Exception& e) {
-        fuzz::Check(false, "a reopened project saves: " + e.message().toStdString());
-    }
-    const QByteArray written = Files(second);
-    const QByteArray rewritten = Files(last);
+    const QByteArray written = Files(first);
+    const QByteArray rewritten = Files(second);
     fuzz::Check(written == rewritten, "a reopened project saves the same files: " + FirstDifference(written, rewritten));
     return 0;
 }

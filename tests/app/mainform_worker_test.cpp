@@ -19,10 +19,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -224,6 +226,98 @@ TEST_F(RunFolderTest, WithoutARuntimeFolderTheCacheFolderServes)
     EXPECT_EQ(b.Path().parent_path(), cache / "tremex");
     if (oldCache) setenv("XDG_CACHE_HOME", saved.c_str(), 1);
     else unsetenv("XDG_CACHE_HOME");
+}
+
+// A copy of the program in a child process that takes a private run folder (its program folder
+// cannot be had) and then either dies at once without tidying up, or (with `hold`, the read end
+// of a pipe) runs until that pipe is closed and then dies the same way. Gives the child and its
+// folder (empty when it got none).
+std::pair<pid_t, fs::path> ChildWithPrivateFolder(const fs::path& program, const int* hold = nullptr)
+{
+    int report[2];
+    if (::pipe(report) != 0) return {-1, {}};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(report[0]);
+        if (hold) ::close(hold[1]);
+        TRunFolder folder(program);
+        const std::string path = folder.Path().string() + "\n";
+        std::ofstream(folder.Path() / "TAPE7") << "scratch\n";
+        if (::write(report[1], path.data(), path.size()) != static_cast<ssize_t>(path.size())) ::_exit(1);
+        ::close(report[1]);
+        char c;
+        if (hold)
+            while (::read(hold[0], &c, 1) > 0) {}
+        ::kill(::getpid(), SIGKILL);  // as a crash: no destructor runs
+        ::_exit(2);
+    }
+    ::close(report[1]);
+    std::string line;
+    char c;
+    while (child > 0 && ::read(report[0], &c, 1) == 1 && c != '\n') line += c;
+    ::close(report[0]);
+    return {child, line};
+}
+
+TEST_F(RunFolderTest, PrivateFoldersLeftByEndedProgramsGoThoseOfRunningOnesStay)
+{
+    const fs::path nowhere = program / "missing";  // no program folder: every copy runs privately
+    int hold[2];
+    ASSERT_EQ(::pipe(hold), 0);
+    struct Release {  // the running copy ends with the test, whatever happens
+        int* fd;
+        ~Release()
+        {
+            if (*fd >= 0) ::close(*fd);
+        }
+    } release{&hold[1]};
+    const auto [running, runningFolder] = ChildWithPrivateFolder(nowhere, hold);
+    ::close(hold[0]);
+    const auto [crashed, crashedFolder] = ChildWithPrivateFolder(nowhere);
+    int status = 0;
+    ASSERT_EQ(::waitpid(crashed, &status, 0), crashed);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(crashedFolder.parent_path(), runtime);
+    ASSERT_EQ(runningFolder.parent_path(), runtime);
+    ASSERT_TRUE(fs::exists(crashedFolder / "TAPE7")) << "a crashed program leaves its folder";
+
+    // Things that look like stale folders but are not to be touched: a link of the pattern to
+    // a stale folder elsewhere, a folder with no lock file (one being made), a folder whose
+    // name does not fit the pattern, a plain file, and a folder whose lock is a fifo.
+    const fs::path outside = fs::path(work.filePath(QStringLiteral("outside")).toStdString());
+    fs::create_directories(outside);
+    std::ofstream(outside / TRunFolder::kLockName) << "";
+    std::ofstream(outside / "names.dat") << "keep\n";
+    fs::create_directory_symlink(outside, runtime / "tremex-rundir-Link01");
+    fs::create_directories(runtime / "tremex-rundir-NoLock");
+    fs::create_directories(runtime / "tremex-rundir-Longer1");
+    std::ofstream(runtime / "tremex-rundir-Longer1" / TRunFolder::kLockName) << "";
+    std::ofstream(runtime / "tremex-rundir-File01") << "keep\n";
+    fs::create_directories(runtime / "tremex-rundir-Fifo01");
+    ASSERT_EQ(::mkfifo((runtime / "tremex-rundir-Fifo01" / TRunFolder::kLockName).c_str(), 0600), 0);
+
+    {
+        TRunFolder mine(nowhere);
+        ASSERT_EQ(mine.Path().parent_path(), runtime);  // claims its folder
+        ASSERT_TRUE(mine.IsPrivate());
+        EXPECT_FALSE(fs::exists(crashedFolder)) << "the folder of the crashed program went on claiming one";
+        EXPECT_TRUE(fs::exists(runningFolder / "TAPE7")) << "the folder of a running program stays";
+        EXPECT_TRUE(fs::exists(mine.Path() / TRunFolder::kLockName));
+        EXPECT_TRUE(fs::is_symlink(runtime / "tremex-rundir-Link01"));
+        EXPECT_TRUE(fs::exists(outside / "names.dat")) << "a link is never followed";
+        EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-NoLock"));
+        EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-Longer1" / TRunFolder::kLockName));
+        EXPECT_TRUE(fs::is_regular_file(runtime / "tremex-rundir-File01"));
+        EXPECT_TRUE(fs::exists(runtime / "tremex-rundir-Fifo01")) << "a lock that is no file is no lock";
+
+        ::close(hold[1]);  // the running program ends too, without tidying up
+        hold[1] = -1;
+        ASSERT_EQ(::waitpid(running, &status, 0), running);
+        EXPECT_TRUE(fs::exists(runningFolder));
+        EXPECT_EQ(TRunFolder::RemoveStaleFolders(runtime), 1) << "only its folder goes; this program's stays";
+        EXPECT_FALSE(fs::exists(runningFolder));
+        EXPECT_TRUE(fs::exists(mine.Path() / TRunFolder::kLockName));
+    }
 }
 
 }  // namespace

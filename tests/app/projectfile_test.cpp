@@ -537,3 +537,73 @@ TEST(ProjectFile, WeakZoneThresholdsAndTheDrawingDefaults)
     project.Save();
     EXPECT_EQ(Text(ReadBytes(folder + QStringLiteral("/drawing.tmt"))).rfind("CIRCULAR \r\n 2 2 0.3\r\n4\r\n6 \r\n", 0), 0u);
 }
+
+// A weak zone doubles the soil's damping. Entered with more digits than a file holds, the
+// damping is written with 8 (0.031234567) and its double is that of the written value
+// (0.062469134, where twice the entered value would give 0.062469135): the reopened project,
+// which knows only the written damping, saves the very same files.
+TEST(ProjectFile, TheDoubledDampingOfAWeakZoneIsThatOfTheWrittenDamping)
+{
+    struct Case {
+        const char* name;
+        Foundation foundation;
+        TGridTable* TProjectTables::*table;
+        int damping, ratio;
+        const char* row;
+    };
+    const Case cases[] = {
+        {"halfspace", Foundation::HalfSpace, &TProjectTables::D1, 4, 5,
+         "1 0.5 160 18 0.3 0.031234567 0.5 0.3 0.062469134 0.1\r\n"},
+        {"pile", Foundation::Pile, &TProjectTables::D, 3, 4, "1 140 17 0.4 0.031234567 0.5 0.4 0.062469134 1\r\n"},
+        {"pile-side", Foundation::Pile, &TProjectTables::pilecapsoil, 4, 5, " 0.031234567 0.5 "},
+        {"multilayer", Foundation::Multilayer, &TProjectTables::D, 3, 4,
+         "1 150 17 0.35 0.031234567 0.5 0.35 0.062469134 1\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = TempFolder(std::string("weak-damping-") + c.name);
+        TProject project;
+        Fill(project, c.foundation, Load::Harmonic);
+        TGridTable* soil = project.Tables().*c.table;
+        soil->Cell(c.damping, 0)->SetAsFloat(0.0312345674L);
+        soil->Cell(c.ratio, 0)->SetAsFloat(0.5L);
+        project.SaveAs(folder + QStringLiteral("/first.tmx"));
+        const Files first = ReadFiles(folder + QStringLiteral("/first.tmx"));
+        EXPECT_NE(Text(first.project).find(c.row), std::string::npos) << Text(first.project);
+        EXPECT_NE(Text(first.project).find(" 0.062469134 "), std::string::npos) << Text(first.project);
+        EXPECT_EQ(Text(first.project).find("0.062469135"), std::string::npos) << Text(first.project);
+
+        TProject again;
+        again.Open(folder + QStringLiteral("/first.tmx"));
+        EXPECT_EQ((again.Tables().*c.table)->Cell(c.damping, 0)->GetAsFloat(), NumText::StrToFloat(QStringLiteral("0.031234567")));
+        again.SaveAs(folder + QStringLiteral("/second.tmx"));
+        const Files second = ReadFiles(folder + QStringLiteral("/second.tmx"));
+        EXPECT_EQ(Text(first.project), Text(second.project));
+        EXPECT_EQ(Text(first.mass), Text(second.mass));
+        EXPECT_EQ(Text(first.drawing), Text(second.drawing));
+    }
+}
+
+// A lone carriage return in the title line (a file edited by hand) is read as the blank it is
+// written as: the project holds the title its next save writes.
+TEST(ProjectFile, ALineBreakInTheTitleReadsAsTheBlankItIsSavedAs)
+{
+    const QString folder = TempFolder("title-line-break");
+    TProject project;
+    Fill(project, Foundation::HalfSpace, Load::Harmonic);
+    project.Data().ProjectTitle = QStringLiteral("Pump A");
+    project.SaveAs(folder + QStringLiteral("/plain.tmx"));
+    const QByteArray plain = ReadBytes(folder + QStringLiteral("/plain.tmx"));
+    QByteArray edited = plain;
+    ASSERT_TRUE(edited.startsWith("TITLE=Pump A\r\n"));
+    edited.replace(0, 12, "TITLE=Pump\rA");
+    WriteBytes(folder + QStringLiteral("/edited.tmx"), edited);
+    for (const char* other : {".tmm", ".tmt"})
+        WriteBytes(folder + QStringLiteral("/edited") + other, ReadBytes(folder + QStringLiteral("/plain") + other));
+
+    TProject read;
+    read.Open(folder + QStringLiteral("/edited.tmx"));
+    EXPECT_EQ(read.Data().ProjectTitle, QStringLiteral("Pump A"));
+    read.SaveAs(folder + QStringLiteral("/again.tmx"));
+    EXPECT_EQ(Text(ReadBytes(folder + QStringLiteral("/again.tmx"))), Text(plain));
+}
