@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the normal build with all tests, all of them
 # again under AddressSanitizer + UndefinedBehaviorSanitizer, and a short
-# fuzzing run of the engine on arbitrary decks.
+# fuzzing run of every reader (engine deck, project file, plot data, grid-table
+# stream, expressions).
 #   scripts/test.sh            everything (installs missing packages first)
 #   FUZZ_SECONDS=0 scripts/test.sh   skip the fuzzing run
 set -euo pipefail
