@@ -140,13 +140,17 @@ bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, floa
   if (!(zmax <= kFirstKindRange)) return false;
 
   const cfloat i0qa = BESSEL_I0(qa), i1qa = BESSEL_I1(qa);
-  const cfloat k0qa = BESSEL_K0(qa), k1qa = BESSEL_K1(qa);
+  cfloat k0qa, k1qa;
+  BESSEL_K0_K1(qa, k0qa, k1qa);
   const cfloat i0sa = BESSEL_I0(sa), i1sa = BESSEL_I1(sa);
-  const cfloat k0sa = BESSEL_K0(sa), k1sa = BESSEL_K1(sa);
+  cfloat k0sa, k1sa;
+  BESSEL_K0_K1(sa, k0sa, k1sa);
   const cfloat i0qw = BESSEL_I0(qw), i1qw = BESSEL_I1(qw);
-  const cfloat k0qw = BESSEL_K0(qw), k1qw = BESSEL_K1(qw);
+  cfloat k0qw, k1qw;
+  BESSEL_K0_K1(qw, k0qw, k1qw);
   const cfloat i0sb = BESSEL_I0(sb), i1sb = BESSEL_I1(sb);
-  const cfloat k0sb = BESSEL_K0(sb), k1sb = BESSEL_K1(sb);
+  cfloat k0sb, k1sb;
+  BESSEL_K0_K1(sb, k0sb, k1sb);
 
   cfloat a[16];
   cfloat b[4] = {kOne, kOne, cfloat(0.0f, 0.0f), cfloat(0.0f, 0.0f)};
@@ -236,8 +240,8 @@ cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfl
   const cfloat kappa = ub * ub;
   const cfloat& B = z.big_b;
   cfloat p[kSeriesTerms + 1];
-  p[0] = BESSEL_K0(sv);
-  const cfloat k1 = BESSEL_K1(sv);
+  cfloat k1;
+  BESSEL_K0_K1(sv, p[0], k1);
   p[1] = u * k1 / z.beta;
   for (int m = 2; m <= kSeriesTerms; ++m) {
     const cfloat p3 = m >= 3 ? p[m - 3] : cfloat(0.0f, 0.0f);
