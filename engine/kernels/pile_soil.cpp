@@ -24,6 +24,10 @@ constexpr float kNuLimit = 0.5f;          // Poisson's ratio threshold
 constexpr float kInnerFactor = 3.7699115f;  // horizontal inner-zone stiffness factor (1.2 pi)
 constexpr int kSeriesTerms = 100;         // power series of the two-zone values
 constexpr int kRotationDerivativeTerms = 20;
+// Largest ratio of a term of a two-zone series to its sum at which the
+// single-precision sum is used (loss about 5e-5 relative at most; 7e-4 at
+// 1e3).
+constexpr double kSeriesCancel = 100.0;
 
 // Poisson's ratio used for the horizontal two-zone value when the layer's
 // ratio is 0.5 or more (see below).
@@ -56,6 +60,10 @@ bool full_range(const cfloat& a, const cfloat& b) { return full_range(a) && full
 
 // S-wave argument s = i·a/sqrt(1 + iD).
 cfloat wave_arg(float a, const cfloat& sqrt_g1) { return cfloat(0.0f, a) / sqrt_g1; }
+// The same in double, for the routes in double: across a zone many
+// wavelengths wide the phase of the waves is a large multiple of the
+// argument, and the rounding of its single-precision value would show.
+cdouble wave_arg_d(float a, float D) { return cdouble(0.0, a) / std::sqrt(cdouble(1.0, D)); }
 
 // Horizontal reaction at the dimensionless frequency ah (steps 1 to 3 of the
 // horizontal reaction); q receives the P-wave argument s/eta (nu < 0.5).
@@ -69,7 +77,9 @@ cfloat horizontal(float ah, float nu, float eta, const cfloat& sqrt_g1, cfloat& 
     BESSEL_K0_K1(s, k0s, k1s);
     const cfloat n = 4.0f * k1q * k1s + s * k1q * k0s + q * k0q * k1s;
     const cfloat m = q * k0q * k1s + s * k1q * k0s + q * s * k0q * k0s;
-    if (full_range(k0q, k1q) && full_range(k0s, k1s) && full_range(n, m)) return lead * n / m;
+    if (full_range(k0q, k1q) && full_range(k0s, k1s) && full_range(n, m) && second_kind_series_holds(q) &&
+        second_kind_series_holds(s))
+      return lead * n / m;
     // N and M hold one function of q and one of s in every term: the scale
     // factors e^(Re q)·e^(Re s) cancel.
     const cdouble qd = to_d(q), sd = to_d(s);
@@ -84,11 +94,24 @@ cfloat horizontal(float ah, float nu, float eta, const cfloat& sqrt_g1, cfloat& 
   cfloat k0s, k1s;
   BESSEL_K0_K1(s, k0s, k1s);
   const cfloat sk0 = s * k0s;
-  if (full_range(k0s, k1s) && full_range(sk0)) return lead * (4.0f * k1s + sk0) / sk0;
+  if (full_range(k0s, k1s) && full_range(sk0) && second_kind_series_holds(s)) return lead * (4.0f * k1s + sk0) / sk0;
   const cdouble sd = to_d(s);
   cdouble k0d, k1d;
   bessel_k01_scaled(sd, k0d, k1d);
   return to_f(static_cast<double>(lead) * (4.0 * k1d + sd * k0d) / (sd * k0d));
+}
+
+// The horizontal reaction in double (s = i·ah/sqrt(1 + iD), q = s/eta).
+cdouble horizontal_d(const cdouble& s, const cdouble& q, float nu, float ah) {
+  const double lead = -std::numbers::pi * static_cast<double>(ah) * static_cast<double>(ah);
+  cdouble k0s, k1s;
+  bessel_k01_scaled(s, k0s, k1s);
+  if (nu >= kNuLimit) return lead * (4.0 * k1s + s * k0s) / (s * k0s);
+  cdouble k0q, k1q;
+  bessel_k01_scaled(q, k0q, k1q);
+  const cdouble n = 4.0 * k1q * k1s + s * k1q * k0s + q * k0q * k1s;
+  const cdouble m = q * k0q * k1s + s * k1q * k0s + q * s * k0q * k0s;
+  return lead * n / m;
 }
 
 // z K0(z) / K1(z), formed as (z K0(z)) / K1(z).
@@ -96,7 +119,7 @@ cfloat z_k0_over_k1(const cfloat& z) {
   cfloat k0, k1;
   BESSEL_K0_K1(z, k0, k1);
   const cfloat zk0 = z * k0;
-  if (full_range(k0, k1) && full_range(zk0)) return zk0 / k1;
+  if (full_range(k0, k1) && full_range(zk0) && second_kind_series_holds(z)) return zk0 / k1;
   const cdouble zd = to_d(z);
   cdouble k0d, k1d;
   bessel_k01_scaled(zd, k0d, k1d);
@@ -112,22 +135,20 @@ cfloat vertical(float av, const cfloat& g1, const cfloat& sqrt_g1, cfloat& s) {
   cfloat k0, k1;
   BESSEL_K0_K1(s, k0, k1);
   const cfloat top = kTwoPi * g1 * s * k1;
-  if (full_range(k0, k1) && full_range(top)) return top / k0;
+  if (full_range(k0, k1) && full_range(top) && second_kind_series_holds(s)) return top / k0;
   const cdouble sd = to_d(s);
   cdouble k0d, k1d;
   bessel_k01_scaled(sd, k0d, k1d);
   return to_f(2.0 * std::numbers::pi * to_d(g1) * sd * k1d / k0d);
 }
 
-// Largest argument of I0 and I1 for which their 20-term single-precision
-// series are used: beyond it the last term is more than 1 % of the function
-// and the rounding of the oscillating terms costs as much again.
-constexpr float kFirstKindRange = 14.0f;
-
 // Horizontal two-zone value: the inner annulus (r .. r + t, shear ratio sw,
 // damping Dw) in series with the outer reaction su of the layer.  Returns
-// false, computing nothing, when an argument of I0/I1 lies beyond
-// kFirstKindRange, and false when LEQT1C finds the system singular (a zone
+// false, computing nothing, where the single-precision series of I0, I1, K0
+// or K1 lose accuracy at one of the arguments (first_kind_series_holds,
+// second_kind_series_holds: beyond |z| = 14, and for smaller arguments
+// close to the imaginary axis, a lightly damped zone, where the terms of the
+// series cancel), and false when LEQT1C finds the system singular (a zone
 // thinner than single precision can tell from r makes rows 3 and 4 repeat
 // rows 1 and 2).
 bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, float nu, float eta,
@@ -136,8 +157,8 @@ bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, floa
   const cfloat qa = rho * qw;                                   // at r
   const cfloat sb = eta * qw;
   const cfloat sa = eta * qa;
-  const float zmax = std::max(std::max(std::abs(qw), std::abs(qa)), std::max(std::abs(sb), std::abs(sa)));
-  if (!(zmax <= kFirstKindRange)) return false;
+  for (const cfloat& arg : {qa, sa, qw, sb})
+    if (!first_kind_series_holds(arg) || !second_kind_series_holds(arg)) return false;
 
   const cfloat i0qa = BESSEL_I0(qa), i1qa = BESSEL_I1(qa);
   cfloat k0qa, k1qa;
@@ -212,7 +233,10 @@ double norm_d(const cfloat& z) {
 // terms fall too slowly: a very soft face) or when the last term of S2 is
 // still 1 % of S2 (not converged in its terms);
 // a non-finite S2 is caught by the caller.
-cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable) {
+// `precise` tells whether single precision keeps about 1e-5 of the value:
+// not once a term of S1 exceeds |S1| kSeriesCancel times (each factor of 10
+// costs a digit of the seven; S2 loses as much again to its own terms).
+cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable, bool& precise) {
   cfloat s1(0.0f, 0.0f);
   double big = 0.0, last_term = 0.0;
   for (int m = 0; m <= kSeriesTerms; ++m) {
@@ -230,11 +254,13 @@ cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable
     tail = norm_d(term);
   }
   summable = big <= 1e8 * norm_d(s1) && tail <= 1e-4 * norm_d(s2) && last_term <= 1e-12 * norm_d(s1);
+  precise = big <= kSeriesCancel * kSeriesCancel * norm_d(s1);
   return s2;
 }
 
 // Vertical two-zone value (before the a0 < 0.3 scaling).
-cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfloat& g1w, bool& summable) {
+cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfloat& g1w, bool& summable,
+                         bool& precise) {
   const cfloat u = sv / z.lambda;
   const cfloat ub = u / z.beta;
   const cfloat kappa = ub * ub;
@@ -250,14 +276,15 @@ cfloat vertical_two_zone(const TwoZone& z, const cfloat& sv, float sw, const cfl
                        (static_cast<float>((m - 1) * (m - 3)) + kappa) * p3;
     p[m] = num / (static_cast<float>(m * (m - 1)) * B);
   }
-  const cfloat s2 = log_derivative(p, z.g, kSeriesTerms, summable);
+  const cfloat s2 = log_derivative(p, z.g, kSeriesTerms, summable, precise);
   summable = summable && full_range(p[0], k1);  // else a series of underflowed terms
+  precise = precise && second_kind_series_holds(sv);
   return kTwoPi * sw * g1w * z.beta * s2;
 }
 
 // beta·S2 of the rotational (torsion = false) or torsional (torsion = true)
 // two-zone value, with s0 the unscaled, unfloored wave argument.
-cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& summable) {
+cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& summable, bool& precise) {
   const cfloat sr = z.lambda * s0;
   const cfloat sb = s0 / z.beta;
   const cfloat kappa = sb * sb;
@@ -282,9 +309,89 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
     const cfloat num = c1 * h[m - 1] + c2 * h[m - 2] - c3 * h3 + c4 * h4;
     h[m] = num / (static_cast<float>(m * (m - 1)) * b2);
   }
-  const cfloat value = z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable);
+  const cfloat value = z.beta * log_derivative(h, z.g, kRotationDerivativeTerms, summable, precise);
   summable = summable && full_range(k0, k1);  // else a series of underflowed terms
+  precise = precise && second_kind_series_holds(sr);
   return value;
+}
+
+// The same three series in double, for where single precision is not
+// precise: every input from the float arguments, K0 and K1 of the start
+// argument from the scaled functions (the coefficients are linear in the
+// start values, so their common scale factor drops out of S2).  `summable`
+// as for the float series.
+struct TwoZoneD {
+  double lambda;
+  cdouble g, beta, big_b;
+};
+
+cdouble log_derivative_d(const cdouble* p, const cdouble& g, int last, bool& summable) {
+  cdouble s1(0.0, 0.0), gm(1.0, 0.0);
+  double big = 0.0, last_term = 0.0;
+  for (int m = 0; m <= kSeriesTerms; ++m) {
+    const cdouble term = p[m] * gm;
+    s1 += term;
+    big = std::max(big, std::norm(term));
+    last_term = std::norm(term);
+    gm *= g;
+  }
+  cdouble s2(0.0, 0.0);
+  double tail = 0.0;
+  gm = 1.0;
+  for (int m = 1; m <= last; ++m) {
+    const cdouble term = static_cast<double>(m) * (p[m] / s1) * gm;
+    s2 += term;
+    tail = std::norm(term);
+    gm *= g;
+  }
+  summable = big <= 1e16 * std::norm(s1) && tail <= 1e-4 * std::norm(s2) && last_term <= 1e-12 * std::norm(s1) &&
+             std::isfinite(s2.real()) && std::isfinite(s2.imag());
+  return s2;
+}
+
+// beta·S2 of the vertical value.
+cdouble vertical_series_d(const TwoZoneD& z, const cdouble& sv, bool& summable) {
+  const cdouble u = sv / z.lambda;
+  const cdouble ub = u / z.beta;
+  const cdouble kappa = ub * ub;
+  const cdouble& B = z.big_b;
+  cdouble p[kSeriesTerms + 1];
+  cdouble k1;
+  bessel_k01_scaled(sv, p[0], k1);
+  p[1] = u * k1 / z.beta;
+  for (int m = 2; m <= kSeriesTerms; ++m) {
+    const cdouble p3 = m >= 3 ? p[m - 3] : cdouble(0.0, 0.0);
+    const cdouble num = static_cast<double>((m - 1) * (m - 1)) * p[m - 1] +
+                        (static_cast<double>((m - 1) * (m - 2)) + kappa) * B * p[m - 2] -
+                        (static_cast<double>((m - 1) * (m - 3)) + kappa) * p3;
+    p[m] = num / (static_cast<double>(m * (m - 1)) * B);
+  }
+  return z.beta * log_derivative_d(p, z.g, kSeriesTerms, summable);
+}
+
+// beta·S2 of rotation or torsion.
+cdouble rotation_series_d(const TwoZoneD& z, const cdouble& s0, bool torsion, bool& summable) {
+  const cdouble sr = z.lambda * s0;
+  const cdouble sb = s0 / z.beta;
+  const cdouble kappa = sb * sb;
+  const cdouble& B = z.big_b;
+  const cdouble b2 = B * B;
+  cdouble k0, k1;
+  bessel_k01_scaled(sr, k0, k1);
+  cdouble h[kSeriesTerms + 1];
+  h[0] = k1;
+  h[1] = k1 / B + s0 * k0 / z.beta;
+  for (int m = 2; m <= kSeriesTerms; ++m) {
+    const cdouble h3 = m >= 3 ? h[m - 3] : cdouble(0.0, 0.0);
+    const cdouble h4 = m >= 4 ? h[m - 4] : cdouble(0.0, 0.0);
+    const double md = m;
+    const cdouble c1 = (2.0 * md - 3.0) * (md - 1.0) * B;
+    const cdouble c2 = (md - 1.0) * (md - 2.0) * b2 + kappa * b2 + (1.0 - (md - 2.0) * (md - 2.0));
+    const cdouble c3 = ((md - 3.0) * (2.0 * md - 3.0) + 2.0 * (torsion ? kappa - 1.0 : kappa)) * B;
+    const cdouble c4 = (md - 2.0) * (md - 4.0) + kappa - (torsion ? 3.0 : 1.0);
+    h[m] = (c1 * h[m - 1] + c2 * h[m - 2] - c3 * h3 + c4 * h4) / (md * (md - 1.0) * b2);
+  }
+  return z.beta * log_derivative_d(h, z.g, kRotationDerivativeTerms, summable);
 }
 
 // ---------------------------------------------------------------------------
@@ -322,20 +429,35 @@ cfloat rotation_series(const TwoZone& z, const cfloat& s0, bool torsion, bool& s
 //   homogeneous reaction in the limit sw·c = 1 or t = 0.  It gives the
 //   converged value, without the 20-term truncation of the rotational and
 //   torsional derivative sums (which is about |g|^20 where the series hold).
+//   Where the float series can be summed but its terms exceed the sum
+//   kSeriesCancel times (up to 1e4 single precision would lose up to 1e-3),
+//   or where the float K0, K1 of its start argument lose accuracy, the same
+//   series, with the same 100 and 20 terms, is summed in double instead
+//   (vertical_series_d, rotation_series_d), from K0, K1 in double; if that
+//   cannot be summed either, the zone is integrated as above.
 //
 // * Horizontal value.  The 20-term single-precision series of I0 and I1 lose
 //   their accuracy above |z| ~ 14 and overflow above ~ 18.5 (thick zones,
-//   soft zones, high frequencies).  When an argument exceeds
-//   kFirstKindRange, when LEQT1C finds the annulus system singular, or when
+//   soft zones, high frequencies); close to the imaginary axis (a lightly
+//   damped zone) their terms cancel, by e^(|z| - |Re z|), from much smaller
+//   arguments (first_kind_series_holds), and so do those of K0, K1 for
+//   |z| <= 9 (second_kind_series_holds).  When an argument lies where they
+//   lose accuracy, when LEQT1C finds the annulus system singular, or when
 //   the result is not finite, the guard solves the same 4 x 4 system in
 //   double with I0, I1 from Miller's backward recurrence (|z| <= 40) or
 //   their asymptotic expansion and K0, K1 from their ascending series
-//   (|z| <= 12) or asymptotic expansion.
+//   (|z| <= 12) or asymptotic expansion, with the wave arguments and (where
+//   no low-frequency rule applies) the outer reaction formed in double.
+//
+// * Homogeneous reactions.  Where the float series of K0, K1 lose accuracy
+//   at a wave argument (second_kind_series_holds) the reaction is formed
+//   from their ratios in double, as where they underflow.
 //
 // Every guarded value has a bounded cost, whatever the zone and frequency.
 //
-// Everywhere else the results are those of the series, bit for bit: the
-// checks only look at the terms, they change no arithmetic of the series.
+// Everywhere else the results are those of the single-precision series, bit
+// for bit: the checks only look at the terms and arguments, they change no
+// arithmetic of the series.
 
 bool finite(const cfloat& z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
@@ -880,6 +1002,7 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   // Horizontal reaction.
   cfloat q;  // P-wave argument of the last evaluation (used by the two-zone value)
   float ah_last = ah;
+  const bool outer_plain = hflag == 0 && !h_low;  // Su as computed by its formula
   Su = horizontal(ah, nu, eta, sqrt_g1, q);
   if (hflag > 0) {
     const float kept = Su.real();
@@ -955,7 +1078,17 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
     q_zone = wave_arg(ah_last, sqrt_g1) / eta_zone;
   }
   if (!horizontal_two_zone(Su, su_outer, q_zone, nu_zone, eta_zone, sw, g1, g1w, rho) || !finite(Su)) {
-    Su = to_f(horizontal_two_zone_d(to_d(su_outer), to_d(q_zone), nu_zone, eta_zone, sw, to_d(g1),
+    const double nud = nu_zone;
+    const double eta_d = std::sqrt(2.0 * (1.0 - nud) / (1.0 - 2.0 * nud));
+    // The outer reaction in double too where no low-frequency rule has
+    // changed it and its K0, K1 come from their series (the two-term
+    // asymptotic form beyond |z| = 9 is kept): near a resonance of the
+    // annulus 1 + Su/Wi nearly vanishes and the rounding of a
+    // single-precision Su would show.
+    const cdouble qd = wave_arg_d(ah_last, D) / eta_d;
+    const cdouble su_d = outer_plain && ah_last <= 9.0f ? horizontal_d(wave_arg_d(ah_last, D), qd, nu, ah_last)
+                                                        : to_d(su_outer);
+    Su = to_f(horizontal_two_zone_d(su_d, qd, nud, eta_d, sw, to_d(g1),
                                     to_d(g1w), 1.0 / (1.0 + tr)));
   }
 
@@ -969,13 +1102,25 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   // For the guards: g² = 1 - sw·c and the inner zone's modulus sw·(1 + iDw).
   const cdouble g2 = 1.0 - static_cast<double>(sw) * (to_d(g1w) / to_d(g1));
   const cdouble gw = static_cast<double>(sw) * to_d(g1w);
+  TwoZoneD zd;
+  zd.lambda = 1.0 + tr;
+  zd.g = std::sqrt(g2);
+  zd.beta = zd.g / tr;
+  zd.big_b = zd.lambda * zd.beta;
 
   if (t > 0.0f) {
-    bool summable = false;
-    Sw = vertical_two_zone(z, sv, sw, g1w, summable);
+    bool summable = false, precise = false;
+    Sw = vertical_two_zone(z, sv, sw, g1w, summable, precise);
+    if (summable && !precise) {
+      // Cancellation in the terms: the same series in double.
+      bool ok = false;
+      const cfloat v = to_f(2.0 * std::numbers::pi * gw * vertical_series_d(zd, wave_arg_d(av, D), ok));
+      if (ok && finite(v)) Sw = v;
+      summable = ok;
+    }
     if (!summable || !finite(Sw)) {
       // Outer solution K0(u·x), u = sv/lambda, at x = lambda.
-      const cdouble svd = to_d(sv);
+      const cdouble svd = wave_arg_d(av, D);
       const cdouble u = svd / (1.0 + tr);
       cdouble k0, k1;  // scaled: only their ratio counts
       bessel_k01_scaled(svd, k0, k1);
@@ -985,16 +1130,24 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   }
 
   const cfloat s0 = wave_arg(a0, sqrt_g1);
-  bool rot_ok = false, tor_ok = false;
-  const cfloat rot = rotation_series(z, s0, false, rot_ok);
+  bool rot_ok = false, tor_ok = false, rot_precise = false, tor_precise = false;
+  const cfloat rot = rotation_series(z, s0, false, rot_ok, rot_precise);
   Srx = Sry = kPi * sw * g1w * rot;
-  const cfloat tor = rotation_series(z, s0, true, tor_ok);
+  const cfloat tor = rotation_series(z, s0, true, tor_ok, tor_precise);
   St = kTwoPi * sw * g1w * (tor + 1.0f);
+  if (rot_ok && !rot_precise) {
+    const cfloat v = to_f(std::numbers::pi * gw * rotation_series_d(zd, wave_arg_d(a0, D), false, rot_ok));
+    if (rot_ok) Srx = Sry = v;
+  }
+  if (tor_ok && !tor_precise) {
+    const cfloat v = to_f(2.0 * std::numbers::pi * gw * (rotation_series_d(zd, wave_arg_d(a0, D), true, tor_ok) + 1.0));
+    if (tor_ok) St = v;
+  }
   rot_ok = rot_ok && finite(Srx);
   tor_ok = tor_ok && finite(St);
   if (!rot_ok || !tor_ok) {
     // Outer solution K1(s0·x) at x = lambda: W = K1(sR), W' = -s0·K0(sR) - K1(sR)/lambda.
-    const cdouble s0d = to_d(s0);
+    const cdouble s0d = wave_arg_d(a0, D);
     const cdouble sr = (1.0 + tr) * s0d;
     cdouble k0, k1;  // scaled: only their ratio counts
     bessel_k01_scaled(sr, k0, k1);
