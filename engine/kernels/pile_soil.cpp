@@ -142,13 +142,26 @@ cfloat vertical(float av, const cfloat& g1, const cfloat& sqrt_g1, cfloat& s) {
   return to_f(2.0 * std::numbers::pi * to_d(g1) * sd * k1d / k0d);
 }
 
+// Smallest |qa| (the P-wave argument at the face) at which the horizontal
+// two-zone value is solved in single precision.  Below it (a zone wide
+// against the wavelength's reciprocal: wide zones at low frequency) K0 and
+// K1 at the face grow like ln|qa| and 1/|qa| while I0, I1 stay near 1 and
+// 0, and T, U and V are differences of terms some 1/|qa|² times larger than
+// Z: the rounding costs about 1.5e-7/|qa|² relative (1.5e-3 at 0.01,
+// 0.1 at 0.001, up to 60 % in zones of 500 radii).
+constexpr float kSmallFaceArgument = 0.05f;
+// Largest |su/Su| (outer reaction over the two-zone value) at which the
+// single-precision value stands.
+constexpr float kResonanceGain = 5.0f;
+
 // Horizontal two-zone value: the inner annulus (r .. r + t, shear ratio sw,
 // damping Dw) in series with the outer reaction su of the layer.  Returns
 // false, computing nothing, where the single-precision series of I0, I1, K0
 // or K1 lose accuracy at one of the arguments (first_kind_series_holds,
 // second_kind_series_holds: beyond |z| = 14, and for smaller arguments
 // close to the imaginary axis, a lightly damped zone, where the terms of the
-// series cancel), and false when LEQT1C finds the system singular (a zone
+// series cancel) or where |qa| < kSmallFaceArgument, and false when LEQT1C
+// finds the system singular (a zone
 // thinner than single precision can tell from r makes rows 3 and 4 repeat
 // rows 1 and 2).
 bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, float nu, float eta,
@@ -159,6 +172,7 @@ bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, floa
   const cfloat sa = eta * qa;
   for (const cfloat& arg : {qa, sa, qw, sb})
     if (!first_kind_series_holds(arg) || !second_kind_series_holds(arg)) return false;
+  if (!(std::abs(qa) >= kSmallFaceArgument)) return false;
 
   const cfloat i0qa = BESSEL_I0(qa), i1qa = BESSEL_I1(qa);
   cfloat k0qa, k1qa;
@@ -209,7 +223,12 @@ bool horizontal_two_zone(cfloat& result, const cfloat& su, const cfloat& q, floa
   const cfloat zi = ui - eta * eta * ti - (vi - x4 * (2.0f * k1sa + sa * k0sa)) / (1.0f - 2.0f * nu);
 
   const cfloat wi = kInnerFactor * sw * g1w * zi;
-  result = su / (kOne + su / wi);
+  const cfloat value = su / (kOne + su / wi);
+  // Near a resonance of the annulus 1 + su/wi nearly vanishes and magnifies
+  // the rounding of wi by |su/value|: beyond kResonanceGain the value is
+  // solved again in double.
+  if (std::abs(value) * kResonanceGain < std::abs(su)) return false;
+  result = value;
   return true;
 }
 
@@ -447,7 +466,10 @@ cdouble rotation_series_d(const TwoZoneD& z, const cdouble& s0, bool torsion, bo
 //   double with I0, I1 from Miller's backward recurrence (|z| <= 40) or
 //   their asymptotic expansion and K0, K1 from their ascending series
 //   (|z| <= 12) or asymptotic expansion, with the wave arguments and (where
-//   no low-frequency rule applies) the outer reaction formed in double.
+//   no low-frequency rule applies) the outer reaction formed in double.  So
+//   it does where the argument at the face is so small (a wide zone at low
+//   frequency) that the float system and its combinations T, U, V lose
+//   the value to rounding (kSmallFaceArgument).
 //
 // * Homogeneous reactions.  Where the float series of K0, K1 lose accuracy
 //   at a wave argument (second_kind_series_holds) the reaction is formed

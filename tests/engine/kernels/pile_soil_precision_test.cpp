@@ -167,8 +167,8 @@ Result run(const Input& in) {
 // that of the asymptotic form: 5e-4 for damping up to 0.1, 1e-3 above,
 // where the form's neglected terms grow with the distance of the argument
 // from the imaginary axis, 8e-4 for D = 0.3 just above 9).  A two-zone series that extended precision cannot settle gives no
-// reference for that reaction (error -1).  Inputs: a0 >= 0.3 and
-// a' >= 0.3 (no low-frequency rule), flags 0.
+// reference for that reaction (error -1).  Inputs: a' >= 0.3 (no
+// horizontal low-frequency rule), flags 0.
 struct Errors {
   double e[4] = {-1.0, -1.0, -1.0, -1.0};
   double bound[4] = {1e-4, 1e-4, 1e-4, 1e-4};
@@ -196,7 +196,8 @@ Errors errors(const Input& in) {
   if (ap > 9.0f) e.bound[0] = e.bound[1] = asymptotic_bound(in.D);
   const pile_ref::Zone z = pile_ref::zone(1.0L, tr, in.sw, in.D, in.Dw);
   pile_ref::SeriesInfo info;
-  const cld sw = pile_ref::sw_two_zone(z, ap, in.D, in.sw, in.Dw, info);
+  cld sw = pile_ref::sw_two_zone(z, ap, in.D, in.sw, in.Dw, info);
+  if (in.a0 < 0.3f) sw.imag(sw.imag() * static_cast<real>(in.a0) / 0.3L);  // the kernel's low-frequency rule
   if (info.converged) e.e[1] = rel(o.sw, sw);
   // Rotation and torsion: the 20-term derivative sum, or the full one.
   if (static_cast<real>(in.a0) * z.lambda > 9.0L) e.bound[2] = e.bound[3] = asymptotic_bound(in.D);
@@ -208,7 +209,7 @@ Errors errors(const Input& in) {
 }
 
 void print(const Input& in, const Errors& e) {
-  std::printf("  a0 %5.2f nu %.2f D %.3f sw %.2f Dw %.3f t/r %6.1f:", in.a0, in.nu, in.D, in.sw, in.Dw, in.t);
+  std::printf("  a0 %7.4g nu %.2f D %.3f sw %.2f Dw %.3f t/r %6.1f:", in.a0, in.nu, in.D, in.sw, in.Dw, in.t);
   for (int k = 0; k < 4; ++k) {
     if (e.e[k] < 0.0)
       std::printf("  %s    -    ", kNames[k]);
@@ -236,6 +237,14 @@ const Input kWorstCases[] = {
     {5.0f, 0.4f, 0.001f, 0.9f, 0.0f, 2.0f},      // Sw 7.0e-4
     {10.0f, 0.4f, 0.005f, 0.9f, 0.002f, 1.0f},   // Sw 6.8e-4
     {3.0f, 0.4f, 0.001f, 0.5f, 0.001f, 2.0f},    // Srx 2.3e-4, St 1.8e-4, Su 3.0e-3
+    // Horizontal two-zone value of a wide zone at low frequency: a small
+    // argument at the face, the float system and T, U, V cancel.
+    {0.005f, 0.4f, 0.005f, 0.5f, 0.005f, 100.0f},   // Su 5.8e-3
+    {0.0006f, 0.49f, 0.005f, 0.5f, 0.005f, 500.0f}, // Su 5.4e-1
+    {0.0143f, 0.49f, 0.05f, 0.9f, 0.05f, 20.0f},    // Su 9.2e-3
+    // ... and near a resonance of the annulus (|Su| 100 times below the
+    // outer reaction).
+    {1.0339375f, 0.49f, 0.005f, 0.5f, 0.005f, 3.0f},  // Su 7.6e-4
     // Homogeneous reactions: the K0, K1 series near |z| = 9.
     {8.69f, 0.25f, 0.3f, 1.0f, 0.3f, 0.0f},      // Sw 2.5e-4, St 2.4e-4
 };
@@ -275,7 +284,7 @@ void sweep(const std::vector<Input>& inputs) {
     std::printf("%s: %d cases; worst (error / bound):\n", kNames[k], checked[k]);
     for (size_t i = 0; i < worst[k].size() && i < 5; ++i) {
       const Input& in = worst[k][i].in;
-      std::printf("  %.2f  a0 %5.2f nu %.2f D %.3f sw %.2f Dw %.3f t/r %6.1f\n", worst[k][i].e, in.a0, in.nu, in.D,
+      std::printf("  %.2f  a0 %7.4g nu %.2f D %.3f sw %.2f Dw %.3f t/r %6.1f\n", worst[k][i].e, in.a0, in.nu, in.D,
                   in.sw, in.Dw, in.t);
     }
   }
@@ -286,6 +295,22 @@ TEST(PileSoilPrecision, HomogeneousReactionsOverTheSweep) {
   for (float D : {0.0f, 0.001f, 0.01f, 0.05f, 0.1f, 0.3f})
     for (float a0 = 0.3f; a0 <= 30.0f; a0 *= 1.05f)
       for (float nu : {0.25f, 0.4f, 0.5f}) inputs.push_back({a0, nu, D, 1.0f, D, 0.0f});
+  sweep(inputs);
+}
+
+TEST(PileSoilPrecision, HorizontalValueOfWideZonesAtLowFrequency) {
+  // a' from the floor 0.3 up, zones 2 to 500 radii: the argument at the face
+  // down to 1e-4.  (The vertical, rotational and torsional values of these
+  // zones are integrated; their series give no reference here.)
+  std::vector<Input> inputs;
+  for (float t : {2.0f, 5.0f, 20.0f, 100.0f, 500.0f})
+    for (float ap = 0.3f; ap < 9.0f; ap *= 1.4f)
+      for (float sw : {0.9f, 0.5f, 0.05f})
+        for (float D : {0.3f, 0.05f, 0.005f})
+          for (float nu : {0.25f, 0.49f}) {
+            const float a0 = ap / (1.0f + t) * 1.0001f;  // a' just above ap
+            inputs.push_back({a0, nu, D, sw, D, t});
+          }
   sweep(inputs);
 }
 
