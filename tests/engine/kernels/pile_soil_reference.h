@@ -288,4 +288,71 @@ inline cld rotation_two_zone(const Zone& z, real a0, real D, real sw, real Dw, b
   return kPiL * sw * cld(1.0L, Dw) * bs2;
 }
 
+// The vertical (motion 0), rotational (1) and torsional (2) two-zone values
+// by integrating the inner zone's equations, independently of the series:
+//   vertical:  (1/x)(x·Gh·W')' = s²·W,
+//   rotation:  (1/x)(x·Gh·W')' - Gh·W/x² = s²·W,
+//   torsion:   (1/x²)(x²·Gh·(V' - V/x))' = s²·V,
+// x = radius/r, Gh = 1 - g²·((lambda - x)/(lambda - 1))², from the outer
+// solution at x = lambda (K0(u·x) with u = s_v/lambda for the vertical
+// value, K1(s0·x) otherwise) to the face by the classical Runge-Kutta rule
+// on n uniform steps; the value is -W'(1)/W(1) in the reaction's factor.
+// `a` is a' (vertical) or a0.
+inline cld integrated_two_zone(int motion, real a, real D, real sw, real Dw, real t, int n) {
+  const real lam = 1.0L + t;
+  const cld g2 = 1.0L - sw * (cld(1.0L, Dw) / cld(1.0L, D));
+  const cld s0 = s_arg(a, D);
+  const cld s = motion == 0 ? s0 / lam : s0;  // wave number in x
+  const cld s2 = s * s;
+  auto gh = [&](real x) {
+    const real z = (lam - x) / t;
+    return 1.0L - g2 * (z * z);
+  };
+  cld k0, k1;
+  bessel_k01(s * lam, k0, k1);
+  // State (W, P): P = x·Gh·W' (vertical, rotation), x²·Gh·(V' - V/x) (torsion).
+  cld w, dw;
+  if (motion == 0) {
+    w = k0;
+    dw = -s * k1;
+  } else {
+    w = k1;
+    dw = -s * k0 - k1 / lam;
+  }
+  cld p = motion == 2 ? lam * lam * gh(lam) * (dw - w / lam) : lam * gh(lam) * dw;
+  auto deriv = [&](real x, const cld& wv, const cld& pv, cld& dwv, cld& dpv) {
+    const cld g = gh(x);
+    if (motion == 2) {
+      dwv = pv / (x * x * g) + wv / x;
+      dpv = s2 * wv * (x * x);
+    } else {
+      dwv = pv / (x * g);
+      dpv = s2 * wv * x + (motion == 1 ? g * wv / x : cld(0.0L));
+    }
+  };
+  const real h = -t / n;
+  for (int i = 0; i < n; ++i) {
+    const real x = lam + i * h;
+    cld a1, b1, a2, b2, a3, b3, a4, b4;
+    deriv(x, w, p, a1, b1);
+    deriv(x + 0.5L * h, w + 0.5L * h * a1, p + 0.5L * h * b1, a2, b2);
+    deriv(x + 0.5L * h, w + 0.5L * h * a2, p + 0.5L * h * b2, a3, b3);
+    deriv(x + h, w + h * a3, p + h * b3, a4, b4);
+    w += (h / 6.0L) * (a1 + 2.0L * a2 + 2.0L * a3 + a4);
+    p += (h / 6.0L) * (b1 + 2.0L * b2 + 2.0L * b3 + b4);
+    const real big = std::abs(w);
+    if (big > 1e200L || big < 1e-200L) {
+      w /= big;
+      p /= big;
+    }
+  }
+  const cld g_face = 1.0L - g2;
+  const cld dw1 = motion == 2 ? p / g_face + w : p / g_face;  // W'(1)
+  const cld value = -dw1 / w;
+  const cld gw = sw * cld(1.0L, Dw);
+  if (motion == 0) return 2.0L * kPiL * gw * value;
+  if (motion == 1) return kPiL * gw * value;
+  return 2.0L * kPiL * gw * (value + 1.0L);
+}
+
 }  // namespace pile_ref
