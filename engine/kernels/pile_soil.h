@@ -29,7 +29,14 @@
 // where the single-precision functions fall below the smallest normal float
 // (real part of the argument beyond about 87: strong damping, or a wide weak
 // zone at high frequency) those ratios come from exponentially scaled
-// functions in double, so the reactions stay finite.  A reaction that
+// functions in double, so the reactions stay finite.  So they do where the
+// single-precision series would lose more than about 1e-5 to cancellation
+// (light damping: arguments close to the imaginary axis, |z| from about 6
+// up to the series' ends; two-zone series whose terms exceed their sum 100
+// times; the horizontal annulus of a wide zone at low frequency or near its
+// resonance): there the same formulas are evaluated in double, and the
+// results agree with an exact evaluation to about 1e-4 (5e-4 where the
+// two-term asymptotic form of K0 and K1 above |z| = 9 sets the limit).  A reaction that
 // overflows single precision itself (a0 near 1E19) is returned as it comes;
 // the analysis driver refuses a non-finite impedance.
 //
