@@ -199,10 +199,6 @@ def example_numbers(name, rep, out):
                 out[key + "p%d.%s" % (pass_no, term)] = text
     if rep.tables[1]:
         out[key + "points"] = str(len(rep.tables[1]))
-        hz, omega, terms = rep.tables[1][-1]
-        out[key + "last.hz"] = hz
-        for term, text in terms.items():
-            out[key + "last.%s" % term] = text
     if rep.harmonic:
         out[key + "points"] = str(len(rep.harmonic))
         for i, dof in enumerate(DOF):
@@ -212,7 +208,6 @@ def example_numbers(name, rep, out):
             out[key + "peak." + dof] = row[2][i]
             out[key + "peak." + dof + ".hz"] = row[0]
             out[key + "peak." + dof + ".omega"] = row[1]
-            out[key + "first." + dof] = rep.harmonic[0][2][i]
     if rep.transient:
         out[key + "points"] = str(len(rep.transient))
         for i, dof in enumerate(DOF):
@@ -224,9 +219,17 @@ def example_numbers(name, rep, out):
             out[key + "max." + dof + ".t"] = hi[0]
             out[key + "min." + dof] = lo[1][i]
             out[key + "min." + dof + ".t"] = lo[0]
+            out[key + "first." + dof] = rep.transient[0][1][i]
+            out[key + "first." + dof + ".t"] = rep.transient[0][0]
+            out[key + "last." + dof] = rep.transient[-1][1][i]
+            out[key + "last." + dof + ".t"] = rep.transient[-1][0]
+    # Random load: degrees of freedom whose largest value is a millionth of
+    # the largest one or less respond only through rounding; they are left out.
+    largest = max([val(m) for g, m in rep.random.values()] + [0.0])
     for dof, (g, umax) in rep.random.items():
-        out[key + "G%d" % dof] = g
-        out[key + "max%d" % dof] = umax
+        if val(umax) > 1e-6 * largest:
+            out[key + "G%d" % dof] = g
+            out[key + "max%d" % dof] = umax
 
 
 # ------------------------------------------------------ verification examples
