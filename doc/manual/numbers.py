@@ -254,7 +254,7 @@ def verify_halfspace(rep, out):
     out["v.half.G"] = e5(G)
     hz, omega, k = rep.table(1, 0)
     out["v.half.omega"] = omega
-    out["v.half.a0"] = "%.0E" % (val(omega) * r / 200.0)
+    out["v.half.a0"] = "%.4f" % (val(omega) * r / 200.0)
     compare(out, "v.half.kz", k["KWW"], 4 * G * r / (1 - nu))
     compare(out, "v.half.kh", k["KXX"], 8 * G * r / (2 - nu))
     compare(out, "v.half.kr", k["KPPY"], 8 * G * r ** 3 / (3 * (1 - nu)))
