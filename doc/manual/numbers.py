@@ -42,7 +42,7 @@ EXAMPLE_NAMES = [
     "single-pile-harmonic",
     "pile-group-random",
 ]
-VERIFICATION_NAMES = ["halfspace-static", "stratum-static", "pile-static", "sdof-vertical"]
+VERIFICATION_NAMES = ["halfspace-static", "stratum-static", "pile-static", "pile-no-soil", "sdof-vertical"]
 
 DOF = ["UOX", "UOY", "UOZ", "EPOX", "EPOY", "EPOZ"]
 NUMBER = r"[-+]?(?:\d+\.?\d*|\.\d+)(?:E[-+]?\d+)?"
@@ -327,6 +327,57 @@ def verify_pile(rep, out):
     out["v.pile.kz.rigid"] = e5(k_tip_z + kw * length)
 
 
+def beam_head_on_springs(ei, length, k_lateral, k_rocking):
+    """Static head stiffness of an Euler-Bernoulli beam whose lower end rests
+    on a lateral and a rotational spring: the beam matrix condensed to the
+    head.  Returns the lateral (rotation held), rocking and coupling terms."""
+    k = ei / length ** 3
+    big_l = length
+    beam = [[12 * k, 6 * big_l * k, -12 * k, 6 * big_l * k],
+            [6 * big_l * k, 4 * big_l ** 2 * k, -6 * big_l * k, 2 * big_l ** 2 * k],
+            [-12 * k, -6 * big_l * k, 12 * k, -6 * big_l * k],
+            [6 * big_l * k, 2 * big_l ** 2 * k, -6 * big_l * k, 4 * big_l ** 2 * k]]
+    a = beam[2][2] + k_lateral
+    b = beam[2][3]
+    d = beam[3][3] + k_rocking
+    det = a * d - b * b
+    inv = [[d / det, -b / det], [-b / det, a / det]]
+
+    def head(i, j):
+        v = beam[i][j]
+        for p in range(2):
+            for q in range(2):
+                v -= beam[i][2 + p] * inv[p][q] * beam[2 + q][j]
+        return v
+
+    return head(0, 0), head(1, 1), head(0, 1)
+
+
+def verify_pile_no_soil(rep, out):
+    # Deck: the pile of pile-static.tmx; Vs = 0 along the shaft; soil below
+    # Vs = 150 m/s, 18 kN/m**3, nu = 0.4.
+    r, length, e, nu_p = 0.3, 15.0, 3.0e7, 0.2
+    area, inertia, polar = 0.2827433, 0.006361725, 0.01272345
+    nu = 0.4
+    G = shear_modulus(150.0, 18.0)
+    gp = e / (2 * (1 + nu_p))
+    hz, omega, k = rep.table(1, 0)
+    out["v.bare.omega"] = omega
+    kbz = 4 * G * r / (1 - nu)
+    kbt = 16 * G * r ** 3 / 3
+    kbh = 8 * G * r / (2 - nu)
+    kbr = 8 * G * r ** 3 / (3 * (1 - nu))
+    out["v.bare.kbh"] = e5(kbh)
+    out["v.bare.kbr"] = e5(kbr)
+    compare(out, "v.bare.kz", k["KWW"], 1.0 / (length / (e * area) + 1.0 / kbz))
+    compare(out, "v.bare.kt", k["KZT"], 1.0 / (length / (gp * polar) + 1.0 / kbt))
+    lateral, rocking, coupling = beam_head_on_springs(e * inertia, length, kbh, kbr)
+    compare(out, "v.bare.kh", k["KXX"], lateral)
+    compare(out, "v.bare.kr", k["KPPY"], rocking)
+    compare(out, "v.bare.kc", k["KXP"], coupling)
+    out["v.bare.kyp"] = k["KYP"]
+
+
 def verify_sdof(rep, out):
     # Deck: mass 150 Mg, vertical force 100 kN at the centre of gravity.
     m, f = 150.0, 100.0
@@ -359,6 +410,7 @@ VERIFIERS = {
     "halfspace-static": verify_halfspace,
     "stratum-static": verify_stratum,
     "pile-static": verify_pile,
+    "pile-no-soil": verify_pile_no_soil,
     "sdof-vertical": verify_sdof,
 }
 
