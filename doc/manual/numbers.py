@@ -328,7 +328,7 @@ def verify_pile(rep, out):
 
 
 def beam_head_on_springs(ei, length, k_lateral, k_rocking):
-    """Static head stiffness of an Euler-Bernoulli beam whose lower end rests
+    """Static head stiffness of a slender beam (no shear deformation) whose lower end rests
     on a lateral and a rotational spring: the beam matrix condensed to the
     head.  Returns the lateral (rotation held), rocking and coupling terms."""
     k = ei / length ** 3
