@@ -97,6 +97,7 @@ bool base_impedance(float omega, cfloat* k) {
       const SoilProperties& s = g.soil.below;
       if (!(s.velocity > 0.0f)) {
         write_shear_wave_message(s.velocity);
+        g.run.fatal = 1;  // "PROGRAM WILL NOT EXECUTE": the run ends refused, not done
         return false;
       }
       half_space_base_impedance(omega, k0);
@@ -251,6 +252,7 @@ void RUN_ANALYSIS() {
   // Set-up.
   if (!(r.gravity > 0.0f)) {
     write_gravity_message(r.gravity);
+    r.fatal = 1;  // "PROGRAM WILL NOT EXECUTE": the run ends refused, not done
     return;
   }
   if (!(r.embedded == 1 || r.foundation_type == 2)) r.n_side_layers = 0;
