@@ -728,11 +728,24 @@ bool TTableForm::StoreCell(int column, int row)
         if (TCellValues(*m_table) != before) m_table->SetModified(true);
         return true;
     } catch (const EAssignError& e) {
-        ShowMessage(e.message(), false);
+        FlagScope active(m_messageActive);
+        DataEdit::ExitMessageGuard guard;
+        Messages::Warning(this, e.message(), CellName(column, row));
     } catch (const Exception& e) {
-        ShowMessage(e.message(), true);
+        ShowError(e.message());
     }
     return false;
+}
+
+QString TTableForm::CellName(int column, int row) const
+{
+    const TColumn* tableColumn = m_table->VisibleColumn(column);
+    QStringList lines;
+    for (int a = 0; a < tableColumn->CaptionLineCount(); ++a) lines << tableColumn->GetCaptionLine(a);
+    // The row as its header shows it (the number of its row group).
+    const QTableWidgetItem* header = Grid->verticalHeaderItem(row);
+    const QString rowLabel = header ? header->text() : QString::number(row + 1);
+    return Messages::PlainCaption(lines.join(QLatin1Char(' '))) + QStringLiteral(", row ") + rowLabel;
 }
 
 bool TTableForm::CommitCell()
@@ -940,14 +953,11 @@ void TTableForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TTableForm::ShowMessage(const QString& text, bool error)
+void TTableForm::ShowError(const QString& text)
 {
     FlagScope active(m_messageActive);
     DataEdit::ExitMessageGuard guard;
-    if (error)
-        Messages::Error(this, text);
-    else
-        Messages::Information(this, text);
+    Messages::Error(this, text);
 }
 
 template <class F> void TTableForm::Guarded(F&& action)
@@ -955,9 +965,9 @@ template <class F> void TTableForm::Guarded(F&& action)
     try {
         action();
     } catch (const Exception& e) {
-        ShowMessage(e.message(), true);
+        ShowError(e.message());
     } catch (const std::exception& e) {
-        ShowMessage(QString::fromUtf8(e.what()), true);
+        ShowError(QString::fromUtf8(e.what()));
     }
 }
 

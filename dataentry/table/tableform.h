@@ -13,7 +13,7 @@
 // Text typed into a cell is committed through the column's SetText when the current cell
 // changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
 // text the column refuses is reported through the message interface (util/messages.h) and keeps
-// the user in the cell: the current cell does not move, the grid takes the focus back, and the
+// the user in the cell (a warning that names the column caption and the row): the current cell does not move, the grid takes the focus back, and the
 // window does not close. A commit marks the table modified only when it changed a stored value
 // (passing through a cell, or typing what evaluates to the value it holds, changes nothing), and
 // so does a drop-down list. Enumeration and sub-table columns are edited through the row controls
@@ -144,6 +144,8 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     // Stores the text of the grid cell (visible column, data row); false after the message.
     bool StoreCell(int column, int row);
+    // The cell in messages: the column's caption lines and the row as its header shows it.
+    QString CellName(int column, int row) const;
     void ShowCellText(int column, int row);
     void ShowAllCellTexts();
     void CellChanged(int columnIndex, int row);
@@ -155,7 +157,7 @@ private:
     int RowHeight() const;
     int HeaderHeight() const;
     QSize GridSizeFor(int firstColumn, int columns, int rows) const;
-    void ShowMessage(const QString& text, bool error);
+    void ShowError(const QString& text);
     // A click on a row button counts unless the grid took the focus back from it.
     bool ButtonClickAllowed() const;
     template <class F> void Guarded(F&& action);
