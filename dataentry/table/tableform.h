@@ -8,7 +8,9 @@
 // caption lines of the visible columns (one header row per line, float columns with their
 // units), the vertical header the row-group numbers, its corner the table's TopLeft text. Under
 // the grid sit the buttons "&Add Row", "&Insert Row", "&Delete Row" (shown only when MinRows and
-// MaxRows differ), the table's comment and its help picture.
+// MaxRows differ), the table's comment and its help picture. The buttons' access keys (Alt+A,
+// Alt+I, Alt+D) click them wherever the focus is in the window; a focused button that becomes
+// disabled hands the focus to the grid.
 //
 // Text typed into a cell is committed through the column's SetText when the current cell
 // changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
@@ -35,6 +37,7 @@
 #include <QWidget>
 
 class QEventLoop;
+class QKeyEvent;
 class QMdiArea;
 class TTableForm;
 
@@ -136,6 +139,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormShow();
@@ -160,6 +164,10 @@ private:
     void ShowError(const QString& text);
     // A click on a row button counts unless the grid took the focus back from it.
     bool ButtonClickAllowed() const;
+    // The visible row button whose access key the key event is, none when it is no such key.
+    QPushButton* AccessKeyButton(const QKeyEvent* key) const;
+    // The button's access key pressed: the current cell stored, then the click.
+    void PressAccessKey(QPushButton* button);
     template <class F> void Guarded(F&& action);
 
     QPointer<TGridTable> m_table;
@@ -173,6 +181,7 @@ private:
     bool m_modal = false;
     bool m_layingOut = false;
     bool m_messageActive = false;
+    bool m_accessKeyClick = false;
     bool m_destroying = false;
     QMetaObject::Connection m_focusWatch;
     bool m_suspendRefresh = false;
