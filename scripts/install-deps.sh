@@ -9,7 +9,7 @@ PACKAGES=(
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
-  xdg-utils
+  xdg-utils poppler-utils  # pdftotext: the printed pages' text in the tests
   clang libclang-rt-14-dev
   libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
 )
