@@ -7,6 +7,7 @@
 #include "plotform.h"  // completes the plot window type that pltdata.h names
 #include "pltdata.h"
 #include "util/docfolder.h"
+#include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -508,8 +508,8 @@ void TDlgAmpPlot::ExportData(const QString& path)
 void TDlgAmpPlot::Button4Click()
 {
     try {
-        const QString path = QFileDialog::getSaveFileName(this, QString(), DocFolder::StartFolder(), QStringLiteral("Text files (*.txt *.TXT)"),
-                                                          nullptr, QFileDialog::DontConfirmOverwrite);
+        const QString path = FileDialog::SaveFileName(this, QString(), DocFolder::StartFolder(),
+                                                      QStringLiteral("Text files (*.txt *.TXT)"), false);
         if (path.isEmpty()) return;
         ExportTo(path);
     } catch (const Exception& e) {
