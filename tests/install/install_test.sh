@@ -180,6 +180,8 @@ done
 pid=$(xdotool getwindowpid "$window")
 tr '\0' ' ' <"/proc/$pid/cmdline"
 echo
+# The window's class, which the entry's StartupWMClass names.
+command -v xprop >/dev/null && xprop -id "$window" WM_CLASS
 # The project is unchanged: File > Exit asks nothing.
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 xdotool key alt+f
@@ -202,6 +204,11 @@ for try in 1 2; do
 done
 grep -q "^$prefix/bin/Tremex3 $scratch/mime/turbine.tmx" "$scratch/open.out" ||
   fail "the .tmx was opened by: $(cat "$scratch/open.out")"
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$entry")
+if grep -q '^WM_CLASS' "$scratch/open.out"; then
+  grep -q "^WM_CLASS(STRING) = \".*\", \"$wmclass\"$" "$scratch/open.out" ||
+    fail "StartupWMClass=$wmclass, the window: $(grep ^WM_CLASS "$scratch/open.out")"
+fi
 echo "ok 5 a .tmx opened through the MIME association starts the installed Tremex3 on it"
 
 # 6. The installed Tremex3 as a user would run it.
