@@ -11,6 +11,7 @@
 #include "runfolder.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
+#include "util/filedialog.h"
 #include "util/dynlib.h"
 #include "util/messages.h"
 
@@ -89,7 +90,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+        return FileDialog::Exec(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
                    : QString();
     };
@@ -100,7 +101,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         const QFileInfo info(preset);
         dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : DocFolder::StartFolder());
         dialog.selectFile(info.fileName());
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+        return FileDialog::Exec(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
                    : QString();
     };

@@ -3,6 +3,7 @@
 #include "plotdialogs.h"
 
 #include "util/docfolder.h"
+#include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/pagesetup.h"
@@ -1331,7 +1332,7 @@ void TPlotForm::PlotSaveClick()
             dialog.setDefaultSuffix(QStringLiteral("bmp"));
             dialog.setFileMode(QFileDialog::AnyFile);
             dialog.setDirectory(DocFolder::StartFolder());
-            if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+            if (FileDialog::Exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
             path = dialog.selectedFiles().first();
         }
         if (path.isEmpty()) return;

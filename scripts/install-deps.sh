@@ -9,7 +9,9 @@ PACKAGES=(
   libgl1-mesa-dev libgl1-mesa-dri libglu1-mesa-dev
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
-  xdg-utils
+  xdg-utils poppler-utils  # pdftotext: the printed pages' text in the tests
+  desktop-file-utils shared-mime-info libglib2.0-bin  # the desktop entry and MIME type: checks, gio open
+  dpkg-dev  # dpkg-shlibdeps: the dependencies of the Debian package
   clang libclang-rt-14-dev
   libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
 )

@@ -7,6 +7,7 @@
 #include "plotform.h"  // completes the plot window type that pltdata.h names
 #include "pltdata.h"
 #include "util/docfolder.h"
+#include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 
@@ -14,7 +15,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFileDialog>
+#include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,6 +58,22 @@ QString LeftAxisTitle(bool rotation, bool english)
 {
     if (rotation) return QStringLiteral("Rotational Amplitude (rad)");
     return english ? QStringLiteral("Translational Amplitude (ft)") : QStringLiteral("Translational Amplitude (m)");
+}
+
+QStringList PrintTitleLines(const QString& projectTitle, const QString& fileName, const QString& quantity,
+                            const TVector3& p, bool english, const QDate& date)
+{
+    const QString u = english ? QStringLiteral(" ft") : QStringLiteral(" m");
+    auto number = [](long double x) { return NumText::FloatToStrGeneral(x, 6); };
+    const QString title = projectTitle.trimmed();
+    return {
+        QStringLiteral("Footing Response Amplitude: ") + (title.isEmpty() ? QStringLiteral("(no title)") : title),
+        QStringLiteral("Project file: ") + QDir::toNativeSeparators(fileName),
+        QStringLiteral("Response: ") + quantity + QStringLiteral(" against Frequency (Hz)"),
+        QStringLiteral("Reference point: X = ") + number(p.X) + u + QStringLiteral(", Y = ") + number(p.Y) + u +
+            QStringLiteral(", Z = ") + number(p.Z) + u,
+        QStringLiteral("Printed: ") + date.toString(Qt::ISODate),
+    };
 }
 
 QString FormatExportNumber(long double value)
@@ -490,8 +508,8 @@ void TDlgAmpPlot::ExportData(const QString& path)
 void TDlgAmpPlot::Button4Click()
 {
     try {
-        const QString path = QFileDialog::getSaveFileName(this, QString(), DocFolder::StartFolder(), QStringLiteral("Text files (*.txt *.TXT)"),
-                                                          nullptr, QFileDialog::DontConfirmOverwrite);
+        const QString path = FileDialog::SaveFileName(this, QString(), DocFolder::StartFolder(),
+                                                      QStringLiteral("Text files (*.txt *.TXT)"), false);
         if (path.isEmpty()) return;
         ExportTo(path);
     } catch (const Exception& e) {
@@ -522,11 +540,37 @@ void TDlgAmpPlot::ExportTo(const QString& path)
 void TDlgAmpPlot::PrintChart(QPrinter& printer)
 {
     printer.setPageOrientation(m_portrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape);
+    const TProgramData& d = m_project.Data();
+    const QStringList lines = AmpPlot::PrintTitleLines(d.ProjectTitle, d.FileName, LeftTitle(), ReferencePoint(),
+                                                       m_english->isChecked(), QDate::currentDate());
     QPainter painter;
     if (!painter.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed: the printer could not be started."));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    m_chart->scene()->render(&painter, QRectF(0, 0, page.width(), page.height()), m_chart->sceneBoundingRect(),
-                             Qt::KeepAspectRatio);
+
+    // The title block: a framed box across the page, 10-point lines (the first in bold).
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(10);
+    painter.setFont(font);
+    const int lineHeight = painter.fontMetrics().lineSpacing();
+    const int pad = lineHeight / 2;
+    const QRect block(0, 0, page.width(), 2 * pad + lineHeight * int(lines.size()));
+    painter.setPen(QPen(Qt::black, std::max(1, printer.resolution() / 150)));
+    painter.drawRect(block.adjusted(0, 0, -1, -1));
+    int y = pad;
+    for (int i = 0; i < lines.size(); ++i) {
+        QFont lineFont = font;
+        lineFont.setBold(i == 0);
+        painter.setFont(lineFont);
+        const QRect line(pad, y, block.width() - 2 * pad, lineHeight);
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(lines.at(i), Qt::ElideMiddle, line.width()));
+        y += lineHeight;
+    }
+
+    // The chart below it.
+    const int top = block.bottom() + 1 + lineHeight;
+    m_chart->scene()->render(&painter, QRectF(0, top, page.width(), std::max(1, page.height() - top)),
+                             m_chart->sceneBoundingRect(), Qt::KeepAspectRatio);
     painter.end();
 }
 

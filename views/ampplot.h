@@ -32,6 +32,7 @@
 
 class QCheckBox;
 class QLabel;
+class QDate;
 class QPrinter;
 class QRadioButton;
 class TDataEdit;
@@ -72,6 +73,11 @@ QString FormatExportNumber(long double value);
 // the three series (x of series 0, then the y values of series 0, 1 and 2).
 QStringList ExportLines(const TVector3& reference, bool english, const std::array<std::vector<QPointF>, 3>& series);
 
+// The title block of the printed chart, one line each: the project's title, its file, the
+// response quantity (the left axis title), the reference point with its units, the date.
+QStringList PrintTitleLines(const QString& projectTitle, const QString& fileName, const QString& quantity,
+                            const TVector3& reference, bool english, const QDate& date);
+
 // Writes the lines, each ended by CR LF, replacing the file; raises EInOutError.
 void WriteLines(const QString& path, const QStringList& lines);
 
@@ -108,7 +114,8 @@ public:
     void ExportTo(const QString& path);
     // Writes the export file (no questions asked); raises EInOutError.
     void ExportData(const QString& path);
-    // Prints the chart on one page of the printer in the chosen orientation.
+    // Prints the chart on one page of the printer in the chosen orientation, under a title block
+    // that says what it shows (AmpPlot::PrintTitleLines, dated today).
     void PrintChart(QPrinter& printer);
 
     // What the chart shows.

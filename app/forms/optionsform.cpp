@@ -1,9 +1,9 @@
 #include "forms/optionsform.h"
 
 #include "dataunit.h"
+#include "util/filedialog.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,8 +40,7 @@ TDlgOptions::TDlgOptions(TProject& project, std::function<QString()> textEditor,
     g->setRowStretch(3, 1);
     g->setColumnStretch(0, 1);
     Browser = [](QWidget* owner, const QString& start) {
-        return QFileDialog::getOpenFileName(owner, QString(), start,
-                                            QStringLiteral("Programs (*);;All Files (*)"));
+        return FileDialog::OpenFileName(owner, QString(), start, QStringLiteral("Programs (*);;All Files (*)"));
     };
     connect(BtnBrowse, &QPushButton::clicked, this, [this] { Guarded([this] { BtnBrowseClick(); }); });
     SetClientSize(396, 193);

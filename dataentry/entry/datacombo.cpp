@@ -3,7 +3,6 @@
 #include "entry/dataedit.h"
 #include "entry/misc.h"
 #include "util/hvlconst.h"
-#include "util/messages.h"
 #include "util/numtext.h"
 
 #include <QFocusEvent>
@@ -104,12 +103,7 @@ bool TDataCombo::DoExit()
     return m_valid;
 }
 
-void TDataCombo::Fail(const QString& message)
-{
-    DataEdit::ExitMessageGuard guard;
-    Messages::Information(this, message);
-    setFocus(Qt::OtherFocusReason);
-}
+void TDataCombo::Fail(const QString& message) { ShowRefusal(message, true); }
 
 bool TDataCombo::FilterKey(QKeyEvent* key)
 {

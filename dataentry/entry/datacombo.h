@@ -65,7 +65,8 @@ public:
 
     QString ExpandUnitsString() const override;
 
-    // The exit validation; returns the valid flag. Failures are shown, never raised.
+    // The exit validation; returns the valid flag. Failures are shown as warnings that name the
+    // field (FieldName), never raised.
     bool DoExit();
     bool Valid() const { return m_valid; }
 

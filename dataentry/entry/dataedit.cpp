@@ -2,7 +2,6 @@
 
 #include "entry/misc.h"
 #include "util/hvlconst.h"
-#include "util/messages.h"
 #include "util/numtext.h"
 
 #include <QFocusEvent>
@@ -120,12 +119,7 @@ bool TDataEdit::DoExit()
     return m_valid;
 }
 
-void TDataEdit::Fail(const QString& message)
-{
-    DataEdit::ExitMessageGuard guard;
-    Messages::Information(this, message);
-    if (isVisible()) setFocus(Qt::OtherFocusReason);
-}
+void TDataEdit::Fail(const QString& message) { ShowRefusal(message, isVisible()); }
 
 void TDataEdit::focusOutEvent(QFocusEvent* event)
 {

@@ -59,7 +59,7 @@ public:
     QString ExpandUnitsString() const override;
 
     // The exit validation; returns the valid flag. Failures are shown through the message
-    // interface, never raised.
+    // interface as warnings that name the field (FieldName), never raised.
     bool DoExit();
     // Result of the last exit validation.
     bool Valid() const { return m_valid; }

@@ -1,6 +1,7 @@
 #include "entry/numbercontrol.h"
 
 #include "entry/dataedit.h"
+#include "util/messages.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -79,13 +80,30 @@ void TNumberControl::SetEditLabel(QLabel* label)
     UpdateLabel();
 }
 
+QString TNumberControl::LabelText() const
+{
+    if (m_unitsString.isEmpty()) return m_caption;
+    return m_caption + QStringLiteral(" (") + ExpandUnitsString() + QStringLiteral(")");
+}
+
 void TNumberControl::UpdateLabel()
 {
     if (!m_editLabel) return;
     m_editLabel->setEnabled(m_control->isEnabled());
-    if (m_unitsString.isEmpty())
-        m_editLabel->setText(m_caption);
-    else
-        m_editLabel->setText(m_caption + QStringLiteral(" (") + ExpandUnitsString() +
-                             QStringLiteral(")"));
+    m_editLabel->setText(LabelText());
+}
+
+QString TNumberControl::FieldName() const
+{
+    if (m_editLabel && !m_editLabel->text().trimmed().isEmpty())
+        return Messages::PlainCaption(m_editLabel->text());
+    if (!m_caption.trimmed().isEmpty()) return Messages::PlainCaption(LabelText());
+    return Messages::PlainCaption(m_control->accessibleName());
+}
+
+void TNumberControl::ShowRefusal(const QString& message, bool refocus)
+{
+    DataEdit::ExitMessageGuard guard;
+    Messages::Warning(m_control, message, FieldName());
+    if (refocus) m_control->setFocus(Qt::OtherFocusReason);
 }

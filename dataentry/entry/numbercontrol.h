@@ -48,6 +48,11 @@ public:
     // The unit template with the control's unit names for `Units`.
     virtual QString ExpandUnitsString() const = 0;
 
+    // The name of the field in messages: the attached label's text (without access-key marks),
+    // else the caption with its units, else the control's accessible name; empty when it has
+    // none of them.
+    QString FieldName() const;
+
 protected:
     // `control` is the widget deriving from this class (buddy and enabled state of the label).
     TNumberControl(QWidget* control, long double minVal, long double maxVal);
@@ -62,6 +67,12 @@ protected:
 
     // Shows the caption and the expanded units on the label; follows the enabled state.
     void UpdateLabel();
+    // The text the label shows for the caption and units.
+    QString LabelText() const;
+    // Shows a refused entry (warning icon, the field named) and gives the control the focus
+    // back when `refocus` (the message itself takes the focus for a while; the focus changes it
+    // makes are no exits from the field).
+    void ShowRefusal(const QString& message, bool refocus);
 
     QString m_caption;
     bool m_integerOnly = false;

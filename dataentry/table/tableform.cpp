@@ -17,12 +17,14 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QShortcutEvent>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -264,7 +266,12 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent)
     lblComments->setObjectName(QStringLiteral("lblComments"));
     imgHelp = new QLabel(this);
     imgHelp->setObjectName(QStringLiteral("imgHelp"));
-    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) b->setAutoDefault(false);
+    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) {
+        b->setAutoDefault(false);
+        b->installEventFilter(this);  // their access keys (eventFilter)
+    }
+    // The access keys pressed anywhere in the window, ahead of its controls and the shortcuts.
+    qApp->installEventFilter(this);
 
     const int rowHeight = RowHeight();
     Grid->verticalHeader()->setMinimumSectionSize(1);
@@ -293,6 +300,7 @@ TTableForm::~TTableForm()
     // Freeing the controls below moves the focus; the application must not call this form's
     // handler any more once its destructor has started.
     QObject::disconnect(m_focusWatch);
+    qApp->removeEventFilter(this);
     m_destroying = true;
     if (m_modalLoop) m_modalLoop->quit();
     if (m_table && m_table->Editor() == this) m_table->DetachEditor();
@@ -485,10 +493,18 @@ void TTableForm::Refresh()
     Grid->horizontalHeader()->setFixedHeight(HeaderHeight());
 
     const bool buttons = m_table->MinRows() != m_table->MaxRows();
+    const bool addEnabled = rows != m_table->MaxRows();
+    const bool delEnabled = rows > m_table->MinRows();
+    // A focused button about to be disabled (Add Row on the last row the table holds) hands
+    // the focus to the grid: left to itself, it would pass it on to the next button, Delete
+    // Row, and the next press of Space there would delete a row.
+    for (auto [button, enabled] : {std::pair{BtnAdd, addEnabled}, std::pair{BtnIns, addEnabled},
+                                   std::pair{BtnDel, delEnabled}})
+        if ((!enabled || !buttons) && button->hasFocus()) Grid->setFocus(Qt::OtherFocusReason);
     for (QPushButton* b : {BtnAdd, BtnIns, BtnDel}) b->setVisible(buttons);
-    BtnAdd->setEnabled(rows != m_table->MaxRows());
-    BtnIns->setEnabled(rows != m_table->MaxRows());
-    BtnDel->setEnabled(rows > m_table->MinRows());
+    BtnAdd->setEnabled(addEnabled);
+    BtnIns->setEnabled(addEnabled);
+    BtnDel->setEnabled(delEnabled);
 
     m_suspendRefresh = false;
     LayoutForm();
@@ -728,11 +744,24 @@ bool TTableForm::StoreCell(int column, int row)
         if (TCellValues(*m_table) != before) m_table->SetModified(true);
         return true;
     } catch (const EAssignError& e) {
-        ShowMessage(e.message(), false);
+        FlagScope active(m_messageActive);
+        DataEdit::ExitMessageGuard guard;
+        Messages::Warning(this, e.message(), CellName(column, row));
     } catch (const Exception& e) {
-        ShowMessage(e.message(), true);
+        ShowError(e.message());
     }
     return false;
+}
+
+QString TTableForm::CellName(int column, int row) const
+{
+    const TColumn* tableColumn = m_table->VisibleColumn(column);
+    QStringList lines;
+    for (int a = 0; a < tableColumn->CaptionLineCount(); ++a) lines << tableColumn->GetCaptionLine(a);
+    // The row as its header shows it (the number of its row group).
+    const QTableWidgetItem* header = Grid->verticalHeaderItem(row);
+    const QString rowLabel = header ? header->text() : QString::number(row + 1);
+    return Messages::PlainCaption(lines.join(QLatin1Char(' '))) + QStringLiteral(", row ") + rowLabel;
 }
 
 bool TTableForm::CommitCell()
@@ -885,7 +914,57 @@ bool TTableForm::ButtonClickAllowed() const
 {
     // A click first moves the focus to the button, which commits the cell; when the cell was
     // refused, the grid has the focus again and the click does nothing.
-    return m_modal || !Grid->OwnsWidget(QApplication::focusWidget());
+    return m_modal || m_accessKeyClick || !Grid->OwnsWidget(QApplication::focusWidget());
+}
+
+QPushButton* TTableForm::AccessKeyButton(const QKeyEvent* key) const
+{
+    if (key->modifiers() != Qt::AltModifier) return nullptr;
+    const QKeySequence pressed(key->keyCombination());
+    for (QPushButton* button : {BtnAdd, BtnIns, BtnDel})
+        if (button->isVisible() && QKeySequence::mnemonic(button->text()) == pressed) return button;
+    return nullptr;
+}
+
+void TTableForm::PressAccessKey(QPushButton* button)
+{
+    // The cell being edited is stored first; a refused cell keeps the user in it (its message
+    // shown) and the button is not clicked.
+    if (button->isEnabled() && (m_modal || CommitCell())) {
+        FlagScope keyClick(m_accessKeyClick);
+        button->click();
+    } else if (Grid->OwnsWidget(QApplication::focusWidget())) {
+        Grid->EditCurrentCell();
+    }
+}
+
+bool TTableForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The access keys of the row buttons ("&Add Row": Alt+A) click them at once wherever the
+    // focus is in this window and leave the focus where it is. They come before the frame's
+    // own keys (Alt+D opens the main window's Data menu elsewhere), and before the cell editor,
+    // which would take Alt+A as the letter a. Left to the buttons, the key would be ambiguous
+    // beside the menu bar, or start a click that the grid's focus then refuses.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && !m_destroying && m_shown &&
+        watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (QPushButton* button = AccessKeyButton(key)) {
+            key->accept();
+            // The override claims the key from the shortcuts; the press that follows clicks.
+            if (type == QEvent::KeyPress && !key->isAutoRepeat()) PressAccessKey(button);
+            return true;
+        }
+    }
+    // A button's own shortcut (the focus elsewhere in a window of its own).
+    if (type == QEvent::Shortcut && !m_destroying) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (button == BtnAdd || button == BtnIns || button == BtnDel)) {
+            PressAccessKey(button);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TTableForm::FocusChanged(QWidget* old, QWidget* now)
@@ -940,14 +1019,11 @@ void TTableForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TTableForm::ShowMessage(const QString& text, bool error)
+void TTableForm::ShowError(const QString& text)
 {
     FlagScope active(m_messageActive);
     DataEdit::ExitMessageGuard guard;
-    if (error)
-        Messages::Error(this, text);
-    else
-        Messages::Information(this, text);
+    Messages::Error(this, text);
 }
 
 template <class F> void TTableForm::Guarded(F&& action)
@@ -955,9 +1031,9 @@ template <class F> void TTableForm::Guarded(F&& action)
     try {
         action();
     } catch (const Exception& e) {
-        ShowMessage(e.message(), true);
+        ShowError(e.message());
     } catch (const std::exception& e) {
-        ShowMessage(QString::fromUtf8(e.what()), true);
+        ShowError(QString::fromUtf8(e.what()));
     }
 }
 

@@ -8,12 +8,14 @@
 // caption lines of the visible columns (one header row per line, float columns with their
 // units), the vertical header the row-group numbers, its corner the table's TopLeft text. Under
 // the grid sit the buttons "&Add Row", "&Insert Row", "&Delete Row" (shown only when MinRows and
-// MaxRows differ), the table's comment and its help picture.
+// MaxRows differ), the table's comment and its help picture. The buttons' access keys (Alt+A,
+// Alt+I, Alt+D) click them wherever the focus is in the window; a focused button that becomes
+// disabled hands the focus to the grid.
 //
 // Text typed into a cell is committed through the column's SetText when the current cell
 // changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
 // text the column refuses is reported through the message interface (util/messages.h) and keeps
-// the user in the cell: the current cell does not move, the grid takes the focus back, and the
+// the user in the cell (a warning that names the column caption and the row): the current cell does not move, the grid takes the focus back, and the
 // window does not close. A commit marks the table modified only when it changed a stored value
 // (passing through a cell, or typing what evaluates to the value it holds, changes nothing), and
 // so does a drop-down list. Enumeration and sub-table columns are edited through the row controls
@@ -35,6 +37,7 @@
 #include <QWidget>
 
 class QEventLoop;
+class QKeyEvent;
 class QMdiArea;
 class TTableForm;
 
@@ -136,6 +139,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormShow();
@@ -144,6 +148,8 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     // Stores the text of the grid cell (visible column, data row); false after the message.
     bool StoreCell(int column, int row);
+    // The cell in messages: the column's caption lines and the row as its header shows it.
+    QString CellName(int column, int row) const;
     void ShowCellText(int column, int row);
     void ShowAllCellTexts();
     void CellChanged(int columnIndex, int row);
@@ -155,9 +161,13 @@ private:
     int RowHeight() const;
     int HeaderHeight() const;
     QSize GridSizeFor(int firstColumn, int columns, int rows) const;
-    void ShowMessage(const QString& text, bool error);
+    void ShowError(const QString& text);
     // A click on a row button counts unless the grid took the focus back from it.
     bool ButtonClickAllowed() const;
+    // The visible row button whose access key the key event is, none when it is no such key.
+    QPushButton* AccessKeyButton(const QKeyEvent* key) const;
+    // The button's access key pressed: the current cell stored, then the click.
+    void PressAccessKey(QPushButton* button);
     template <class F> void Guarded(F&& action);
 
     QPointer<TGridTable> m_table;
@@ -171,6 +181,7 @@ private:
     bool m_modal = false;
     bool m_layingOut = false;
     bool m_messageActive = false;
+    bool m_accessKeyClick = false;
     bool m_destroying = false;
     QMetaObject::Connection m_focusWatch;
     bool m_suspendRefresh = false;

@@ -18,6 +18,11 @@ void QMessageBoxSink::Information(QWidget* parent, const QString& text)
     QMessageBox::information(parent, Title(), text, QMessageBox::Ok);
 }
 
+void QMessageBoxSink::Warning(QWidget* parent, const QString& text, const QString& place)
+{
+    QMessageBox::warning(parent, Title(), Messages::PlacedText(text, place), QMessageBox::Ok);
+}
+
 void QMessageBoxSink::Error(QWidget* parent, const QString& text)
 {
     QMessageBox::critical(parent, Title(), text, QMessageBox::Ok);
@@ -44,23 +49,28 @@ MessageSink::Answer QMessageBoxSink::Confirm(QWidget* parent, const QString& tex
 
 void MessageRecorder::Information(QWidget* parent, const QString& text)
 {
-    m_messages.append({Kind::Information, text, parent});
+    m_messages.append({Kind::Information, text, parent, QString()});
+}
+
+void MessageRecorder::Warning(QWidget* parent, const QString& text, const QString& place)
+{
+    m_messages.append({Kind::Warning, text, parent, place});
 }
 
 void MessageRecorder::Error(QWidget* parent, const QString& text)
 {
-    m_messages.append({Kind::Error, text, parent});
+    m_messages.append({Kind::Error, text, parent, QString()});
 }
 
 MessageSink::Answer MessageRecorder::Question(QWidget* parent, const QString& text)
 {
-    m_messages.append({Kind::Question, text, parent});
+    m_messages.append({Kind::Question, text, parent, QString()});
     return m_answers.isEmpty() ? Answer::Cancel : m_answers.takeFirst();
 }
 
 MessageSink::Answer MessageRecorder::Confirm(QWidget* parent, const QString& text)
 {
-    m_messages.append({Kind::Confirmation, text, parent});
+    m_messages.append({Kind::Confirmation, text, parent, QString()});
     const Answer answer = m_answers.isEmpty() ? Answer::No : m_answers.takeFirst();
     return answer == Answer::Yes ? Answer::Yes : Answer::No;
 }
@@ -84,6 +94,26 @@ ScopedMessageSink::~ScopedMessageSink() { Messages::SetSink(m_previous); }
 namespace Messages {
 
 MessageSink& Sink() { return *g_sink; }
+
+QString PlacedText(const QString& text, const QString& place)
+{
+    if (place.isEmpty()) return text;
+    return place + QStringLiteral(":\n") + text;
+}
+
+QString PlainCaption(const QString& caption)
+{
+    QString plain;
+    for (int i = 0; i < caption.size(); ++i) {
+        const QChar c = caption.at(i);
+        if (c == u'&' && i + 1 < caption.size()) {
+            plain += caption.at(++i);  // "&x" shows x; "&&" shows "&"
+            continue;
+        }
+        plain += c;
+    }
+    return plain.simplified();
+}
 
 MessageSink* SetSink(MessageSink* sink)
 {

@@ -10,6 +10,7 @@
 //
 //     Messages::Information(this, QStringLiteral("Entry must be an integer."));
 //     if (Messages::Question(this, text) == MessageSink::Answer::Cancel) return;
+//     Messages::Warning(this, text, QStringLiteral("Unit Weight (kN/m^3)"));
 //
 // The parent only places the box over its window; it may be null.
 #pragma once
@@ -22,13 +23,17 @@ class QWidget;
 // Receiver of the program's messages.
 class MessageSink {
 public:
-    enum class Kind { Information, Error, Question, Confirmation };
+    enum class Kind { Information, Warning, Error, Question, Confirmation };
     enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~MessageSink() = default;
 
     // An information box with an OK button.
     virtual void Information(QWidget* parent, const QString& text) = 0;
+    // A warning box with an OK button about an entry the program cannot take: `text` says why,
+    // `place` names where (the field's label, or a table's column caption and row); an empty
+    // place shows the text alone.
+    virtual void Warning(QWidget* parent, const QString& text, const QString& place) = 0;
     // An error box with an OK button.
     virtual void Error(QWidget* parent, const QString& text) = 0;
     // A question with the buttons Yes, No and Cancel; closing the box counts as Cancel.
@@ -41,6 +46,8 @@ public:
 class QMessageBoxSink : public MessageSink {
 public:
     void Information(QWidget* parent, const QString& text) override;
+    // The place on a line of its own, then the text.
+    void Warning(QWidget* parent, const QString& text, const QString& place) override;
     void Error(QWidget* parent, const QString& text) override;
     Answer Question(QWidget* parent, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& text) override;
@@ -54,9 +61,11 @@ public:
         Kind kind;
         QString text;
         QWidget* parent;
+        QString place;  // where the entry was refused (warnings only)
     };
 
     void Information(QWidget* parent, const QString& text) override;
+    void Warning(QWidget* parent, const QString& text, const QString& place) override;
     void Error(QWidget* parent, const QString& text) override;
     Answer Question(QWidget* parent, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& text) override;
@@ -94,7 +103,16 @@ MessageSink& Sink();
 MessageSink* SetSink(MessageSink* sink);
 
 inline void Information(QWidget* parent, const QString& text) { Sink().Information(parent, text); }
+inline void Warning(QWidget* parent, const QString& text, const QString& place)
+{
+    Sink().Warning(parent, text, place);
+}
 inline void Error(QWidget* parent, const QString& text) { Sink().Error(parent, text); }
+// The text of a warning box: the place and a colon on a line of their own, then the text.
+QString PlacedText(const QString& text, const QString& place);
+// A label's text as a name in a message: without the access-key marks ("&&" stays one "&"),
+// its lines joined by blanks.
+QString PlainCaption(const QString& caption);
 inline MessageSink::Answer Question(QWidget* parent, const QString& text)
 {
     return Sink().Question(parent, text);

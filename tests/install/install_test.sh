@@ -9,8 +9,14 @@
 # 3. two runs of a slow stand-in engine (sleeps a second) side by side from one writable
 #    program folder: one claims the program folder, the other a private one, and neither sees
 #    the other's scratch file;
-# 4. the installed Tremex3, under a virtual X server, runs an example through Computation >
-#    Run Analysis as a user would (keys sent with xdotool), when xvfb-run and xdotool exist.
+# 4. the installed desktop entry passes desktop-file-validate, the icon is there in every
+#    standard size, and with XDG_DATA_DIRS naming the prefix `xdg-mime query default` gives the
+#    entry for the MIME type of project files, which a .tmx file has;
+# 5. opening a .tmx through that association (gio open, as a file manager does) starts the
+#    installed Tremex3 on it, under a virtual X server;
+# 6. the installed Tremex3, under a virtual X server, runs an example through Computation >
+#    Run Analysis as a user would (keys sent with xdotool).
+# Steps 4 to 6 need the main program; 5 and 6 skip when xvfb-run, xdotool or gio is missing.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
@@ -113,15 +119,99 @@ fd=$(run_folder "$scratch/d.out")
 { [ "$fc" = "$stand" ] || [ "$fd" = "$stand" ]; } || fail "neither run used the free program folder ($fc, $fd)"
 echo "ok 3 two slow runs side by side: $fc and $fd"
 
-# 4. The installed Tremex3 as a user would run it.
 if [ ! -x "$program/Tremex3" ]; then
-  echo "skip 4: Tremex3 not built"
+  echo "skip 4-6: Tremex3 not built"
   exit 0
 fi
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-  echo "skip 4: xvfb-run or xdotool missing"
+
+# 4. The desktop entry, the MIME type and the icon.
+entry=$prefix/share/applications/tremex3.desktop
+mimetype=application/x-tremex-project
+[ -f "$entry" ] || fail "$entry not installed"
+[ -f "$prefix/share/mime/packages/tremex3.xml" ] || fail "MIME type not installed"
+grep -qx "Exec=$prefix/bin/Tremex3 %f" "$entry" || fail "Exec of $entry: $(grep ^Exec= "$entry")"
+grep -qx "MimeType=$mimetype;" "$entry" || fail "MimeType of $entry"
+command -v desktop-file-validate >/dev/null ||
+  fail "desktop-file-validate missing (desktop-file-utils, scripts/install-deps.sh)"
+desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
+for size in 16 22 24 32 48 64 128 256; do
+  icon=$prefix/share/icons/hicolor/${size}x${size}/apps/tremex3.png
+  [ -f "$icon" ] || fail "$icon not installed"
+  if command -v identify >/dev/null; then
+    [ "$(identify -format '%wx%h' "$icon")" = "${size}x${size}" ] || fail "$icon is $(identify -format '%wx%h' "$icon")"
+  fi
+done
+# The desktop's view of the prefix: its data first, then the system's; the user's own folders
+# empty.
+xdg=(env XDG_DATA_DIRS="$prefix/share:${XDG_DATA_DIRS:-/usr/local/share:/usr/share}"
+     XDG_DATA_HOME="$scratch/xdg/data" XDG_CONFIG_HOME="$scratch/xdg/config" HOME="$home")
+mkdir -p "$scratch/xdg/data" "$scratch/xdg/config"
+default=$("${xdg[@]}" xdg-mime query default "$mimetype") || fail "xdg-mime query default $mimetype"
+[ "$default" = tremex3.desktop ] || fail "xdg-mime names '$default' for $mimetype"
+project "$scratch/mime"
+mv "$scratch/mime/$example.tmx" "$scratch/mime/turbine.tmx"
+mv "$scratch/mime/$example.tmm" "$scratch/mime/turbine.tmm"
+if command -v gio >/dev/null; then
+  type=$("${xdg[@]}" gio info -a standard::content-type "$scratch/mime/turbine.tmx" |
+         sed -n 's/^ *standard::content-type: //p')
+  [ "$type" = "$mimetype" ] || fail "a .tmx file has the type '$type'"
+fi
+echo "ok 4 desktop entry valid, icon in 8 sizes, xdg-mime default for $mimetype: $default"
+
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null || ! command -v gio >/dev/null; then
+  echo "skip 5-6: xvfb-run, xdotool or gio missing"
   exit 0
 fi
+
+# 5. A .tmx opened through the MIME association: the installed Tremex3 shows it.
+cat >"$scratch/open.sh" <<'EOF'
+#!/usr/bin/env bash
+# open.sh FILE CAPTION: opens FILE as a file manager does; the window CAPTION must appear.
+# Prints the command line of the program that shows it, then ends it with File > Exit.
+set -u
+gio open "$1" || { echo "gio open failed"; exit 1; }
+window=""
+for _ in $(seq 150); do
+  window=$(xdotool search --name "^$2\$" 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "no window '$2'"; exit 1; }
+pid=$(xdotool getwindowpid "$window")
+tr '\0' ' ' <"/proc/$pid/cmdline"
+echo
+# The window's class, which the entry's StartupWMClass names.
+command -v xprop >/dev/null && xprop -id "$window" WM_CLASS
+# The project is unchanged: File > Exit asks nothing.
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || exit 0; sleep 0.1; done
+kill "$pid"
+echo "Tremex3 did not exit"
+exit 1
+EOF
+chmod 755 "$scratch/open.sh"
+for try in 1 2; do
+  if "${xdg[@]}" QT_QPA_PLATFORM=xcb xvfb-run -a -n $((170 + RANDOM % 500)) -s "-screen 0 1280x1024x24" \
+      "$scratch/open.sh" "$scratch/mime/turbine.tmx" "TREMEX 3.0.11 - Turbine" >"$scratch/open.out" 2>&1; then
+    break
+  fi
+  if [ $try = 2 ] || ! grep -q "could not connect to display" "$scratch/open.out"; then
+    fail "opening a .tmx: $(cat "$scratch/open.out")"
+  fi
+done
+grep -q "^$prefix/bin/Tremex3 $scratch/mime/turbine.tmx" "$scratch/open.out" ||
+  fail "the .tmx was opened by: $(cat "$scratch/open.out")"
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$entry")
+if grep -q '^WM_CLASS' "$scratch/open.out"; then
+  grep -q "^WM_CLASS(STRING) = \".*\", \"$wmclass\"$" "$scratch/open.out" ||
+    fail "StartupWMClass=$wmclass, the window: $(grep ^WM_CLASS "$scratch/open.out")"
+fi
+echo "ok 5 a .tmx opened through the MIME association starts the installed Tremex3 on it"
+
+# 6. The installed Tremex3 as a user would run it.
 project "$scratch/gui"
 cat >"$scratch/drive.sh" <<'EOF'
 #!/usr/bin/env bash
@@ -175,6 +265,6 @@ for try in 1 2; do
 done
 same_results "$scratch/gui"
 for f in names.dat TAPE7 TAPE8 tremex.lock; do [ ! -e "$program/$f" ] || fail "$f written in $program"; done
-echo "ok 4 installed Tremex3 ran the example"
+echo "ok 6 installed Tremex3 ran the example"
 left=$(find "$home" -maxdepth 4 -name 'tremex-rundir-*' 2>/dev/null)
 [ -z "$left" ] || fail "private run folders left behind: $left"

@@ -13,7 +13,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QPrinter>
+#include <QDate>
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QFile>
 #include <QRadioButton>
 
@@ -318,4 +321,61 @@ TEST_F(AmpFixture, ReadOutUnderTheMouseAndPrintedChart)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.read(5), QByteArray("%PDF-"));
+}
+
+// The printed page says what it shows: the text of the PDF, as a PDF reader extracts it, holds
+// the title block above the chart.
+TEST_F(AmpFixture, ThePrintedChartCarriesATitleBlock)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils, scripts/install-deps.sh) is needed";
+    TProgramData& d = project.Data();
+    d.ProjectTitle = QStringLiteral("Compressor block on soft clay");
+    d.FileName = QStringLiteral("/jobs/compressor.tmx");
+    d.UnitSystem = 2;
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.resize(900, 620);
+    dlg.show();
+    QApplication::processEvents();
+    SetPoint(dlg, 4, 6.5L, -1.25L);
+
+    QDir().mkpath(QStringLiteral(TEST_TMP_DIR));
+    const QString path = QStringLiteral(TEST_TMP_DIR "/amp-title.pdf");
+    QFile::remove(path);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    const QDate before = QDate::currentDate();
+    dlg.PrintChart(printer);
+    const QDate after = QDate::currentDate();
+
+    QProcess reader;
+    reader.start(pdftotext, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput());
+    for (const QString& expected :
+         {QStringLiteral("Footing Response Amplitude: Compressor block on soft clay"),
+          QStringLiteral("Project file: /jobs/compressor.tmx"),
+          QStringLiteral("Response: Translational Amplitude (m) against Frequency (Hz)"),
+          QStringLiteral("Reference point: X = 4 m, Y = 6.5 m, Z = -1.25 m")})
+        EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << " not in:\n" << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Printed: ") + before.toString(Qt::ISODate)) ||
+                text.contains(QStringLiteral("Printed: ") + after.toString(Qt::ISODate)))
+        << text.toStdString();
+    // The chart is on the same page, below the block.
+    EXPECT_TRUE(text.contains(QStringLiteral("Frequency (Hz)")));
+    EXPECT_LT(text.indexOf(QStringLiteral("Printed: ")), text.indexOf(QStringLiteral("X-Dir")));
+
+    // Rotation: the quantity follows the chart, in radians.
+    for (QRadioButton* b : dlg.findChildren<QRadioButton*>())
+        if (b->text() == QStringLiteral("Rotation")) b->click();
+    ASSERT_EQ(dlg.LeftTitle(), QStringLiteral("Rotational Amplitude (rad)"));
+    const QStringList lines = AmpPlot::PrintTitleLines(QString(), QStringLiteral("a.tmx"), dlg.LeftTitle(),
+                                                       {1, 2, 3}, true, QDate(2026, 1, 31));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Footing Response Amplitude: (no title)"),
+                                  QStringLiteral("Project file: a.tmx"),
+                                  QStringLiteral("Response: Rotational Amplitude (rad) against Frequency (Hz)"),
+                                  QStringLiteral("Reference point: X = 1 ft, Y = 2 ft, Z = 3 ft"),
+                                  QStringLiteral("Printed: 2026-01-31")}));
 }

@@ -5,6 +5,7 @@
 #include "projecttables.h"
 #include "table/table.h"
 #include "util/docfolder.h"
+#include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
 
@@ -781,7 +782,7 @@ void TDlgBlock::SaveBitmapButtonClick()
             dialog.setNameFilter(QStringLiteral("Bitmap files (*.bmp)"));
             dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
             dialog.setDirectory(DocFolder::StartFolder());
-            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            if (FileDialog::Exec(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
                 path = dialog.selectedFiles().constFirst();
         }
         if (path.isEmpty()) return;

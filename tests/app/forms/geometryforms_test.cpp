@@ -81,6 +81,21 @@ TEST_F(GeometryForms, InvalidFocusedEntryRefusesLeavingAndClosing)
     EXPECT_EQ(recorder.Count(), 2);
 }
 
+TEST_F(GeometryForms, ATextThatIsNoNumberIsAWarningThatNamesTheField)
+{
+    // "abc" in the unit weight of the soil below the footing, then Tab to the next field.
+    Data().UnitSystem = 2;
+    auto* form = Open(new TfrmTipsoil(*project));
+    Enter(form->DataEdit2, QStringLiteral("abc"), form->DataEdit3);
+    ASSERT_EQ(recorder.Count(), 1);
+    const MessageRecorder::Message message = recorder.Messages().at(0);
+    EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+    EXPECT_EQ(message.text, QStringLiteral("Entry could not be evaluated:\rinvalid character(s) in expression"));
+    EXPECT_EQ(message.place, QStringLiteral("Unit weight (kN/m^3)"));
+    EXPECT_EQ(message.place, LabelText(form->DataEdit2)) << "the field as its label reads";
+    EXPECT_EQ(form->DataEdit2->text(), QStringLiteral("abc")) << "the text stays as typed";
+}
+
 TEST_F(GeometryForms, OutOfRangeEntryIsSetToTheBound)
 {
     auto* form = Open(new TfrmTipsoil(*project));

@@ -113,6 +113,35 @@ TEST_F(DataComboTest, LeavingValidatesWithTheMessagesAndKeepsTheFocus)
     EXPECT_TRUE(button->hasFocus());
 }
 
+TEST_F(DataComboTest, ARefusedEntryIsAWarningThatNamesTheField)
+{
+    combo->SetCaption(QStringLiteral("Pile length"));
+    combo->SetUnitsString(QStringLiteral("L"));
+    combo->SetUnits(2);
+    combo->SetMaxVal(10);
+    struct Case {
+        const char* typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"1E-", "Entry could not be evaluated:\rinvalid character(s) in expression"},
+        {"20", "Entry must be less than or equal to 10"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        recorder.Clear();
+        Type(QString::fromLatin1(c.typed));
+        Tab();
+        ASSERT_EQ(recorder.Count(), 1);
+        const MessageRecorder::Message message = recorder.Messages().at(0);
+        EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+        EXPECT_EQ(message.text, QString::fromLatin1(c.message));
+        EXPECT_EQ(message.place, QStringLiteral("Pile length (m)"));
+        EXPECT_EQ(message.place, label->text());
+        EXPECT_TRUE(combo->hasFocus());
+    }
+}
+
 TEST_F(DataComboTest, IntegerOnlyMessagesAndIntegerText)
 {
     combo->SetIntegerOnly(true);

@@ -93,7 +93,7 @@ TEST_F(DataEditTest, ABoundViolationSetsTheBoundShowsItAndKeepsTheFocus)
         Type(QString::fromLatin1(c.typed));
         Tab();
         ASSERT_EQ(recorder.Count(), 1);
-        EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Information);
+        EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Warning);
         EXPECT_EQ(recorder.LastText(), c.message);
         EXPECT_EQ(first->text(), c.text);
         EXPECT_FALSE(first->Valid());
@@ -103,6 +103,69 @@ TEST_F(DataEditTest, ABoundViolationSetsTheBoundShowsItAndKeepsTheFocus)
     Tab();
     EXPECT_TRUE(first->Valid());
     EXPECT_TRUE(second->hasFocus());
+}
+
+TEST_F(DataEditTest, ARefusedEntryIsAWarningThatNamesTheField)
+{
+    // The field's name: its label as shown, else its caption with units, else its accessible
+    // name; a field without any of them shows the text alone.
+    struct Case {
+        const char* name;
+        void (*setUp)(TDataEdit* edit, QLabel* label);
+        const char* place;
+    };
+    const Case cases[] = {
+        {"label with units",
+         [](TDataEdit* e, QLabel*) {
+             e->SetCaption(QStringLiteral("Unit weight"));
+             e->SetUnitsString(QStringLiteral("F/L2^3"));
+         },
+         "Unit weight (lbs/ft^3)"},
+        {"label with an access key and two lines",
+         [](TDataEdit*, QLabel* l) { l->setText(QStringLiteral("Shear &wave\nvelocity && speed")); },
+         "Shear wave velocity & speed"},
+        {"caption, no label",
+         [](TDataEdit* e, QLabel*) {
+             e->SetEditLabel(nullptr);
+             e->SetCaption(QStringLiteral("Depth"));
+             e->SetUnitsString(QStringLiteral("L2"));
+             e->SetUnits(2);
+         },
+         "Depth (m)"},
+        {"accessible name only",
+         [](TDataEdit* e, QLabel*) {
+             e->SetEditLabel(nullptr);
+             e->setAccessibleName(QStringLiteral("Frequency"));
+         },
+         "Frequency"},
+        {"nothing", [](TDataEdit* e, QLabel*) { e->SetEditLabel(nullptr); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* fieldLabel = new QLabel(&window);
+        auto* edit = new TDataEdit(&window);
+        auto* next = new QPushButton(QStringLiteral("Next"), &window);
+        layout->addWidget(fieldLabel);
+        layout->addWidget(edit);
+        layout->addWidget(next);
+        edit->SetEditLabel(fieldLabel);
+        c.setUp(edit, fieldLabel);
+        ShowActive(window);
+        edit->setFocus();
+        recorder.Clear();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("abc"));
+        QTest::keyClick(edit, Qt::Key_Tab);
+        ASSERT_EQ(recorder.Count(), 1);
+        const MessageRecorder::Message message = recorder.Messages().at(0);
+        EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+        EXPECT_EQ(message.text, QStringLiteral("Entry could not be evaluated:\rinvalid character(s) in expression"));
+        EXPECT_EQ(message.place, QString::fromUtf8(c.place));
+        EXPECT_EQ(message.parent, edit);
+        EXPECT_TRUE(edit->hasFocus());
+    }
 }
 
 TEST_F(DataEditTest, IntegerOnlyRefusesFractionsAndTextsWithTheirMessages)

@@ -1,5 +1,9 @@
 #include "widget_fixture.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 TEST(MessagesTest, ScopedSinkRecordsAnswersAndRestoresThePreviousSink)
 {
     MessageSink* before = &Messages::Sink();
@@ -30,4 +34,31 @@ TEST(MessagesTest, ScopedSinkRecordsAnswersAndRestoresThePreviousSink)
     Messages::SetSink(nullptr);
     EXPECT_NE(&Messages::Sink(), &r);
     EXPECT_NE(dynamic_cast<QMessageBoxSink*>(&Messages::Sink()), nullptr);
+}
+
+TEST(MessagesTest, AWarningBoxShowsThePlaceAboveTheTextWithTheWarningIcon)
+{
+    QMessageBoxSink sink;
+    ScopedMessageSink scope(&sink);
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    // The box is modal: read it and close it from the event loop it runs.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        shown = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    Messages::Warning(nullptr, QStringLiteral("Entry must be an integer."), QStringLiteral("Number of piles"));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(shown, QStringLiteral("Number of piles:\nEntry must be an integer."));
+    EXPECT_EQ(Messages::PlacedText(QStringLiteral("text"), QString()), QStringLiteral("text"));
+}
+
+TEST(MessagesTest, APlainCaptionDropsAccessKeyMarksAndJoinsLines)
+{
+    EXPECT_EQ(Messages::PlainCaption(QStringLiteral("&Add Row")), QStringLiteral("Add Row"));
+    EXPECT_EQ(Messages::PlainCaption(QStringLiteral("Soil && rock")), QStringLiteral("Soil & rock"));
+    EXPECT_EQ(Messages::PlainCaption(QStringLiteral("Unit\nweight (kN/m^3)  ")), QStringLiteral("Unit weight (kN/m^3)"));
 }

@@ -273,7 +273,9 @@ TEST_F(TableFormTest, AnInvalidCellKeepsTheUserInIt)
     Key(Qt::Key_Down);
     ASSERT_EQ(recorder.Count(), 1);
     EXPECT_EQ(recorder.LastText(), "Entry could not be evaluated:\rinvalid expression");
-    EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Information);
+    // A warning that names the cell: the column's caption lines (with units) and the row.
+    EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Warning);
+    EXPECT_EQ(recorder.Messages().at(0).place, "Unit weight (lbs/ft^3), row 2");
     EXPECT_EQ(form->Grid->currentRow(), 1);
     EXPECT_EQ(form->Grid->currentColumn(), 2);
     EXPECT_EQ(form->Grid->item(1, 2)->text(), "2+");  // the typed text stays
