@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::filesystem::path kManual = TREMEX_SOURCE_DIR "/doc/manual";
+const std::filesystem::path kManual = ManualMarks::Folder(TREMEX_SOURCE_DIR);
 
 // The word as the deck writes it: up to a "=" or a blank ("GRAVITY=9.8" is GRAV).
 std::string DeckWord(const std::string& text)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -46,6 +47,14 @@ inline std::vector<std::filesystem::path> Chapters(const std::filesystem::path& 
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// The folder of the chapters: doc/manual of the sources, or $MANUAL_CHAPTERS_DIR (to check
+// chapters that are not in the tree yet).
+inline std::filesystem::path Folder(const std::filesystem::path& sources)
+{
+    if (const char* dir = std::getenv("MANUAL_CHAPTERS_DIR"); dir && *dir) return dir;
+    return sources / "doc" / "manual";
 }
 
 // Every mark of every chapter (the build expands marks line by line, so a mark is on one line).
