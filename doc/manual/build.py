@@ -138,6 +138,8 @@ def expand_marks(chapter, numbers, problems):
                     if bad.group(1) not in ("menu", "win", "field", "kw", "num"):
                         problems.append(f"{where}: unknown mark {bad.group(0)}")
         out.append("".join(pieces))
+        if re.search(r"\{(menu|win|field|kw|num):[^{}]*$", line):
+            problems.append(f"{where}: a mark is not closed on its line (a mark must not break across lines)")
     return "\n".join(out)
 
 
@@ -375,6 +377,7 @@ def main(argv=None):
                 ids[el.get("id")] = ch
     link_checks(chapters, ids, problems)
 
+    problems = list(dict.fromkeys(problems))
     for p in problems:
         print(f"build.py: {'error' if args.strict or args.check else 'warning'}: {p}", file=sys.stderr)
     if problems and (args.strict or args.check):
