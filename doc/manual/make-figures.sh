@@ -102,16 +102,16 @@ save() {  # save IMAGE NAME
   echo "make-figures: $2.png $(identify -format '%wx%h' "$out/$2.png")"
 }
 # The child window shown in the main window: the main window without its menu bar (and tool
-# bar), cut down to what is not the empty background.
+# bar), its bottom edge and its right edge, cut down to what is not the empty background.
+# Taken from the screen (reading the 3-D view's main window itself can stall while it draws),
+# where the main window is found again (it gets a new X window when the 3-D view first draws).
 shot_child() {  # shot_child NAME [TOP]
-  # From the screen: reading the main window itself can stall while the 3-D view draws.
   local X Y WIDTH HEIGHT SCREEN WINDOW
-  # Found again: the main window gets a new X window when the 3-D view first draws.
   main=$(xdotool search --onlyvisible --name "^TREMEX 3.0.11 - " | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$main")"
   timeout 30 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$work/shot.png"
-  convert "$work/shot.png" -crop "+0+${2:-21}" +repage -gravity south -chop 0x24 -gravity east -chop 4x0 +gravity -bordercolor '#a0a0a0' -border 2 -fuzz 2% -trim +repage \
-    "$work/child.png"
+  convert "$work/shot.png" -crop "+0+${2:-21}" +repage -gravity south -chop 0x24 -gravity east -chop 4x0 \
+    +gravity -bordercolor '#a0a0a0' -border 2 -fuzz 2% -trim +repage "$work/child.png"
   save "$work/child.png" "$1"
 }
 shot_window() {  # shot_window NAME CAPTION-PATTERN: a window of its own (dialog, message)
@@ -175,7 +175,7 @@ form form-harmonic halfspace-harmonic Harmonic 435
 form form-transient stratum-transient Transient
 form form-random halfspace-random Random
 
-# --- tables
+# --- tables (harmonic loads have no table: their amplitudes are fields of the form)
 form table-soil-layers single-pile-harmonic SoilLayer
 form table-side-soil halfspace-embedded-harmonic SideSoil
 form table-pile-coordinates pile-group-random PileCoord
