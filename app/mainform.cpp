@@ -1081,7 +1081,7 @@ void TMainForm::BuildMenus()
     // Help.
     QMenu* help = AddMenu(nullptr, L("HelpMenu"), L("&Help"));
     connect(help, &QMenu::aboutToShow, this, [this] { CommitActiveChild(); });
-    AddAction(help, L("HelpContents"), L("&Contents"), [this] { OpenHelpFile(L("Tremex3Help.chm")); });
+    AddAction(help, L("HelpContents"), L("&Contents"), [this] { OpenHelpFile(L("help/index.html")); });
     AddAction(help, L("HelpManual"), L("&User's Manual"), [this] { OpenHelpFile(L("Tremx v3 Manual.pdf")); });
     AddAction(help, L("HelpAbout"), L("&About..."), [this] {
         if (!m_about) m_about = new TAboutBox(GetVersion(), this);

@@ -14,6 +14,10 @@ PACKAGES=(
   dpkg-dev  # dpkg-shlibdeps: the dependencies of the Debian package
   clang libclang-rt-14-dev
   libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
+  # The user's manual (doc/): Markdown to HTML, HTML to PDF. python3-munkres meets a font
+  # library's need that apt would otherwise meet with python3-scipy and its C++ headers
+  # (about 230 MB more).
+  python3-markdown weasyprint python3-munkres
 )
 
 # As root the packages are installed directly (a bare machine may have no sudo); a normal

@@ -19,8 +19,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-# The program, the engine and the command-line runner (test.sh builds and runs the rest).
-ninja -C build -j "$(nproc)" Tremex3 tremcalc tremrun
+# The program, the engine, the command-line runner and the manual (test.sh builds and runs the
+# rest).
+ninja -C build -j "$(nproc)" Tremex3 tremcalc tremrun manual
 
 example=${1:-$top/examples/halfspace-harmonic.tmx}
 name=$(basename "$example" .tmx)

@@ -16,7 +16,10 @@
 #    installed Tremex3 on it, under a virtual X server;
 # 6. the installed Tremex3, under a virtual X server, runs an example through Computation >
 #    Run Analysis as a user would (keys sent with xdotool).
-# Steps 4 to 6 need the main program; 5 and 6 skip when xvfb-run, xdotool or gio is missing.
+# 7. the help pages and the manual are in the installed program folder, and the installed
+#    Tremex3's Help > Contents and Help > User's Manual hand them to the desktop's opener (a
+#    stand-in xdg-open that notes what it is given), under the same conditions as 6.
+# Steps 4 to 7 need the main program; 5 to 7 skip when xvfb-run, xdotool or gio is missing.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$2" && pwd)
@@ -39,6 +42,14 @@ prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 program=$prefix/lib/tremex
 for f in tremrun libtremcalc.so; do [ -f "$program/$f" ] || fail "$program/$f not installed"; done
+# The help and the manual, when the build made them (TREMEX_MANUAL).
+manual=""
+if [ -f "$build/bin/help/index.html" ]; then
+  manual=1
+  for f in help/index.html help/manual.css "Tremx v3 Manual.pdf"; do
+    [ -s "$program/$f" ] || fail "$program/$f not installed"
+  done
+fi
 [ -x "$prefix/bin/tremrun" ] || fail "$prefix/bin/tremrun not installed"
 chmod -R a-w "$prefix"
 
@@ -120,7 +131,7 @@ fd=$(run_folder "$scratch/d.out")
 echo "ok 3 two slow runs side by side: $fc and $fd"
 
 if [ ! -x "$program/Tremex3" ]; then
-  echo "skip 4-6: Tremex3 not built"
+  echo "skip 4-7: Tremex3 not built"
   exit 0
 fi
 
@@ -159,7 +170,7 @@ fi
 echo "ok 4 desktop entry valid, icon in 8 sizes, xdg-mime default for $mimetype: $default"
 
 if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null || ! command -v gio >/dev/null; then
-  echo "skip 5-6: xvfb-run, xdotool or gio missing"
+  echo "skip 5-7: xvfb-run, xdotool or gio missing"
   exit 0
 fi
 
@@ -268,3 +279,67 @@ for f in names.dat TAPE7 TAPE8 tremex.lock; do [ ! -e "$program/$f" ] || fail "$
 echo "ok 6 installed Tremex3 ran the example"
 left=$(find "$home" -maxdepth 4 -name 'tremex-rundir-*' 2>/dev/null)
 [ -z "$left" ] || fail "private run folders left behind: $left"
+
+# 7. Help > Contents and Help > User's Manual of the installed program.
+if [ -z "$manual" ]; then
+  echo "skip 7: the manual was not built"
+  exit 0
+fi
+opener=$scratch/opener
+mkdir -p "$opener"
+printf '#!/bin/sh\necho "$*" >>"%s/opened.log"\n' "$home" >"$opener/xdg-open"
+chmod 755 "$opener/xdg-open"
+cat >"$scratch/drive-help.sh" <<'EOF'
+#!/usr/bin/env bash
+# drive-help.sh TREMEX3 LOG OPENED: Help > Contents, Help > User's Manual by the keyboard, quit.
+set -u
+"$1" >"$2" 2>&1 & app=$!
+main=""
+for _ in $(seq 100); do
+  main=$(xdotool search --name "^TREMEX 3.0.11 - " 2>/dev/null | head -n 1)
+  [ -n "$main" ] && break
+  sleep 0.1
+done
+[ -n "$main" ] || { echo "no main window"; kill $app; exit 1; }
+sleep 0.5
+opened() { if [ -f "$3" ]; then wc -l <"$3"; else echo 0; fi; }
+# "U" is the access key of two Help items (User's Manual, Check for Updates): it selects the
+# first, Return chooses it.
+for item in c "u Return"; do
+  before=$(opened "$@")
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+  xdotool key --window "$main" alt+h
+  sleep 0.5
+  xdotool key $item
+  for _ in $(seq 50); do [ "$(opened "$@")" -gt "$before" ] && break; sleep 0.1; done
+done
+xdotool windowactivate --sync "$main" 2>/dev/null
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 50); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+kill $app 2>/dev/null
+wait $app 2>/dev/null
+exit 0
+EOF
+chmod 755 "$scratch/drive-help.sh"
+give "$opener"
+for try in 1 2; do
+  rm -f "$home/opened.log"
+  if "${user[@]}" PATH="$opener:$PATH" QT_QPA_PLATFORM=xcb xvfb-run -a -n $((170 + RANDOM % 500)) \
+      -s "-screen 0 1280x1024x24" "$scratch/drive-help.sh" "$prefix/bin/Tremex3" "$home/tremex3-help.log" \
+      "$home/opened.log" >"$scratch/help.out" 2>&1 && [ -s "$home/opened.log" ]; then
+    break
+  fi
+  if [ $try = 2 ] || ! grep -q "could not connect to display" "$home/tremex3-help.log"; then
+    fail "installed Tremex3's Help menu: $(cat "$scratch/help.out" "$home/tremex3-help.log" "$home/opened.log" 2>/dev/null)"
+  fi
+done
+decode() { sed -e 's|^file://||' -e 's|%20| |g'; }
+mapfile -t opened <"$home/opened.log"
+[ "${#opened[@]}" = 2 ] || fail "the opener was given ${#opened[@]} files: ${opened[*]}"
+[ "$(printf '%s' "${opened[0]}" | decode)" = "$program/help/index.html" ] ||
+  fail "Help > Contents opened ${opened[0]}, not $program/help/index.html"
+[ "$(printf '%s' "${opened[1]}" | decode)" = "$program/Tremx v3 Manual.pdf" ] ||
+  fail "Help > User's Manual opened ${opened[1]}, not $program/Tremx v3 Manual.pdf"
+echo "ok 7 installed Tremex3 opens its help pages and its manual"
