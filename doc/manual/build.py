@@ -79,7 +79,7 @@ class Numbers:
         if self.values is None:
             if not os.path.exists(self.path):
                 raise BuildError(f"{where}: {{num:{key}}}: the numbers file {self.path} does not exist "
-                                 "(make it with doc/manual/numbers.py)")
+                                 "(make it with doc/manual/engine-numbers.py)")
             with open(self.path, encoding="utf-8") as f:
                 self.values = json.load(f)
         if key not in self.values:

@@ -8,8 +8,8 @@ of the verification examples and their differences from the engine, and
 writes doc/manual/generated/numbers.json: one flat object {KEY: text}, each
 text exactly as the manual prints it (the manual quotes it as {num:KEY}).
 
-    python3 doc/manual/numbers.py --tremrun build/bin/tremrun          # write
-    python3 doc/manual/numbers.py --tremrun build/bin/tremrun --check  # compare
+    python3 doc/manual/engine-numbers.py --tremrun build/bin/tremrun          # write
+    python3 doc/manual/engine-numbers.py --tremrun build/bin/tremrun --check  # compare
 
 --check writes nothing; it exits with 1 and names every key that differs,
 is missing or is new.  Nothing of a run's date or folder enters the file,
@@ -440,12 +440,12 @@ def main():
 
     tremrun = os.path.abspath(args.tremrun)
     if not os.access(tremrun, os.X_OK):
-        print("numbers.py: cannot run %s" % tremrun, file=sys.stderr)
+        print("engine-numbers.py: cannot run %s" % tremrun, file=sys.stderr)
         return 2
     try:
         numbers = make_numbers(tremrun)
     except Failure as e:
-        print("numbers.py: %s" % e, file=sys.stderr)
+        print("engine-numbers.py: %s" % e, file=sys.stderr)
         return 2
 
     if args.check:
@@ -453,7 +453,7 @@ def main():
             with open(args.output, encoding="utf-8") as f:
                 stored = json.load(f)
         except (OSError, ValueError) as e:
-            print("numbers.py: cannot read %s: %s" % (args.output, e), file=sys.stderr)
+            print("engine-numbers.py: cannot read %s: %s" % (args.output, e), file=sys.stderr)
             return 1
         bad = []
         for k in sorted(set(stored) | set(numbers)):
@@ -464,19 +464,19 @@ def main():
             elif stored[k] != numbers[k]:
                 bad.append("%s: stored %r, the engine gives %r" % (k, stored[k], numbers[k]))
         if bad:
-            print("numbers.py: %d number(s) of the manual differ from the engine:" % len(bad), file=sys.stderr)
+            print("engine-numbers.py: %d number(s) of the manual differ from the engine:" % len(bad), file=sys.stderr)
             for b in bad:
                 print("  " + b, file=sys.stderr)
-            print("Re-make them on purpose with: python3 doc/manual/numbers.py --tremrun PATH", file=sys.stderr)
+            print("Re-make them on purpose with: python3 doc/manual/engine-numbers.py --tremrun PATH", file=sys.stderr)
             return 1
-        print("numbers.py: all %d numbers of the manual agree with the engine" % len(numbers))
+        print("engine-numbers.py: all %d numbers of the manual agree with the engine" % len(numbers))
         return 0
 
     os.makedirs(os.path.dirname(args.output), exist_ok=True)
     with open(args.output, "w", encoding="utf-8") as f:
         json.dump(numbers, f, indent=1, sort_keys=True)
         f.write("\n")
-    print("numbers.py: wrote %d numbers to %s" % (len(numbers), os.path.relpath(args.output, ROOT)))
+    print("engine-numbers.py: wrote %d numbers to %s" % (len(numbers), os.path.relpath(args.output, ROOT)))
     return 0
 
 
