@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine_harness.h"
-#include "kernels/group_factors.h"
+#include "kernels/inverse.h"
 
 namespace {
 

@@ -1,0 +1,227 @@
+// Bodies of the inversion's update kernels in GCC vector code of 8 floats
+// (two SSE registers in plain code, one AVX register with AVX2).  Included
+// only by the kernel files, which build them for their instruction set:
+// each body is forced in line into a function of that set.  The operations
+// are written out in full (no fused multiply-add: the engine is built with
+// -ffp-contract=off).
+#pragma once
+
+#include <cstring>
+
+#include "kernels/inverse.h"
+#include "kernels/inverse_kernels.h"
+
+#define TREMEX_INLINE inline __attribute__((always_inline))
+
+namespace eng::inverse_detail {
+namespace body {
+
+typedef float Float8 __attribute__((vector_size(32)));
+
+// All eight lanes x (an expression without side effects).
+#define TREMEX_SPLAT(x) (Float8{x, x, x, x, x, x, x, x})
+
+TREMEX_INLINE void update_column(float* __restrict y, const float* __restrict a,
+                                 const float* __restrict b, float cr, float ci, int lo, int hi) {
+  const Float8 vr = TREMEX_SPLAT(cr);
+  const Float8 vi = TREMEX_SPLAT(ci);
+  int f = lo;
+  for (; f + 16 <= hi; f += 16) {
+    Float8 y0, y1, a0, a1, b0, b1;
+    std::memcpy(&y0, y + f, 32);
+    std::memcpy(&y1, y + f + 8, 32);
+    std::memcpy(&a0, a + f, 32);
+    std::memcpy(&a1, a + f + 8, 32);
+    std::memcpy(&b0, b + f, 32);
+    std::memcpy(&b1, b + f + 8, 32);
+    y0 -= a0 * vr + b0 * vi;
+    y1 -= a1 * vr + b1 * vi;
+    std::memcpy(y + f, &y0, 32);
+    std::memcpy(y + f + 8, &y1, 32);
+  }
+  for (; f + 8 <= hi; f += 8) {
+    Float8 y0, a0, b0;
+    std::memcpy(&y0, y + f, 32);
+    std::memcpy(&a0, a + f, 32);
+    std::memcpy(&b0, b + f, 32);
+    y0 -= a0 * vr + b0 * vi;
+    std::memcpy(y + f, &y0, 32);
+  }
+  for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
+}
+
+TREMEX_INLINE float chunk_a(const BlockWork& w, int k, int f) { return w.tac[f >> 3][k][f & 7]; }
+TREMEX_INLINE float chunk_b(const BlockWork& w, int k, int f) { return w.tbc[f >> 3][k][f & 7]; }
+
+// The kb updates of rows f = lo .. hi-1 of the two columns y0, y1 (columns
+// j0, j1) or, with y1 null, of y0 alone.
+TREMEX_INLINE void trailing2(const BlockWork& w, float* __restrict y0, float* __restrict y1, int j0,
+                             int j1, int kb, int lo, int hi) {
+  int f = lo;
+  if (y1 != nullptr) {
+    for (; f + 16 <= hi; f += 16) {
+      Float8 u0, u1, w0, w1;
+      std::memcpy(&u0, y0 + f, 32);
+      std::memcpy(&w0, y0 + f + 8, 32);
+      std::memcpy(&u1, y1 + f, 32);
+      std::memcpy(&w1, y1 + f + 8, 32);
+      const float(*ac)[8] = w.tac[f >> 3];
+      const float(*bc)[8] = w.tbc[f >> 3];
+      const float(*ac2)[8] = w.tac[(f >> 3) + 1];
+      const float(*bc2)[8] = w.tbc[(f >> 3) + 1];
+      for (int k = 0; k < kb; ++k) {
+        Float8 a, b, a2, b2;
+        std::memcpy(&a, ac[k], 32);
+        std::memcpy(&b, bc[k], 32);
+        std::memcpy(&a2, ac2[k], 32);
+        std::memcpy(&b2, bc2[k], 32);
+        const Float8 vr0 = TREMEX_SPLAT(w.rr[j0][k]), vi0 = TREMEX_SPLAT(w.ri[j0][k]);
+        const Float8 vr1 = TREMEX_SPLAT(w.rr[j1][k]), vi1 = TREMEX_SPLAT(w.ri[j1][k]);
+        u0 -= a * vr0 + b * vi0;
+        w0 -= a2 * vr0 + b2 * vi0;
+        u1 -= a * vr1 + b * vi1;
+        w1 -= a2 * vr1 + b2 * vi1;
+      }
+      std::memcpy(y0 + f, &u0, 32);
+      std::memcpy(y0 + f + 8, &w0, 32);
+      std::memcpy(y1 + f, &u1, 32);
+      std::memcpy(y1 + f + 8, &w1, 32);
+    }
+    for (; f + 8 <= hi; f += 8) {
+      Float8 u0, u1;
+      std::memcpy(&u0, y0 + f, 32);
+      std::memcpy(&u1, y1 + f, 32);
+      const float(*ac)[8] = w.tac[f >> 3];
+      const float(*bc)[8] = w.tbc[f >> 3];
+      for (int k = 0; k < kb; ++k) {
+        Float8 a, b;
+        std::memcpy(&a, ac[k], 32);
+        std::memcpy(&b, bc[k], 32);
+        const Float8 vr0 = TREMEX_SPLAT(w.rr[j0][k]), vi0 = TREMEX_SPLAT(w.ri[j0][k]);
+        const Float8 vr1 = TREMEX_SPLAT(w.rr[j1][k]), vi1 = TREMEX_SPLAT(w.ri[j1][k]);
+        u0 -= a * vr0 + b * vi0;
+        u1 -= a * vr1 + b * vi1;
+      }
+      std::memcpy(y0 + f, &u0, 32);
+      std::memcpy(y1 + f, &u1, 32);
+    }
+    for (; f < hi; ++f) {
+      for (int k = 0; k < kb; ++k) {
+        y0[f] -= chunk_a(w, k, f) * w.rr[j0][k] + chunk_b(w, k, f) * w.ri[j0][k];
+        y1[f] -= chunk_a(w, k, f) * w.rr[j1][k] + chunk_b(w, k, f) * w.ri[j1][k];
+      }
+    }
+    return;
+  }
+  for (; f + 8 <= hi; f += 8) {
+    Float8 u;
+    std::memcpy(&u, y0 + f, 32);
+    const float(*ac)[8] = w.tac[f >> 3];
+    const float(*bc)[8] = w.tbc[f >> 3];
+    for (int k = 0; k < kb; ++k) {
+      Float8 a, b;
+      std::memcpy(&a, ac[k], 32);
+      std::memcpy(&b, bc[k], 32);
+      u -= a * TREMEX_SPLAT(w.rr[j0][k]) + b * TREMEX_SPLAT(w.ri[j0][k]);
+    }
+    std::memcpy(y0 + f, &u, 32);
+  }
+  for (; f < hi; ++f) {
+    for (int k = 0; k < kb; ++k) {
+      y0[f] -= chunk_a(w, k, f) * w.rr[j0][k] + chunk_b(w, k, f) * w.ri[j0][k];
+    }
+  }
+}
+
+// The kb updates of rows f = lo .. hi-1 of the four columns y0 .. y3
+// (columns j[0..3]), the multipliers of each step loaded once for the four;
+// rows left over from the 16-float tiles go to trailing2.
+TREMEX_INLINE void trailing4(const BlockWork& w, float* __restrict y0, float* __restrict y1,
+                             float* __restrict y2, float* __restrict y3, const int* j, int kb,
+                             int lo, int hi) {
+  const float* rr0 = w.rr[j[0]];
+  const float* ri0 = w.ri[j[0]];
+  const float* rr1 = w.rr[j[1]];
+  const float* ri1 = w.ri[j[1]];
+  const float* rr2 = w.rr[j[2]];
+  const float* ri2 = w.ri[j[2]];
+  const float* rr3 = w.rr[j[3]];
+  const float* ri3 = w.ri[j[3]];
+  int f = lo;
+  for (; f + 16 <= hi; f += 16) {
+    Float8 u0, u1, u2, u3, w0, w1, w2, w3;
+    std::memcpy(&u0, y0 + f, 32);
+    std::memcpy(&w0, y0 + f + 8, 32);
+    std::memcpy(&u1, y1 + f, 32);
+    std::memcpy(&w1, y1 + f + 8, 32);
+    std::memcpy(&u2, y2 + f, 32);
+    std::memcpy(&w2, y2 + f + 8, 32);
+    std::memcpy(&u3, y3 + f, 32);
+    std::memcpy(&w3, y3 + f + 8, 32);
+    const float(*ac)[8] = w.tac[f >> 3];
+    const float(*bc)[8] = w.tbc[f >> 3];
+    const float(*ac2)[8] = w.tac[(f >> 3) + 1];
+    const float(*bc2)[8] = w.tbc[(f >> 3) + 1];
+    for (int k = 0; k < kb; ++k) {
+      Float8 a, b, a2, b2;
+      std::memcpy(&a, ac[k], 32);
+      std::memcpy(&b, bc[k], 32);
+      std::memcpy(&a2, ac2[k], 32);
+      std::memcpy(&b2, bc2[k], 32);
+      {
+        const Float8 vr = TREMEX_SPLAT(rr0[k]), vi = TREMEX_SPLAT(ri0[k]);
+        u0 -= a * vr + b * vi;
+        w0 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = TREMEX_SPLAT(rr1[k]), vi = TREMEX_SPLAT(ri1[k]);
+        u1 -= a * vr + b * vi;
+        w1 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = TREMEX_SPLAT(rr2[k]), vi = TREMEX_SPLAT(ri2[k]);
+        u2 -= a * vr + b * vi;
+        w2 -= a2 * vr + b2 * vi;
+      }
+      {
+        const Float8 vr = TREMEX_SPLAT(rr3[k]), vi = TREMEX_SPLAT(ri3[k]);
+        u3 -= a * vr + b * vi;
+        w3 -= a2 * vr + b2 * vi;
+      }
+    }
+    std::memcpy(y0 + f, &u0, 32);
+    std::memcpy(y0 + f + 8, &w0, 32);
+    std::memcpy(y1 + f, &u1, 32);
+    std::memcpy(y1 + f + 8, &w1, 32);
+    std::memcpy(y2 + f, &u2, 32);
+    std::memcpy(y2 + f + 8, &w2, 32);
+    std::memcpy(y3 + f, &u3, 32);
+    std::memcpy(y3 + f + 8, &w3, 32);
+  }
+  if (f < hi) {
+    trailing2(w, y0, y1, j[0], j[1], kb, f, hi);
+    trailing2(w, y2, y3, j[2], j[3], kb, f, hi);
+  }
+}
+
+// The block's own rows k0 .. k0+kb-1 in the m columns c[q].
+TREMEX_INLINE void block_rows(BlockWork& w, cfloat* const* c, const int* j, int m, int k0, int kb) {
+  for (int q = 0; q < m; ++q) {
+    cfloat* cq = c[q];
+    float* col = reinterpret_cast<float*>(cq) + 2 * k0;
+    float* rr = w.rr[j[q]];
+    float* ri = w.ri[j[q]];
+    for (int kk = 0; kk < kb; ++kk) {
+      const int k = k0 + kk;
+      cq[k] = complex_divide(cq[k], w.pivot[kk]);
+      const float cr = cq[k].real(), ci = cq[k].imag();
+      rr[kk] = cr;
+      ri[kk] = ci;
+      update_column(col, w.pta[kk], w.ptb[kk], cr, ci, 0, 2 * kk);
+      update_column(col, w.pta[kk], w.ptb[kk], cr, ci, 2 * kk + 2, 2 * kb);
+    }
+  }
+}
+
+}  // namespace body
+}  // namespace eng::inverse_detail
