@@ -7,9 +7,13 @@
 #include <cfenv>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "kernels/inverse_kernels.h"
 
@@ -132,7 +136,7 @@ class Team {
   ~Team() {
     if (helpers_.empty()) return;
     stop_.store(true);
-    publish(job_, job_.load() + kJobStep);
+    publish(job_, job_.value.load() + kJobStep);
     for (std::thread& t : helpers_) t.join();
   }
 
@@ -144,7 +148,7 @@ class Team {
     while (static_cast<int>(helpers_.size()) < count - 1) {
       const int member = static_cast<int>(helpers_.size()) + 1;
       try {
-        helpers_.emplace_back(&Team::help, this, member, job_.load());
+        helpers_.emplace_back(&Team::help, this, member, job_.value.load());
       } catch (...) {  // no more threads: fewer members
         break;
       }
@@ -165,7 +169,7 @@ class Team {
     ctx_ = ctx;
     fegetenv(&env_);
     flags_.store(0);
-    publish(job_, (job_.load() & ~kCountMask) + kJobStep + static_cast<unsigned>(count));
+    publish(job_, (job_.value.load() & ~kCountMask) + kJobStep + static_cast<unsigned>(count));
     body(ctx, 0, count);
     sync(count);
     const int extra = flags_.load() & ~fetestexcept(FE_ALL_EXCEPT);
@@ -174,10 +178,17 @@ class Team {
     if (extra != 0) feraiseexcept(extra);
   }
 
+  // Helpers that are not asleep (spinning or yielding after a run, or
+  // running): the system counts them as runnable.
+  int awake_helpers() const {
+    const int asleep = job_.sleepers.load(std::memory_order_relaxed) + phase_.sleepers.load(std::memory_order_relaxed);
+    return std::max(0, static_cast<int>(helpers_.size()) - asleep);
+  }
+
   // Barrier of the `count` members of the current run.
   void sync(int count) {
     if (count <= 1) return;
-    const unsigned phase = phase_.load(std::memory_order_acquire);
+    const unsigned phase = phase_.value.load(std::memory_order_acquire);
     if (arrived_.fetch_add(1, std::memory_order_acq_rel) + 1 == count) {
       arrived_.store(0, std::memory_order_relaxed);
       publish(phase_, phase + 1);
@@ -194,7 +205,7 @@ class Team {
   void help(int member, unsigned seen) {
     for (;;) {
       wait_while(job_, seen);
-      seen = job_.load(std::memory_order_acquire);
+      seen = job_.value.load(std::memory_order_acquire);
       if (stop_.load()) return;
       const int count = static_cast<int>(seen & kCountMask);
       if (member >= count) continue;
@@ -205,38 +216,44 @@ class Team {
     }
   }
 
-  void wait_while(const std::atomic<unsigned>& a, unsigned old) {
+  // A value members wait on, with its own sleepers: helpers that wait for
+  // the next run are not woken by the barriers of a run they take no part in.
+  struct Channel {
+    alignas(64) std::atomic<unsigned> value{0};
+    std::atomic<int> sleepers{0};
+    std::mutex mutex;
+    std::condition_variable wake;
+  };
+
+  static void wait_while(Channel& c, unsigned old) {
     for (int i = 0; i < kSpin; ++i) {
-      if (a.load(std::memory_order_acquire) != old) return;
+      if (c.value.load(std::memory_order_acquire) != old) return;
       cpu_relax();
     }
     // Then give the processor to whoever else is ready (on a busy machine
     // perhaps the member everyone waits for) before going to sleep.
     for (int i = 0; i < kYields; ++i) {
-      if (a.load(std::memory_order_acquire) != old) return;
+      if (c.value.load(std::memory_order_acquire) != old) return;
       std::this_thread::yield();
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    sleepers_.fetch_add(1);
-    while (a.load() == old) wake_.wait(lock);
-    sleepers_.fetch_sub(1);
+    std::unique_lock<std::mutex> lock(c.mutex);
+    c.sleepers.fetch_add(1);
+    while (c.value.load() == old) c.wake.wait(lock);
+    c.sleepers.fetch_sub(1);
   }
 
-  void publish(std::atomic<unsigned>& a, unsigned value) {
-    a.store(value);
-    if (sleepers_.load() > 0) {
-      { std::lock_guard<std::mutex> lock(mutex_); }
-      wake_.notify_all();
+  static void publish(Channel& c, unsigned value) {
+    c.value.store(value);
+    if (c.sleepers.load() > 0) {
+      { std::lock_guard<std::mutex> lock(c.mutex); }
+      c.wake.notify_all();
     }
   }
 
   std::vector<std::thread> helpers_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::atomic<int> sleepers_{0};
   std::atomic<bool> stop_{false};
-  alignas(64) std::atomic<unsigned> job_{0};
-  alignas(64) std::atomic<unsigned> phase_{0};
+  Channel job_;    // generation and member count of the current run
+  Channel phase_;  // barrier generation
   alignas(64) std::atomic<int> arrived_{0};
   alignas(64) std::atomic<int> flags_{0};
   Body body_ = nullptr;
@@ -454,13 +471,41 @@ void run_on_team(int threads, void (*body)(void* ctx, int member, int count), vo
   team.run(threads <= 1 ? 1 : team.reserve(threads), body, ctx);
 }
 
+int free_processors(const char* loadavg, int processors, int own_awake) {
+  processors = std::max(processors, 1);
+  // "1.00 0.50 0.25 3/200 1234": the fourth field is running/total.
+  const char* p = loadavg;
+  for (int field = 0; field < 3 && p != nullptr; ++field) {
+    p = std::strchr(p, ' ');
+    if (p != nullptr) ++p;
+  }
+  if (p == nullptr) return processors;
+  char* end = nullptr;
+  const long running = std::strtol(p, &end, 10);
+  if (end == p || *end != '/' || running < 1) return processors;
+  const long others = running - 1 - std::max(own_awake, 0);
+  return static_cast<int>(std::clamp<long>(processors - others, 1, processors));
+}
+
+int engine_team_size(int wanted) {
+  if (wanted <= 1) return 1;
+  char text[128] = {};
+  const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return wanted;
+  const ssize_t got = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (got <= 0) return wanted;
+  const unsigned hw = std::max(1u, std::thread::hardware_concurrency());
+  return std::min(wanted, free_processors(text, static_cast<int>(hw), team.awake_helpers()));
+}
+
 int inversion_team_size(int n, int threads) {
   if (n < kInversionTeamOrder) return 1;
   return std::clamp(n / kInversionColumnsPerMember, 1, std::max(threads, 1));
 }
 
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  const int threads = n < kInversionTeamOrder ? 1 : inversion_team_size(n, inversion_thread_count());
+  const int threads = n < kInversionTeamOrder ? 1 : engine_team_size(inversion_team_size(n, inversion_thread_count()));
   invert_complex_matrix_threads(A, lda, n, threads);
 }
 
