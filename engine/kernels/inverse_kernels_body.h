@@ -17,6 +17,9 @@ namespace eng::inverse_detail {
 namespace body {
 
 typedef float Float8 __attribute__((vector_size(32)));
+typedef float Float4 __attribute__((vector_size(16)));
+typedef float Float2 __attribute__((vector_size(8)));
+typedef double Double4 __attribute__((vector_size(32)));
 
 // All eight lanes x (an expression without side effects).
 #define TREMEX_SPLAT(x) (Float8{x, x, x, x, x, x, x, x})
@@ -46,6 +49,28 @@ TREMEX_INLINE void update_column(float* __restrict y, const float* __restrict a,
     std::memcpy(&b0, b + f, 32);
     y0 -= a0 * vr + b0 * vi;
     std::memcpy(y + f, &y0, 32);
+  }
+  // The last complex rows four and two floats at a time (a range of whole
+  // rows has an even length).
+  if (f + 4 <= hi) {
+    Float4 y0, a0, b0;
+    const Float4 wr = {cr, cr, cr, cr}, wi = {ci, ci, ci, ci};
+    std::memcpy(&y0, y + f, 16);
+    std::memcpy(&a0, a + f, 16);
+    std::memcpy(&b0, b + f, 16);
+    y0 -= a0 * wr + b0 * wi;
+    std::memcpy(y + f, &y0, 16);
+    f += 4;
+  }
+  if (f + 2 <= hi) {
+    Float2 y0, a0, b0;
+    const Float2 wr = {cr, cr}, wi = {ci, ci};
+    std::memcpy(&y0, y + f, 8);
+    std::memcpy(&a0, a + f, 8);
+    std::memcpy(&b0, b + f, 8);
+    y0 -= a0 * wr + b0 * wi;
+    std::memcpy(y + f, &y0, 8);
+    f += 2;
   }
   for (; f < hi; ++f) y[f] -= a[f] * cr + b[f] * ci;
 }
@@ -204,21 +229,43 @@ TREMEX_INLINE void trailing4(const BlockWork& w, float* __restrict y0, float* __
   }
 }
 
-// The block's own rows k0 .. k0+kb-1 in the m columns c[q].
+// x(l) / p for the four values x(l), with the operations of complex_divide
+// on each (the double parts side by side; the rare case of both parts NaN
+// goes to complex_divide itself).
+TREMEX_INLINE void divide4(cfloat* x0, cfloat* x1, cfloat* x2, cfloat* x3, const cfloat& p) {
+  const double c = p.real(), d = p.imag();
+  const double denom = c * c + d * d;
+  const Double4 a = {x0->real(), x1->real(), x2->real(), x3->real()};
+  const Double4 b = {x0->imag(), x1->imag(), x2->imag(), x3->imag()};
+  const Double4 vc = {c, c, c, c}, vd = {d, d, d, d}, vden = {denom, denom, denom, denom};
+  const Float4 re = __builtin_convertvector((a * vc + b * vd) / vden, Float4);
+  const Float4 im = __builtin_convertvector((b * vc - a * vd) / vden, Float4);
+  cfloat* const x[4] = {x0, x1, x2, x3};
+  for (int l = 0; l < 4; ++l) {
+    *x[l] = re[l] == re[l] || im[l] == im[l] ? cfloat(re[l], im[l]) : complex_divide(*x[l], p);
+  }
+}
+
+// The block's own rows k0 .. k0+kb-1 in the m columns c[q], step by step
+// across the columns: the divisions of four columns at a time, and no
+// column waits for another.  Each column receives its operations in step
+// order.
 TREMEX_INLINE void block_rows(BlockWork& w, cfloat* const* c, const int* j, int m, int k0, int kb) {
-  for (int q = 0; q < m; ++q) {
-    cfloat* cq = c[q];
-    float* col = reinterpret_cast<float*>(cq) + 2 * k0;
-    float* rr = w.rr[j[q]];
-    float* ri = w.ri[j[q]];
-    for (int kk = 0; kk < kb; ++kk) {
-      const int k = k0 + kk;
-      cq[k] = complex_divide(cq[k], w.pivot[kk]);
-      const float cr = cq[k].real(), ci = cq[k].imag();
-      rr[kk] = cr;
-      ri[kk] = ci;
-      update_column(col, w.pta[kk], w.ptb[kk], cr, ci, 0, 2 * kk);
-      update_column(col, w.pta[kk], w.ptb[kk], cr, ci, 2 * kk + 2, 2 * kb);
+  for (int kk = 0; kk < kb; ++kk) {
+    const int k = k0 + kk;
+    const cfloat p = w.pivot[kk];
+    const float* pa = w.pta[kk];
+    const float* pb = w.ptb[kk];
+    int q = 0;
+    for (; q + 4 <= m; q += 4) divide4(c[q] + k, c[q + 1] + k, c[q + 2] + k, c[q + 3] + k, p);
+    for (; q < m; ++q) c[q][k] = complex_divide(c[q][k], p);
+    for (q = 0; q < m; ++q) {
+      float* col = reinterpret_cast<float*>(c[q]) + 2 * k0;
+      const float cr = c[q][k].real(), ci = c[q][k].imag();
+      w.rr[j[q]][kk] = cr;
+      w.ri[j[q]][kk] = ci;
+      update_column(col, pa, pb, cr, ci, 0, 2 * kk);
+      update_column(col, pa, pb, cr, ci, 2 * kk + 2, 2 * kb);
     }
   }
 }
