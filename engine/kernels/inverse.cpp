@@ -288,7 +288,9 @@ inline void share(int total, int unit, int m, int count, int& lo, int& hi) {
 // has the same bits for any number of members.
 constexpr int kRowTile = 128;  // floats (64 complex rows) per tile of part 3
 
-BlockWork bw;
+// Two work areas: while the members update the rest with the multipliers
+// of block K, member 0 fills the other one with the steps of block K + 1.
+BlockWork block_work[2];
 
 struct TeamInverse {
   cfloat* A;
@@ -313,7 +315,7 @@ inline float* column(const TeamInverse& w, int j) {
 // Multipliers of step k (column k before it is cleared) for the floats
 // f0 .. f1-1 of the rows, kept for the step (ta, tb) and the block (chunks);
 // the column is cleared on these rows except at row k.
-inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1) {
+inline void take_multipliers(BlockWork& bw, const TeamInverse& w, int k, int kk, int f0, int f1) {
   float* colk = column(w, k);
   for (int f = f0; f < f1; f += 2) {
     const float tr = colk[f], ti = colk[f + 1];
@@ -334,7 +336,7 @@ inline void take_multipliers(const TeamInverse& w, int k, int kk, int f0, int f1
 }
 
 // Part 1: the steps of the block on its own rows and columns.
-void diagonal_block(const TeamInverse& w, int k0, int k1) {
+void diagonal_block(BlockWork& bw, const TeamInverse& w, int k0, int k1) {
   const auto update_column = w.k->update_column;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
@@ -348,7 +350,7 @@ void diagonal_block(const TeamInverse& w, int k0, int k1) {
       bw.rr[j][kk] = x.real();
       bw.ri[j][kk] = x.imag();
     }
-    take_multipliers(w, k, kk, 2 * k0, 2 * k1);
+    take_multipliers(bw, w, k, kk, 2 * k0, 2 * k1);
     std::copy(bw.ta + 2 * k0, bw.ta + 2 * k1, bw.pta[kk]);
     std::copy(bw.tb + 2 * k0, bw.tb + 2 * k1, bw.ptb[kk]);
     for (int j = k0; j < k1; ++j) {
@@ -361,12 +363,12 @@ void diagonal_block(const TeamInverse& w, int k0, int k1) {
 
 // Part 2 for the rows of floats f0 .. f1-1 (outside the block): the steps
 // in the columns of the block.
-void block_columns(const TeamInverse& w, int k0, int k1, int f0, int f1) {
+void block_columns(BlockWork& bw, const TeamInverse& w, int k0, int k1, int f0, int f1) {
   if (f0 >= f1) return;
   const auto update_column = w.k->update_column;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
-    take_multipliers(w, k, kk, f0, f1);
+    take_multipliers(bw, w, k, kk, f0, f1);
     for (int j = k0; j < k1; ++j) {
       update_column(column(w, j), bw.ta, bw.tb, bw.rr[j][kk], bw.ri[j][kk], f0, f1);
     }
@@ -377,25 +379,27 @@ void invert_member(void* ctx, int m, int count) {
   TeamInverse& w = *static_cast<TeamInverse*>(ctx);
   const InverseKernels& kern = *w.k;
   const int nn = w.n;
-  for (int k0 = 0; k0 < nn; k0 += kBlock) {
+  if (m == 0) diagonal_block(block_work[0], w, 0, std::min(nn, kBlock));
+  for (int k0 = 0, b = 0; k0 < nn; k0 += kBlock, b ^= 1) {
+    BlockWork& bw = block_work[b];
     const int k1 = std::min(nn, k0 + kBlock);
     const int kb = k1 - k0;
     const int outer = nn - kb;  // rows (and columns) outside the block
     // Outer index q to row or column number.
     auto outside = [&](int q) { return q < k0 ? q : q + kb; };
+    // Columns of the next block: outer indices k0 .. k0+nb-1.
+    const int nb = std::min(nn, k1 + kBlock) - k1;
 
-    if (k0 > 0) team.sync(count);
-    if (m == 0) diagonal_block(w, k0, k1);
+    // Part 1 of this block is done (and part 3 of the one before).
     team.sync(count);
 
-    // Rows in units of 8 (whole cache lines of a column and whole chunks of
-    // the multipliers), columns in groups, the same ones in parts 2 and 3.
-    const int groups = (outer + kGroupColumns - 1) / kGroupColumns;
+    // Part 2.  Rows in units of 8 (whole cache lines of a column and whole
+    // chunks of the multipliers), columns in groups.
     int r0, r1, g0, g1;
     share(outer, 8, m, count, r0, r1);
-    share(groups, 1, m, count, g0, g1);
-    block_columns(w, k0, k1, 2 * std::min(r0, k0), 2 * std::min(r1, k0));
-    block_columns(w, k0, k1, 2 * (std::max(r0, k0) + kb), 2 * (std::max(r1, k0) + kb));
+    share((outer + kGroupColumns - 1) / kGroupColumns, 1, m, count, g0, g1);
+    block_columns(bw, w, k0, k1, 2 * std::min(r0, k0), 2 * std::min(r1, k0));
+    block_columns(bw, w, k0, k1, 2 * (std::max(r0, k0) + kb), 2 * (std::max(r1, k0) + kb));
     for (int c0 = g0 * kGroupColumns; c0 < std::min(outer, g1 * kGroupColumns); c0 += kGroupColumns) {
       const int c1 = std::min(outer, c0 + kGroupColumns);
       int js[kGroupColumns];
@@ -406,29 +410,50 @@ void invert_member(void* ctx, int m, int count) {
       }
       kern.block_rows(bw, cs, js, c1 - c0, k0, kb);
     }
+    // Part 3 in groups of the outer columns other than the next block's,
+    // numbered p = 0 .. pool-1.
+    const int pool = outer - nb;
+    auto pooled = [&](int p) { return outside(p < k0 ? p : p + nb); };
+    share((pool + kGroupColumns - 1) / kGroupColumns, 1, m, count, g0, g1);
     w.share[m].next.store(g0, std::memory_order_relaxed);
     w.share[m].end = g1;
     team.sync(count);
 
+    // Part 3.
     const int ranges[2][2] = {{0, 2 * k0}, {2 * k1, 2 * nn}};
+    auto update = [&](float* const* ys, const int* js, int mc) {
+      for (const auto& range : ranges) {
+        for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
+          const int t1 = std::min(range[1], t0 + kRowTile);
+          kern.trailing(bw, ys, js, mc, kb, t0, t1);
+        }
+      }
+    };
+    if (m == 0 && nb > 0) {
+      // The next block's columns first, then its part 1 while the others
+      // go on with the rest.
+      int js[kBlock];
+      float* ys[kBlock];
+      for (int q = 0; q < nb; ++q) {
+        js[q] = k1 + q;
+        ys[q] = column(w, js[q]);
+      }
+      update(ys, js, nb);
+      diagonal_block(block_work[b ^ 1], w, k1, k1 + nb);
+    }
     for (int v = 0; v < count; ++v) {
       TeamInverse::Share& sh = w.share[(m + v) % count];
       for (;;) {
         const int gi = sh.next.fetch_add(1, std::memory_order_relaxed);
         if (gi >= sh.end) break;
-        const int c0 = gi * kGroupColumns, c1 = std::min(outer, c0 + kGroupColumns);
+        const int p0 = gi * kGroupColumns, p1 = std::min(pool, p0 + kGroupColumns);
         int js[kGroupColumns];
         float* ys[kGroupColumns];
-        for (int q = c0; q < c1; ++q) {
-          js[q - c0] = outside(q);
-          ys[q - c0] = column(w, js[q - c0]);
+        for (int p = p0; p < p1; ++p) {
+          js[p - p0] = pooled(p);
+          ys[p - p0] = column(w, js[p - p0]);
         }
-        for (const auto& range : ranges) {
-          for (int t0 = range[0]; t0 < range[1]; t0 += kRowTile) {
-            const int t1 = std::min(range[1], t0 + kRowTile);
-            kern.trailing(bw, ys, js, c1 - c0, kb, t0, t1);
-          }
-        }
+        update(ys, js, p1 - p0);
       }
     }
   }
