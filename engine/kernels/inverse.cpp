@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -36,13 +37,15 @@ const InverseKernels& best_kernels() {
   return *best;
 }
 
-// The kernels in use: the best ones unless a test asked for AVX2 at most.
-std::atomic<bool> allow_avx512{true};
+// The best kernels a test or benchmark allows: 2 AVX-512, 1 AVX2, 0 plain.
+std::atomic<int> kernel_ceiling{2};
 
 const InverseKernels& kernels() {
-  const InverseKernels& best = best_kernels();
-  if (&best == &kAvx512Kernels && !allow_avx512.load(std::memory_order_relaxed)) return kAvx2Kernels;
-  return best;
+  const InverseKernels* best = &best_kernels();
+  const int ceiling = kernel_ceiling.load(std::memory_order_relaxed);
+  if (ceiling < 2 && best == &kAvx512Kernels) best = &kAvx2Kernels;
+  if (ceiling < 1) best = &kGenericKernels;
+  return *best;
 }
 
 }  // namespace
@@ -365,6 +368,12 @@ void diagonal_block(BlockWork& bw, const TeamInverse& w, int k0, int k1) {
 // in the columns of the block.
 void block_columns(BlockWork& bw, const TeamInverse& w, int k0, int k1, int f0, int f1) {
   if (f0 >= f1) return;
+  if (k1 - k0 == kBlock) {
+    float* cols[kBlock];
+    for (int j = k0; j < k1; ++j) cols[j - k0] = column(w, j);
+    f0 = w.k->panel_columns(bw, cols, k0, f0, f1);
+    if (f0 >= f1) return;
+  }
   const auto update_column = w.k->update_column;
   for (int k = k0; k < k1; ++k) {
     const int kk = k - k0;
@@ -488,7 +497,18 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
 
 bool inversion_avx512_available() { return &best_kernels() == &kAvx512Kernels; }
 
-void inversion_use_avx512(bool on) { allow_avx512.store(on); }
+void inversion_use_avx512(bool on) { kernel_ceiling.store(on ? 2 : 1); }
+
+bool inversion_use_kernels(const char* name) {
+  const std::string_view want = name != nullptr ? name : "";
+  const int level = want == "avx512" ? 2 : want == "avx2" ? 1 : want == "generic" ? 0 : -1;
+  if (level < 0) return false;
+  const InverseKernels& best = best_kernels();
+  const int best_level = &best == &kAvx512Kernels ? 2 : &best == &kAvx2Kernels ? 1 : 0;
+  if (level > best_level) return false;
+  kernel_ceiling.store(level);
+  return true;
+}
 
 const char* inversion_kernels() { return kernels().name; }
 

@@ -103,4 +103,9 @@ void inversion_use_avx512(bool on);
 // The kernels in use: "avx512", "avx2" or "generic".
 const char* inversion_kernels();
 
+// Uses the kernels `name` ("avx512", "avx2" or "generic") from now on, for
+// tests and benchmarks; false (nothing changed) for a name the processor
+// cannot run.
+bool inversion_use_kernels(const char* name);
+
 }  // namespace eng

@@ -53,6 +53,12 @@ struct InverseKernels {
   // c[q] (column numbers j[q], outside the block): row k divided by its
   // pivot (kept in w.rr, w.ri), the block's other rows updated.
   void (*block_rows)(BlockWork& w, cfloat* const* c, const int* j, int m, int k0, int kb);
+  // The kBlock steps of a whole block k0 .. in its columns cols[] on the
+  // rows of floats f0 .. f1-1 outside the block (f0 a multiple of 8), eight
+  // floats at a time: the chunks of the multipliers filled, column k
+  // cleared and every column of the block updated at each step.  Returns
+  // where it stopped (the rest, under 8 floats, is left to the caller).
+  int (*panel_columns)(BlockWork& w, float* const* cols, int k0, int f0, int f1);
 };
 
 extern const InverseKernels kGenericKernels;

@@ -105,8 +105,12 @@ TREMEX_AVX512 void block_rows(BlockWork& w, cfloat* const* c, const int* j, int 
   body::block_rows(w, c, j, m, k0, kb);
 }
 
+TREMEX_AVX512 int panel_columns(BlockWork& w, float* const* cols, int k0, int f0, int f1) {
+  return body::panel_columns(w, cols, k0, f0, f1);
+}
+
 }  // namespace
 
-const InverseKernels kAvx512Kernels{"avx512", update_column, trailing, block_rows};
+const InverseKernels kAvx512Kernels{"avx512", update_column, trailing, block_rows, panel_columns};
 
 }  // namespace eng::inverse_detail

@@ -229,6 +229,39 @@ TREMEX_INLINE void trailing4(const BlockWork& w, float* __restrict y0, float* __
   }
 }
 
+// Part 2 of a whole block (kBlock steps k0 ..) on the rows of floats
+// f0 .. f1-1 outside the block (f0 a multiple of 8), eight floats of the
+// kBlock columns cols[] at a time, kept in registers over the steps: at step
+// kk the multipliers are the floats of column k0+kk, kept in the chunks of w
+// as (tr, ti) and (-ti, tr); that column is cleared there, and every column
+// of the block receives y -= t r(j).  The same operations in the same order
+// as step by step.  Returns where the whole tiles end.
+TREMEX_INLINE int panel_columns(BlockWork& w, float* const* cols, int k0, int f0, int f1) {
+  typedef int Int8 __attribute__((vector_size(32)));
+  const int sign = static_cast<int>(0x80000000u);
+  const Int8 neg_even = {sign, 0, sign, 0, sign, 0, sign, 0};  // -ti in the even floats
+  int f = f0;
+  for (; f + 8 <= f1; f += 8) {
+    Float8 y[kBlock];
+    for (int j = 0; j < kBlock; ++j) std::memcpy(&y[j], cols[j] + f, 32);
+    for (int kk = 0; kk < kBlock; ++kk) {
+      const Float8 a = y[kk];
+      const Float8 swapped = __builtin_shufflevector(a, a, 1, 0, 3, 2, 5, 4, 7, 6);
+      const Float8 b = (Float8)((Int8)swapped ^ neg_even);  // the bits, as -ti does
+      std::memcpy(w.tac[f >> 3][kk], &a, 32);
+      std::memcpy(w.tbc[f >> 3][kk], &b, 32);
+      std::memcpy(&w.tac16[f >> 4][kk][f & 15], &a, 32);
+      std::memcpy(&w.tbc16[f >> 4][kk][f & 15], &b, 32);
+      y[kk] = Float8{0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+      for (int j = 0; j < kBlock; ++j) {
+        y[j] -= a * TREMEX_SPLAT(w.rr[k0 + j][kk]) + b * TREMEX_SPLAT(w.ri[k0 + j][kk]);
+      }
+    }
+    for (int j = 0; j < kBlock; ++j) std::memcpy(cols[j] + f, &y[j], 32);
+  }
+  return f;
+}
+
 // x(l) / p for the four values x(l), with the operations of complex_divide
 // on each (the double parts side by side; the rare case of both parts NaN
 // goes to complex_divide itself).

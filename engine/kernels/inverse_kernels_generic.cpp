@@ -19,8 +19,12 @@ void block_rows(BlockWork& w, cfloat* const* c, const int* j, int m, int k0, int
   body::block_rows(w, c, j, m, k0, kb);
 }
 
+int panel_columns(BlockWork& w, float* const* cols, int k0, int f0, int f1) {
+  return body::panel_columns(w, cols, k0, f0, f1);
+}
+
 }  // namespace
 
-const InverseKernels kGenericKernels{"generic", update_column, trailing, block_rows};
+const InverseKernels kGenericKernels{"generic", update_column, trailing, block_rows, panel_columns};
 
 }  // namespace eng::inverse_detail
