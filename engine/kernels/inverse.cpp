@@ -277,7 +277,9 @@ inline void share(int total, int unit, int m, int count, int& lo, int& hi) {
 // same order as the plain algorithm, shared by the members of a team (one
 // member: the calling thread alone).  For each block K of kBlock steps:
 //   1. member 0 carries out the kb steps on the kb x kb block of the rows
-//      and columns of K (its pivots, multipliers and divided pivot rows);
+//      and columns of K (its pivots, multipliers and divided pivot rows),
+//      as soon as it has given the columns of K the updates of the block
+//      before, while the other members finish those (step 3);
 //   2. every member takes some of the other rows and columns: a row i
 //      outside K receives the kb steps in the columns of K (its
 //      multipliers t(i) come out of them), a column j outside K the kb
@@ -286,9 +288,9 @@ inline void share(int total, int unit, int m, int count, int& lo, int& hi) {
 //   3. the kb updates y -= t(i) r(j), in step order, of the elements
 //      outside the rows and columns of K, by groups of columns, while each
 //      stays in registers.
-// Barriers separate the three.  Each element receives exactly the
-// operations of the step-by-step routine in the same order, so the result
-// has the same bits for any number of members.
+// Two barriers a block: before 2 and before 3.  Each element receives
+// exactly the operations of the step-by-step routine in the same order, so
+// the result has the same bits for any number of members.
 constexpr int kRowTile = 128;  // floats (64 complex rows) per tile of part 3
 
 // Two work areas: while the members update the rest with the multipliers
