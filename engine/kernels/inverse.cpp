@@ -472,12 +472,22 @@ void invert_member(void* ctx, int m, int count) {
 
 }  // namespace
 
-int inversion_thread_count() {
+namespace {
+
+// TREMEX_THREADS when it holds a whole number from 1, else 0.
+int threads_from_environment() {
   if (const char* env = std::getenv("TREMEX_THREADS")) {
     char* end = nullptr;
     const long v = std::strtol(env, &end, 10);
     if (end != env && *end == '\0' && v >= 1) return static_cast<int>(std::min<long>(v, kMaxThreads));
   }
+  return 0;
+}
+
+}  // namespace
+
+int inversion_thread_count() {
+  if (const int threads = threads_from_environment()) return threads;
   const unsigned hw = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(hw, 1u, static_cast<unsigned>(kMaxThreads)));
 }
@@ -536,6 +546,7 @@ int free_processors(const char* loadavg, int processors, int own_awake) {
 
 int engine_team_size(int wanted) {
   if (wanted <= 1) return 1;
+  if (threads_from_environment() > 0) return wanted;  // a count the user chose
   char text[128] = {};
   const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
   if (fd < 0) return wanted;

@@ -67,11 +67,13 @@ constexpr int kInversionTeamOrder = 500;
 constexpr int kInversionColumnsPerMember = 125;
 int inversion_team_size(int n, int threads);
 
-// At most `wanted` members, and no more than the processors that other work
-// leaves free at the moment of the call (free_processors from the kernel's
+// Members for a team that `wanted`: with the default thread count (no
+// TREMEX_THREADS), no more than the processors that other work leaves free
+// at the moment of the call (free_processors from the kernel's
 // /proc/loadavg), at least one: a member the system has to hold back would
-// stall the others at every barrier.  The result has the same bits for any
-// team, so the choice only changes the time.
+// stall the others at every barrier.  A count set in TREMEX_THREADS is
+// taken as it is.  The result has the same bits for any team, so the choice
+// only changes the time.
 int engine_team_size(int wanted);
 
 // Processors free of other work, from the text of /proc/loadavg (its

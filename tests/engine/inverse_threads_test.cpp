@@ -224,12 +224,19 @@ TEST(InverseThreads, FreeProcessorsFromTheRunnableTasks) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(eng::free_processors(c.loadavg, c.processors, c.own_awake), c.expected) << c.loadavg;
-  // The team the engine takes is between one member and the one asked for.
-  for (const int wanted : {1, 2, 8}) {
-    const int members = eng::engine_team_size(wanted);
-    EXPECT_GE(members, 1);
-    EXPECT_LE(members, wanted);
+  // With the default count the team is between one member and the one
+  // asked for; a count the user set is taken as it is.
+  {
+    ScopedEnv env("TREMEX_THREADS", nullptr);
+    for (const int wanted : {1, 2, 8}) {
+      const int members = eng::engine_team_size(wanted);
+      EXPECT_GE(members, 1);
+      EXPECT_LE(members, wanted);
+    }
   }
+  ScopedEnv env("TREMEX_THREADS", "6");
+  EXPECT_EQ(eng::engine_team_size(6), 6);
+  EXPECT_EQ(eng::engine_team_size(1), 1);
 }
 
 TEST(InverseThreads, CountFromTheEnvironment) {
