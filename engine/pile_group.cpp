@@ -118,8 +118,7 @@ void pair_factors_at_frequency(float a0, int n) {
   rows.f = &f;
   rows.n = n;
   const int pairs = n * (n - 1) / 2;
-  const int threads =
-      pairs < 2 * kPairsPerMember ? 1 : engine_team_size(std::min(inversion_thread_count(), pairs / kPairsPerMember));
+  const int threads = pairs < 2 * kPairsPerMember ? 1 : std::min(inversion_thread_count(), pairs / kPairsPerMember);
   run_on_team(threads, pair_rows, &rows);
 }
 

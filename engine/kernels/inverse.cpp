@@ -7,14 +7,10 @@
 #include <cfenv>
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "kernels/inverse_kernels.h"
 
@@ -179,13 +175,6 @@ class Team {
     // Only masked exceptions can be among them: an unmasked one would have
     // trapped in the helper.
     if (extra != 0) feraiseexcept(extra);
-  }
-
-  // Helpers that are not asleep (spinning or yielding after a run, or
-  // running): the system counts them as runnable.
-  int awake_helpers() const {
-    const int asleep = job_.sleepers.load(std::memory_order_relaxed) + phase_.sleepers.load(std::memory_order_relaxed);
-    return std::max(0, static_cast<int>(helpers_.size()) - asleep);
   }
 
   // Barrier of the `count` members of the current run.
@@ -472,22 +461,12 @@ void invert_member(void* ctx, int m, int count) {
 
 }  // namespace
 
-namespace {
-
-// TREMEX_THREADS when it holds a whole number from 1, else 0.
-int threads_from_environment() {
+int inversion_thread_count() {
   if (const char* env = std::getenv("TREMEX_THREADS")) {
     char* end = nullptr;
     const long v = std::strtol(env, &end, 10);
     if (end != env && *end == '\0' && v >= 1) return static_cast<int>(std::min<long>(v, kMaxThreads));
   }
-  return 0;
-}
-
-}  // namespace
-
-int inversion_thread_count() {
-  if (const int threads = threads_from_environment()) return threads;
   const unsigned hw = std::thread::hardware_concurrency();
   return static_cast<int>(std::clamp(hw, 1u, static_cast<unsigned>(kMaxThreads)));
 }
@@ -528,42 +507,13 @@ void run_on_team(int threads, void (*body)(void* ctx, int member, int count), vo
   team.run(threads <= 1 ? 1 : team.reserve(threads), body, ctx);
 }
 
-int free_processors(const char* loadavg, int processors, int own_awake) {
-  processors = std::max(processors, 1);
-  // "1.00 0.50 0.25 3/200 1234": the fourth field is running/total.
-  const char* p = loadavg;
-  for (int field = 0; field < 3 && p != nullptr; ++field) {
-    p = std::strchr(p, ' ');
-    if (p != nullptr) ++p;
-  }
-  if (p == nullptr) return processors;
-  char* end = nullptr;
-  const long running = std::strtol(p, &end, 10);
-  if (end == p || *end != '/' || running < 1) return processors;
-  const long others = running - 1 - std::max(own_awake, 0);
-  return static_cast<int>(std::clamp<long>(processors - others, 1, processors));
-}
-
-int engine_team_size(int wanted) {
-  if (wanted <= 1) return 1;
-  if (threads_from_environment() > 0) return wanted;  // a count the user chose
-  char text[128] = {};
-  const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return wanted;
-  const ssize_t got = ::read(fd, text, sizeof text - 1);
-  ::close(fd);
-  if (got <= 0) return wanted;
-  const unsigned hw = std::max(1u, std::thread::hardware_concurrency());
-  return std::min(wanted, free_processors(text, static_cast<int>(hw), team.awake_helpers()));
-}
-
 int inversion_team_size(int n, int threads) {
   if (n < kInversionTeamOrder) return 1;
   return std::clamp(n / kInversionColumnsPerMember, 1, std::max(threads, 1));
 }
 
 void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n) {
-  const int threads = n < kInversionTeamOrder ? 1 : engine_team_size(inversion_team_size(n, inversion_thread_count()));
+  const int threads = n < kInversionTeamOrder ? 1 : inversion_team_size(n, inversion_thread_count());
   invert_complex_matrix_threads(A, lda, n, threads);
 }
 

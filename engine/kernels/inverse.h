@@ -59,28 +59,12 @@ void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, cons
 // (1 to 2048).
 void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, const int& slice);
 
-// Members the work of an inversion of order n pays for when `threads` may
-// take part: one for small orders, else one per kInversionColumnsPerMember
-// columns, at most `threads`.  INVERT_COMPLEX_MATRIX takes
-// engine_team_size(inversion_team_size(n, inversion_thread_count())).
+// Members INVERT_COMPLEX_MATRIX gives an inversion of order n when `threads`
+// may take part: one for small orders, else one per kInversionColumnsPerMember
+// columns, at most `threads`.
 constexpr int kInversionTeamOrder = 500;
 constexpr int kInversionColumnsPerMember = 125;
 int inversion_team_size(int n, int threads);
-
-// Members for a team that `wanted`: with the default thread count (no
-// TREMEX_THREADS), no more than the processors that other work leaves free
-// at the moment of the call (free_processors from the kernel's
-// /proc/loadavg), at least one: a member the system has to hold back would
-// stall the others at every barrier.  A count set in TREMEX_THREADS is
-// taken as it is.  The result has the same bits for any team, so the choice
-// only changes the time.
-int engine_team_size(int wanted);
-
-// Processors free of other work, from the text of /proc/loadavg (its
-// fourth field: tasks runnable now / all tasks): `processors` less the
-// runnable tasks other than the caller and its `own_awake` helpers, from 1
-// to `processors`; all of them when the text cannot be read.
-int free_processors(const char* loadavg, int processors, int own_awake);
 
 // Threads the engine may use: the environment variable TREMEX_THREADS when
 // it holds a whole number from 1 (more than 64 counts as 64), otherwise the

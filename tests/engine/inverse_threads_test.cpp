@@ -205,40 +205,6 @@ TEST(InverseThreads, TeamOnlyWhereItPays) {
     EXPECT_EQ(eng::inversion_team_size(c.n, c.threads), c.expected) << c.n << " " << c.threads;
 }
 
-// Processors that other work leaves free, from /proc/loadavg's count of
-// runnable tasks (the reader and its awake helpers among them).
-TEST(InverseThreads, FreeProcessorsFromTheRunnableTasks) {
-  struct Case {
-    const char* loadavg;
-    int processors, own_awake, expected;
-  } cases[] = {
-      {"0.00 0.01 0.05 1/180 4242\n", 8, 0, 8},   // only the reader runs
-      {"7.10 6.20 4.00 4/236 4699\n", 8, 0, 5},   // three others
-      {"7.10 6.20 4.00 4/236 4699\n", 8, 3, 8},   // the three are its own helpers
-      {"7.10 6.20 4.00 11/236 4699\n", 8, 0, 1},  // more runnable than processors
-      {"7.10 6.20 4.00 11/236 4699\n", 8, 20, 8},
-      {"0.50 0.50 0.50 2/90 17", 1, 0, 1},
-      {"", 8, 0, 8},                               // unreadable: all of them
-      {"1.0 1.0 1.0 x/100 5", 8, 0, 8},
-      {"1.0 1.0", 4, 0, 4},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(eng::free_processors(c.loadavg, c.processors, c.own_awake), c.expected) << c.loadavg;
-  // With the default count the team is between one member and the one
-  // asked for; a count the user set is taken as it is.
-  {
-    ScopedEnv env("TREMEX_THREADS", nullptr);
-    for (const int wanted : {1, 2, 8}) {
-      const int members = eng::engine_team_size(wanted);
-      EXPECT_GE(members, 1);
-      EXPECT_LE(members, wanted);
-    }
-  }
-  ScopedEnv env("TREMEX_THREADS", "6");
-  EXPECT_EQ(eng::engine_team_size(6), 6);
-  EXPECT_EQ(eng::engine_team_size(1), 1);
-}
-
 TEST(InverseThreads, CountFromTheEnvironment) {
   const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   struct Case {
