@@ -4,6 +4,7 @@
 
 #include "kernels/complex_types.h"
 #include "kernels/group_factors.h"
+#include "kernels/inverse.h"
 
 namespace eng {
 

@@ -1,30 +1,14 @@
 // Pile-group kernels: static and frequency-dependent interaction factors of a
-// pile pair, and the in-place inversion of the group flexibility matrices.
+// pile pair.  The group flexibility matrices are inverted by inverse.h.
 //
-// All reals are 32-bit, complex values std::complex<float>; matrices are
-// column-major with an explicit leading dimension (complex_types.h).  The
-// routines read no run state and allocate nothing, except the helper threads
-// of the inversion, created once at the first large inversion and joined when
-// the program ends or the library is unloaded.
+// All reals are 32-bit, complex values std::complex<float>.  The routines
+// read no run state and allocate nothing.
 #pragma once
 
 #include "kernels/complex_types.h"
+#include "kernels/inverse.h"
 
 namespace eng {
-
-// x / p, exactly as the compiler's run-time routine for complex float
-// division (__divsc3) forms it, without the call: the parts in double,
-// ((xr pr + xi pi) / (pr^2 + pi^2), (xi pr - xr pi) / (pr^2 + pi^2)) rounded
-// to float; only when both parts come out NaN (infinite or zero operands) is
-// the run-time routine itself asked for its recovered value.
-inline cfloat complex_divide(const cfloat& x, const cfloat& p) {
-  const double a = x.real(), b = x.imag(), c = p.real(), d = p.imag();
-  const double denom = c * c + d * d;
-  const float re = static_cast<float>((a * c + b * d) / denom);
-  const float im = static_cast<float>((b * c - a * d) / denom);
-  if (re == re || im == im) return cfloat(re, im);
-  return x / p;
-}
 
 // Static vertical interaction factor of two piles from curve fits.
 //   s      spacing over diameter (s <= 0 gives 1.0)
@@ -102,48 +86,5 @@ void LATERAL_PAIR_TERMS(const PairFactorFrequency& f, const float& s, const floa
 // pair line, from the pair's six terms.
 void LATERAL_PLANE_FACTORS(const cfloat terms[6], const float& angle, cfloat& horizontal,
                            cfloat& coupling, cfloat& rotation);
-
-// In-place Gauss-Jordan inversion of the n x n matrix A (leading dimension
-// lda) without pivoting.  A zero pivot is not tested: it gives infinities or
-// NaN under the engine's masked floating-point exceptions.
-// Orders up to 2048 are inverted in blocks of 16 steps, larger ones step by
-// step; both give every element the operations of the plain algorithm in
-// the same order, so the result does not depend on the way.  Orders from
-// 500 to 2048 are shared by inversion_team_size(n, inversion_thread_count())
-// threads, with the same result for every count.  Not reentrant: one
-// inversion at a time.
-void INVERT_COMPLEX_MATRIX(cfloat* A, const int& lda, const int& n);
-
-// Threads INVERT_COMPLEX_MATRIX gives an inversion of order n when `threads`
-// may take part: one below order 500, else one per 250 columns, at most
-// `threads` (below that a team costs more than it gains on a busy machine).
-int inversion_team_size(int n, int threads);
-
-// The inversion's main update kernel: AVX-512 where the processor has it
-// (the default), else AVX2 or plain code, chosen at run time; every way gives
-// the same bits.  inversion_use_avx512(false) keeps to AVX2 (for tests and
-// benchmarks); true goes back to AVX-512 where available.
-bool inversion_avx512_available();
-void inversion_use_avx512(bool on);
-
-// Runs body(ctx, m, count) for the members m = 0 .. count-1 of the
-// inversion's team of at most `threads` threads (member 0 on the calling
-// thread) and returns when all have finished; count is `threads` unless the
-// system gave fewer.  Not reentrant, and never during an inversion.
-void run_on_team(int threads, void (*body)(void* ctx, int member, int count), void* ctx);
-
-// The inversion with at most `threads` threads (1: the calling thread
-// alone).  Orders below 64 or above 2048 use one thread; small orders use
-// fewer threads than asked.
-void invert_complex_matrix_threads(cfloat* A, const int& lda, const int& n, const int& threads);
-
-// Threads of INVERT_COMPLEX_MATRIX: the environment variable TREMEX_THREADS
-// when it holds a whole number from 1 (more than 64 counts as 64), otherwise
-// the number of processors.  Read at every call.
-int inversion_thread_count();
-
-// The step-by-step way, with the multipliers kept for `slice` rows at a time
-// (1 to 2048).
-void invert_complex_matrix_stepwise(cfloat* A, const int& lda, const int& n, const int& slice);
 
 }  // namespace eng

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine_harness.h"
-#include "kernels/group_factors.h"
+#include "kernels/inverse.h"
 
 namespace {
 
@@ -110,6 +110,35 @@ TEST(InverseThreads, Avx512AndAvx2KernelsGiveTheSameBits) {
   }
 }
 
+// Every update kernel set the processor can run (plain code, AVX2, AVX-512)
+// gives the bits of the plain one, alone and in a team, for whole and
+// partial blocks and odd orders.
+TEST(InverseThreads, EveryKernelSetGivesTheSameBits) {
+  const std::string best = eng::inversion_kernels();
+  ASSERT_TRUE(eng::inversion_use_kernels("generic"));
+  EXPECT_STREQ(eng::inversion_kernels(), "generic");
+  EXPECT_FALSE(eng::inversion_use_kernels("sse9"));
+  std::vector<std::vector<cfloat>> plain;
+  const int orders[] = {5, 16, 64, 129, 300, 517, 1000};
+  for (const int n : orders) {
+    const int lda = n + 3;
+    plain.push_back(inverse(test_matrix(n, lda, 77u + static_cast<unsigned>(n)), lda, n, 1));
+  }
+  for (const char* set : {"avx2", "avx512"}) {
+    if (!eng::inversion_use_kernels(set)) continue;
+    EXPECT_STREQ(eng::inversion_kernels(), set);
+    for (size_t c = 0; c < std::size(orders); ++c) {
+      const int n = orders[c], lda = n + 3;
+      const std::vector<cfloat> a = test_matrix(n, lda, 77u + static_cast<unsigned>(n));
+      for (const int threads : {1, 3}) {
+        EXPECT_TRUE(same_bits(inverse(a, lda, n, threads), plain[c])) << set << ", order " << n << ", " << threads;
+      }
+    }
+  }
+  eng::inversion_use_avx512(true);  // the best again
+  EXPECT_EQ(eng::inversion_kernels(), best);
+}
+
 TEST(InverseThreads, DefaultCountGivesTheSameBits) {
   const int n = 400, lda = 1000;
   const std::vector<cfloat> a = test_matrix(n, lda, 3u);
@@ -170,8 +199,8 @@ TEST(InverseThreads, ExceptionFlagsOfTheHelpersReachTheCaller) {
 TEST(InverseThreads, TeamOnlyWhereItPays) {
   struct Case {
     int n, threads, expected;
-  } cases[] = {{6, 8, 1},    {100, 8, 1},  {499, 64, 1}, {500, 8, 2},   {500, 1, 1},
-               {749, 8, 2},  {750, 8, 3},  {1000, 8, 4}, {1000, 3, 3}, {2000, 64, 8}};
+  } cases[] = {{6, 8, 1},   {100, 8, 1},  {499, 64, 1},  {500, 8, 4},   {500, 1, 1},  {749, 8, 5},
+               {750, 8, 6}, {1000, 8, 8}, {1000, 16, 8}, {1000, 3, 3}, {2000, 64, 16}};
   for (const Case& c : cases)
     EXPECT_EQ(eng::inversion_team_size(c.n, c.threads), c.expected) << c.n << " " << c.threads;
 }

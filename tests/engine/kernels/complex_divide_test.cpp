@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "kernels/group_factors.h"
+#include "kernels/inverse.h"
 
 namespace {
 

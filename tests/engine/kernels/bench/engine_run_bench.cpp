@@ -3,7 +3,8 @@
 // inversions (cgetrf + cgetri, for comparison only, when it is found) of the
 // orders a pile group needs.  TREMEX_ENGINE=path times another build of the
 // library (the same decks, for before-and-after figures).
-//   Run/<deck>/threads:T   one run of the deck with TREMEX_THREADS=T
+//   Run/<deck>/threads:T   one run of the deck with TREMEX_THREADS=T (0: unset,
+//                          the default count, every processor)
 //     footing          examples/halfspace-harmonic.tmx
 //     pile30           one pile, 30 layers, 1024 harmonic frequencies (1 .. 1024 rad/s)
 //     group100         100 fixed-head piles with interaction, 20 frequencies
@@ -13,11 +14,16 @@
 //     group500_pinned  the same with pinned heads
 //   OpenBlasGroupInversions/piles:500/fixed:F/threads:T
 //     the inversions of that group run at every frequency of both passes:
-//     orders N, 2N, 2N (fixed heads) or N, N, N (pinned), 5 frequencies x 2 passes.
+//     orders N, 2N, 2N (fixed heads) or N, N, N (pinned), 5 frequencies x 2
+//     passes, with openblas_set_num_threads(T) (0: every processor).  The
+//     engine runs the inversions of pass 1 only (pass 2 takes them back).
+// Every benchmark line is followed by the load of the machine (uptime) at
+// its end, as a counter: a figure is only worth its load.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +31,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -120,9 +127,19 @@ int run_once() {
   return r;
 }
 
+// One-minute load average, for the counters.
+double load_average() {
+  double load[1] = {0.0};
+  return getloadavg(load, 1) == 1 ? load[0] : -1.0;
+}
+
 void BM_Run(benchmark::State& state, const std::string& name) {
   const std::string threads = std::to_string(state.range(0));
-  setenv("TREMEX_THREADS", threads.c_str(), 1);
+  if (state.range(0) > 0) {
+    setenv("TREMEX_THREADS", threads.c_str(), 1);
+  } else {
+    unsetenv("TREMEX_THREADS");
+  }
   RunFolder folder(deck_text(name));
   const fs::path old = fs::current_path();
   fs::current_path(folder.dir);
@@ -134,6 +151,7 @@ void BM_Run(benchmark::State& state, const std::string& name) {
   }
   fs::current_path(old);
   unsetenv("TREMEX_THREADS");
+  state.counters["load"] = load_average();
 }
 
 void thread_args(benchmark::internal::Benchmark* b) {
@@ -144,7 +162,7 @@ BENCHMARK_CAPTURE(BM_Run, footing, std::string("footing"))->Arg(1)->Apply(thread
 BENCHMARK_CAPTURE(BM_Run, pile30, std::string("pile30"))->Arg(1)->Apply(thread_args);
 BENCHMARK_CAPTURE(BM_Run, group100, std::string("group100"))->Arg(1)->Arg(4)->Arg(8)->Apply(thread_args);
 BENCHMARK_CAPTURE(BM_Run, group500_fixed, std::string("group500_fixed"))
-    ->Arg(1)->Arg(4)->Arg(8)->Apply(thread_args)->Iterations(2);
+    ->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Arg(0)->Apply(thread_args)->Iterations(2);
 BENCHMARK_CAPTURE(BM_Run, group500_pinned, std::string("group500_pinned"))
     ->Arg(1)->Arg(4)->Arg(8)->Apply(thread_args)->Iterations(2);
 
@@ -164,7 +182,8 @@ std::vector<std::complex<float>> bench_matrix(int n) {
 void BM_OpenBlasGroupInversions(benchmark::State& state) {
   const int N = static_cast<int>(state.range(0));
   const bool fixed = state.range(1) != 0;
-  openblas_set_num_threads(static_cast<int>(state.range(2)));
+  const int threads = static_cast<int>(state.range(2));
+  openblas_set_num_threads(threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
   const int orders[3] = {N, fixed ? 2 * N : N, fixed ? 2 * N : N};
   const auto small = bench_matrix(N), large = bench_matrix(2 * N);
   std::vector<std::complex<float>> w(large.size());
@@ -184,9 +203,10 @@ void BM_OpenBlasGroupInversions(benchmark::State& state) {
     }
   }
   openblas_set_num_threads(1);
+  state.counters["load"] = load_average();
 }
 BENCHMARK(BM_OpenBlasGroupInversions)
-    ->ArgsProduct({{500}, {1, 0}, {1, 4, 8}})
+    ->ArgsProduct({{500}, {1, 0}, {1, 2, 4, 8, 0}})
     ->ArgNames({"piles", "fixed", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

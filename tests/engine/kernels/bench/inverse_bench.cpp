@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "kernels/group_factors.h"
+#include "kernels/inverse.h"
 #include "pile_group.h"
 #include "group_setup.h"
 #include "state.h"
