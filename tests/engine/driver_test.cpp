@@ -166,20 +166,33 @@ TEST(Driver, WithoutMatrixOptionThePlotDataHoldsAmplitudesOnly) {
 }
 
 TEST(Driver, EarlyEndsOfTheAnalysis) {
-  // Gravity not above 0: message, nothing in the plot data, result still 0.
+  // The analysis' own checks write "PROGRAM WILL NOT EXECUTE" and compute nothing: the run ends
+  // refused, with the fatal page and result 3 (it once returned 0, and the main program then said
+  // the computations were completed).
+  const std::vector<std::string> fatal_page = {"1", "", "", "*** FATAL ERROR IN INPUT DATA ***",
+                                               "*** EXEC   UTION TERMINATED ***"};
+  auto ends_with_fatal_page = [&](const EngineRun& run) {
+    const std::vector<std::string> lines = run.report_lines();
+    return lines.size() >= fatal_page.size() &&
+           std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(fatal_page.size()), lines.end()) ==
+               fatal_page;
+  };
+  // Gravity not above 0: message, nothing in the plot data.
   EngineRun grav = run_engine(half_space_deck(harmonic("3 1 1"), "200 20 0.25 0", "-9.8"));
-  EXPECT_EQ(grav.result, 0);
+  EXPECT_EQ(grav.result, 3);
   EXPECT_NE(grav.report.find("\n *** INADMISSABLE VALUE FOR GRAVITATIONAL CONSTANT (-9.800E+00) ***\n"
-                             " ***PROGRAM WILL NOT EXECUTE***\n"),
+                             " ***PROGRAM WILL NOT EXECUTE***\n1\n"),
             std::string::npos)
       << grav.report;
+  EXPECT_TRUE(ends_with_fatal_page(grav)) << grav.report;
   EXPECT_EQ(grav.plot, "");
   // No shear-wave velocity under the footing: message at the first point, N alone.
   EngineRun vs = run_engine(half_space_deck(harmonic("3 1 1"), "0 20 0.25 0"));
-  EXPECT_EQ(vs.result, 0);
+  EXPECT_EQ(vs.result, 3);
   EXPECT_NE(vs.report.find("\n ***INADMISSABLE VALUE FOR SHEAR WAVE VELOCITY OF HALF-SPACE ( 0.00E+00) ***\n"
-                           " ***PROGRAM WILL NOT EXECUTE***\n"),
+                           " ***PROGRAM WILL NOT EXECUTE***\n1\n"),
             std::string::npos);
+  EXPECT_TRUE(ends_with_fatal_page(vs)) << vs.report;
   EXPECT_EQ(vs.plot_lines(), std::vector<std::string>{"           3"});
 }
 

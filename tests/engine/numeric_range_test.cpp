@@ -102,38 +102,4 @@ TEST(NumericRange, StiffnessBeyondTheRangeStopsTheRunWithAMessage) {
   EXPECT_EQ(run.report.find("RESPONSE AMPLITUDES"), std::string::npos);
 }
 
-// The two checks of the analysis itself, a gravitational constant not above 0
-// and a half-space whose shear-wave velocity is not above 0, write "PROGRAM
-// WILL NOT EXECUTE" and compute nothing: the run ends as refused (fatal page,
-// result 3), not as done (it once returned 0, and the main program then told
-// the user the computations were completed).
-TEST(NumericRange, AnalysisChecksThatStopTheRunEndItRefused) {
-  const std::string deck = harness::read_file(std::string(TREMEX_SOURCE_DIR) + "/examples/halfspace-harmonic.tmx");
-  harness::RunOptions opt;
-  opt.mass_file = harness::read_file(std::string(TREMEX_SOURCE_DIR) + "/examples/halfspace-harmonic.tmm");
-  struct Case {
-    const char* from;
-    const char* to;
-    const char* message;
-  };
-  for (const Case& c : {Case{"GRAVITY=9.8", "GRAVITY=-9.8",
-                             " *** INADMISSABLE VALUE FOR GRAVITATIONAL CONSTANT (-9.800E+00) ***"},
-                        Case{"BELOW=250", "BELOW=0",
-                             " ***INADMISSABLE VALUE FOR SHEAR WAVE VELOCITY OF HALF-SPACE ( 0.00E+00) ***"}}) {
-    std::string changed = deck;
-    const std::size_t at = changed.find(c.from);
-    ASSERT_NE(at, std::string::npos) << c.from;
-    changed.replace(at, std::string(c.from).size(), c.to);
-    const EngineRun run = run_engine(changed, opt);
-    EXPECT_EQ(run.result, 3) << c.to;
-    const std::vector<std::string> lines = run.report_lines();
-    ASSERT_GE(lines.size(), 7u);
-    const std::vector<std::string> tail(lines.end() - 7, lines.end());
-    const std::vector<std::string> want = {c.message, " ***PROGRAM WILL NOT EXECUTE***", "1", "", "",
-                                           "*** FATAL ERROR IN INPUT DATA ***", "*** EXEC   UTION TERMINATED ***"};
-    EXPECT_EQ(tail, want) << c.to;
-    EXPECT_EQ(run.report.find("STIFFNESS CONSTANTS (K)"), std::string::npos) << c.to;
-  }
-}
-
 }  // namespace
