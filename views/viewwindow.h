@@ -13,7 +13,7 @@
 // closes.
 #pragma once
 
-#include "mainform.h"
+#include "childhost.h"
 
 #include <QPointer>
 #include <QRect>

@@ -26,7 +26,7 @@
 #pragma once
 
 #include "entry/dataedit.h"
-#include "mainform.h"
+#include "childhost.h"
 
 #include <QList>
 #include <QPointer>

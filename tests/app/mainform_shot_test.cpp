@@ -5,7 +5,7 @@
 #include "mainform_fixture.h"
 
 #include "about.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "projecttables.h"
 #include "table/table.h"
 
@@ -34,7 +34,7 @@ TEST_F(MainFormShot, MainWindowWithATableEditorAndAMenu)
     QDir().mkpath(folder);
     const QString project = CopyExample(QStringLiteral("multilayer-harmonic"), QStringLiteral("turbine.tmx"));
     TMainForm& m = Make({project});
-    RegisterForms::RegisterForms(m);
+    RegisterWindows::RegisterForms(m);
     m.CreateDialogs();
     m.resize(1200, 900);
     m.move(20, 20);

@@ -5,7 +5,7 @@
 // else a private folder per running program.
 #include "mainform_fixture.h"
 
-#include "run.h"
+#include "runlist.h"
 #include "runfolder.h"
 #include "util/docfolder.h"
 

@@ -121,15 +121,6 @@ TDlgBlock::TDlgBlock(const TProgramData* project, QWidget* parent)
 
 TDlgBlock::~TDlgBlock() = default;
 
-void TDlgBlock::Register(TMainForm& main)
-{
-    main.RegisterChild(TChildKind::Block, [](TMainForm& m) -> QWidget* {
-        auto* view = new TDlgBlock([&m]() -> const TProgramData* { return &m.Project().Data(); });
-        view->OnClose3DView = [&m] { m.Close3DView(); };
-        return view;
-    });
-}
-
 void TDlgBlock::FormCreate()
 {
     MouseMode = 0;
@@ -234,7 +225,7 @@ void TDlgBlock::FormClose()
     if (m_closed) return;
     m_closed = true;
     try {
-        if (OnClose3DView) OnClose3DView();
+        emit Closed3DView();
     } catch (const Exception& e) {
         Messages::Error(this, e.message());
     }

@@ -7,7 +7,7 @@
 #include "progress.h"
 #include "projectfile.h"
 #include "projecttables.h"
-#include "run.h"
+#include "runlist.h"
 #include "runfolder.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
@@ -305,7 +305,7 @@ bool TMainForm::QuerySave()
 
 void TMainForm::AfterProjectRead(const QString& path)
 {
-    const QString plotFile = Run::ChangeFileExt(path, QStringLiteral(".tmq"));
+    const QString plotFile = ProjectFile::ChangeFileExt(path, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) m_plotDataRead = ReadPlotData(plotFile);
 }
 
@@ -763,13 +763,13 @@ void TMainForm::CompMenuClick()
     CommitActiveChild();
     const QString& f = Data().FileName;
     Action(L("CompInput"))->setEnabled(QFileInfo::exists(f));
-    Action(L("CompKernel"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmr"))));
-    Action(L("CompOutput"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmo"))));
+    Action(L("CompKernel"))->setEnabled(QFileInfo::exists(ProjectFile::ChangeFileExt(f, L(".tmr"))));
+    Action(L("CompOutput"))->setEnabled(QFileInfo::exists(ProjectFile::ChangeFileExt(f, L(".tmo"))));
 }
 
 void TMainForm::GraphicsMenuClick()
 {
-    const bool data = m_plotDataRead && QFileInfo::exists(Run::ChangeFileExt(Data().FileName, L(".tmq")));
+    const bool data = m_plotDataRead && QFileInfo::exists(ProjectFile::ChangeFileExt(Data().FileName, L(".tmq")));
     const bool matrix = data && Data().MatrixFlag != 0;
     const bool response = data && Data().LoadCode == 1;
     for (const char* name : {"GraphKxx", "GraphKppx", "GraphCxx", "GraphCppx"}) Action(L(name))->setEnabled(matrix);
@@ -1008,9 +1008,9 @@ void TMainForm::BuildMenus()
     AddAction(comp, L("CompRun"), L("&Run Analysis"), [this] { CompRunClick(); });
     AddAction(comp, L("CompInput"), L("Edit I&nput Text"), [this] { OpenInEditor(Data().FileName); });
     AddAction(comp, L("CompKernel"), L("Edit &Processor-Run Notes"),
-              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmr"))); });
+              [this] { OpenInEditor(ProjectFile::ChangeFileExt(Data().FileName, L(".tmr"))); });
     AddAction(comp, L("CompOutput"), L("Edit &Output Text"),
-              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmo"))); });
+              [this] { OpenInEditor(ProjectFile::ChangeFileExt(Data().FileName, L(".tmo"))); });
 
     // Graphics.
     QMenu* graphics = AddMenu(nullptr, L("GraphicsMenu"), L("&Graphics"));

@@ -61,7 +61,10 @@ struct TProjectTexts {
     QByteArray Drawing;  // tmt
 };
 
-// The path with its extension replaced (ext with its point, ".tmm").
+// The path with its extension replaced (ext with its point, ".tmm"): the extension is the part
+// of the file name from its last "." on; a name without a "." or whose only "." is its first
+// character (".tmx", a hidden file) keeps its whole name and gets `ext` appended. The one rule
+// for every file of a project: the run list (runlist.h) and the menus name the files written here.
 QString ChangeFileExt(const QString& path, const QString& ext);
 
 // The real text of the last three lines of the project and mass files: a blank or "-", one digit,

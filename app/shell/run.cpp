@@ -1,7 +1,8 @@
-#include "run.h"
+#include "runlist.h"
 
 #include "mainform.h"
 #include "progress.h"
+#include "projectfile.h"
 #include "runfolder.h"
 #include "util/dynlib.h"
 #include "util/exceptions.h"
@@ -19,55 +20,6 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
-
-namespace Run {
-
-QString ChangeFileExt(const QString& path, const QString& ext)
-{
-    const int slash = int(path.lastIndexOf(QLatin1Char('/')));
-    const int dot = int(path.lastIndexOf(QLatin1Char('.')));
-    if (dot > slash) return path.left(dot) + ext;
-    return path + ext;
-}
-
-QStringList RunListLines(const QString& version, const QString& fileName)
-{
-    QStringList lines{version, fileName};
-    for (const char* ext : {".tmo", ".tmq", ".tmr", ".tmt", ".tmm"})
-        lines << ChangeFileExt(fileName, QString::fromLatin1(ext));
-    return lines;
-}
-
-QString ResultMessage(int32_t result, const QString& report)
-{
-    switch (result) {
-    case kResultCompleted:
-        return QStringLiteral("Computations are completed. Please, check output file for results or error messages.");
-    case kResultStopped:
-        return QStringLiteral("The analysis stopped at a STOP in the input data and computed no results. "
-                              "The report %1 shows the input read up to it.")
-            .arg(report);
-    case kResultRefused:
-        return QStringLiteral("The analysis refused the input data (*** FATAL ERROR IN INPUT DATA ***) and computed "
-                              "no results. The report %1 says what is wrong.")
-            .arg(report);
-    default:
-        return QStringLiteral("The analysis ended with result %1 and computed no results. See the report %2.")
-            .arg(result)
-            .arg(report);
-    }
-}
-
-void WriteRunList(const QString& path, const QString& version, const QString& fileName)
-{
-    QByteArray text;
-    for (const QString& line : RunListLines(version, fileName)) text += line.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-}
-
-}  // namespace Run
 
 namespace {
 
@@ -195,7 +147,7 @@ void TMainForm::CompRunClick()
 void TMainForm::TakeRunResult(int32_t result)
 {
     const QString report = QDir::toNativeSeparators(
-        QFileInfo(Run::ChangeFileExt(Data().FileName, QStringLiteral(".tmo"))).absoluteFilePath());
+        QFileInfo(ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmo"))).absoluteFilePath());
     if (result != Run::kResultCompleted) {
         // No results of this run: the plots of an earlier run would pass for them.
         ClearPlotData();
@@ -203,7 +155,7 @@ void TMainForm::TakeRunResult(int32_t result)
         return;
     }
     Messages::Information(this, Run::ResultMessage(result, report));
-    const QString plotFile = Run::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
+    const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) {
         try {
             m_plotDataRead = ReadPlotData(plotFile);
