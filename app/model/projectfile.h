@@ -80,9 +80,14 @@ void CheckProject(const TProgramData& data);
 // HalfSpaceWeakZone and SideCapWeakZone (only ever switched on), and a zero PileLength.
 TProjectTexts BuildTexts(TProgramData& data);
 
-// Fills `data` (a new project on its own tables, without hooks) from the project file; raises
+// Fills `data` (a new project on its own tables) from the project file; raises
 // EInOutError (missing file, truncated file, bad number) or EProjectError (not a project file,
 // a keyword out of place, a count beyond a table's rows) with the text shown to the user.
 void ReadProject(TProgramData& data, const QString& path);
+
+// Writes the project file (the engine's input deck), the mass file and the drawing-data file
+// beside it (after CheckProject; each under a temporary name, renamed into place when all three
+// were written) and clears the tables' modified flags. Raises EProjectError or EInOutError.
+void WriteFiles(TProgramData& data);
 
 }  // namespace ProjectFile

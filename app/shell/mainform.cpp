@@ -5,10 +5,10 @@
 #include "pltdata.h"
 #include "plotform.h"
 #include "progress.h"
+#include "run.h"
 #include "projectfile.h"
 #include "projecttables.h"
 #include "runlist.h"
-#include "runfolder.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/dynlib.h"
@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -63,13 +64,18 @@ QString FileValueName(int i) { return QStringLiteral("File%1").arg(i + 1); }
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
-    TProjectHooks hooks;
-    hooks.CloseAllChildren = [this] { CloseAllChildren(); };
-    hooks.RefreshOpenForms = [this] { RefreshOpenForms(); };
-    hooks.SetModified = [this](bool modified) {
+    m_project = std::make_unique<TProject>();
+    // The windows that refer to the data close before another project takes over; the open
+    // forms follow every change of the data and of the units.
+    connect(m_project.get(), &TProject::AboutToReplace, this, [this] { CloseAllChildren(); });
+    connect(m_project.get(), &TProject::ModifiedSet, this, [this](bool modified) {
         if (modified) NotifyDataChanged();
-    };
-    m_project = std::make_unique<TProject>(std::move(hooks));
+    });
+    connect(m_project.get(), &TProject::UnitsChanged, this, [this] { RefreshOpenForms(); });
+
+    m_run = new TAnalysisRun(this);
+    connect(m_run, &TAnalysisRun::Started, this, &TMainForm::RunStarted);
+    connect(m_run, &TAnalysisRun::Finished, this, [this](int32_t result) { RunFinished(result); });
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
@@ -397,7 +403,7 @@ bool TMainForm::FileSaveAsClick()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (m_running) {  // the window stays until the engine has returned
+    if (Running()) {  // the window stays until the engine has returned
         event->ignore();
         return;
     }
@@ -418,7 +424,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
-    if (m_running) {
+    if (Running()) {
         event->ignore();
         return;
     }
@@ -499,6 +505,74 @@ void TMainForm::ClearPlotData()
         if (TPlotForm* window = p->PlotWindow()) TPlotForm::FreeWindow(window);
     PlotReader::ClearPlots(m_plots);
     m_plotDataRead = false;
+}
+
+// --- run of an analysis ---------------------------------------------------------------------
+
+bool TMainForm::Running() const { return m_run->Running(); }
+
+QString TMainForm::RunFolder() { return m_run->RunFolder(); }
+
+QString TMainForm::EngineLibraryPath() const { return m_run->EngineLibraryPath(); }
+
+void TMainForm::SetEngineLibraryPath(const QString& path) { m_run->SetEngineLibraryPath(path); }
+
+void TMainForm::CompRunClick()
+{
+    // One run at a time: the engine's state is one static record.
+    if (Running() || TAnalysisRun::EngineBusy()) return;
+    // The project is saved first; a project that still has no name is not run.
+    if (!FileSaveClick()) return;
+    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+    try {
+        m_run->Run(Data().FileName, GetVersion());
+    } catch (const EDLLError& e) {
+        Messages::Information(this, e.message());  // the engine library could not be loaded
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());  // no run folder or run list
+    }
+}
+
+void TMainForm::RunStarted()
+{
+    if (m_progress) {
+        m_progress->SetRunning(true);
+        m_progress->show();
+        m_progress->raise();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_progress->repaint();
+    }
+    Action(QStringLiteral("CompRun"))->setEnabled(false);
+}
+
+void TMainForm::RunFinished(int32_t result)
+{
+    Action(QStringLiteral("CompRun"))->setEnabled(true);
+    if (m_progress) {
+        m_progress->hide();
+        m_progress->SetRunning(false);
+    }
+    TakeRunResult(result);
+}
+
+void TMainForm::TakeRunResult(int32_t result)
+{
+    const QString report = TAnalysisRun::ReportPathOf(Data().FileName);
+    if (result != Run::kResultCompleted) {
+        // No results of this run: the plots of an earlier run would pass for them.
+        ClearPlotData();
+        Messages::Information(this, Run::ResultMessage(result, report));
+        return;
+    }
+    Messages::Information(this, Run::ResultMessage(result, report));
+    const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
+    if (QFileInfo::exists(plotFile)) {
+        try {
+            m_plotDataRead = ReadPlotData(plotFile);
+        } catch (const Exception& e) {
+            Messages::Error(this, e.message());
+        }
+    }
 }
 
 // --- text editor and shell -------------------------------------------------------------------
@@ -864,7 +938,7 @@ QAction* TMainForm::AddAction(QMenu* menu, const QString& name, const QString& c
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     if (handler) connect(a, &QAction::triggered, this, [this, handler] {
-        if (!m_running) Guard(handler);  // no command while the engine runs
+        if (!Running()) Guard(handler);  // no command while the engine runs
     });
     return a;
 }
@@ -1101,7 +1175,7 @@ void TMainForm::BuildToolBar()
         a->setObjectName(name);
         if (!hint.isEmpty()) a->setToolTip(hint);
         connect(a, &QAction::triggered, this, [this, handler] {
-            if (!m_running) Guard(handler);
+            if (!Running()) Guard(handler);
         });
         return a;
     };

@@ -61,8 +61,7 @@ class QMenu;
 class QToolBar;
 class TAboutBox;
 class TDlgRunAnalysis;
-class TDynamicLibrary;
-class TRunFolder;
+class TAnalysisRun;
 class TGraphPlot;
 class TMainForm;
 
@@ -150,10 +149,14 @@ public:
     bool ReadPlotData(const QString& path);
     // No plot data: the plot windows close, the graphs are emptied, PlotDataRead is false.
     void ClearPlotData();
-    // Run Analysis. The engine runs on a worker thread while this thread serves the windows;
-    // meanwhile the progress window is modal and no command runs (Running()).
+    // Run Analysis: saves the project and runs it through `TAnalysisRun` (run.h), whose signals
+    // show the progress window and take the result. The engine runs on a worker thread while
+    // this thread serves the windows; meanwhile the progress window is modal and no command
+    // runs (Running()).
     void CompRunClick();
-    bool Running() const { return m_running; }
+    bool Running() const;
+    // The run of an analysis (one object for the window's lifetime).
+    TAnalysisRun& AnalysisRun() const { return *m_run; }
     // The folder of names.dat, TAPE7 and TAPE8 (runfolder.h), chosen on the first call.
     // Raises EInOutError when none can be had.
     QString RunFolder();
@@ -161,8 +164,8 @@ public:
     // the analysis ran, the plot data read back; else the plots are cleared.
     void TakeRunResult(int32_t result);
     // The engine library the run loads (default: libtremcalc.so in the program's folder).
-    QString EngineLibraryPath() const { return m_enginePath; }
-    void SetEngineLibraryPath(const QString& path) { m_enginePath = path; }
+    QString EngineLibraryPath() const;
+    void SetEngineLibraryPath(const QString& path);
     // Opens a file in the external text editor: the "Word Processor" of the settings, or by
     // default the desktop's opener (xdg-open), whose failure is told with the file's full path.
     void OpenInEditor(const QString& path);
@@ -232,8 +235,10 @@ private:
     static QWidget* FrameOf(QWidget* window);
     // After a save: tells the user when the analysis will not read the whole title.
     void TellTitleAsRead();
-    // Calls the engine's entry on a worker thread; returns its result once it has returned.
-    int32_t CallEngine(int32_t (*entry)(int32_t));
+    // The listeners of the run: the progress window and the commands while the engine runs,
+    // the result after it.
+    void RunStarted();
+    void RunFinished(int32_t result);
 
     std::unique_ptr<TProject> m_project;
     QMdiArea* m_mdi = nullptr;
@@ -256,10 +261,7 @@ private:
     TAboutBox* m_about = nullptr;
     TDlgRunAnalysis* m_progress = nullptr;
 
-    std::unique_ptr<TDynamicLibrary> m_engine;
-    std::unique_ptr<TRunFolder> m_runFolder;
-    bool m_running = false;
-    QString m_enginePath;
+    TAnalysisRun* m_run = nullptr;
 
     QStringList m_prevFiles;
     int m_prevFileCount = 0;

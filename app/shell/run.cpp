@@ -1,12 +1,10 @@
-#include "runlist.h"
+#include "run.h"
 
-#include "mainform.h"
-#include "progress.h"
 #include "projectfile.h"
 #include "runfolder.h"
+#include "runlist.h"
 #include "util/dynlib.h"
 #include "util/exceptions.h"
-#include "util/messages.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -14,12 +12,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QThread>
 
-#include <cstdint>
 #include <exception>
-#include <memory>
 
 namespace {
 
@@ -34,28 +29,42 @@ public:
 // threads is smaller than the main thread's.
 constexpr uint kEngineStackSize = 64u * 1024u * 1024u;
 
-// Set while any window of this program has the engine running: its state is one static record,
+// Set while any run of this program has the engine running: its state is one static record,
 // so no second run starts before the first has returned.
 bool g_engineBusy = false;
 
 }  // namespace
 
-QString TMainForm::RunFolder()
+TAnalysisRun::TAnalysisRun(QObject* parent) : QObject(parent) {}
+
+TAnalysisRun::~TAnalysisRun() = default;
+
+bool TAnalysisRun::EngineBusy() { return g_engineBusy; }
+
+QString TAnalysisRun::ReportPathOf(const QString& projectFile)
+{
+    return QDir::toNativeSeparators(
+        QFileInfo(ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmo"))).absoluteFilePath());
+}
+
+QString TAnalysisRun::RunFolder()
 {
     if (!m_runFolder)
         m_runFolder = std::make_unique<TRunFolder>(QCoreApplication::applicationDirPath().toStdString());
     try {
         return QString::fromStdString(m_runFolder->Path().string());
     } catch (const std::exception& e) {
-        throw EInOutError(QString::fromLocal8Bit(e.what()));
+        throw EInOutError(Exception::WhatText(e));
     }
 }
 
-int32_t TMainForm::CallEngine(int32_t (*entry)(int32_t))
+int32_t TAnalysisRun::CallEngine(int32_t (*entry)(int32_t))
 {
     // The engine runs on a thread of its own; this thread goes on serving the windows (the
-    // progress bar ticks, the main window repaints) until the call has returned. Input to every
-    // window but the progress window is blocked, and the commands refuse to run meanwhile.
+    // progress bar ticks, the main window repaints) until the call has returned. The nested
+    // loop keeps the caller's code in one piece (save, run, read the results) at the price of
+    // re-entry: input to every window but the progress window is blocked, and the commands of
+    // the main window refuse to run while Running().
     int32_t result = 0;
     QEventLoop loop;
     std::unique_ptr<QThread> worker(QThread::create([entry, &result] { result = entry(Run::kEntryArgument); }));
@@ -63,7 +72,6 @@ int32_t TMainForm::CallEngine(int32_t (*entry)(int32_t))
     connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_running = true;
     g_engineBusy = true;
-    Action(QStringLiteral("CompRun"))->setEnabled(false);
     worker->start();
     if (worker->isRunning() || worker->isFinished()) {
         loop.exec();
@@ -71,38 +79,25 @@ int32_t TMainForm::CallEngine(int32_t (*entry)(int32_t))
     } else {
         result = entry(Run::kEntryArgument);  // no thread could be made: the call blocks this one
     }
-    Action(QStringLiteral("CompRun"))->setEnabled(true);
     g_engineBusy = false;
     m_running = false;
     return result;
 }
 
-void TMainForm::CompRunClick()
+int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
 {
-    if (m_running || g_engineBusy) return;  // one run at a time: the engine's state is one static record
-    // 1-2: the project is saved first; a project that still has no name is not run.
-    if (!FileSaveClick()) return;
-    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+    if (m_running || g_engineBusy) throw Exception(QStringLiteral("An analysis is running."));
 
-    // 3-4: the run list in the run folder (see runfolder.h), which stays the current folder;
-    // the engine is loaded from the program's folder.
+    // The run list in the run folder (see runfolder.h), which stays the current folder; the
+    // engine is loaded from the program's folder.
     const QString programFolder = QCoreApplication::applicationDirPath();
-    QString runList;
-    try {
-        const QString folder = RunFolder();
-        QDir::setCurrent(folder);
-        runList = QDir(folder).filePath(Run::kRunListName);
-        Run::WriteRunList(runList, GetVersion(), Data().FileName);
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-        return;
-    }
+    const QString folder = RunFolder();
+    QDir::setCurrent(folder);
+    const QString runList = QDir(folder).filePath(Run::kRunListName);
+    Run::WriteRunList(runList, version, projectFile);
 
-    // 5-6: one library object, alive for this run only.
-    if (m_engine) {
-        Messages::Information(this, QStringLiteral("Attempt to reinitialize DLL"));
-        return;
-    }
+    // One library object, alive for this run only.
+    if (m_engine) throw EDLLError(QStringLiteral("Attempt to reinitialize DLL"));
     using TEntry = int32_t (*)(int32_t);
     TEntry entry = nullptr;
     m_engine = std::make_unique<TDynamicLibrary>();
@@ -116,51 +111,30 @@ void TMainForm::CompRunClick()
     }
     if (!entry) {
         m_engine.reset();
-        Messages::Information(this, QStringLiteral("Attempt to initialize DLL failed"));
-        return;
+        throw EDLLError(QStringLiteral("Attempt to initialize DLL failed"));
     }
 
-    // 7-9: the engine runs on a worker thread; the progress window shows and ticks meanwhile.
+    // The engine runs on a worker thread; the listeners of Started show the progress meanwhile.
     int32_t result = -1;
     {
         TWaitCursor wait;
-        if (m_progress) {
-            m_progress->SetRunning(true);
-            m_progress->show();
-            m_progress->raise();
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            m_progress->repaint();
-        }
+        emit Started();
         result = CallEngine(entry);
-        if (m_progress) {
-            m_progress->hide();
-            m_progress->SetRunning(false);
-        }
     }
+    m_result = result;
+    m_reportPath = ReportPathOf(projectFile);
 
-    // 10-13, on this thread after the call has returned.
-    TakeRunResult(result);
-    m_engine.reset();
-    QFile::remove(runList);
-}
-
-void TMainForm::TakeRunResult(int32_t result)
-{
-    const QString report = QDir::toNativeSeparators(
-        QFileInfo(ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmo"))).absoluteFilePath());
-    if (result != Run::kResultCompleted) {
-        // No results of this run: the plots of an earlier run would pass for them.
-        ClearPlotData();
-        Messages::Information(this, Run::ResultMessage(result, report));
-        return;
-    }
-    Messages::Information(this, Run::ResultMessage(result, report));
-    const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
-    if (QFileInfo::exists(plotFile)) {
-        try {
-            m_plotDataRead = ReadPlotData(plotFile);
-        } catch (const Exception& e) {
-            Messages::Error(this, e.message());
+    // On this thread after the call has returned; the listeners read the results before the
+    // library goes.
+    struct TCleanUp {
+        TAnalysisRun* run;
+        QString runList;
+        ~TCleanUp()
+        {
+            run->m_engine.reset();
+            QFile::remove(runList);
         }
-    }
+    } cleanUp{this, runList};
+    emit Finished(result, m_reportPath);
+    return result;
 }

@@ -21,11 +21,10 @@ class FormTest : public ::testing::Test {
 protected:
     FormTest()
     {
-        TProjectHooks hooks;
-        hooks.SetModified = [this](bool modified) {
+        project = std::make_unique<TProject>();
+        QObject::connect(project.get(), &TProject::ModifiedSet, [this](bool modified) {
             if (modified) ++modifiedCalls;
-        };
-        project = std::make_unique<TProject>(hooks);
+        });
     }
     ~FormTest() override
     {
