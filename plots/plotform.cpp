@@ -347,7 +347,35 @@ TPlotForm* TPlotForm::Open(TGraphPlot* plot, QMdiArea* area)
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->showMaximized();
     }
+    plot->WindowOpened(form, form);
+    // A plot freed before its window: the window lets go of it and goes with it.
+    connect(plot, &TGraphPlot::Freeing, form, [form] {
+        form->DetachPlot();
+        FreeWindow(form);
+    });
     return form;
+}
+
+TPlotOpener TPlotForm::Opener(QMdiArea* area)
+{
+    QPointer<QMdiArea> where(area);
+    return [where](TGraphPlot& plot) -> TPlotForm* {
+        TPlotForm* window = plot.PlotWindow();
+        if (!window) {
+            window = Open(&plot, where);
+            if (!window) {
+                // The ranges could not be computed: the window closed itself.
+                const QString name = plot.Caption().isEmpty()
+                                         ? QStringLiteral("This plot")
+                                         : QStringLiteral("The plot \"") + plot.Caption() + QStringLiteral("\"");
+                Messages::Information(where, name + QStringLiteral(" cannot be shown: a value of its curves is "
+                                                                   "too large (or not a number) to scale the axes."));
+                return nullptr;
+            }
+        }
+        window->BringToFront();
+        return window;
+    };
 }
 
 void TPlotForm::FreeWindow(TPlotForm* window)

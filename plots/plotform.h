@@ -79,6 +79,10 @@ public:
     // Creates the window for the plot, as a maximized child of the MDI area when one is given;
     // none when its ranges cannot be computed (the window then closes itself at once).
     static TPlotForm* Open(TGraphPlot* plot, QMdiArea* area);
+    // The opener of plot windows (PltData::SetPlotOpener): the open window of a plot comes to
+    // the front; else a new one opens in the area (a window of its own when there is none, or
+    // once the area is freed); a plot whose ranges cannot be computed is told in a message.
+    static TPlotOpener Opener(QMdiArea* area);
     // Frees the window (with its MDI child window).
     static void FreeWindow(TPlotForm* window);
 

@@ -86,9 +86,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_mdi);
 
     m_plots = PltData::CreateResultPlots(this);
-    PltData::SetMdiArea(m_mdi);
-    TableForm::InstallEditor();
-    TableForm::SetMdiArea(m_mdi);
+    // The plot windows and the table editors open in the MDI area.
+    PltData::SetPlotOpener(TPlotForm::Opener(m_mdi));
+    TableForm::InstallEditor(m_mdi);
 
     OpenDialog = [this](const QString& title) {
         QFileDialog dialog(this, title, DocFolder::StartFolder(), kFilter);
@@ -145,8 +145,6 @@ TMainForm::~TMainForm()
     // The child windows refer to the project: they go first.
     for (QMdiSubWindow* w : m_mdi->subWindowList()) delete w;
     for (auto& child : m_children) delete child.data();
-    if (TableForm::MdiArea() == m_mdi) TableForm::SetMdiArea(nullptr);
-    if (PltData::MdiArea() == m_mdi) PltData::SetMdiArea(nullptr);
 }
 
 void TMainForm::FormCreate()

@@ -27,8 +27,6 @@
 
 namespace {
 
-QPointer<QMdiArea> g_mdiArea;
-
 // Sets a flag for the lifetime of the object.
 class FlagScope {
 public:
@@ -965,26 +963,23 @@ template <class F> void TTableForm::Guarded(F&& action)
 
 namespace TableForm {
 
-void InstallEditor()
+void InstallEditor(QMdiArea* area)
 {
-    TGridTable::SetEditorFactory([](TGridTable* table, bool modal) -> TTableEditor* {
+    QPointer<QMdiArea> where(area);
+    TGridTable::SetEditorFactory([where](TGridTable* table, bool modal) -> TTableEditor* {
         if (QWidget* parent = table->FormParent()) {
             auto* form = new TTableForm(table, parent);
             form->move(0, 0);
             return form;
         }
         auto* form = new TTableForm(table);
-        if (!modal && g_mdiArea) {
-            QMdiSubWindow* sub = g_mdiArea->addSubWindow(form, kWindowFlags & ~Qt::Window);
+        if (!modal && where) {
+            QMdiSubWindow* sub = where->addSubWindow(form, kWindowFlags & ~Qt::Window);
             sub->setAttribute(Qt::WA_DeleteOnClose);
         }
         return form;
     });
     Table::SetErrorHandler([](const QString& message) { Messages::Error(nullptr, message); });
 }
-
-void SetMdiArea(QMdiArea* area) { g_mdiArea = area; }
-
-QMdiArea* MdiArea() { return g_mdiArea; }
 
 }  // namespace TableForm
