@@ -3,6 +3,7 @@
 #include "plotdialogs.h"
 
 #include "util/docfolder.h"
+#include "util/guard.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/pagesetup.h"
@@ -278,13 +279,7 @@ TPlotForm::TEdges PrintArea(const int margins[4], int dpiX, int dpiY, int offX, 
 
 template <class F> void TPlotForm::Guarded(F&& action)
 {
-    try {
-        action();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromUtf8(e.what()));
-    }
+    Guard::Run(this, std::forward<F>(action));
 }
 
 TPlotPaintBox::TPlotPaintBox(TPlotForm* form) : QWidget(form), m_form(form)

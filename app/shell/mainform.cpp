@@ -12,6 +12,7 @@
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/dynlib.h"
+#include "util/guard.h"
 #include "util/messages.h"
 
 #include <QAction>
@@ -282,16 +283,7 @@ void TMainForm::FormActivate()
 
 // --- project commands ----------------------------------------------------------------------
 
-void TMainForm::Guard(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromLocal8Bit(e.what()));
-    }
-}
+void TMainForm::Guard(const std::function<void()>& command) { Guard::Run(this, command); }
 
 bool TMainForm::QuerySave()
 {

@@ -3,6 +3,7 @@
 #include "entry/dataedit.h"
 #include "entry/misc.h"
 #include "table/columntypes.h"
+#include "util/guard.h"
 #include "util/messages.h"
 
 #include <QAbstractButton>
@@ -950,13 +951,7 @@ void TTableForm::ShowMessage(const QString& text, bool error)
 
 template <class F> void TTableForm::Guarded(F&& action)
 {
-    try {
-        action();
-    } catch (const Exception& e) {
-        ShowMessage(e.message(), true);
-    } catch (const std::exception& e) {
-        ShowMessage(QString::fromUtf8(e.what()), true);
-    }
+    Guard::Run(std::forward<F>(action), [this](const QString& text) { ShowMessage(text, true); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // user has edited by hand.
 #include "projectbuild.h"
 #include "projectfile.h"
+#include "qt_test.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,15 +17,7 @@ using namespace build;
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message().toStdString();
-    }
-    return "(no exception)";
-}
+using TestSupport::MessageOf;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

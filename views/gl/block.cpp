@@ -5,6 +5,7 @@
 #include "projecttables.h"
 #include "table/table.h"
 #include "util/docfolder.h"
+#include "util/guard.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
 
@@ -237,16 +238,7 @@ void TDlgBlock::FormClose()
     }
 }
 
-void TDlgBlock::Guarded(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromUtf8(e.what()));
-    }
-}
+void TDlgBlock::Guarded(const std::function<void()>& body) { Guard::Run(this, body); }
 
 // ---- Model extents, set-up and frame ----
 
