@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
   xdg-utils
+  python3  # scripts/check-layers.py
   clang libclang-rt-14-dev
   libopenblas-dev liblapacke-dev  # only for the benchmarks' comparison; nothing links them otherwise
 )
