@@ -6,10 +6,10 @@
 // after their unit, exceptions derived from `Exception`).
 //
 // `TProgramData` holds every scalar setting of a project; the tabular input lives in the
-// project tables (app/projecttables.h), which the data object addresses but does not own. Both
-// belong to the project object (app/project.h). Stored values follow `UnitSystem`: forces in lbs
-// or kN, lengths in ft or m, masses in slug or Mg, frequencies in Hz, times in seconds, angles in
-// degrees.
+// project tables (app/model/projecttables.h), which the data object addresses but does not own.
+// Both belong to the project object (app/model/project.h). Stored values follow `UnitSystem`:
+// forces in lbs or kN, lengths in ft or m, masses in slug or Mg, frequencies in Hz, times in
+// seconds, angles in degrees.
 //
 // The data object knows no window and calls no one: the project (app/model/project.h) tells its
 // owner through signals when the data is replaced, marked modified or switched to other units.

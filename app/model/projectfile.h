@@ -20,7 +20,7 @@
 // the old files whole.
 //
 // Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
-// current project (app/project.h).
+// current project (app/model/project.h).
 #pragma once
 
 #include "util/exceptions.h"

@@ -461,7 +461,7 @@ TEST(ViewWindows, PileTableWithoutSectionsShowsTheErrorAndCloses)
     project.Tables().PileData->SetRowCount(0);
     bool closed = false;
     TDlgSideViewXZ view(project);
-    view.OnClosed = [&closed] { closed = true; };
+    QObject::connect(&view, &TViewWindow::Closed, [&closed] { closed = true; });
     view.show();
     Settle();
     ASSERT_EQ(recorder.Count(), 1);
@@ -532,7 +532,7 @@ TEST(ViewWindows, ActivationInTheMdiAreaReadsTheProjectAgain)
 
     // Closing the sub-window closes the view, which tells its owner.
     bool closed = false;
-    side->OnClosed = [&closed] { closed = true; };
+    QObject::connect(side, &TViewWindow::Closed, [&closed] { closed = true; });
     sideSub->close();
     Settle();
     EXPECT_TRUE(closed);

@@ -1,4 +1,4 @@
-// Shared set-up of the data-form tests: a project whose hooks count the modified calls, a
+// Shared set-up of the data-form tests: a project whose ModifiedSet signal is counted, a
 // message recorder, and typing into number fields the way a user does.
 #pragma once
 
