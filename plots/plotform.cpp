@@ -4,6 +4,7 @@
 
 #include "util/docfolder.h"
 #include "util/filedialog.h"
+#include "util/guard.h"
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/pagesetup.h"
@@ -35,36 +36,11 @@
 
 namespace {
 
-// Height in pixels of the window font ("Times New Roman") at 96 pixels per inch.
-constexpr int kScreenFontPx = 14;
 // Legend font height in pixels and row height at creation.
 constexpr int kLegendFontPx = 15;
 constexpr int kLegendRowHeight = 16;
-const char* const kFace = "Times New Roman";
 
 QString (*g_saveFileNameHook)(QWidget*) = nullptr;
-
-// Nearest integer, ties to even, kept inside the int range (NaN gives 0).
-int RoundPixel(long double v)
-{
-    if (std::isnan(v)) return 0;
-    const long double r = NumText::RoundHalfEven(v);
-    constexpr long double lim = 1.0e9L;
-    if (r > lim) return int(lim);
-    if (r < -lim) return int(-lim);
-    return int(r);
-}
-
-// A pen of the given width; one pixel wide pens are cosmetic, so that they hit exactly the
-// pixels between their end points, as the outlines of markers and bands need.
-QPen Pen(const QColor& colour, int width, Qt::PenStyle style = Qt::SolidLine)
-{
-    QPen pen(colour, width, style, Qt::SquareCap, Qt::MiterJoin);
-    if (width <= 1) pen.setCosmetic(true), pen.setWidth(0);
-    return pen;
-}
-
-bool Finite(const TFloatPoint* p) { return std::isfinite(p->X) && std::isfinite(p->Y); }
 
 // The step of one axis (step 3 of the range rule); 0 or not finite when there is none.
 long double RangeStep(long double r)
@@ -90,17 +66,6 @@ bool RoundAxis(long double& lo, long double& hi)
     lo = step * RoundAwayFromZero(lo / step);
     hi = step * RoundAwayFromZero(hi / step);
     return std::isfinite(lo) && std::isfinite(hi) && hi > lo;
-}
-
-// First and last tick index of an axis for the minor step.
-void TickIndices(long double lo, long double hi, long double minor, int& first, int& last)
-{
-    constexpr long double tol = 1e-9L;
-    constexpr long double lim = 1.0e6L;
-    long double f = lo > 0 ? 0.0L : std::ceil(lo / minor - tol);
-    long double l = hi < 0 ? 0.0L : std::floor(hi / minor + tol);
-    first = int(std::max(-lim, std::min(lim, f)));
-    last = int(std::max(-lim, std::min(lim, l)));
 }
 
 // Draws the legend rows: white row, the plot colour of the row, " *" for an active curve.
@@ -136,63 +101,6 @@ private:
 
 namespace PlotForm {
 
-QColor PlotColour(int k)
-{
-    static const QRgb kColours[17] = {0x000000, 0x0000FF, 0xFF0000, 0x008000, 0x800080, 0x800000,
-                                      0x000080, 0xFF00FF, 0x808000, 0x008080, 0x808080, 0x00FF00,
-                                      0x808080, 0xC0C0C0, 0xC0C0C0, 0xFFFF00, 0x00FFFF};
-    k %= 17;
-    if (k < 0) k += 17;
-    return QColor(kColours[k]);
-}
-
-QString FormatGeneral(long double x, int precision)
-{
-    if (precision < 1) precision = 1;
-    if (precision > 18) precision = 18;
-    if (x == 0) return QStringLiteral("0");
-    const QString text = NumText::FloatToStrGeneral(x, precision);
-    if (!std::isfinite(x)) return text;
-    // Take the rounded digits and the decimal exponent from the canonical text:
-    // value = 0.D * 10^e.
-    QString body = text;
-    const bool negative = body.startsWith(QLatin1Char('-'));
-    if (negative) body.remove(0, 1);
-    int exp10 = 0;
-    const qsizetype ePos = body.indexOf(QLatin1Char('E'));
-    if (ePos >= 0) {
-        exp10 = body.mid(ePos + 1).toInt();
-        body.truncate(ePos);
-    }
-    const qsizetype dot = body.indexOf(QLatin1Char('.'));
-    QString intPart = dot >= 0 ? body.left(dot) : body;
-    const QString fracPart = dot >= 0 ? body.mid(dot + 1) : QString();
-    QString digits = intPart + fracPart;
-    int e = int(intPart.size()) + exp10;
-    while (digits.startsWith(QLatin1Char('0'))) {
-        digits.remove(0, 1);
-        --e;
-    }
-    while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
-    if (digits.isEmpty()) return QStringLiteral("0");
-    QString out;
-    if (e <= precision && e >= -4) {
-        if (e <= 0)
-            out = QStringLiteral("0.") + QString(-e, QLatin1Char('0')) + digits;
-        else if (digits.size() <= e)
-            out = digits + QString(e - digits.size(), QLatin1Char('0'));
-        else
-            out = digits.left(e) + QLatin1Char('.') + digits.mid(e);
-    } else {
-        out = digits.left(1);
-        if (digits.size() > 1) out += QLatin1Char('.') + digits.mid(1);
-        const int ex = e - 1;
-        out += QStringLiteral("E") + QLatin1Char(ex < 0 ? '-' : '+') +
-               QStringLiteral("%1").arg(std::abs(ex), 2, 10, QLatin1Char('0'));
-    }
-    return negative ? QLatin1Char('-') + out : out;
-}
-
 bool ComputeRange(const TGraphPlot& plot, TPlotForm::TRange& range)
 {
     TPlotForm::TRange r;
@@ -216,84 +124,21 @@ bool ComputeRange(const TGraphPlot& plot, TPlotForm::TRange& range)
     return true;
 }
 
-long double MajorStep(long double span, int n)
-{
-    if (n <= 0) return 0;
-    const long double s = span / n;
-    if (!(s > 0) || !std::isfinite(s)) return 0;
-    const long double g = std::pow(10.0L, std::floor(std::log10(s)));
-    // A hair of tolerance so that a quotient such as 1.99999... counts as 2.
-    const long double d = std::trunc(s / g * (1 + 1e-12L));
-    if (d < 2) return g;
-    if (d < 5) return 2 * g;
-    if (d < 9) return 5 * g;
-    return 10 * g;
-}
-
-QPolygon MarkerPolygon(int index, int cx, int cy, int dpiX, int dpiY)
-{
-    QPolygon poly;
-    const long double pi = 3.14159265358979323846264338327950288L;
-    auto add = [&](long double theta) {
-        poly << QPoint(cx + RoundPixel(std::sin(theta) * dpiX / 32.0L),
-                       cy - RoundPixel(std::cos(theta) * dpiY / 32.0L));
-    };
-    if (index <= 0) {
-        for (int n = 0; n <= 3; ++n) add(pi + n * 2 * pi / 3);
-    } else if (index == 1) {
-        for (int n = 0; n <= 4; ++n) add(pi / 4 + n * pi / 2);
-    } else {
-        for (int n = 0; n <= index + 1; ++n) add(n * 2 * pi / (index + 1));
-    }
-    return poly;
-}
-
-QList<int> MarkerIndices(int pointCount, int markers)
-{
-    QList<int> result;
-    if (markers <= 0) return result;
-    for (int j = 0; j < pointCount; ++j)
-        if (j == 0 || j % markers == 0) result.append(j);
-    return result;
-}
-
-TPlotForm::TEdges PrintArea(const int margins[4], int dpiX, int dpiY, int offX, int offY,
-                            int pageWidth, int pageHeight)
-{
-    auto scaled = [](int m, int dpi) { return RoundPixel(static_cast<long double>(m) * dpi / 1000); };
-    const int left = std::max(scaled(margins[0], dpiX), offX);
-    const int top = std::max(scaled(margins[1], dpiY), offY);
-    const int right = std::max(scaled(margins[2], dpiX), offX);
-    const int bottom = std::max(scaled(margins[3], dpiY), offY);
-    TPlotForm::TEdges a;
-    a.left = left - offX;
-    a.right = pageWidth + offX - right;
-    a.top = top - offY;
-    a.bottom = pageHeight + offY - bottom;
-    return a;
-}
-
 }  // namespace PlotForm
 
 // --- paint box -------------------------------------------------------------------------------
 
 template <class F> void TPlotForm::Guarded(F&& action)
 {
-    try {
-        action();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromUtf8(e.what()));
-    }
+    Guard::Run(this, std::forward<F>(action));
 }
 
 TPlotPaintBox::TPlotPaintBox(TPlotForm* form) : QWidget(form), m_form(form)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    QFont font(QString::fromLatin1(kFace));
-    font.setPixelSize(kScreenFontPx);
+    QFont font(QString::fromLatin1(PlotPaint::kFace));
+    font.setPixelSize(PlotPaint::kScreenFontPx);
     setFont(font);
 }
 
@@ -348,7 +193,35 @@ TPlotForm* TPlotForm::Open(TGraphPlot* plot, QMdiArea* area)
         form->setAttribute(Qt::WA_DeleteOnClose);
         form->showMaximized();
     }
+    plot->WindowOpened(form, form);
+    // A plot freed before its window: the window lets go of it and goes with it.
+    connect(plot, &TGraphPlot::Freeing, form, [form] {
+        form->DetachPlot();
+        FreeWindow(form);
+    });
     return form;
+}
+
+TPlotOpener TPlotForm::Opener(QMdiArea* area)
+{
+    QPointer<QMdiArea> where(area);
+    return [where](TGraphPlot& plot) -> TPlotForm* {
+        TPlotForm* window = plot.PlotWindow();
+        if (!window) {
+            window = Open(&plot, where);
+            if (!window) {
+                // The ranges could not be computed: the window closed itself.
+                const QString name = plot.Caption().isEmpty()
+                                         ? QStringLiteral("This plot")
+                                         : QStringLiteral("The plot \"") + plot.Caption() + QStringLiteral("\"");
+                Messages::Information(where, name + QStringLiteral(" cannot be shown: a value of its curves is "
+                                                                   "too large (or not a number) to scale the axes."));
+                return nullptr;
+            }
+        }
+        window->BringToFront();
+        return window;
+    };
 }
 
 void TPlotForm::FreeWindow(TPlotForm* window)
@@ -374,7 +247,7 @@ TPlotForm::TPlotForm(TGraphPlot* plot, QWidget* parent) : QWidget(parent), m_plo
     m_cv.dpiY = m_paintBox->logicalDpiY();
 
     m_legend = new QListWidget(m_paintBox);
-    QFont legendFont(QString::fromLatin1(kFace));
+    QFont legendFont(QString::fromLatin1(PlotPaint::kFace));
     legendFont.setPixelSize(kLegendFontPx);
     m_legend->setFont(legendFont);
     m_legend->setItemDelegate(new TLegendDelegate(this));
@@ -560,7 +433,7 @@ void TPlotForm::BuildLegendRows(bool fresh)
     if (fresh) {
         const QFont f = m_legend->font();
         m_legendPointSize =
-            f.pointSize() > 0 ? f.pointSize() : RoundPixel(f.pixelSize() * 72.0L / m_cv.dpiY);
+            f.pointSize() > 0 ? f.pointSize() : PlotPaint::RoundPixel(f.pixelSize() * 72.0L / m_cv.dpiY);
         m_rowHeight = kLegendRowHeight;
     }
 }
@@ -634,35 +507,13 @@ void TPlotForm::BringToFront()
 
 // --- layout and mapping ----------------------------------------------------------------------
 
-int TPlotForm::TextHeightUnit() const
-{
-    const int size = m_plot ? m_plot->SizeFont() : 10;
-    return std::abs(size * m_cv.fontPx / 10);
-}
+int TPlotForm::TextHeightUnit() const { return PlotPaint::TextHeightUnit(Drawing()); }
 
 void TPlotForm::ScreenLayout(int width, int height)
 {
-    m_cv.area = TEdges{0, 0, width, height};
-    m_cv.dpiX = m_paintBox->logicalDpiX();
-    m_cv.dpiY = m_paintBox->logicalDpiY();
-    m_cv.fontPx = kScreenFontPx;
-    const int h = TextHeightUnit();
-    TEdges& pl = m_cv.plot;
-    pl.left = 2 * h + m_cv.dpiX / 8 + h / 8;
-    pl.right = m_cv.area.right - m_cv.dpiX / 4 - h / 2;
-    if (m_plot && m_plot->XOnTop()) {
-        pl.top = 2 * h + m_cv.dpiY / 8 + h / 8;
-        pl.bottom = m_cv.area.bottom - m_cv.dpiY / 4 - h / 2;
-    } else {
-        pl.top = h / 2 + m_cv.dpiY / 4;
-        pl.bottom = m_cv.area.bottom - 2 * h - m_cv.dpiY / 8 - h / 8;
-    }
-    if (m_plot && !m_plot->GraphTitle.isEmpty()) {
-        if (m_plot->TitleOnTop)
-            pl.top += h / 8 + h;
-        else
-            pl.bottom -= h;
-    }
+    PlotPaint::TDrawing d = Drawing();
+    PlotPaint::ScreenLayout(d, width, height, m_paintBox->logicalDpiX(), m_paintBox->logicalDpiY());
+    m_cv = d.canvas;
 }
 
 void TPlotForm::FormResize()
@@ -679,274 +530,26 @@ void TPlotForm::FormResize()
     m_paintBox->update();
 }
 
-QPoint TPlotForm::WorldToPixel(const TFloatPoint& point) const
-{
-    const TRange& r = m_range;
-    const TEdges& pl = m_cv.plot;
-    const int px = RoundPixel((point.X - r.xmin) / (r.xmax - r.xmin) * (pl.right - pl.left)) + pl.left;
-    const int d = RoundPixel((point.Y - r.ymin) / (r.ymax - r.ymin) * (pl.bottom - pl.top));
-    const bool onTop = m_plot && m_plot->XOnTop();
-    return QPoint(px, onTop ? pl.top + d : pl.bottom - d);
-}
+QPoint TPlotForm::WorldToPixel(const TFloatPoint& point) const { return PlotPaint::WorldToPixel(Drawing(), point); }
 
-TFloatPoint TPlotForm::PixelToWorld(const QPoint& pixel) const
-{
-    TFloatPoint p;
-    const TEdges& pl = m_cv.plot;
-    if (pixel.x() < pl.left || pixel.x() > pl.right) return p;
-    if (pl.right == pl.left || pl.bottom == pl.top) return p;
-    const TRange& r = m_range;
-    p.X = r.xmin + static_cast<long double>(pixel.x() - pl.left) / (pl.right - pl.left) *
-                       (r.xmax - r.xmin);
-    const bool onTop = m_plot && m_plot->XOnTop();
-    const long double t = onTop
-                              ? static_cast<long double>(pixel.y() - pl.top) / (pl.bottom - pl.top)
-                              : static_cast<long double>(pl.bottom - pixel.y()) / (pl.bottom - pl.top);
-    p.Y = r.ymin + t * (r.ymax - r.ymin);
-    return p;
-}
+TFloatPoint TPlotForm::PixelToWorld(const QPoint& pixel) const { return PlotPaint::PixelToWorld(Drawing(), pixel); }
 
-TPlotForm::TTicks TPlotForm::ComputeTicks() const
+TPlotForm::TTicks TPlotForm::ComputeTicks() const { return PlotPaint::ComputeTicks(Drawing()); }
+
+PlotPaint::TDrawing TPlotForm::Drawing() const
 {
-    TTicks t;
-    const int h = TextHeightUnit();
-    if (h <= 0) return t;
-    const int nx = std::abs(m_cv.plot.right - m_cv.plot.left) / (6 * h);
-    const int ny = std::abs(m_cv.plot.bottom - m_cv.plot.top) / (6 * h);
-    if (nx == 0 || ny == 0) return t;
-    const long double sx = PlotForm::MajorStep(m_range.xmax - m_range.xmin, nx);
-    const long double sy = PlotForm::MajorStep(m_range.ymax - m_range.ymin, ny);
-    if (!(sx > 0) || !(sy > 0)) return t;
-    t.shown = true;
-    t.minorX = sx / 5;
-    t.minorY = sy / 5;
-    TickIndices(m_range.xmin, m_range.xmax, t.minorX, t.firstX, t.lastX);
-    TickIndices(m_range.ymin, m_range.ymax, t.minorY, t.firstY, t.lastY);
-    return t;
+    PlotPaint::TDrawing d;
+    d.plot = m_plot;
+    d.range = m_range;
+    d.canvas = m_cv;
+    d.rowCurve = m_rowCurve;
+    d.rowCaption = m_rowCaption;
+    return d;
 }
 
 // --- drawing ---------------------------------------------------------------------------------
 
-QFont TPlotForm::PlotFont(bool bold) const
-{
-    QFont f(QString::fromLatin1(kFace));
-    const int size = m_plot ? m_plot->SizeFont() : 10;
-    f.setPixelSize(std::max(1, std::abs(m_cv.fontPx * size / 10)));
-    f.setWeight(bold ? QFont::Bold : QFont::Normal);
-    return f;
-}
-
-int TPlotForm::CurvePenWidth() const
-{
-    const int factor = m_plot ? m_plot->WidthLine() : 1;
-    return (RoundPixel(m_cv.dpiX / 300.0L) + 1) * std::max(factor, 1);
-}
-
-void TPlotForm::DrawText(QPainter& p, int x, int y, const QString& text, bool bold, bool upward)
-{
-    const QFont f = PlotFont(bold);
-    p.setFont(f);
-    const QFontMetrics fm(f, p.device());
-    if (!upward) {
-        p.drawText(x, y + fm.ascent(), text);
-        return;
-    }
-    p.save();
-    p.translate(x, y);
-    p.rotate(-90);
-    p.drawText(0, fm.ascent(), text);
-    p.restore();
-}
-
-void TPlotForm::DrawCaptions(QPainter& p)
-{
-    const TEdges& a = m_cv.area;
-    const int h = TextHeightUnit();
-    const QFont bold = PlotFont(true);
-    const QFontMetrics fm(bold, p.device());
-    const int th = fm.height();
-    const bool title = !m_plot->GraphTitle.isEmpty();
-    p.setPen(Qt::black);
-
-    const QString xText =
-        PltData::AxisCaptionText(m_plot->XCaption(), m_plot->XUnits(), m_plot->Units());
-    int top;
-    if (m_plot->XOnTop())
-        top = a.top + (title && m_plot->TitleOnTop ? h / 8 + h : 0);
-    else
-        top = a.bottom - th - (title && !m_plot->TitleOnTop ? h / 8 + h : 0);
-    DrawText(p, (std::abs(a.left + a.right) - fm.horizontalAdvance(xText)) / 2, top, xText, true,
-             false);
-
-    if (title) {
-        const QString& t = m_plot->GraphTitle;
-        DrawText(p, (std::abs(a.left + a.right) - fm.horizontalAdvance(t)) / 2,
-                 m_plot->TitleOnTop ? a.top : a.bottom - th, t, true, false);
-    }
-
-    const QString yText =
-        PltData::AxisCaptionText(m_plot->YCaption(), m_plot->YUnits(), m_plot->Units());
-    DrawText(p, a.left, (a.bottom + a.top + fm.horizontalAdvance(yText)) / 2, yText, true, true);
-}
-
-void TPlotForm::DrawAxes(QPainter& p, const TTicks& t)
-{
-    const TEdges& pl = m_cv.plot;
-    const int dpiX = m_cv.dpiX;
-    const int dpiY = m_cv.dpiY;
-    const bool onTop = m_plot->XOnTop();
-    const QPen solid = Pen(Qt::black, 1);
-    const QPen dotted = Pen(Qt::black, 1, Qt::DotLine);
-    const QFont normal = PlotFont(false);
-    const QFontMetrics fm(normal, p.device());
-    const int th = fm.height();
-
-    if (t.firstX != t.lastX) {
-        for (int k = t.firstX; k <= t.lastX; ++k) {
-            TFloatPoint v;
-            v.X = k * t.minorX;
-            const int px = WorldToPixel(v).x();
-            if (px < pl.left || px > pl.right) continue;
-            if (k % 5 == 0) {
-                p.setPen(dotted);
-                p.drawLine(px, pl.top, px, pl.bottom);
-                const QString label = PlotForm::FormatGeneral(v.X, 4);
-                const int left = px - fm.horizontalAdvance(label) / 2;
-                const int top = onTop ? pl.top - th - dpiY / 32 : pl.bottom + dpiY / 16;
-                p.setPen(Qt::black);
-                DrawText(p, left, top, label, false, false);
-            }
-            p.setPen(solid);
-            if (onTop)
-                p.drawLine(px, pl.top, px, pl.top + dpiY / 16);
-            else
-                p.drawLine(px, pl.bottom, px, pl.bottom - dpiY / 16);
-        }
-    }
-    if (t.firstY != t.lastY) {
-        for (int k = t.firstY; k <= t.lastY; ++k) {
-            TFloatPoint v;
-            v.Y = k * t.minorY;
-            const int py = WorldToPixel(v).y();
-            if (py < pl.top || py > pl.bottom) continue;
-            if (k % 5 == 0) {
-                p.setPen(dotted);
-                p.drawLine(pl.left, py, pl.right, py);
-                const QString label = PlotForm::FormatGeneral(v.Y, 4);
-                p.setPen(Qt::black);
-                DrawText(p, pl.left - th - dpiX / 32, py + fm.horizontalAdvance(label) / 2, label,
-                         false, true);
-            }
-            p.setPen(solid);
-            p.drawLine(pl.left, py, pl.left + dpiX / 16, py);
-        }
-    }
-}
-
-void TPlotForm::DrawCurves(QPainter& p)
-{
-    const TEdges& pl = m_cv.plot;
-    p.save();
-    p.setClipRect(QRect(pl.left, pl.top, pl.right - pl.left, pl.bottom - pl.top));
-    if (m_plot->LineCount() > 0 && m_plot->PointCount() > 1) {
-        const int markers = m_plot->Markers();
-        const int width = CurvePenWidth();
-        int k = 0;
-        for (int i = 0; i < m_plot->LineCount(); ++i) {
-            const TLine* line = m_plot->Lines(i);
-            if (!line->Listed) continue;
-            if (line->Active) {
-                const QColor colour = PlotForm::PlotColour(k);
-                p.setPen(Pen(colour, width));
-                p.setBrush(colour);
-                // A point that is not a finite number breaks the curve.
-                bool haveLast = false;
-                QPoint last;
-                for (int j = 0; j < line->PointCount(); ++j) {
-                    const TFloatPoint* pt = line->Points(j);
-                    if (!Finite(pt)) {
-                        haveLast = false;
-                        continue;
-                    }
-                    const QPoint px = WorldToPixel(*pt);
-                    if (haveLast && j > 0) p.drawLine(last, px);
-                    if (markers > 0 && (j == 0 || j % markers == 0))
-                        p.drawPolyline(PlotForm::MarkerPolygon(k, px.x(), px.y(), m_cv.dpiX,
-                                                               m_cv.dpiY));
-                    last = px;
-                    haveLast = true;
-                }
-            }
-            ++k;
-        }
-    }
-    p.restore();
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-}
-
-void TPlotForm::DrawLegendInPlot(QPainter& p)
-{
-    QList<int> rows;
-    for (int r = 0; r < LegendRowCount(); ++r) {
-        const int c = LegendRowCurve(r);
-        if (c >= 0 && c < m_plot->LineCount() && m_plot->Lines(c)->Active) rows.append(r);
-    }
-    const QFont normal = PlotFont(false);
-    const QFontMetrics fm(normal, p.device());
-    int w = 0;
-    for (int r : rows) w = std::max(w, fm.horizontalAdvance(m_rowCaption[r]));
-    const int th = fm.height();
-    const int n = int(rows.size());
-    const int dpiX = m_cv.dpiX;
-    const int dpiY = m_cv.dpiY;
-
-    p.setPen(Pen(Qt::black, 1));
-    p.setBrush(Qt::white);
-    const int right = m_cv.plot.right;
-    const int left = right - w - 3 * dpiX / 16;
-    const int bottom = m_cv.plot.bottom;
-    const int top = bottom - (dpiY / 32 + th) * n - dpiY / 32;
-    p.drawRect(QRect(left, top, right - left, bottom - top));
-
-    const int x = left + dpiX / 16;
-    int y = top + dpiY / 32;
-    const int markerWidth = CurvePenWidth();
-    for (int r : rows) {
-        p.setPen(Pen(Qt::black, markerWidth));
-        p.setBrush(Qt::NoBrush);
-        p.drawPolyline(PlotForm::MarkerPolygon(r, x, y + th / 2, dpiX, dpiY));
-        p.setPen(PlotForm::PlotColour(r));
-        DrawText(p, x + dpiX / 16, y, m_rowCaption[r], false, false);
-        y += dpiY / 32 + th;
-    }
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-}
-
-void TPlotForm::Render(QPainter& p)
-{
-    if (!m_plot) return;
-    const TEdges& a = m_cv.area;
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    p.fillRect(QRect(a.left, a.top, a.right - a.left, a.bottom - a.top), Qt::white);
-    p.setPen(Qt::black);
-    p.setBrush(Qt::white);
-    if (a.right - a.left < m_cv.dpiX || a.bottom - a.top < m_cv.dpiY) return;
-
-    DrawCaptions(p);
-    const TTicks ticks = ComputeTicks();
-    if (ticks.shown) DrawAxes(p, ticks);
-    DrawCurves(p);
-    if (m_cv.legendInPlot) DrawLegendInPlot(p);
-
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setPen(Pen(Qt::black, 1));
-    p.setBrush(Qt::NoBrush);
-    const TEdges& pl = m_cv.plot;
-    p.drawRect(QRect(pl.left, pl.top, pl.right - pl.left, pl.bottom - pl.top));
-}
+void TPlotForm::Render(QPainter& p) { PlotPaint::Render(p, Drawing()); }
 
 void TPlotForm::PaintBoxPaint(QPainter& p)
 {
@@ -1277,44 +880,16 @@ void TPlotForm::RenderPage(QPainter& p, int dpiX, int dpiY, int offX, int offY, 
                            int pageHeight)
 {
     if (!m_plot) return;
-    const TCanvas saved = m_cv;
-    struct Restore {
+    // The page is a drawing of its own; the window's canvas stays as it is.
+    struct Repaint {
         TPlotForm* form;
-        TCanvas state;
-        ~Restore()
-        {
-            form->m_cv = state;
-            form->m_paintBox->update();
-        }
-    } restore{this, saved};
-
-    m_cv.dpiX = dpiX;
-    m_cv.dpiY = dpiY;
+        ~Repaint() { form->m_paintBox->update(); }
+    } repaint{this};
     const int margins[4] = {m_pageSetup->MarginLeft(), m_pageSetup->MarginTop(),
                             m_pageSetup->MarginRight(), m_pageSetup->MarginBottom()};
-    m_cv.area = PlotForm::PrintArea(margins, dpiX, dpiY, offX, offY, pageWidth, pageHeight);
-    // The page's font is the window font at the printer's resolution.
-    m_cv.fontPx = std::max(1, RoundPixel(static_cast<long double>(kScreenFontPx) * dpiY / 96));
-    m_cv.legendInPlot = true;
-    const int h = TextHeightUnit();
-    const int room = 2 * h + dpiX / 8 + h / 8;
-    TEdges& pl = m_cv.plot;
-    pl.left = m_cv.area.left + room;
-    pl.right = m_cv.area.right;
-    if (m_plot->XOnTop()) {
-        pl.top = m_cv.area.top + room;
-        pl.bottom = m_cv.area.bottom;
-    } else {
-        pl.top = m_cv.area.top;
-        pl.bottom = m_cv.area.bottom - room;
-    }
-    if (!m_plot->GraphTitle.isEmpty()) {
-        if (m_plot->TitleOnTop)
-            pl.top += dpiY / 4;
-        else
-            pl.bottom -= dpiY / 2;
-    }
-    Render(p);
+    PlotPaint::TDrawing d = Drawing();
+    PlotPaint::PageLayout(d, margins, dpiX, dpiY, offX, offY, pageWidth, pageHeight);
+    PlotPaint::Render(p, d);
 }
 
 void TPlotForm::SetSaveFileNameHook(QString (*hook)(QWidget*)) { g_saveFileNameHook = hook; }
@@ -1351,24 +926,20 @@ void TPlotForm::PlotSaveClick()
 void TPlotForm::SaveBitmap(QImage& bitmap, const QString& path)
 {
     if (!m_plot) return;
-    const TCanvas saved = m_cv;
-    struct Restore {
+    struct Repaint {
         TPlotForm* form;
-        TCanvas state;
-        ~Restore()
-        {
-            form->m_cv = state;
-            form->m_paintBox->update();
-        }
-    } restore{this, saved};
+        ~Repaint() { form->m_paintBox->update(); }
+    } repaint{this};
 
     // The layout follows the screen's, at the window's own resolution; the bitmap's pixels per
     // inch set only its size.
-    ScreenLayout(bitmap.width(), bitmap.height());
-    m_cv.legendInPlot = true;
+    PlotPaint::TDrawing d = Drawing();
+    PlotPaint::ScreenLayout(d, bitmap.width(), bitmap.height(), m_paintBox->logicalDpiX(),
+                            m_paintBox->logicalDpiY());
+    d.canvas.legendInPlot = true;
     {
         QPainter p(&bitmap);
-        Render(p);
+        PlotPaint::Render(p, d);
     }
     if (!bitmap.save(path, "BMP"))
         throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(QDir::toNativeSeparators(path)));

@@ -10,11 +10,12 @@
 // legend names, active curves, printing, page setup, bitmap export and one entry per legend
 // row). The full range is computed once from the points when the window is created; the left
 // button drags a rubber band to zoom in (at most to a twentieth of the full span), the right
-// button zooms out about the pointer. One drawing routine (Render) serves the screen, the
-// printer and bitmap files. The window is created by TGraphPlot::ShowPlot and frees itself
+// button zooms out about the pointer. One drawing (PlotPaint::Render, plotpaint.h, free
+// functions over QPainter) serves the screen, the printer and bitmap files. The window is created by TGraphPlot::ShowPlot and frees itself
 // when closed.
 #pragma once
 
+#include "plotpaint.h"
 #include "pltdata.h"
 
 #include <QColor>
@@ -60,25 +61,18 @@ class TPlotForm : public QWidget {
     Q_OBJECT
 
 public:
-    // A rectangle in device pixels given by its edges (right and bottom included in the frame).
-    struct TEdges {
-        int left = 0, top = 0, right = 0, bottom = 0;
-        int Width() const { return right - left; }
-        int Height() const { return bottom - top; }
-    };
-    struct TRange {
-        long double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-    };
-    // Tick layout of one drawing: minor steps and the first and last tick index of each axis.
-    struct TTicks {
-        bool shown = false;  // false: no room for ticks, grid lines and labels
-        long double minorX = 0, minorY = 0;
-        int firstX = 0, lastX = 0, firstY = 0, lastY = 0;
-    };
+    // Edges, ranges and ticks of the drawing (plotpaint.h).
+    using TEdges = PlotPaint::TEdges;
+    using TRange = PlotPaint::TRange;
+    using TTicks = PlotPaint::TTicks;
 
     // Creates the window for the plot, as a maximized child of the MDI area when one is given;
     // none when its ranges cannot be computed (the window then closes itself at once).
     static TPlotForm* Open(TGraphPlot* plot, QMdiArea* area);
+    // The opener of plot windows (PltData::SetPlotOpener): the open window of a plot comes to
+    // the front; else a new one opens in the area (a window of its own when there is none, or
+    // once the area is freed); a plot whose ranges cannot be computed is told in a message.
+    static TPlotOpener Opener(QMdiArea* area);
     // Frees the window (with its MDI child window).
     static void FreeWindow(TPlotForm* window);
 
@@ -109,8 +103,10 @@ public:
     TTicks ComputeTicks() const;
     // Lays the window out on the screen (drawing area = the paint box).
     void FormResize();
-    // Draws everything on the painter within the current drawing area.
+    // Draws everything on the painter within the current drawing area (PlotPaint::Render).
     void Render(QPainter& painter);
+    // The window's drawing: its plot, range, canvas and legend rows.
+    PlotPaint::TDrawing Drawing() const;
 
     // Legend and curve entries: row r is the r-th listed curve.
     QListWidget* Legend() const { return m_legend; }
@@ -179,13 +175,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TCanvas {
-        TEdges area;
-        TEdges plot;
-        int dpiX = 96, dpiY = 96;
-        int fontPx = 14;  // height in pixels of the canvas's font
-        bool legendInPlot = false;
-    };
+    using TCanvas = PlotPaint::TCanvas;
     friend class TPlotPaintBox;
 
     void FormCreate();
@@ -195,13 +185,6 @@ private:
     void KeepLegendInside();
     void PlaceLegendAtCorner();
     void ScreenLayout(int width, int height);
-    void DrawCaptions(QPainter& p);
-    void DrawAxes(QPainter& p, const TTicks& ticks);
-    void DrawCurves(QPainter& p);
-    void DrawLegendInPlot(QPainter& p);
-    void DrawText(QPainter& p, int x, int y, const QString& text, bool bold, bool upward);
-    QFont PlotFont(bool bold) const;
-    int CurvePenWidth() const;
     void Repaint();
     template <class F> void Guarded(F&& action);
 
@@ -239,24 +222,16 @@ private:
 
 namespace PlotForm {
 
-// Colour of plot index k (taken mod 17).
-QColor PlotColour(int k);
-// The general float format with p significant digits: fixed notation for 0 and for values of
-// at most p integer digits and a magnitude of at least 0.00001, else scientific ("2.5E+06").
-QString FormatGeneral(long double x, int precision);
+// The drawing's routines under the window's names (plotpaint.h).
+using PlotPaint::FormatGeneral;
+using PlotPaint::MajorStep;
+using PlotPaint::MarkerIndices;
+using PlotPaint::MarkerPolygon;
+using PlotPaint::PlotColour;
+using PlotPaint::PrintArea;
+
 // The full range of the plot's points: both ranges hold 0 and are rounded outward to multiples
 // of a power of ten. False when a step cannot be found (no finite range).
 bool ComputeRange(const TGraphPlot& plot, TPlotForm::TRange& range);
-// The major tick step for a span divided into n intervals: 1, 2 or 5 times a power of ten.
-long double MajorStep(long double span, int n);
-// Vertices of the marker of curve index i around (cx, cy), closed.
-QPolygon MarkerPolygon(int index, int cx, int cy, int dpiX, int dpiY);
-// The points of a curve of n points that carry a marker for the spacing m (none for m <= 0).
-QList<int> MarkerIndices(int pointCount, int markers);
-// The drawing area of a printed page in printable-area coordinates, for the margins in
-// thousandths of an inch (left, top, right, bottom), the resolution, the physical offsets of
-// the printable area and its size in device pixels.
-TPlotForm::TEdges PrintArea(const int margins[4], int dpiX, int dpiY, int offX, int offY,
-                            int pageWidth, int pageHeight);
 
 }  // namespace PlotForm

@@ -1,15 +1,14 @@
 #include "pltdata.h"
 
-#include "plotform.h"
-
-#include "util/messages.h"
 #include "util/numtext.h"
-
-#include <QMdiArea>
 
 namespace {
 
-QPointer<QMdiArea> g_mdiArea;
+TPlotOpener& Opener()
+{
+    static TPlotOpener opener;
+    return opener;
+}
 
 }  // namespace
 
@@ -41,11 +40,11 @@ TGraphPlot::TGraphPlot(QObject* owner) : QObject(owner) {}
 
 TGraphPlot::~TGraphPlot()
 {
-    if (TPlotForm* window = m_window) {
+    if (m_windowGuard) {
+        m_windowGuard.clear();
         m_window = nullptr;
         m_windowExists = false;
-        window->DetachPlot();
-        TPlotForm::FreeWindow(window);
+        emit Freeing();
     }
 }
 
@@ -73,26 +72,21 @@ void TGraphPlot::SetUnits(int value)
 
 void TGraphPlot::ShowPlot()
 {
-    if (!m_window) {
-        TPlotForm* window = TPlotForm::Open(this, g_mdiArea);
-        if (!window) {
-            // The ranges could not be computed: the window closed itself.
-            const QString name = Caption().isEmpty()
-                                     ? QStringLiteral("This plot")
-                                     : QStringLiteral("The plot \"") + Caption() + QStringLiteral("\"");
-            Messages::Information(g_mdiArea, name + QStringLiteral(" cannot be shown: a value of its curves is "
-                                                                   "too large (or not a number) to scale the axes."));
-            return;
-        }
-        m_window = window;
-        m_windowExists = true;
-    }
-    m_window->BringToFront();
+    if (!Opener()) throw Exception(QStringLiteral("No plot window is available"));
+    Opener()(*this);
 }
 
-void TGraphPlot::WindowClosed(TPlotForm* window)
+void TGraphPlot::WindowOpened(TPlotForm* window, QObject* object)
 {
-    if (m_window == window || !m_window) {
+    m_window = window;
+    m_windowGuard = object;
+    m_windowExists = true;
+}
+
+void TGraphPlot::WindowClosed(QObject* window)
+{
+    if (m_windowGuard == window || !m_windowGuard) {
+        m_windowGuard.clear();
         m_window = nullptr;
         m_windowExists = false;
     }
@@ -139,9 +133,7 @@ QString AxisCaptionText(const QString& caption, const QString& unitTemplate, int
            QStringLiteral(")");
 }
 
-void SetMdiArea(QMdiArea* area) { g_mdiArea = area; }
-
-QMdiArea* MdiArea() { return g_mdiArea; }
+void SetPlotOpener(TPlotOpener opener) { Opener() = std::move(opener); }
 
 QList<TGraphPlot*> CreateResultPlots(QObject* owner)
 {

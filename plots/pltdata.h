@@ -16,9 +16,11 @@
 //     plot->SetUnits(2);                     // unit names of the captions (no value converted)
 //     plot->ShowPlot();                      // opens (or brings up) the plot window
 //
-// All indices are 0-based; an index outside a list raises EListError. Showing a plot creates
-// its plot window `TPlotForm` (plotform.h), a child window of the MDI area given to
-// PltData::SetMdiArea (a window of its own when there is none); closing the window frees it.
+// All indices are 0-based; an index outside a list raises EListError. Showing a plot opens its
+// plot window `TPlotForm` (plotform.h) through the opener that the program installs once
+// (PltData::SetPlotOpener; the main window's puts the window into its MDI area, see
+// TPlotForm::Opener), as the grid tables open their editors through an editor factory. The plot
+// itself never makes a window; closing the window frees it.
 // The curves of a plot must not drop in number while its window is open (the window refers to
 // curves by index).
 #pragma once
@@ -33,9 +35,12 @@
 
 #include <functional>
 
-class QMdiArea;
 class TGraphPlot;
 class TPlotForm;
+
+// Opens the window of a plot, or brings its open window to the front; returns the window, none
+// when the plot cannot be shown (the opener has told the user why).
+using TPlotOpener = std::function<TPlotForm*(TGraphPlot& plot)>;
 
 // One point of a curve.
 class TFloatPoint {
@@ -124,10 +129,10 @@ public:
     TFloatPoint* Points(int i, int j) const { return m_lines[i]->Points(j); }
 
     // Opens the plot window (created maximized when there is none), brings it to the front and
-    // restores it when minimized.
+    // restores it when minimized: through the installed opener (Exception when there is none).
     void ShowPlot();
     // The open plot window, none when there is none.
-    TPlotForm* PlotWindow() const { return m_window; }
+    TPlotForm* PlotWindow() const { return m_windowGuard ? m_window : nullptr; }
     bool WindowExists() const { return m_windowExists; }
 
     // Published settings.
@@ -185,12 +190,19 @@ public:
     // The listing is limited to the first 20 curves (always on).
     bool LimitTo20() const { return m_limit20; }
 
+signals:
+    // The plot is being freed while its window is open: the window lets go of it and goes too.
+    void Freeing();
+
 private:
     friend class TPlotForm;
-    void WindowClosed(TPlotForm* window);
+    // The window tells the plot that it opened (`object` is the window itself) and closed.
+    void WindowOpened(TPlotForm* window, QObject* object);
+    void WindowClosed(QObject* window);
 
     TObjectList<TLine> m_lines;
-    QPointer<TPlotForm> m_window;
+    QPointer<QObject> m_windowGuard;
+    TPlotForm* m_window = nullptr;
     bool m_windowExists = false;
     bool m_limit20 = true;
 
@@ -227,9 +239,8 @@ QString ExpandPlotUnits(const QString& unitTemplate, int units);
 // The caption alone when the template is empty, else caption + " (" + expanded units + ")".
 QString AxisCaptionText(const QString& caption, const QString& unitTemplate, int units);
 
-// The MDI area in which plot windows open (none: windows of their own).
-void SetMdiArea(QMdiArea* area);
-QMdiArea* MdiArea();
+// The opener of every plot window (see TPlotOpener; TPlotForm::Opener makes the usual one).
+void SetPlotOpener(TPlotOpener opener);
 
 // The 18 result graphs of the main window, owned by `owner`, in this order and with these
 // object names: pltRealKXX, pltRealKYY, pltRealKWW, pltRealKPPX, pltRealKPPY, pltRealKZT,

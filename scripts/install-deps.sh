@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-liberation bc
   xdg-utils poppler-utils  # pdftotext: the printed pages' text in the tests
+  python3  # scripts/check-layers.py
   desktop-file-utils shared-mime-info libglib2.0-bin  # the desktop entry and MIME type: checks, gio open
   dpkg-dev  # dpkg-shlibdeps: the dependencies of the Debian package
   clang libclang-rt-14-dev

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build with all tests, all of them
+# Checks the layers of the program (includes and link lists), then builds and runs every test:
+# the normal build with all tests, all of them
 # again under AddressSanitizer + UndefinedBehaviorSanitizer, and a short
 # fuzzing run of every reader (engine deck, project file, plot data, grid-table
 # stream, expressions).
@@ -11,6 +12,9 @@ cd "$top"
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
+
+echo "== layers of the program (scripts/check-layers.py)"
+python3 scripts/check-layers.py
 
 echo "== build and test (build/)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -3,10 +3,13 @@
 //   tremrun project.tmx
 // writes "names.dat" in the run folder (the program's folder when it can be
 // written and no other copy of the program uses it, else a private folder; see
-// app/runfolder.h), which is the current folder during the call, loads
-// libtremcalc.so from the program's folder, calls its entry with 13, frees it,
-// deletes "names.dat" and prints where the report and the plot data went.
+// app/model/runfolder.h), which is the current folder during the call, with the
+// main program's run list (app/model/runlist.h), loads libtremcalc.so from the
+// program's folder, calls its entry with 13, frees it, deletes "names.dat" and prints where the report and the plot data went.
+#include "projectfile.h"
 #include "runfolder.h"
+#include "runlist.h"
+#include "util/exceptions.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -14,7 +17,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -38,19 +40,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tremrun: %s\n", e.what());
     return 1;
   }
-  {
-    std::ofstream names("names.dat", std::ios::binary);
-    names << "3.0.11\r\n" << project.string() << "\r\n";
-    for (const char* ext : {".tmo", ".tmq", ".tmr", ".tmt", ".tmm"}) {
-      fs::path p = project;
-      p.replace_extension(ext);
-      names << p.string() << "\r\n";
-    }
-    names.flush();
-    if (!names) {
-      std::fprintf(stderr, "tremrun: cannot write %s\n", (run_folder.Path() / "names.dat").c_str());
-      return 1;
-    }
+  try {
+    Run::WriteRunList(QStringLiteral("names.dat"), QStringLiteral("3.0.11"), QString::fromStdString(project.string()));
+  } catch (const Exception&) {
+    std::fprintf(stderr, "tremrun: cannot write %s\n", (run_folder.Path() / "names.dat").c_str());
+    return 1;
   }
   void* lib = dlopen((program_dir / "libtremcalc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib) {
@@ -68,9 +62,9 @@ int main(int argc, char** argv) {
   const int32_t result = entry(13);
   dlclose(lib);
   fs::remove("names.dat");
-  fs::path report = project, plot = project;
-  report.replace_extension(".tmo");
-  plot.replace_extension(".tmq");
+  const QString name = QString::fromStdString(project.string());
+  const std::string report = ProjectFile::ChangeFileExt(name, QStringLiteral(".tmo")).toStdString();
+  const std::string plot = ProjectFile::ChangeFileExt(name, QStringLiteral(".tmq")).toStdString();
   std::printf("engine result %d\nreport:    %s\nplot data: %s\nrun folder: %s\n", static_cast<int>(result),
               report.c_str(), plot.c_str(), run_folder.Path().c_str());
   return 0;

@@ -3,7 +3,6 @@
 
 #include "ampplot.h"
 #include "dataunit.h"
-#include "mainform.h"
 #include "project.h"
 #include "projecttables.h"
 #include "topview.h"
@@ -230,16 +229,6 @@ TSideDrawing LayerDrawing(const TProgramData& data)
         }
     }
     return d;
-}
-
-void RegisterWindows(TMainForm& main)
-{
-    main.RegisterChild(TChildKind::TopView, [](TMainForm& m) -> QWidget* { return new TDlgTopView(m.Project()); });
-    main.RegisterChild(TChildKind::SideViewXZ, [](TMainForm& m) -> QWidget* { return new TDlgSideViewXZ(m.Project()); });
-    main.RegisterChild(TChildKind::SideViewYZ, [](TMainForm& m) -> QWidget* { return new TDlgSideViewYZ(m.Project()); });
-    main.SetAmplitudeDialogMaker([](TMainForm& m) -> QDialog* {
-        return new TDlgAmpPlot(m.Project(), m.Plot(QStringLiteral("pltDxyzR")), m.Plot(QStringLiteral("pltMxyzR")), &m);
-    });
 }
 
 QString FixedOneDecimal(long double x)

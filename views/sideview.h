@@ -32,7 +32,6 @@
 
 class QPainter;
 class QPrinter;
-class TMainForm;
 class TProgramData;
 class TProject;
 
@@ -113,10 +112,6 @@ QString FixedOneDecimal(long double x);
 
 // Plain decimal text of a layer value.
 QString PlainNumber(long double x);
-
-// Registers with the main window the makers of the top view, the two side views and the
-// footing amplitude dialog (to be called once before the main window makes its dialogs).
-void RegisterWindows(TMainForm& main);
 
 // Draws the view (background, layers, outlines) on a painter over a client area.
 void Paint(QPainter& painter, int width, int height, const TSideWindow& view,

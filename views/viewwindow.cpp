@@ -78,7 +78,7 @@ void TViewWindow::showEvent(QShowEvent*)
 void TViewWindow::closeEvent(QCloseEvent* event)
 {
     ClearDrawing();
-    if (OnClosed) OnClosed();
+    emit Closed();
     event->accept();
 }
 

@@ -13,7 +13,7 @@
 // closes.
 #pragma once
 
-#include "mainform.h"
+#include "childhost.h"
 
 #include <QPointer>
 #include <QRect>
@@ -50,11 +50,13 @@ public:
     // The "Print" button.
     void Button1Click();
 
-    // Called when the window closes (the main window clears its note that the view is open).
-    std::function<void()> OnClosed;
 
     // The size the window opens at (its client area): an MDI sub-window takes it from here.
     QSize sizeHint() const override { return m_designSize; }
+
+signals:
+    // The window closed (its drawing is cleared).
+    void Closed();
 
 protected:
     // A window of the given size and caption with the "Print" button (object name "Button1").

@@ -26,7 +26,8 @@
 #pragma once
 
 #include "entry/dataedit.h"
-#include "mainform.h"
+#include "util/guard.h"
+#include "childhost.h"
 
 #include <QList>
 #include <QPointer>
@@ -145,11 +146,5 @@ private:
 
 template <class F> void TDataForm::Guarded(F&& action)
 {
-    try {
-        action();
-    } catch (const Exception& e) {
-        ShowError(e.message());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromLocal8Bit(e.what()));
-    }
+    Guard::Run(std::forward<F>(action), [this](const QString& text) { ShowError(text); });
 }

@@ -3,31 +3,16 @@
 // Start-up: the application (title "TREMEX"), then in this order the main window, the about box,
 // the progress window and the amplitude dialog, all but the main window hidden; the data forms
 // and the views are made when first opened (their makers are registered with the main window
-// below). Showing the main window reads the settings and opens the project named as the first
-// argument (".tmx" appended when the name holds no "."), else starts a new project.
-#include "forms/registerforms.h"
-#include "gl/block.h"
+// below, app/program/registerwindows.h; a command whose window has no maker tells the user so).
+// Showing the main window reads the settings and opens the project named as the first argument
+// (".tmx" appended when the name holds no "."), else starts a new project.
 #include "gl/glwindow.h"
 #include "mainform.h"
-#include "sideview.h"
+#include "registerwindows.h"
 
 #include <QApplication>
 
 #include <clocale>
-
-namespace {
-
-// The makers of the data forms, the views and the amplitude dialog: every unit that provides
-// one registers it here (TMainForm::RegisterChild, TMainForm::SetAmplitudeDialogMaker). A
-// command whose window has no maker tells the user so.
-void RegisterWindows(TMainForm& main)
-{
-    RegisterForms::RegisterForms(main);
-    SideView::RegisterWindows(main);  // top and side views, amplitude dialog
-    TDlgBlock::Register(main);        // the 3-D view
-}
-
-}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -42,7 +27,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(TMainForm::GetVersion());
 
     TMainForm main;
-    RegisterWindows(main);
+    // The makers of the data forms, the views and the amplitude dialog, and their signals.
+    RegisterWindows::RegisterAll(main);
     main.CreateDialogs();
     main.show();
     return app.exec();

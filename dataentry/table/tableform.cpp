@@ -3,6 +3,7 @@
 #include "entry/dataedit.h"
 #include "entry/misc.h"
 #include "table/columntypes.h"
+#include "util/guard.h"
 #include "util/messages.h"
 
 #include <QAbstractButton>
@@ -28,8 +29,6 @@
 #include <vector>
 
 namespace {
-
-QPointer<QMdiArea> g_mdiArea;
 
 // Sets a flag for the lifetime of the object.
 class FlagScope {
@@ -1028,39 +1027,30 @@ void TTableForm::ShowError(const QString& text)
 
 template <class F> void TTableForm::Guarded(F&& action)
 {
-    try {
-        action();
-    } catch (const Exception& e) {
-        ShowError(e.message());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()));
-    }
+    Guard::Run(std::forward<F>(action), [this](const QString& text) { ShowError(text); });
 }
 
 // ---------------------------------------------------------------------------------------------
 
 namespace TableForm {
 
-void InstallEditor()
+void InstallEditor(QMdiArea* area)
 {
-    TGridTable::SetEditorFactory([](TGridTable* table, bool modal) -> TTableEditor* {
+    QPointer<QMdiArea> where(area);
+    TGridTable::SetEditorFactory([where](TGridTable* table, bool modal) -> TTableEditor* {
         if (QWidget* parent = table->FormParent()) {
             auto* form = new TTableForm(table, parent);
             form->move(0, 0);
             return form;
         }
         auto* form = new TTableForm(table);
-        if (!modal && g_mdiArea) {
-            QMdiSubWindow* sub = g_mdiArea->addSubWindow(form, kWindowFlags & ~Qt::Window);
+        if (!modal && where) {
+            QMdiSubWindow* sub = where->addSubWindow(form, kWindowFlags & ~Qt::Window);
             sub->setAttribute(Qt::WA_DeleteOnClose);
         }
         return form;
     });
     Table::SetErrorHandler([](const QString& message) { Messages::Error(nullptr, message); });
 }
-
-void SetMdiArea(QMdiArea* area) { g_mdiArea = area; }
-
-QMdiArea* MdiArea() { return g_mdiArea; }
 
 }  // namespace TableForm

@@ -23,7 +23,7 @@
 //
 // Install the editor once at start-up (TableForm::InstallEditor); from then on
 // TGridTable::ShowEditor opens a TTableForm (inside the table's FormParent when set, else as a
-// child window of the MDI area given to TableForm::SetMdiArea, else as a window of its own) and
+// child window of the MDI area given to TableForm::InstallEditor, else as a window of its own) and
 // TGridTable::ShowEditorModal opens one modally. The window frees itself when closed; one that
 // TGridTable::ReopenEditor makes again comes back at the place and size of the one it replaces.
 #pragma once
@@ -191,10 +191,8 @@ private:
 namespace TableForm {
 
 // Makes TTableForm the editor that TGridTable::ShowEditor and ShowEditorModal open, and sends
-// the messages of the tables' row controls through the message interface.
-void InstallEditor();
-// The MDI area in which non-modal editors without FormParent open (none: windows of their own).
-void SetMdiArea(QMdiArea* area);
-QMdiArea* MdiArea();
+// the messages of the tables' row controls through the message interface. Non-modal editors
+// without FormParent open in `area` (none, or once it is freed: windows of their own).
+void InstallEditor(QMdiArea* area = nullptr);
 
 }  // namespace TableForm

@@ -29,10 +29,21 @@ public:
     QString message() const { return m_message; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
+    // The text of any exception: the message of an `Exception`, else what() read as UTF-8 (the
+    // one decoding of what() in the program: the messages of this program and of the standard
+    // library are UTF-8).
+    static QString WhatText(const std::exception& e);
+
 private:
     QString m_message;
     QByteArray m_utf8;
 };
+
+inline QString Exception::WhatText(const std::exception& e)
+{
+    if (const auto* own = dynamic_cast<const Exception*>(&e)) return own->message();
+    return QString::fromUtf8(e.what());
+}
 
 // A text file operation failed, or a text file holds invalid or incomplete data.
 class EInOutError : public Exception {

@@ -52,11 +52,10 @@ TEST(ProgramData, NewProjectDefaults)
     int closed = 0;
     int refreshed = 0;
     std::vector<bool> modified;
-    TProjectHooks hooks;
-    hooks.CloseAllChildren = [&] { ++closed; };
-    hooks.RefreshOpenForms = [&] { ++refreshed; };
-    hooks.SetModified = [&](bool m) { modified.push_back(m); };
-    TProject project(hooks);
+    TProject project;
+    QObject::connect(&project, &TProject::AboutToReplace, [&] { ++closed; });
+    QObject::connect(&project, &TProject::UnitsChanged, [&] { ++refreshed; });
+    QObject::connect(&project, &TProject::ModifiedSet, [&](bool m) { modified.push_back(m); });
     const TProgramData& d = project.Data();
     EXPECT_EQ(d.UnitSystem, 2);
     EXPECT_EQ(d.FileName, "NewData.tmx");
@@ -74,9 +73,6 @@ TEST(ProgramData, NewProjectDefaults)
     EXPECT_EQ(d.LoadPointRef, 0);
     EXPECT_EQ(d.ShapeCode, 0);
     EXPECT_TRUE(d.LoadWord.isEmpty());
-    EXPECT_EQ(closed, 1);
-    EXPECT_EQ(refreshed, 1);
-    EXPECT_EQ(modified, std::vector<bool>{false});
     EXPECT_FALSE(project.IsModified());
     for (const TGridTable* table : project.Tables().All()) {
         EXPECT_EQ(table->RowCount(), table->MinRows()) << table->Caption().toStdString();
@@ -91,7 +87,9 @@ TEST(ProgramData, NewProjectDefaults)
     Fill(project, Foundation::Pile, Load::Transient);
     project.SetModified(true);
     project.New();
-    EXPECT_EQ(closed, 2);
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(refreshed, 0) << "a new project is made in SI, not switched to it";
+    EXPECT_EQ(modified, (std::vector<bool>{true, false}));
     EXPECT_EQ(project.Data().FoundationWord, "HALF-SPACE");
     EXPECT_EQ(project.Tables().PileData->RowCount(), 1);
     EXPECT_FALSE(project.IsModified());

@@ -197,8 +197,8 @@ TEST_F(MainFormTest, UnitsAndLoadingChoices)
     // The harmonic data items: the check mark follows the quadratic flag; an open form of another
     // loading type closes when the chosen type's form is open.
     FakeForm* transient = nullptr;
-    m.RegisterChild(TChildKind::Transient, [&](TMainForm&) { return transient = new FakeForm; });
-    m.RegisterChild(TChildKind::Quad, [&](TMainForm&) { return new FakeForm; });
+    m.RegisterChild(TChildKind::Transient, [&](TChildHost&) { return transient = new FakeForm; });
+    m.RegisterChild(TChildKind::Quad, [&](TChildHost&) { return new FakeForm; });
     m.Action("DataTransientData")->trigger();
     ASSERT_NE(m.Child(TChildKind::Transient), nullptr);
     m.Action("DataQuadratic")->trigger();
@@ -303,7 +303,7 @@ TEST_F(MainFormTest, ChildWindowsExistOnceAndFollowTheProject)
 
     int made = 0;
     QPointer<FakeForm> form;
-    m.RegisterChild(TChildKind::Title, [&](TMainForm&) {
+    m.RegisterChild(TChildKind::Title, [&](TChildHost&) {
         ++made;
         form = new FakeForm;
         form->setWindowTitle(QStringLiteral("Project Title"));
@@ -370,9 +370,9 @@ TEST_F(MainFormTest, ThreeDViewToolBarAndMenu)
     m.FormShow();
     int made = 0;
     QPointer<FakeBlock> block;
-    m.RegisterChild(TChildKind::Block, [&](TMainForm& main) {
+    m.RegisterChild(TChildKind::Block, [&](TChildHost&) {
         ++made;
-        block = new FakeBlock(main);
+        block = new FakeBlock(m);
         return block.data();
     });
     m.Action("View3D")->trigger();

@@ -5,7 +5,9 @@
 #include "about.h"
 #include "dataunit.h"
 #include "pltdata.h"
-#include "run.h"
+#include "project.h"
+#include "projectfile.h"
+#include "runlist.h"
 #include "util/numtext.h"
 
 #include <QFileInfo>
@@ -26,7 +28,45 @@ TEST_F(MainFormTest, RunListHasSevenLinesWithCrLf)
     EXPECT_EQ(ReadBytes(path), QByteArray("3.0.11\r\n/jobs/my pump.v2/pump.tmx\r\n/jobs/my pump.v2/pump.tmo\r\n"
                                           "/jobs/my pump.v2/pump.tmq\r\n/jobs/my pump.v2/pump.tmr\r\n"
                                           "/jobs/my pump.v2/pump.tmt\r\n/jobs/my pump.v2/pump.tmm\r\n"));
-    EXPECT_EQ(Run::ChangeFileExt(QStringLiteral("/a.b/pump"), QStringLiteral(".tmo")), QStringLiteral("/a.b/pump.tmo"));
+    EXPECT_EQ(ProjectFile::ChangeFileExt(QStringLiteral("/a.b/pump"), QStringLiteral(".tmo")), QStringLiteral("/a.b/pump.tmo"));
+}
+
+// One rule names the files of a project for the writer, the run list and the menus: the
+// extension is what follows the last "." of the file name, unless that "." opens the name.
+TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly)
+{
+    const struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"/d/pump.tmx", "/d/pump.tmm"},
+        {"/d/pump", "/d/pump.tmm"},             // no extension: appended
+        {"/a.b/pump", "/a.b/pump.tmm"},         // a "." of the folder is no extension
+        {"/d/.tmx", "/d/.tmx.tmm"},             // a hidden name is a name, not an extension
+        {"/d/.pump.tmx", "/d/.pump.tmm"},
+        {"pump.v2.tmx", "pump.v2.tmm"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProjectFile::ChangeFileExt(QString::fromUtf8(c.path), QStringLiteral(".tmm")),
+                  QString::fromUtf8(c.expected))
+            << c.path;
+}
+
+TEST_F(MainFormTest, TheRunListNamesTheFilesTheProjectWasSavedAs)
+{
+    // A project whose name starts with a dot: the engine must read the mass and drawing files
+    // the writer wrote, not files of another name.
+    TProject project;
+    const QString path = work.filePath(QStringLiteral(".tmx"));
+    project.SaveAs(path);
+    const QStringList lines = Run::RunListLines(QStringLiteral("3.0.11"), project.Data().FileName);
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[1], path);
+    EXPECT_EQ(lines[5], project.Data().DrawingFileName);
+    EXPECT_EQ(lines[6], project.Data().MassFileName);
+    EXPECT_EQ(lines[6], path + QStringLiteral(".tmm"));
+    EXPECT_TRUE(QFileInfo::exists(lines[5]));
+    EXPECT_TRUE(QFileInfo::exists(lines[6]));
 }
 
 TEST_F(MainFormTest, ANeverSavedProjectIsNotRun)

@@ -6,7 +6,7 @@
 #include "dataunit.h"
 #include "projectfile.h"
 #include "pltdata.h"
-#include "run.h"
+#include "runlist.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // go to the main window (the platform's way), never straight to a control.
 #include "mainform_fixture.h"
 
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "forms/transientform.h"
 #include "projecttables.h"
 #include "table/table.h"
@@ -20,7 +20,7 @@ protected:
     TMainForm& Start()
     {
         TMainForm& m = Make();
-        RegisterForms::RegisterForms(m);
+        RegisterWindows::RegisterForms(m);
         m.resize(1400, 900);
         m.show();
         m.activateWindow();

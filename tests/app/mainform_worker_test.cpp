@@ -6,6 +6,7 @@
 #include "mainform_fixture.h"
 
 #include "run.h"
+#include "runlist.h"
 #include "runfolder.h"
 #include "util/docfolder.h"
 
@@ -43,6 +44,51 @@ public:
         return QObject::eventFilter(watched, event);
     }
 };
+
+TEST_F(MainFormTest, TheRunSignalsItsStartAndItsResultWithTheReport)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
+    TMainForm& m = Make();
+    m.OpenFileName(project);
+    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TAnalysisRun& run = m.AnalysisRun();
+    EXPECT_EQ(run.Result(), -1) << "no run yet";
+
+    QStringList events;
+    int32_t result = -9;
+    QString report;
+    bool runningAtStart = false, runListAtFinish = false;
+    QObject::connect(&run, &TAnalysisRun::Started, [&] {
+        events << QStringLiteral("started");
+        runningAtStart = TAnalysisRun::EngineBusy();
+    });
+    QObject::connect(&run, &TAnalysisRun::Finished, [&](int32_t r, const QString& path) {
+        events << QStringLiteral("finished");
+        result = r;
+        report = path;
+        runListAtFinish = QFileInfo::exists(QDir(m.RunFolder()).filePath(QStringLiteral("names.dat")));
+    });
+    m.CompRunClick();
+
+    EXPECT_EQ(events, (QStringList{QStringLiteral("started"), QStringLiteral("finished")}));
+    EXPECT_FALSE(runningAtStart) << "Started comes before the engine call";
+    EXPECT_EQ(result, Run::kResultCompleted);
+    EXPECT_EQ(report, QDir::toNativeSeparators(QFileInfo(work.filePath(QStringLiteral("slow.tmo"))).absoluteFilePath()));
+    EXPECT_EQ(run.Result(), result);
+    EXPECT_EQ(run.ReportPath(), report);
+    EXPECT_TRUE(runListAtFinish) << "the listeners see the run before its run list is removed";
+    EXPECT_FALSE(QFileInfo::exists(QDir(m.RunFolder()).filePath(QStringLiteral("names.dat"))));
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+
+    // An engine that cannot be loaded starts nothing: no signal, the message of the load.
+    events.clear();
+    recorder.Clear();
+    m.SetEngineLibraryPath(work.filePath(QStringLiteral("libmissing.so")));
+    m.CompRunClick();
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral("Attempt to initialize DLL failed")});
+    EXPECT_EQ(run.Result(), Run::kResultCompleted) << "the last run's outcome stays";
+}
 
 TEST_F(MainFormTest, TheEngineRunsOnAWorkerThreadWhileTheWindowsStayAlive)
 {

@@ -4,6 +4,7 @@
 #include "table/columntypes.h"
 #include "table/table.h"
 #include "util/numtext.h"
+#include "qt_test.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message().toStdString();
-    }
-    return "(no exception)";
-}
+using TestSupport::MessageOf;
 
 const std::string kEvaluatorPrefix = std::string("Entry could not be evaluated:") + '\r';
 

@@ -2,6 +2,7 @@
 // directions, older records and the reader's errors.
 #include "table/columntypes.h"
 #include "table/table.h"
+#include "qt_test.h"
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,7 @@ QByteArray Text(const char* s)
 
 QString Hex(const QByteArray& b) { return QString::fromLatin1(b.toHex(' ')); }
 
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message().toStdString();
-    }
-    return "(no exception)";
-}
+using TestSupport::MessageOf;
 
 // The worked example: one float column "Mass", visible, no group value, no top depth,
 // template F6, default 0.

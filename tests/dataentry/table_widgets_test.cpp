@@ -2,6 +2,7 @@
 // sub-table columns) and the minimum column widths, on the offscreen platform.
 #include "table/columntypes.h"
 #include "table/table.h"
+#include "qt_test.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,15 +21,7 @@
 
 namespace {
 
-std::string MessageOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message().toStdString();
-    }
-    return "(no exception)";
-}
+using TestSupport::MessageOf;
 
 class RecordingEditor : public TTableEditor {
 public:

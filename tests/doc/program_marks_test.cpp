@@ -2,7 +2,7 @@
 // {field:...}) exists in the program: the test runs the main window offscreen on each bundled
 // example (with the plot data of a real engine run), opens every form, table editor, plot and
 // view its menus offer, in both unit systems, and reads the texts from the windows themselves.
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "gl/block.h"
 #include "mainform.h"
 #include "plotform.h"
@@ -296,9 +296,9 @@ TEST_F(ProgramMarksTest, EveryQuotedMenuWindowAndFieldIsInTheProgram)
         const QString project = RunExample(QFileInfo(example).completeBaseName());
         TMainForm main;
         main.OpenUrl = [](const QUrl&) { return true; };
-        RegisterForms::RegisterForms(main);
-        SideView::RegisterWindows(main);
-        if (With3DView()) TDlgBlock::Register(main);
+        RegisterWindows::RegisterForms(main);
+        RegisterWindows::RegisterViews(main);
+        if (With3DView()) RegisterWindows::RegisterBlockView(main);
         main.CreateDialogs();
         main.SetCommandLine({});
         main.show();  // the windows lay themselves out when shown

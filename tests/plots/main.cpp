@@ -1,15 +1,9 @@
-// Test main of the plot tests: one QApplication on the offscreen platform (unless another
-// platform is asked for), numbers in the C locale.
-#include <QApplication>
-#include <gtest/gtest.h>
-
-#include <clocale>
+// Test main of the plot tests (tests/support/qt_test.h): plot windows of their own (no MDI area).
+#include "plotform.h"
+#include "pltdata.h"
+#include "qt_test.h"
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return TestSupport::RunQtTests(argc, argv, {}, [] { PltData::SetPlotOpener(TPlotForm::Opener(nullptr)); });
 }

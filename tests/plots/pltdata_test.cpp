@@ -190,7 +190,7 @@ TEST(GraphPlotWindow, ShowPlotRestoresAMinimizedWindowAndMakesNoSecond)
     QMdiArea area;
     area.resize(800, 600);
     area.show();
-    PltData::SetMdiArea(&area);
+    PltData::SetPlotOpener(TPlotForm::Opener(&area));
     TGraphPlot plot;
     FillSimple(plot);
     plot.ShowPlot();
@@ -217,7 +217,23 @@ TEST(GraphPlotWindow, ShowPlotRestoresAMinimizedWindowAndMakesNoSecond)
     plot.ShowPlot();
     EXPECT_TRUE(plot.WindowExists());
     EXPECT_EQ(area.subWindowList().size(), 1);
-    PltData::SetMdiArea(nullptr);
+    PltData::SetPlotOpener(TPlotForm::Opener(nullptr));
+}
+
+TEST(GraphPlotWindow, APlotMakesNoWindowOfItsOwnWithoutAnOpener)
+{
+    PltData::SetPlotOpener(nullptr);
+    TGraphPlot plot;
+    FillSimple(plot);
+    try {
+        plot.ShowPlot();
+        ADD_FAILURE() << "ShowPlot without an opener did not raise";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("No plot window is available"));
+    }
+    EXPECT_EQ(plot.PlotWindow(), nullptr);
+    EXPECT_FALSE(plot.WindowExists());
+    PltData::SetPlotOpener(TPlotForm::Opener(nullptr));
 }
 
 TEST(GraphPlotWindow, FreeingThePlotFreesItsWindow)

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "ampplot.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "mainform.h"
 #include "plotform.h"
 #include "pltdata.h"
@@ -48,8 +48,8 @@ public:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
         main = std::make_unique<TMainForm>();
-        RegisterForms::RegisterForms(*main);
-        SideView::RegisterWindows(*main);
+        RegisterWindows::RegisterForms(*main);
+        RegisterWindows::RegisterViews(*main);
         if (register3D) register3D(*main);
         main->CreateDialogs();
         main->OpenDialog = [this](const QString&) { return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst(); };

@@ -2,7 +2,7 @@
 // projects with hand-chosen coordinates, the windows on the offscreen platform, and the page
 // printed to a PDF file.
 #include "dataunit.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "forms/shapeform.h"
 #include "mainform.h"
 #include "project.h"
@@ -461,7 +461,7 @@ TEST(ViewWindows, PileTableWithoutSectionsShowsTheErrorAndCloses)
     project.Tables().PileData->SetRowCount(0);
     bool closed = false;
     TDlgSideViewXZ view(project);
-    view.OnClosed = [&closed] { closed = true; };
+    QObject::connect(&view, &TViewWindow::Closed, [&closed] { closed = true; });
     view.show();
     Settle();
     ASSERT_EQ(recorder.Count(), 1);
@@ -532,7 +532,7 @@ TEST(ViewWindows, ActivationInTheMdiAreaReadsTheProjectAgain)
 
     // Closing the sub-window closes the view, which tells its owner.
     bool closed = false;
-    side->OnClosed = [&closed] { closed = true; };
+    QObject::connect(side, &TViewWindow::Closed, [&closed] { closed = true; });
     sideSub->close();
     Settle();
     EXPECT_TRUE(closed);
@@ -552,7 +552,7 @@ struct MainWindowViews : ::testing::Test {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
         main = std::make_unique<TMainForm>();
-        SideView::RegisterWindows(*main);
+        RegisterWindows::RegisterViews(*main);
         main->SetCommandLine({});
     }
     void TearDown() override { main.reset(); }
@@ -674,7 +674,7 @@ TEST_F(MainWindowViews, BlankViewsDrawWhatAFormStoresWhenItIsLeft)
 {
     // A new circular footing 1 deep without radius: the views stay blank until the shape form,
     // left for one of them, stores the radius; the other view draws it too.
-    RegisterForms::RegisterForms(*main);
+    RegisterWindows::RegisterForms(*main);
     TProgramData& d = main->Project().Data();
     d.FoundationWord = QStringLiteral("HALF-SPACE");
     d.ShapeCode = 1;

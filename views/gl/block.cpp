@@ -6,6 +6,7 @@
 #include "table/table.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
+#include "util/guard.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
 
@@ -122,15 +123,6 @@ TDlgBlock::TDlgBlock(const TProgramData* project, QWidget* parent)
 
 TDlgBlock::~TDlgBlock() = default;
 
-void TDlgBlock::Register(TMainForm& main)
-{
-    main.RegisterChild(TChildKind::Block, [](TMainForm& m) -> QWidget* {
-        auto* view = new TDlgBlock([&m]() -> const TProgramData* { return &m.Project().Data(); });
-        view->OnClose3DView = [&m] { m.Close3DView(); };
-        return view;
-    });
-}
-
 void TDlgBlock::FormCreate()
 {
     MouseMode = 0;
@@ -235,7 +227,7 @@ void TDlgBlock::FormClose()
     if (m_closed) return;
     m_closed = true;
     try {
-        if (OnClose3DView) OnClose3DView();
+        emit Closed3DView();
     } catch (const Exception& e) {
         Messages::Error(this, e.message());
     }
@@ -247,16 +239,7 @@ void TDlgBlock::FormClose()
     }
 }
 
-void TDlgBlock::Guarded(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromUtf8(e.what()));
-    }
-}
+void TDlgBlock::Guarded(const std::function<void()>& body) { Guard::Run(this, body); }
 
 // ---- Model extents, set-up and frame ----
 

@@ -14,20 +14,20 @@
 //
 // The main window drives the view:
 //
-//     TDlgBlock::Register(main);   // the maker of TChildKind::Block (see app/mainform.h)
+//     the maker of TChildKind::Block in app/program/registerwindows.cpp
 //
 // or by hand:
 //
 //     auto* view = new TDlgBlock([this] { return &m_project.Data(); });
-//     view->OnClose3DView = [this] { Close3DView(); };     // called once, when the view closes
+//     connect(view, &TDlgBlock::Closed3DView, this, &TMainForm::Close3DView);  // once, on close
 //     mdiArea->addSubWindow(view)->show();
 //     view->SetView(4); view->Zooming(1.4142); view->ShowPileNumbersOption();
 //     view->MouseMode = 3; view->ZoomWindowArmed = false;  // the tool bar's mode buttons
 //
-// The main window reaches the commands through `TBlockViewControl` (app/mainform.h).
+// The main window reaches the commands through `TBlockViewControl` (app/ui/childhost.h).
 //
 // Closing the window (its own close or its MDI frame's) always succeeds: the window is freed
-// (deleted later) and OnClose3DView is called. The frame around the view is closed with it.
+// (deleted later) and Closed3DView is emitted. The frame around the view is closed with it.
 // Every command catches its own errors and shows them through the message interface.
 //
 // Details of the picture and the mouse:
@@ -42,7 +42,7 @@
 #pragma once
 
 #include "gl/glwindow.h"
-#include "mainform.h"
+#include "childhost.h"
 
 #include <QImage>
 #include <QPoint>
@@ -73,13 +73,6 @@ public:
 
     TglWindow* GL() const { return m_gl; }
     TPageSetupDialog* PageSetupDialog() const { return m_pageSetup.get(); }
-
-    // The main window's note that the view closed (TMainForm.Close3DView).
-    std::function<void()> OnClose3DView;
-
-    // The maker of the 3-D view for the main window (TChildKind::Block): the view of the main
-    // window's current project, telling the main window when it closes.
-    static void Register(TMainForm& main);
 
     // Written by the main window's tool bar: 1 pan, 2 zoom, 3 rotate, 4 zoom window (0 none).
     int32_t MouseMode = 0;
@@ -212,6 +205,10 @@ public:
 
     // The form's size, 739 x 509 (an MDI frame takes it).
     QSize sizeHint() const override;
+
+signals:
+    // The view closed (emitted once; the main window hides its 3-D tool bar and menu items).
+    void Closed3DView();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -421,7 +421,7 @@ void TglWindow::paintGL()
     try {
         OnPaint();
     } catch (const std::exception& e) {
-        m_lastPaintError = QString::fromUtf8(e.what());
+        m_lastPaintError = Exception::WhatText(e);
     }
     m_inPaint = false;
     DropGLErrors();

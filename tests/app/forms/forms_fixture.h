@@ -1,4 +1,4 @@
-// Shared set-up of the data-form tests: a project whose hooks count the modified calls, a
+// Shared set-up of the data-form tests: a project whose ModifiedSet signal is counted, a
 // message recorder, and typing into number fields the way a user does.
 #pragma once
 
@@ -21,11 +21,10 @@ class FormTest : public ::testing::Test {
 protected:
     FormTest()
     {
-        TProjectHooks hooks;
-        hooks.SetModified = [this](bool modified) {
+        project = std::make_unique<TProject>();
+        QObject::connect(project.get(), &TProject::ModifiedSet, [this](bool modified) {
             if (modified) ++modifiedCalls;
-        };
-        project = std::make_unique<TProject>(hooks);
+        });
     }
     ~FormTest() override
     {

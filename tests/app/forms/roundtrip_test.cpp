@@ -5,7 +5,7 @@
 #include "forms/massdataform.h"
 #include "forms/pilepropertiesform.h"
 #include "forms/randomform.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "forms/shapeform.h"
 #include "forms/tipsoilform.h"
 #include "forms/titleform.h"
@@ -135,7 +135,7 @@ TEST(FormsInMainWindow, OpenedCommittedAndRefreshedByTheMainWindow)
     {
         TMainForm main;
         main.SetCommandLine({});
-        RegisterForms::RegisterForms(main);
+        RegisterWindows::RegisterForms(main);
         main.resize(1100, 800);
         main.show();
         main.activateWindow();

@@ -4,7 +4,7 @@
 // in the frame, the Data menu open over them, a plot of the run, the about box and the
 // progress window. Each picture's path is printed.
 #include "about.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "mainform.h"
 #include "progress.h"
 #include "util/messages.h"
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     TMainForm m;
     m.SetEngineLibraryPath(QStringLiteral(TREMCALC_PATH));
     m.SetCommandLine({project});
-    RegisterForms::RegisterForms(m);
+    RegisterWindows::RegisterForms(m);
     m.CreateDialogs();
     m.resize(1200, 900);
     m.move(20, 20);

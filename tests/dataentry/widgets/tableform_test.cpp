@@ -432,7 +432,7 @@ TEST_F(TableFormTest, EditorsOpenInTheirFormParentOrAsChildWindowsOfTheMdiArea)
 
     QMdiArea area;
     area.resize(900, 600);
-    TableForm::SetMdiArea(&area);
+    TableForm::InstallEditor(&area);
     table->SetFormParent(nullptr);
     ShowActive(area);
     table->ShowEditor();
@@ -448,7 +448,7 @@ TEST_F(TableFormTest, EditorsOpenInTheirFormParentOrAsChildWindowsOfTheMdiArea)
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(table->Editor(), nullptr);
     EXPECT_TRUE(area.subWindowList().isEmpty());
-    TableForm::SetMdiArea(nullptr);
+    TableForm::InstallEditor();
 }
 
 }  // namespace
@@ -590,7 +590,7 @@ TEST_F(TableFormTest, EveryHeaderIsPaintedInTheMdiArea)
         table->AddFloatColumn({QStringLiteral("Extra"), QStringLiteral("column")}, QStringLiteral("L2"));
     QMdiArea area;
     area.resize(900, 600);
-    TableForm::SetMdiArea(&area);
+    TableForm::InstallEditor(&area);
     ShowActive(area);
     table->ShowEditor();
     auto* form = dynamic_cast<TTableForm*>(table->Editor());
@@ -607,7 +607,7 @@ TEST_F(TableFormTest, EveryHeaderIsPaintedInTheMdiArea)
                 if (QColor(screen.pixel(x, y)).lightness() < 100) ++ink;
         EXPECT_GT(ink, 10) << "column " << j;
     }
-    TableForm::SetMdiArea(nullptr);
+    TableForm::InstallEditor();
 }
 
 }  // namespace
@@ -723,7 +723,7 @@ TEST_F(TableFormTest, AReopenedEditorKeepsItsPlaceAndSize)
         table->AddFloatColumn({QStringLiteral("Extra"), QStringLiteral("column")}, QStringLiteral("L2"));
     QMdiArea area;
     area.resize(1400, 800);
-    TableForm::SetMdiArea(&area);
+    TableForm::InstallEditor(&area);
     ShowActive(area);
     // Another window in the area first, so that the editor has no place of its own to go to.
     QWidget* other = new QWidget;
@@ -759,7 +759,7 @@ TEST_F(TableFormTest, AReopenedEditorKeepsItsPlaceAndSize)
     EXPECT_EQ(form->ShownColumns(), columns);
     EXPECT_EQ(sub->size(), placed.size());
     EXPECT_EQ(area.activeSubWindow(), sub);
-    TableForm::SetMdiArea(nullptr);
+    TableForm::InstallEditor();
 }
 
 }  // namespace

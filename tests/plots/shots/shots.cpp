@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     main.setCentralWidget(area);
     main.resize(1000, 720);
     main.show();
-    PltData::SetMdiArea(area);
+    PltData::SetPlotOpener(TPlotForm::Opener(area));
 
     QObject owner;
     const QList<TGraphPlot*> plots = PltData::CreateResultPlots(&owner);

@@ -4,6 +4,7 @@
 
 #include "gl_fixture.h"
 #include "mainform.h"
+#include "registerwindows.h"
 #include "util/messages.h"
 
 #include <QAction>
@@ -29,7 +30,7 @@ TEST(BlockInMainWindow, ToolBarMenuAndClose)
     ScopedMessageSink sink(&recorder);
 
     TMainForm main;
-    TDlgBlock::Register(main);
+    RegisterWindows::RegisterBlockView(main);
     main.resize(1100, 800);
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));

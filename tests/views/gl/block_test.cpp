@@ -552,7 +552,7 @@ TEST(BlockClose, ClosingFreesTheViewAndTellsTheMainWindowOnce)
         SCOPED_TRACE(closeFrame ? "frame closed" : "view closed");
         int closed = 0;
         auto* view = new TDlgBlock(&project.Data());
-        view->OnClose3DView = [&] { ++closed; };
+        QObject::connect(view, &TDlgBlock::Closed3DView, [&] { ++closed; });
         QPointer<QMdiSubWindow> frame = area.addSubWindow(view);
         QPointer<TDlgBlock> guard(view);
         frame->show();

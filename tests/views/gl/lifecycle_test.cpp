@@ -11,25 +11,25 @@ using lifecycle::Scenario;
 
 TEST(ChildLifecycle3D, NewClosesEveryChild)
 {
-    Scenario s(&TDlgBlock::Register);
+    Scenario s(&RegisterWindows::RegisterBlockView);
     lifecycle::NewClosesEveryChild(s);
 }
 
 TEST(ChildLifecycle3D, OpenClosesEveryChild)
 {
-    Scenario s(&TDlgBlock::Register);
+    Scenario s(&RegisterWindows::RegisterBlockView);
     lifecycle::OpenClosesEveryChild(s);
 }
 
 TEST(ChildLifecycle3D, DropClosesEveryChild)
 {
-    Scenario s(&TDlgBlock::Register);
+    Scenario s(&RegisterWindows::RegisterBlockView);
     lifecycle::DropClosesEveryChild(s);
 }
 
 TEST(ChildLifecycle3D, UnitSwitchReopensTheEditors)
 {
-    Scenario s(&TDlgBlock::Register);
+    Scenario s(&RegisterWindows::RegisterBlockView);
     lifecycle::UnitSwitchReopensTheEditors(s);
 }
 
@@ -37,7 +37,7 @@ TEST(ChildLifecycle3D, ExitWithTheSavePrompt)
 {
     for (auto answer : {MessageSink::Answer::Yes, MessageSink::Answer::No, MessageSink::Answer::Cancel}) {
         SCOPED_TRACE(int(answer));
-        Scenario s(&TDlgBlock::Register);
+        Scenario s(&RegisterWindows::RegisterBlockView);
         lifecycle::ExitWithTheSavePrompt(s, answer);
     }
 }
@@ -46,7 +46,7 @@ TEST(ChildLifecycle3D, ExitWithTheSavePrompt)
 // read back from the X server, not from the view's own frame buffer.
 TEST(ChildLifecycle3D, AViewOpenedAgainIsShown)
 {
-    Scenario s(&TDlgBlock::Register);
+    Scenario s(&RegisterWindows::RegisterBlockView);
     s.main->OpenFileName(s.Example(QStringLiteral("halfspace-harmonic"), QStringLiteral("first.tmx")));
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);

@@ -10,6 +10,7 @@
 #include "sideview.h"
 #include "topview.h"
 #include "mainform.h"
+#include "registerwindows.h"
 #include "util/messages.h"
 #include "viewprint.h"
 
@@ -53,7 +54,7 @@ int MainWindowShots(const QString& out)
         QFile::copy(QStringLiteral(TREMEX_SOURCE_DIR "/examples/single-pile-harmonic") + QLatin1String(ext), target);
     }
     TMainForm main;
-    SideView::RegisterWindows(main);
+    RegisterWindows::RegisterViews(main);
     main.SetEngineLibraryPath(QStringLiteral(TREMCALC_PATH));
     main.SetCommandLine({});
     main.CreateDialogs();

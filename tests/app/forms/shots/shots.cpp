@@ -15,7 +15,7 @@
 #include "forms/layoutform.h"
 #include "forms/massdataform.h"
 #include "forms/pilepropertiesform.h"
-#include "forms/registerforms.h"
+#include "registerwindows.h"
 #include "mainform.h"
 #include "projectbuild.h"
 
@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     // Two forms as child windows of the main window.
     TMainForm main;
     main.SetCommandLine({});
-    RegisterForms::RegisterForms(main);
+    RegisterWindows::RegisterForms(main);
     main.resize(1200, 860);
     main.show();
     (void)QTest::qWaitForWindowActive(&main);

@@ -9,27 +9,35 @@
 // the tables through Tables(). New and Open build a whole new project (data and tables) beside
 // the current one and put it in place only when it is complete: a file that cannot be read
 // leaves the current project, its tables and its modified state as they were. References to the
-// data or the tables are valid until the next New or Open; the child windows that hold such
-// references are closed (hook CloseAllChildren) just before the new project takes over.
+// data or the tables are valid until the next New or Open; AboutToReplace comes just before the
+// new project takes over, so that the windows that hold such references close first.
 //
-//     TProject project(hooks);          // a new project
+// The project reads and writes its files through the file module (app/model/projectfile.h) and
+// tells its owner what happened through signals; it calls no window:
+//
+//     TProject project;                 // a new project
+//     connect(&project, &TProject::AboutToReplace, ...);   // close the child windows
 //     project.Open("/jobs/pump.tmx");   // raises with the message to show; nothing changed then
 //     project.Tables().D->Cell(0, 0)->SetAsFloat(150);
-//     project.SetUnits(1);              // English
+//     project.SetUnits(1);              // English; UnitsChanged follows
 //     project.Save();                   // the three files, each renamed into place
 #pragma once
 
 #include "dataunit.h"
 #include "projecttables.h"
 
+#include <QObject>
+
 #include <memory>
 
-class TProject {
+class TProject : public QObject {
+    Q_OBJECT
+
 public:
-    explicit TProject(TProjectHooks hooks = {});
+    explicit TProject(QObject* parent = nullptr);
     TProject(const TProject&) = delete;
     TProject& operator=(const TProject&) = delete;
-    ~TProject();
+    ~TProject() override;
 
     TProgramData& Data() const { return *m_data; }
     TProjectTables& Tables() const { return *m_tables; }
@@ -46,18 +54,27 @@ public:
     void Save();
     // Save under another name (made absolute); on failure the old name is kept.
     void SaveAs(const QString& path);
-    // The unit-system switch of the whole project (1 English, 2 SI).
+    // The unit-system switch of the whole project (1 English, 2 SI); UnitsChanged follows unless
+    // the switch raised.
     void SetUnits(int32_t system);
 
     // The project's modified state: its own flag or a change in a table.
     bool IsModified() const;
+    // Sets the project's own flag (false also clears the tables' flags); ModifiedSet follows on
+    // every call.
     void SetModified(bool modified);
+
+signals:
+    // New or Open is about to put another data object and other tables in place.
+    void AboutToReplace();
+    // SetModified was called (also by New, Open and Save with false).
+    void ModifiedSet(bool modified);
+    // The units were switched: the values and the tables are in the new units.
+    void UnitsChanged();
 
 private:
     void TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<TProgramData> data);
 
-    TProjectHooks m_userHooks;
-    TProjectHooks m_hooks;  // the user's hooks, with the modified flag kept here as well
     bool m_modified = false;
     std::unique_ptr<TProjectTables> m_tables;
     std::unique_ptr<TProgramData> m_data;

@@ -1,65 +1,43 @@
-// Project data of the main program (unit DataUnit): `TProgramData`, `TProjectHooks` and the
-// small text routines of the project files.
+// Project data of the main program (unit DataUnit): `TProgramData` and the small text routines
+// of the project files.
 //
 // Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
 // long double for 80-bit reals, classes at global scope, free functions in a namespace named
 // after their unit, exceptions derived from `Exception`).
 //
 // `TProgramData` holds every scalar setting of a project; the tabular input lives in the
-// project tables (app/projecttables.h), which the data object addresses but does not own. Both
-// belong to the project object (app/project.h). Stored values follow `UnitSystem`: forces in lbs
-// or kN, lengths in ft or m, masses in slug or Mg, frequencies in Hz, times in seconds, angles in
-// degrees.
+// project tables (app/model/projecttables.h), which the data object addresses but does not own.
+// Both belong to the project object (app/model/project.h). Stored values follow `UnitSystem`:
+// forces in lbs or kN, lengths in ft or m, masses in slug or Mg, frequencies in Hz, times in
+// seconds, angles in degrees.
 //
-// The calls that reach windows (closing the child windows, the modified flag of the main window,
-// reloading open forms) go through `TProjectHooks`, so the model builds and runs without them.
+// The data object knows no window and calls no one: the project (app/model/project.h) tells its
+// owner through signals when the data is replaced, marked modified or switched to other units.
 #pragma once
 
 #include "util/exceptions.h"
 
 #include <QString>
 #include <cstdint>
-#include <functional>
-#include <memory>
 
 class TProjectTables;
-
-// What the project model asks of the main window; an empty hook does nothing.
-struct TProjectHooks {
-    // Closes every child window (data forms, table editors, views).
-    std::function<void()> CloseAllChildren;
-    // The main window's modified flag (false also clears the flags of the project tables).
-    std::function<void(bool)> SetModified;
-    // Reloads every open data form and reopens every open table editor.
-    std::function<void()> RefreshOpenForms;
-};
 
 class TProgramData {
 public:
     // A new project on the given tables: every default, the tables in SI with their minimum
-    // rows, the project not modified. `hooks` may be none and must outlive the object.
-    explicit TProgramData(TProjectTables& tables, const TProjectHooks* hooks = nullptr);
+    // rows, the tables not modified.
+    explicit TProgramData(TProjectTables& tables);
     TProgramData(const TProgramData&) = delete;
     TProgramData& operator=(const TProgramData&) = delete;
 
     TProjectTables& Tables() const { return *m_tables; }
-    const TProjectHooks* Hooks() const { return m_hooks; }
-    void SetHooks(const TProjectHooks* hooks) { m_hooks = hooks; }
 
     // The unit-system switch: 1 English, 2 SI (other values are clamped to these); converts the
-    // stored values and every project table, then refreshes the open forms.
+    // stored values and every project table (TProject::SetUnits also tells the open forms).
     void SetUnits(int32_t system);
 
-    // A project read from its file (app/projectfile.cpp) on `tables`, which it fills: they should
-    // be a fresh set, since a read that fails part-way leaves them half filled. Raises with the
-    // message to show (see ProjectFile::ReadProject). No hooks are called.
-    static std::unique_ptr<TProgramData> CreateFromFile(const QString& path, TProjectTables& tables);
-
-    // The project files (app/projectfile.cpp): writes the project file (the engine's input
-    // deck), the mass file and the drawing-data file beside it.
-    void WriteFiles();
-
-    // Modified flag of the main window (through the hooks) and of every table.
+    // false clears the modified flags of every table (the project keeps its own flag,
+    // TProject::SetModified); true changes nothing here.
     void SetModified(bool modified);
 
     int32_t UnitSystem = 2;
@@ -118,7 +96,6 @@ public:
 
 private:
     TProjectTables* m_tables;
-    const TProjectHooks* m_hooks;
 };
 
 namespace DataUnit {

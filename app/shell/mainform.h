@@ -1,19 +1,21 @@
-// Main window of the main program (unit Main): `TMainForm`, with the interfaces through which
-// the data forms, the views and the 3-D view plug into it.
+// Main window of the main program (unit Main): `TMainForm`, the host of the data forms, the views
+// and the 3-D view (app/ui/childhost.h).
 //
 // Conventions of the main program: see dataentry/util/exceptions.h (C++20, Qt 6, QString text,
 // long double for 80-bit reals, classes at global scope, free functions in a namespace named
 // after their unit, exceptions derived from `Exception`).
 //
 // The main window is the multiple-document frame of the program: it holds the one project
-// (`TProject`, app/project.h: the project data and the thirteen grid tables), the 18 result
+// (`TProject`, app/model/project.h: the project data and the thirteen grid tables), the 18 result
 // graphs (`TGraphPlot`, plots/pltdata.h), the menus, the 3-D tool bar, the recent-file list and
-// the registry settings (QSettings "Halvane"/"TREMEX", group "3.0.11").
+// the registry settings (QSettings "Halvane"/"TREMEX", group "3.0.11"). It is a frame that
+// delegates: the project to `TProject`, the run of an analysis to `TAnalysisRun` (run.h), the
+// windows to the makers registered in app/program/registerwindows.cpp.
 //
 // Child windows. Every data form and view is made on demand by a maker registered for its kind:
 //
-//     main.RegisterChild(TChildKind::Title, [](TMainForm& m) -> QWidget* {
-//         return new TdlgTitle(m);          // no parent: the main window puts it in the MDI area
+//     main.RegisterChild(TChildKind::Title, [](TChildHost& h) -> QWidget* {
+//         return new TdlgTitle(h.Project());   // no parent: the main window puts it in the MDI area
 //     });
 //
 // The main window calls the maker when the command's window does not exist, keeps a guarded
@@ -27,14 +29,15 @@
 // child before a menu opens and before the project is closed (the values being edited reach the
 // project data), and FormActivate of every open data form after a unit switch (they reload their
 // values and unit labels). The 3-D view derives also from `TBlockViewControl` (or has a child
-// object that does), which the tool
-// bar, the File items Save Bitmap / Print Page and the "Show 3D View" menu drive; it calls
-// TMainForm::Close3DView when it closes (the main window also notices when it is freed).
+// object that does), which the tool bar, the File items Save Bitmap / Print Page and the "Show 3D
+// View" menu drive; its close signal is connected to TMainForm::Close3DView where the view is
+// registered (the main window also notices when it is freed).
 //
 // Every message goes through the message interface (dataentry/util/messages.h); the file dialogs
 // go through the replaceable OpenDialog / SaveDialog hooks (tests answer them).
 #pragma once
 
+#include "childhost.h"
 #include "project.h"
 
 #include <QList>
@@ -58,79 +61,11 @@ class QMenu;
 class QToolBar;
 class TAboutBox;
 class TDlgRunAnalysis;
-class TDynamicLibrary;
-class TRunFolder;
+class TAnalysisRun;
 class TGraphPlot;
 class TMainForm;
 
-// The child window kinds of the main window, one open window each.
-enum class TChildKind : int {
-    Title,             // TdlgTitle ("Project Title")
-    Options,           // TDlgOptions ("Control Options")
-    Layout,            // TfrmLayout ("Foundation Options")
-    Shape,             // TfrmShape ("Foundation Shape"), foundation and pile cap shape
-    Massdata,          // TfrmMassdata ("Mass Data")
-    NCPileProperties,  // TfrmNCPileProperties ("Pile Cap Properties")
-    CPileProperties,   // TfrmCPileProperties ("Pile Properties")
-    Foundations,       // TfrmFoundations ("Foundation Data"), foundation codes 1 and 3
-    Multimat,          // TfrmMultimat ("Foundation Properties"), foundation code 4
-    Tipsoil,           // TfrmTipsoil ("Soil Below The Footing")
-    Harmonic,          // Tfrmharmonic (non-quadratic harmonic loading)
-    Quad,              // TfrmQuad (quadratic harmonic loading)
-    Transient,         // Tfrmtransient
-    Random,            // Tfrmrandom
-    TopView,           // TDlgTopView ("Top View")
-    SideViewXZ,        // TDlgSideViewXZ
-    SideViewYZ,        // TDlgSideViewYZ
-    Block,             // TDlgBlock, the 3-D view
-    Count
-};
-
-// Makes the window of one kind for the main window.
-using TChildMaker = std::function<QWidget*(TMainForm& main)>;
-// Makes the amplitude dialog (created hidden at start, shown modally from the Graphics menu).
-using TDialogMaker = std::function<QDialog*(TMainForm& main)>;
-
-// What a data form offers the main window.
-class TChildWindow {
-public:
-    virtual ~TChildWindow() = default;
-    // Loads the values and unit labels from the project data.
-    virtual void FormActivate() {}
-    // Stores the values being edited into the project data.
-    virtual void FormDeactivate() {}
-    // The project data changed (the project was marked modified).
-    virtual void DataChanged() {}
-};
-
-// What the 3-D view offers the main window's tool bar and menus.
-class TBlockViewControl {
-public:
-    virtual ~TBlockViewControl() = default;
-    virtual void SetView(int preset) = 0;  // 1 to 4
-    virtual void ReverseView() = 0;
-    virtual void Zooming(long double factor) = 0;
-    virtual void RestartViewButtonClick() = 0;
-    virtual void SetMouseMode(int mode) = 0;  // 1 panning, 2 zooming, 3 rotating, 4 zoom window
-    virtual void SetZoomWindowArmed(bool armed) = 0;
-    virtual void SaveBitmapButtonClick() = 0;
-    virtual void PageSetupButtonClick() = 0;
-    virtual void PrintButtonClick() = 0;
-    virtual bool SoilLayerDepthLabelsVisible() const = 0;
-    virtual bool SoilLayerLabelsVisible() const = 0;
-    virtual bool SoilLayersVisible() const = 0;
-    virtual bool PileCapVisible() const = 0;
-    virtual bool PilesVisible() const = 0;
-    virtual bool PileNumbersVisible() const = 0;
-    virtual void ShowSoilLayerDepthLabelsOption() = 0;
-    virtual void ShowSoilLayerLabelsOption() = 0;
-    virtual void ShowSoilLayersOption() = 0;
-    virtual void ShowPileCapOption() = 0;
-    virtual void ShowAllPilesOption() = 0;
-    virtual void ShowPileNumbersOption() = 0;
-};
-
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TChildHost {
     Q_OBJECT
 
 public:
@@ -148,7 +83,7 @@ public:
     void SetCaption();
 
     // --- the project
-    TProject& Project() const { return *m_project; }
+    TProject& Project() const override { return *m_project; }
     TProgramData& Data() const { return m_project->Data(); }
     TProjectTables& Tables() const { return m_project->Tables(); }
     bool IsModified() const;
@@ -187,12 +122,13 @@ public:
 
     // --- child windows
     QMdiArea* MdiArea() const { return m_mdi; }
-    void RegisterChild(TChildKind kind, TChildMaker maker);
-    void SetAmplitudeDialogMaker(TDialogMaker maker) { m_ampMaker = std::move(maker); }
+    void RegisterChild(TChildKind kind, TChildMaker maker) override;
+    void SetAmplitudeDialogMaker(TDialogMaker maker) override { m_ampMaker = std::move(maker); }
+    QWidget* HostWindow() override { return this; }
     // The open window of a kind, none when it is not open.
     QWidget* Child(TChildKind kind) const;
     // Opens (or brings up) the window of a kind; none when it could not be made.
-    QWidget* ShowChild(TChildKind kind);
+    QWidget* ShowChild(TChildKind kind) override;
     void CommitActiveChild();
     void CloseAllChildren();
     void RefreshOpenForms();
@@ -206,17 +142,21 @@ public:
 
     // --- plots and the run of an analysis
     const QList<TGraphPlot*>& Plots() const { return m_plots; }
-    TGraphPlot* Plot(const QString& objectName) const;
+    TGraphPlot* Plot(const QString& objectName) const override;
     bool PlotDataRead() const { return m_plotDataRead; }
     // Reads the plot data of the current project into the 18 graphs (see plotreader.h); a file
     // that cannot be read or does not fit the project is told in a message.
     bool ReadPlotData(const QString& path);
     // No plot data: the plot windows close, the graphs are emptied, PlotDataRead is false.
     void ClearPlotData();
-    // Run Analysis. The engine runs on a worker thread while this thread serves the windows;
-    // meanwhile the progress window is modal and no command runs (Running()).
+    // Run Analysis: saves the project and runs it through `TAnalysisRun` (run.h), whose signals
+    // show the progress window and take the result. The engine runs on a worker thread while
+    // this thread serves the windows; meanwhile the progress window is modal and no command
+    // runs (Running()).
     void CompRunClick();
-    bool Running() const { return m_running; }
+    bool Running() const;
+    // The run of an analysis (one object for the window's lifetime).
+    TAnalysisRun& AnalysisRun() const { return *m_run; }
     // The folder of names.dat, TAPE7 and TAPE8 (runfolder.h), chosen on the first call.
     // Raises EInOutError when none can be had.
     QString RunFolder();
@@ -224,8 +164,8 @@ public:
     // the analysis ran, the plot data read back; else the plots are cleared.
     void TakeRunResult(int32_t result);
     // The engine library the run loads (default: libtremcalc.so in the program's folder).
-    QString EngineLibraryPath() const { return m_enginePath; }
-    void SetEngineLibraryPath(const QString& path) { m_enginePath = path; }
+    QString EngineLibraryPath() const;
+    void SetEngineLibraryPath(const QString& path);
     // Opens a file in the external text editor: the "Word Processor" of the settings, or by
     // default the desktop's opener (xdg-open), whose failure is told with the file's full path.
     void OpenInEditor(const QString& path);
@@ -295,8 +235,10 @@ private:
     static QWidget* FrameOf(QWidget* window);
     // After a save: tells the user when the analysis will not read the whole title.
     void TellTitleAsRead();
-    // Calls the engine's entry on a worker thread; returns its result once it has returned.
-    int32_t CallEngine(int32_t (*entry)(int32_t));
+    // The listeners of the run: the progress window and the commands while the engine runs,
+    // the result after it.
+    void RunStarted();
+    void RunFinished(int32_t result);
 
     std::unique_ptr<TProject> m_project;
     QMdiArea* m_mdi = nullptr;
@@ -319,10 +261,7 @@ private:
     TAboutBox* m_about = nullptr;
     TDlgRunAnalysis* m_progress = nullptr;
 
-    std::unique_ptr<TDynamicLibrary> m_engine;
-    std::unique_ptr<TRunFolder> m_runFolder;
-    bool m_running = false;
-    QString m_enginePath;
+    TAnalysisRun* m_run = nullptr;
 
     QStringList m_prevFiles;
     int m_prevFileCount = 0;

@@ -4,15 +4,10 @@
 
 #include <QFileInfo>
 
-TProject::TProject(TProjectHooks hooks) : m_userHooks(std::move(hooks))
+TProject::TProject(QObject* parent) : QObject(parent)
 {
-    m_hooks = m_userHooks;
-    m_hooks.SetModified = [this](bool modified) {
-        m_modified = modified;
-        if (m_userHooks.SetModified) m_userHooks.SetModified(modified);
-    };
     m_tables = std::make_unique<TProjectTables>();
-    m_data = std::make_unique<TProgramData>(*m_tables, &m_hooks);
+    m_data = std::make_unique<TProgramData>(*m_tables);
 }
 
 TProject::~TProject()
@@ -23,12 +18,11 @@ TProject::~TProject()
 
 void TProject::TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<TProgramData> data)
 {
-    if (m_userHooks.CloseAllChildren) m_userHooks.CloseAllChildren();
+    emit AboutToReplace();
     m_data = std::move(data);
     m_tables = std::move(tables);
-    m_data->SetHooks(&m_hooks);
     m_tables->ClaimIdentifiers();
-    m_data->SetModified(false);
+    SetModified(false);
 }
 
 void TProject::New()
@@ -43,7 +37,8 @@ void TProject::Open(const QString& path)
     const QString absolute = QFileInfo(path).absoluteFilePath();
     try {
         auto tables = std::make_unique<TProjectTables>();
-        std::unique_ptr<TProgramData> data = TProgramData::CreateFromFile(absolute, *tables);
+        auto data = std::make_unique<TProgramData>(*tables);
+        ProjectFile::ReadProject(*data, absolute);
         TakeOver(std::move(tables), std::move(data));
     } catch (...) {
         // The project being read took the table identifiers over while it lived.
@@ -57,7 +52,8 @@ void TProject::Save()
     // A project without a name of its own goes through Save As.
     if (QFileInfo(m_data->FileName).fileName() == DataUnit::kNewFileName)
         throw EProjectError(QStringLiteral("The project has no name yet: save it with Save As."));
-    m_data->WriteFiles();
+    ProjectFile::WriteFiles(*m_data);
+    SetModified(false);
 }
 
 void TProject::SaveAs(const QString& path)
@@ -65,15 +61,25 @@ void TProject::SaveAs(const QString& path)
     const QString old = m_data->FileName;
     m_data->FileName = QFileInfo(path).absoluteFilePath();
     try {
-        m_data->WriteFiles();
+        ProjectFile::WriteFiles(*m_data);
     } catch (...) {
         m_data->FileName = old;
         throw;
     }
+    SetModified(false);
 }
 
-void TProject::SetUnits(int32_t system) { m_data->SetUnits(system); }
+void TProject::SetUnits(int32_t system)
+{
+    m_data->SetUnits(system);
+    emit UnitsChanged();
+}
 
 bool TProject::IsModified() const { return m_modified || m_tables->IsModified(); }
 
-void TProject::SetModified(bool modified) { m_data->SetModified(modified); }
+void TProject::SetModified(bool modified)
+{
+    m_data->SetModified(modified);
+    m_modified = modified;
+    emit ModifiedSet(modified);
+}

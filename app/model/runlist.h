@@ -1,5 +1,6 @@
-// Run of an analysis (unit Run): the run list "names.dat" the engine reads, and the engine call.
-// TMainForm::CompRunClick (run.cpp) drives one run.
+// Run list of an analysis (unit Run): the run list "names.dat" the engine reads, the engine's
+// entry and its results, and the message for a result. No window and no engine call here: the
+// run itself is `TAnalysisRun` (app/shell/run.h); tremrun uses the same run list.
 //
 // Conventions of the main program: see dataentry/util/exceptions.h.
 #pragma once
@@ -27,12 +28,8 @@ constexpr int32_t kResultRefused = 3;
 // The message after a run with the engine's result, naming the report (full path).
 QString ResultMessage(int32_t result, const QString& report);
 
-// The path with its extension (from the last "." of the file name on) replaced by `ext`
-// (".tmo"); a name without extension gets `ext` appended.
-QString ChangeFileExt(const QString& path, const QString& ext);
-
 // The seven lines of the run list: the version, the project file, and the same path with the
-// extensions tmo (report), tmq (plot data), tmr (run notes), tmt (drawing data), tmm (mass).
+// extensions (ProjectFile::ChangeFileExt) tmo (report), tmq (plot data), tmr (run notes), tmt (drawing data), tmm (mass).
 QStringList RunListLines(const QString& version, const QString& fileName);
 
 // Writes the run list at `path` (replacing an old one), each line ended by CR LF; raises

@@ -4,9 +4,10 @@
 // long double for 80-bit reals, classes at global scope, free functions in a namespace named
 // after their unit, exceptions derived from `Exception`).
 //
-// Every tabular input of a project lives in one of these tables; the project object (app/project.h)
-// owns them, the project data (app/dataunit.h), the file writer and reader and the data forms
-// address them by the names below and their columns by number, counted from 0.
+// Every tabular input of a project lives in one of these tables; the project object
+// (app/model/project.h) owns them, the project data (app/model/dataunit.h), the file writer and
+// reader and the data forms address them by the names below and their columns by number,
+// counted from 0.
 //
 // Two of the tables are templates only: every row of `TLoadtype` owns a sub-table made from
 // `Dtransient` (Identifier 8), every row of `Trandom` one made from `Tspectrum` (Identifier 13).

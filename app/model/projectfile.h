@@ -20,7 +20,7 @@
 // the old files whole.
 //
 // Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
-// current project (app/project.h).
+// current project (app/model/project.h).
 #pragma once
 
 #include "util/exceptions.h"
@@ -61,7 +61,10 @@ struct TProjectTexts {
     QByteArray Drawing;  // tmt
 };
 
-// The path with its extension replaced (ext with its point, ".tmm").
+// The path with its extension replaced (ext with its point, ".tmm"): the extension is the part
+// of the file name from its last "." on; a name without a "." or whose only "." is its first
+// character (".tmx", a hidden file) keeps its whole name and gets `ext` appended. The one rule
+// for every file of a project: the run list (runlist.h) and the menus name the files written here.
 QString ChangeFileExt(const QString& path, const QString& ext);
 
 // The real text of the last three lines of the project and mass files: a blank or "-", one digit,
@@ -77,9 +80,14 @@ void CheckProject(const TProgramData& data);
 // HalfSpaceWeakZone and SideCapWeakZone (only ever switched on), and a zero PileLength.
 TProjectTexts BuildTexts(TProgramData& data);
 
-// Fills `data` (a new project on its own tables, without hooks) from the project file; raises
+// Fills `data` (a new project on its own tables) from the project file; raises
 // EInOutError (missing file, truncated file, bad number) or EProjectError (not a project file,
 // a keyword out of place, a count beyond a table's rows) with the text shown to the user.
 void ReadProject(TProgramData& data, const QString& path);
+
+// Writes the project file (the engine's input deck), the mass file and the drawing-data file
+// beside it (after CheckProject; each under a temporary name, renamed into place when all three
+// were written) and clears the tables' modified flags. Raises EProjectError or EInOutError.
+void WriteFiles(TProgramData& data);
 
 }  // namespace ProjectFile

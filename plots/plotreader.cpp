@@ -1,6 +1,5 @@
 #include "plotreader.h"
 
-#include "plotform.h"
 #include "pltdata.h"
 #include "util/numtext.h"
 #include "util/wordread.h"

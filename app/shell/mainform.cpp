@@ -5,14 +5,15 @@
 #include "pltdata.h"
 #include "plotform.h"
 #include "progress.h"
+#include "run.h"
 #include "projectfile.h"
 #include "projecttables.h"
-#include "run.h"
-#include "runfolder.h"
+#include "runlist.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
 #include "util/dynlib.h"
+#include "util/guard.h"
 #include "util/messages.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -64,13 +66,18 @@ QString FileValueName(int i) { return QStringLiteral("File%1").arg(i + 1); }
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
-    TProjectHooks hooks;
-    hooks.CloseAllChildren = [this] { CloseAllChildren(); };
-    hooks.RefreshOpenForms = [this] { RefreshOpenForms(); };
-    hooks.SetModified = [this](bool modified) {
+    m_project = std::make_unique<TProject>();
+    // The windows that refer to the data close before another project takes over; the open
+    // forms follow every change of the data and of the units.
+    connect(m_project.get(), &TProject::AboutToReplace, this, [this] { CloseAllChildren(); });
+    connect(m_project.get(), &TProject::ModifiedSet, this, [this](bool modified) {
         if (modified) NotifyDataChanged();
-    };
-    m_project = std::make_unique<TProject>(std::move(hooks));
+    });
+    connect(m_project.get(), &TProject::UnitsChanged, this, [this] { RefreshOpenForms(); });
+
+    m_run = new TAnalysisRun(this);
+    connect(m_run, &TAnalysisRun::Started, this, &TMainForm::RunStarted);
+    connect(m_run, &TAnalysisRun::Finished, this, [this](int32_t result) { RunFinished(result); });
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MdiArea"));
@@ -81,9 +88,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_mdi);
 
     m_plots = PltData::CreateResultPlots(this);
-    PltData::SetMdiArea(m_mdi);
-    TableForm::InstallEditor();
-    TableForm::SetMdiArea(m_mdi);
+    // The plot windows and the table editors open in the MDI area.
+    PltData::SetPlotOpener(TPlotForm::Opener(m_mdi));
+    TableForm::InstallEditor(m_mdi);
 
     OpenDialog = [this](const QString& title) {
         QFileDialog dialog(this, title, DocFolder::StartFolder(), kFilter);
@@ -140,8 +147,6 @@ TMainForm::~TMainForm()
     // The child windows refer to the project: they go first.
     for (QMdiSubWindow* w : m_mdi->subWindowList()) delete w;
     for (auto& child : m_children) delete child.data();
-    if (TableForm::MdiArea() == m_mdi) TableForm::SetMdiArea(nullptr);
-    if (PltData::MdiArea() == m_mdi) PltData::SetMdiArea(nullptr);
 }
 
 void TMainForm::FormCreate()
@@ -279,16 +284,7 @@ void TMainForm::FormActivate()
 
 // --- project commands ----------------------------------------------------------------------
 
-void TMainForm::Guard(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-    } catch (const std::exception& e) {
-        Messages::Error(this, QString::fromLocal8Bit(e.what()));
-    }
-}
+void TMainForm::Guard(const std::function<void()>& command) { Guard::Run(this, command); }
 
 bool TMainForm::QuerySave()
 {
@@ -306,7 +302,7 @@ bool TMainForm::QuerySave()
 
 void TMainForm::AfterProjectRead(const QString& path)
 {
-    const QString plotFile = Run::ChangeFileExt(path, QStringLiteral(".tmq"));
+    const QString plotFile = ProjectFile::ChangeFileExt(path, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) m_plotDataRead = ReadPlotData(plotFile);
 }
 
@@ -398,7 +394,7 @@ bool TMainForm::FileSaveAsClick()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (m_running) {  // the window stays until the engine has returned
+    if (Running()) {  // the window stays until the engine has returned
         event->ignore();
         return;
     }
@@ -419,7 +415,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event)
 
 void TMainForm::dropEvent(QDropEvent* event)
 {
-    if (m_running) {
+    if (Running()) {
         event->ignore();
         return;
     }
@@ -500,6 +496,74 @@ void TMainForm::ClearPlotData()
         if (TPlotForm* window = p->PlotWindow()) TPlotForm::FreeWindow(window);
     PlotReader::ClearPlots(m_plots);
     m_plotDataRead = false;
+}
+
+// --- run of an analysis ---------------------------------------------------------------------
+
+bool TMainForm::Running() const { return m_run->Running(); }
+
+QString TMainForm::RunFolder() { return m_run->RunFolder(); }
+
+QString TMainForm::EngineLibraryPath() const { return m_run->EngineLibraryPath(); }
+
+void TMainForm::SetEngineLibraryPath(const QString& path) { m_run->SetEngineLibraryPath(path); }
+
+void TMainForm::CompRunClick()
+{
+    // One run at a time: the engine's state is one static record.
+    if (Running() || TAnalysisRun::EngineBusy()) return;
+    // The project is saved first; a project that still has no name is not run.
+    if (!FileSaveClick()) return;
+    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+    try {
+        m_run->Run(Data().FileName, GetVersion());
+    } catch (const EDLLError& e) {
+        Messages::Information(this, e.message());  // the engine library could not be loaded
+    } catch (const Exception& e) {
+        Messages::Error(this, e.message());  // no run folder or run list
+    }
+}
+
+void TMainForm::RunStarted()
+{
+    if (m_progress) {
+        m_progress->SetRunning(true);
+        m_progress->show();
+        m_progress->raise();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_progress->repaint();
+    }
+    Action(QStringLiteral("CompRun"))->setEnabled(false);
+}
+
+void TMainForm::RunFinished(int32_t result)
+{
+    Action(QStringLiteral("CompRun"))->setEnabled(true);
+    if (m_progress) {
+        m_progress->hide();
+        m_progress->SetRunning(false);
+    }
+    TakeRunResult(result);
+}
+
+void TMainForm::TakeRunResult(int32_t result)
+{
+    const QString report = TAnalysisRun::ReportPathOf(Data().FileName);
+    if (result != Run::kResultCompleted) {
+        // No results of this run: the plots of an earlier run would pass for them.
+        ClearPlotData();
+        Messages::Information(this, Run::ResultMessage(result, report));
+        return;
+    }
+    Messages::Information(this, Run::ResultMessage(result, report));
+    const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
+    if (QFileInfo::exists(plotFile)) {
+        try {
+            m_plotDataRead = ReadPlotData(plotFile);
+        } catch (const Exception& e) {
+            Messages::Error(this, e.message());
+        }
+    }
 }
 
 // --- text editor and shell -------------------------------------------------------------------
@@ -764,13 +828,13 @@ void TMainForm::CompMenuClick()
     CommitActiveChild();
     const QString& f = Data().FileName;
     Action(L("CompInput"))->setEnabled(QFileInfo::exists(f));
-    Action(L("CompKernel"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmr"))));
-    Action(L("CompOutput"))->setEnabled(QFileInfo::exists(Run::ChangeFileExt(f, L(".tmo"))));
+    Action(L("CompKernel"))->setEnabled(QFileInfo::exists(ProjectFile::ChangeFileExt(f, L(".tmr"))));
+    Action(L("CompOutput"))->setEnabled(QFileInfo::exists(ProjectFile::ChangeFileExt(f, L(".tmo"))));
 }
 
 void TMainForm::GraphicsMenuClick()
 {
-    const bool data = m_plotDataRead && QFileInfo::exists(Run::ChangeFileExt(Data().FileName, L(".tmq")));
+    const bool data = m_plotDataRead && QFileInfo::exists(ProjectFile::ChangeFileExt(Data().FileName, L(".tmq")));
     const bool matrix = data && Data().MatrixFlag != 0;
     const bool response = data && Data().LoadCode == 1;
     for (const char* name : {"GraphKxx", "GraphKppx", "GraphCxx", "GraphCppx"}) Action(L(name))->setEnabled(matrix);
@@ -865,7 +929,7 @@ QAction* TMainForm::AddAction(QMenu* menu, const QString& name, const QString& c
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     if (handler) connect(a, &QAction::triggered, this, [this, handler] {
-        if (!m_running) Guard(handler);  // no command while the engine runs
+        if (!Running()) Guard(handler);  // no command while the engine runs
     });
     return a;
 }
@@ -1009,9 +1073,9 @@ void TMainForm::BuildMenus()
     AddAction(comp, L("CompRun"), L("&Run Analysis"), [this] { CompRunClick(); });
     AddAction(comp, L("CompInput"), L("Edit I&nput Text"), [this] { OpenInEditor(Data().FileName); });
     AddAction(comp, L("CompKernel"), L("Edit &Processor-Run Notes"),
-              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmr"))); });
+              [this] { OpenInEditor(ProjectFile::ChangeFileExt(Data().FileName, L(".tmr"))); });
     AddAction(comp, L("CompOutput"), L("Edit &Output Text"),
-              [this] { OpenInEditor(Run::ChangeFileExt(Data().FileName, L(".tmo"))); });
+              [this] { OpenInEditor(ProjectFile::ChangeFileExt(Data().FileName, L(".tmo"))); });
 
     // Graphics.
     QMenu* graphics = AddMenu(nullptr, L("GraphicsMenu"), L("&Graphics"));
@@ -1102,7 +1166,7 @@ void TMainForm::BuildToolBar()
         a->setObjectName(name);
         if (!hint.isEmpty()) a->setToolTip(hint);
         connect(a, &QAction::triggered, this, [this, handler] {
-            if (!m_running) Guard(handler);
+            if (!Running()) Guard(handler);
         });
         return a;
     };

@@ -17,9 +17,8 @@ constexpr long double kMassPerSi = 68.364249L;      // slug per Mg
 
 }  // namespace
 
-TProgramData::TProgramData(TProjectTables& tables, const TProjectHooks* hooks) : m_tables(&tables), m_hooks(hooks)
+TProgramData::TProgramData(TProjectTables& tables) : m_tables(&tables)
 {
-    if (m_hooks && m_hooks->CloseAllChildren) m_hooks->CloseAllChildren();
     FileName = DataUnit::kNewFileName;
     UnitSystem = 1;
     ProjectTitle = QStringLiteral("New Pile");
@@ -43,7 +42,6 @@ TProgramData::TProgramData(TProjectTables& tables, const TProjectHooks* hooks) :
 void TProgramData::SetModified(bool modified)
 {
     if (!modified) m_tables->SetModified(false);
-    if (m_hooks && m_hooks->SetModified) m_hooks->SetModified(modified);
 }
 
 void TProgramData::SetUnits(int32_t system)
@@ -84,7 +82,6 @@ void TProgramData::SetUnits(int32_t system)
         UnitSystem = system;
     }
     m_tables->SetUnits(system);
-    if (m_hooks && m_hooks->RefreshOpenForms) m_hooks->RefreshOpenForms();
 }
 
 namespace DataUnit {

@@ -984,22 +984,13 @@ void ReadProject(TProgramData& d, const QString& path)
     d.SetModified(false);
 }
 
-}  // namespace ProjectFile
-
-std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const QString& path, TProjectTables& tables)
+void WriteFiles(TProgramData& d)
 {
-    auto data = std::make_unique<TProgramData>(tables);
-    ProjectFile::ReadProject(*data, path);
-    return data;
-}
-
-void TProgramData::WriteFiles()
-{
-    ProjectFile::CheckProject(*this);
-    const ProjectFile::TProjectTexts texts = ProjectFile::BuildTexts(*this);
+    CheckProject(d);
+    const TProjectTexts texts = BuildTexts(d);
     // Each file goes to a temporary name; only when all three are written are they renamed into
     // place.
-    const QString paths[3] = {FileName, MassFileName, DrawingFileName};
+    const QString paths[3] = {d.FileName, d.MassFileName, d.DrawingFileName};
     const QByteArray* bytes[3] = {&texts.Project, &texts.Mass, &texts.Drawing};
     std::unique_ptr<QSaveFile> files[3];
     for (int i = 0; i < 3; ++i) {
@@ -1010,5 +1001,7 @@ void TProgramData::WriteFiles()
     for (int i = 0; i < 3; ++i)
         if (!files[i]->commit())
             throw EInOutError(L("The file ") + paths[i] + L(" could not be written: ") + files[i]->errorString());
-    SetModified(false);
+    d.SetModified(false);
 }
+
+}  // namespace ProjectFile

@@ -1,0 +1,140 @@
+#include "run.h"
+
+#include "projectfile.h"
+#include "runfolder.h"
+#include "runlist.h"
+#include "util/dynlib.h"
+#include "util/exceptions.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <exception>
+
+namespace {
+
+// The wait cursor for the length of the engine call.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// The worker thread's stack: the engine's own call depth, also where the system's default for
+// threads is smaller than the main thread's.
+constexpr uint kEngineStackSize = 64u * 1024u * 1024u;
+
+// Set while any run of this program has the engine running: its state is one static record,
+// so no second run starts before the first has returned.
+bool g_engineBusy = false;
+
+}  // namespace
+
+TAnalysisRun::TAnalysisRun(QObject* parent) : QObject(parent) {}
+
+TAnalysisRun::~TAnalysisRun() = default;
+
+bool TAnalysisRun::EngineBusy() { return g_engineBusy; }
+
+QString TAnalysisRun::ReportPathOf(const QString& projectFile)
+{
+    return QDir::toNativeSeparators(
+        QFileInfo(ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmo"))).absoluteFilePath());
+}
+
+QString TAnalysisRun::RunFolder()
+{
+    if (!m_runFolder)
+        m_runFolder = std::make_unique<TRunFolder>(QCoreApplication::applicationDirPath().toStdString());
+    try {
+        return QString::fromStdString(m_runFolder->Path().string());
+    } catch (const std::exception& e) {
+        throw EInOutError(Exception::WhatText(e));
+    }
+}
+
+int32_t TAnalysisRun::CallEngine(int32_t (*entry)(int32_t))
+{
+    // The engine runs on a thread of its own; this thread goes on serving the windows (the
+    // progress bar ticks, the main window repaints) until the call has returned. The nested
+    // loop keeps the caller's code in one piece (save, run, read the results) at the price of
+    // re-entry: input to every window but the progress window is blocked, and the commands of
+    // the main window refuse to run while Running().
+    int32_t result = 0;
+    QEventLoop loop;
+    std::unique_ptr<QThread> worker(QThread::create([entry, &result] { result = entry(Run::kEntryArgument); }));
+    worker->setStackSize(kEngineStackSize);
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    m_running = true;
+    g_engineBusy = true;
+    worker->start();
+    if (worker->isRunning() || worker->isFinished()) {
+        loop.exec();
+        worker->wait();
+    } else {
+        result = entry(Run::kEntryArgument);  // no thread could be made: the call blocks this one
+    }
+    g_engineBusy = false;
+    m_running = false;
+    return result;
+}
+
+int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
+{
+    if (m_running || g_engineBusy) throw Exception(QStringLiteral("An analysis is running."));
+
+    // The run list in the run folder (see runfolder.h), which stays the current folder; the
+    // engine is loaded from the program's folder.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString folder = RunFolder();
+    QDir::setCurrent(folder);
+    const QString runList = QDir(folder).filePath(Run::kRunListName);
+    Run::WriteRunList(runList, version, projectFile);
+
+    // One library object, alive for this run only.
+    if (m_engine) throw EDLLError(QStringLiteral("Attempt to reinitialize DLL"));
+    using TEntry = int32_t (*)(int32_t);
+    TEntry entry = nullptr;
+    m_engine = std::make_unique<TDynamicLibrary>();
+    try {
+        m_engine->SetLibraryName(m_enginePath.isEmpty() ? QDir(programFolder).filePath(Run::kLibraryName)
+                                                        : m_enginePath);
+        m_engine->Open();
+        entry = reinterpret_cast<TEntry>(m_engine->GetProc(Run::kEntryName));
+    } catch (const EDLLError&) {
+        entry = nullptr;
+    }
+    if (!entry) {
+        m_engine.reset();
+        throw EDLLError(QStringLiteral("Attempt to initialize DLL failed"));
+    }
+
+    // The engine runs on a worker thread; the listeners of Started show the progress meanwhile.
+    int32_t result = -1;
+    {
+        TWaitCursor wait;
+        emit Started();
+        result = CallEngine(entry);
+    }
+    m_result = result;
+    m_reportPath = ReportPathOf(projectFile);
+
+    // On this thread after the call has returned; the listeners read the results before the
+    // library goes.
+    struct TCleanUp {
+        TAnalysisRun* run;
+        QString runList;
+        ~TCleanUp()
+        {
+            run->m_engine.reset();
+            QFile::remove(runList);
+        }
+    } cleanUp{this, runList};
+    emit Finished(result, m_reportPath);
+    return result;
+}
