@@ -3,6 +3,7 @@
 #include "projectfile.h"
 #include "util/exceptions.h"
 
+#include <QFile>
 #include <QSaveFile>
 
 namespace Run {
@@ -34,6 +35,55 @@ QString ResultMessage(int32_t result, const QString& report)
             .arg(result)
             .arg(report);
     }
+}
+
+QString ResultMessage(int32_t result, const QString& report, const QStringList& errors)
+{
+    QString text = ResultMessage(result, report);
+    if (errors.isEmpty()) return text;
+    text += QStringLiteral("\n\n") + errors.mid(0, kErrorsShown).join(QLatin1Char('\n'));
+    const qsizetype more = errors.size() - kErrorsShown;
+    if (more == 1) text += QStringLiteral("\n(and 1 more message in the report)");
+    if (more > 1) text += QStringLiteral("\n(and %1 more messages in the report)").arg(more);
+    return text;
+}
+
+namespace {
+
+// The lines that close an error message: the run does not go on.
+bool ClosesAnError(const QString& line)
+{
+    for (const char* end : {"PROGRAM WILL NOT EXECUTE", "PROGRAM WILL TERMINATE", "ANALYSIS TERMINATED",
+                            "CANNOT EXECUTE T HIS PROBLEM SET", "WILL CONTINUE TO PROCESS DATA"})
+        if (line.contains(QLatin1String(end))) return true;
+    return false;
+}
+
+}  // namespace
+
+QStringList ReportErrors(const QString& reportText)
+{
+    QStringList lines = reportText.split(QLatin1Char('\n'));
+    for (QString& line : lines) line = line.trimmed();  // also the CR of a CR LF line end
+    QStringList errors;
+    qsizetype messageStart = 0;  // the first line after the last empty or closing line
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.isEmpty()) {
+            messageStart = i + 1;
+        } else if (ClosesAnError(line)) {
+            for (qsizetype k = messageStart; k < i; ++k) errors << lines[k];
+            messageStart = i + 1;
+        }
+    }
+    return errors;
+}
+
+QStringList ReadReportErrors(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return ReportErrors(QString::fromLatin1(file.readAll()));
 }
 
 void WriteRunList(const QString& path, const QString& version, const QString& fileName)

@@ -27,6 +27,18 @@ constexpr int32_t kResultRefused = 3;
 
 // The message after a run with the engine's result, naming the report (full path).
 QString ResultMessage(int32_t result, const QString& report);
+// The same with the engine's own error messages of the run: the first kErrorsShown of them, one a
+// line, and how many more the report holds.
+constexpr int kErrorsShown = 5;
+QString ResultMessage(int32_t result, const QString& report, const QStringList& errors);
+
+// The engine's error messages in the text of a report, in the report's order. An error is written
+// after an empty line and ends with a line that says the run will not go on ("PROGRAM WILL NOT
+// EXECUTE", "PROGRAM WILL TERMINATE", "ANALYSIS TERMINATED", "CANNOT EXECUTE T HIS PROBLEM SET");
+// each message line before such a line, trimmed, is one entry (the closing lines are not).
+QStringList ReportErrors(const QString& reportText);
+// ReportErrors of the report file at `path`; none when it cannot be read.
+QStringList ReadReportErrors(const QString& path);
 
 // The seven lines of the run list: the version, the project file, and the same path with the
 // extensions (ProjectFile::ChangeFileExt) tmo (report), tmq (plot data), tmr (run notes), tmt (drawing data), tmm (mass).

@@ -552,7 +552,9 @@ void TMainForm::TakeRunResult(int32_t result)
     if (result != Run::kResultCompleted) {
         // No results of this run: the plots of an earlier run would pass for them.
         ClearPlotData();
-        Messages::Information(this, Run::ResultMessage(result, report));
+        // A refused run says why: the engine's own messages, else the user has to open the report.
+        const QStringList errors = result == Run::kResultRefused ? Run::ReadReportErrors(report) : QStringList();
+        Messages::Information(this, Run::ResultMessage(result, report, errors));
         return;
     }
     Messages::Information(this, Run::ResultMessage(result, report));

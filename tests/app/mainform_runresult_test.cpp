@@ -9,7 +9,10 @@
 #include "runlist.h"
 
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -40,6 +43,60 @@ TEST(RunResult, MessagesNameTheReport)
     }
     EXPECT_TRUE(Run::ResultMessage(3, report).contains(QStringLiteral("*** FATAL ERROR IN INPUT DATA ***")));
     EXPECT_TRUE(Run::ResultMessage(2, report).contains(QStringLiteral("STOP")));
+}
+
+// The engine's messages are the lines before each closing line, back to the empty line before
+// them; the fatal page, the banner and the data echo are none.
+TEST(RunResult, TheEngineMessagesOfAReportAreTheLinesBeforeTheirClosingLines)
+{
+    const QString report = QStringLiteral(
+        " *************************************************\r\n"
+        " SOIL\r\n"
+        "\r\n"
+        "\r\n"
+        " *** SHEAR WAVE VELOCITY OF SIDE LAYER 1 MUST NOT BE NEGATIVE ***\r\n"
+        " PROGRAM WILL NOT EXECUTE\r\n"
+        "\r\n"
+        "\r\n"
+        "  ERROR ENCOUNTERED IN LOAD DESCRIPTION\r\n"
+        "         - WILL CONTINUE TO PROCESS DATA\r\n"
+        "      - CANNOT EXECUTE T HIS PROBLEM SET\r\n"
+        "\r\n"
+        "\r\n"
+        " INSUFFICIENT INPUT DATA TO COMPLETE RUN\r\n"
+        " PROGRAM WILL TERMINATE\r\n"
+        "\r\n"
+        "\r\n"
+        " ***INADMISSABLE VALUE FOR SHEAR WAVE VELOCITY OF HALF-SPACE ( 0.00E+00) ***\r\n"
+        " ***PROGRAM WILL NOT EXECUTE***\r\n"
+        "\r\n"
+        "\r\n"
+        " *** FOUNDATION IMPEDANCE NOT FINITE AT  1.000E+01 Hz - INPUT BEYOND THE NUMERICAL RANGE OF THE "
+        "ANALYSIS ***\r\n"
+        " ANALYSIS TERMINATED\r\n"
+        "1\r\n"
+        "\r\n"
+        "\r\n"
+        "*** FATAL ERROR IN INPUT DATA ***\r\n"
+        "*** EXEC   UTION TERMINATED ***\r\n");
+    EXPECT_EQ(Run::ReportErrors(report),
+              (QStringList{"*** SHEAR WAVE VELOCITY OF SIDE LAYER 1 MUST NOT BE NEGATIVE ***",
+                           "ERROR ENCOUNTERED IN LOAD DESCRIPTION", "INSUFFICIENT INPUT DATA TO COMPLETE RUN",
+                           "***INADMISSABLE VALUE FOR SHEAR WAVE VELOCITY OF HALF-SPACE ( 0.00E+00) ***",
+                           "*** FOUNDATION IMPEDANCE NOT FINITE AT  1.000E+01 Hz - INPUT BEYOND THE NUMERICAL "
+                           "RANGE OF THE ANALYSIS ***"}));
+    EXPECT_EQ(Run::ReportErrors(QStringLiteral(" STIFFNESS CONSTANTS (K)\n ***********************\n")),
+              QStringList());
+    EXPECT_EQ(Run::ReadReportErrors(QStringLiteral("/nonexistent/report.tmo")), QStringList());
+
+    // The message: the result's text, the first five, how many more.
+    const QString path = QStringLiteral("/jobs/pump.tmo");
+    const QStringList six{"a", "b", "c", "d", "e", "f"};
+    EXPECT_EQ(Run::ResultMessage(3, path, {}), Run::ResultMessage(3, path));
+    EXPECT_EQ(Run::ResultMessage(3, path, six.mid(0, 2)), Run::ResultMessage(3, path) + QStringLiteral("\n\na\nb"));
+    EXPECT_EQ(Run::ResultMessage(3, path, six),
+              Run::ResultMessage(3, path) + QStringLiteral("\n\na\nb\nc\nd\ne\n(and 1 more message in the report)"));
+    EXPECT_TRUE(Run::ResultMessage(3, path, six + six).endsWith(QStringLiteral("(and 7 more messages in the report)")));
 }
 
 TEST_F(MainFormTest, SavingATitleLongerThanTheAnalysisReadsTellsWhatTheReportWillShow)
@@ -105,7 +162,8 @@ TEST_F(MainFormTest, TheEngineResultTheStalePlotDataAndNewAfterARun)
     m.Project().Data().FreqStep = 1;
     m.CompRunClick();
     ASSERT_EQ(recorder.Count(), 1);
-    EXPECT_EQ(recorder.LastText(), Run::ResultMessage(Run::kResultRefused, report));
+    EXPECT_EQ(recorder.LastText(), Run::ResultMessage(Run::kResultRefused, report,
+                                                      {QStringLiteral("*** NUMBER OF FREQUENCY POINTS MUST BE 1 TO 1024 ***")}));
     EXPECT_TRUE(recorder.LastText().contains(report));
     EXPECT_TRUE(ReadBytes(report).contains("*** FATAL ERROR IN INPUT DATA ***"));
     EXPECT_TRUE(ReadBytes(report).contains("NUMBER OF FREQUENCY POINTS MUST BE 1 TO 1024"));
@@ -128,6 +186,42 @@ TEST_F(MainFormTest, TheEngineResultTheStalePlotDataAndNewAfterARun)
     EXPECT_EQ(PointsShown(m), 0);
     EXPECT_EQ(m.Plot(QStringLiteral("pltDxyzR"))->PlotWindow(), nullptr);
     EXPECT_FALSE(GraphicsEnabled(m));
+}
+
+// A project whose side layers and soil below hold negative values: the engine refuses it with
+// more than five messages; the user reads the first five of them and how many more, without the report.
+TEST_F(MainFormTest, ARefusedRunSaysWhyWithTheEnginesOwnMessages)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-embedded-harmonic"), QStringLiteral("refused.tmx"));
+    QByteArray deck = ReadBytes(project);
+    for (const auto& [from, to] : {std::pair{"1 0.5 160 18 0.3 0.05", "1 0.5 -250 -18 0.3 -0.05"},
+                                   std::pair{"2 1 200 19 0.3 0.05", "2 1 -200 -19 0.3 0.05"},
+                                   std::pair{"BELOW=260 20 0.3 0.04", "BELOW=260 -20 0.3 -0.04"}}) {
+        ASSERT_TRUE(deck.contains(from)) << from;
+        deck.replace(from, to);
+    }
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(deck);
+    file.close();
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.FormShow();
+    m.OpenFileName(project);
+    recorder.Clear();
+    m.CompRunClick();
+    ASSERT_EQ(recorder.Count(), 1);
+    const QString text = recorder.LastText();
+    const QString report = work.filePath(QStringLiteral("refused.tmo"));
+    const QStringList errors = Run::ReadReportErrors(report);
+    EXPECT_GE(errors.size(), 7);
+    EXPECT_TRUE(errors.contains(QStringLiteral("*** SHEAR WAVE VELOCITY OF SIDE LAYER 1 MUST NOT BE NEGATIVE ***")));
+    EXPECT_EQ(text, Run::ResultMessage(Run::kResultRefused, report, errors));
+    EXPECT_TRUE(text.startsWith(Run::ResultMessage(Run::kResultRefused, report) + QStringLiteral("\n\n***")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\n(and %1 more messages in the report)").arg(errors.size() - 5)))
+        << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("MUST NOT BE NEGATIVE")), 5);
 }
 
 }  // namespace
