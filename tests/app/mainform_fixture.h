@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "qt_test.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -25,23 +27,13 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 class MainFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!qApp) {
-            static int argc = 1;
-            static char name[] = "app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { TestSupport::EnsureApplication("app_tests"); }
 
     void SetUp() override
     {
         ASSERT_TRUE(work.isValid());
-        QStandardPaths::setTestModeEnabled(true);
         // Settings of this test only.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        TestSupport::IsolateSettings(work.filePath(QStringLiteral("settings")));
         startFolder = QDir::currentPath();
     }
 

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "qt_test.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -21,22 +23,12 @@ namespace {
 
 class HelpMenuTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!qApp) {
-            static int argc = 1;
-            static char name[] = "manual_gui_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { TestSupport::EnsureApplication("manual_gui_tests"); }
 
     void SetUp() override
     {
         ASSERT_TRUE(settings.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        TestSupport::IsolateSettings(settings.path());
         main = std::make_unique<TMainForm>();
         main->OpenUrl = [this](const QUrl& url) {
             opened << url;

@@ -34,6 +34,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 
+#include "qt_test.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -171,22 +173,12 @@ private:
 
 class ProgramMarksTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        if (!qApp) {
-            static int argc = 1;
-            static char name[] = "manual_gui_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { TestSupport::EnsureApplication("manual_gui_tests"); }
 
     void SetUp() override
     {
         ASSERT_TRUE(work.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+        TestSupport::IsolateSettings(work.filePath(QStringLiteral("settings")));
         startFolder = QDir::currentPath();
     }
 

@@ -3,6 +3,8 @@
 #include "util/exceptions.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -19,6 +21,23 @@ int RunQtTests(int argc, char** argv, const std::function<void()>& beforeApplica
     if (afterApplication) afterApplication();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+void EnsureApplication(const char* name)
+{
+    if (qApp) return;
+    static int argc = 1;
+    static std::string program;
+    program = name;
+    static char* argv[] = {program.data(), nullptr};
+    new QApplication(argc, argv);
+}
+
+void IsolateSettings(const QString& folder)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 
 std::string MessageOf(const std::function<void()>& action)

@@ -2,6 +2,8 @@
 // of a raised exception.
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <string>
 
@@ -13,6 +15,14 @@ namespace TestSupport {
 // (what the program does first), `afterApplication` after it.
 int RunQtTests(int argc, char** argv, const std::function<void()>& beforeApplication = {},
                const std::function<void()>& afterApplication = {});
+
+// A QApplication named `name` for fixtures of programs whose main() makes none (GoogleTest's own
+// main); nothing when there is one already.
+void EnsureApplication(const char* name);
+
+// The settings of one test: standard paths in test mode, the user's settings (native and ini
+// format) in `folder`, so that no test reads or writes the user's own.
+void IsolateSettings(const QString& folder);
 
 // The message of the `Exception` that `action` raises; "(no exception)" when it raises none.
 std::string MessageOf(const std::function<void()>& action);
