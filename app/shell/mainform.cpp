@@ -719,8 +719,13 @@ void TMainForm::RefreshOpenForms()
         if (sub == active) activeIndex = places.size();
         places.push_back({sub, sub->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), sub->geometry()});
     }
-    const bool maximizeOnActivation = !m_mdi->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
-    m_mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    // While the layout is put back, activating a window maximizes nothing.
+    struct NoMaximizeOnActivation {
+        QMdiArea* area;
+        bool was = area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        explicit NoMaximizeOnActivation(QMdiArea* mdi) : area(mdi) { area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation); }
+        ~NoMaximizeOnActivation() { area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, was); }
+    } noMaximize(m_mdi);
     for (TGridTable* table : Tables().All()) {
         auto* editor = dynamic_cast<QWidget*>(table->Editor());
         if (!editor) continue;
@@ -757,7 +762,6 @@ void TMainForm::RefreshOpenForms()
     for (Place& place : places)
         if (place.sub) place.sub->raise();
     if (activeIndex < places.size() && places[activeIndex].sub) m_mdi->setActiveSubWindow(places[activeIndex].sub);
-    m_mdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !maximizeOnActivation);
 }
 
 void TMainForm::NotifyDataChanged()
