@@ -38,6 +38,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <vector>
 #include <tuple>
 
 namespace {
@@ -704,8 +705,65 @@ void TMainForm::RefreshOpenForms()
         if (auto* child = dynamic_cast<TChildWindow*>(m_children[size_t(k)].data()))
             Guard([child] { child->FormActivate(); });
     }
-    for (TGridTable* table : Tables().All())
-        if (table->Editor()) table->ReopenEditor();
+    // The table editors are made again with the new units, each in the place of the one it
+    // replaces. Showing a new window moves the active state (and, from a maximized window, the
+    // maximized state) to it: the layout of every window is taken down first and put back after.
+    struct Place {
+        QPointer<QMdiSubWindow> sub;
+        Qt::WindowStates state;
+        QRect geometry;
+        TGridTable* table = nullptr;  // the table whose editor the window holds
+    };
+    std::vector<Place> places;
+    const QMdiSubWindow* active = m_mdi->activeSubWindow();
+    size_t activeIndex = SIZE_MAX;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub == active) activeIndex = places.size();
+        places.push_back({sub, sub->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized), sub->geometry()});
+    }
+    // While the layout is put back, activating a window maximizes nothing.
+    struct NoMaximizeOnActivation {
+        QMdiArea* area;
+        bool was = area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        explicit NoMaximizeOnActivation(QMdiArea* mdi) : area(mdi) { area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation); }
+        ~NoMaximizeOnActivation() { area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, was); }
+    } noMaximize(m_mdi);
+    for (TGridTable* table : Tables().All()) {
+        auto* editor = dynamic_cast<QWidget*>(table->Editor());
+        if (!editor) continue;
+        QWidget* frame = FrameOf(editor);
+        table->ReopenEditor();
+        for (Place& place : places)
+            if (place.sub == frame) place.table = table;
+    }
+    for (Place& place : places) {
+        if (place.table) {
+            auto* editor = dynamic_cast<QWidget*>(place.table->Editor());
+            place.sub = editor ? qobject_cast<QMdiSubWindow*>(editor->parentWidget()) : nullptr;
+        }
+        QMdiSubWindow* sub = place.sub;
+        if (!sub || sub->isHidden()) continue;
+        const Qt::WindowStates state = sub->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized);
+        if (state == place.state) {
+            if (!place.state && !place.table && sub->geometry() != place.geometry) sub->setGeometry(place.geometry);
+            continue;
+        }
+        if (place.state & Qt::WindowMaximized) {
+            sub->showMaximized();
+        } else if (place.state & Qt::WindowMinimized) {
+            sub->showMinimized();
+        } else {
+            sub->showNormal();
+            // An editor takes the size it had as one the user gave (its captions may have grown).
+            if (place.table)
+                place.table->Editor()->SetPlacement(place.geometry);
+            else
+                sub->setGeometry(place.geometry);
+        }
+    }
+    for (Place& place : places)
+        if (place.sub) place.sub->raise();
+    if (activeIndex < places.size() && places[activeIndex].sub) m_mdi->setActiveSubWindow(places[activeIndex].sub);
 }
 
 void TMainForm::NotifyDataChanged()

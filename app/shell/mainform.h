@@ -131,6 +131,9 @@ public:
     QWidget* ShowChild(TChildKind kind) override;
     void CommitActiveChild();
     void CloseAllChildren();
+    // After a unit switch: reloads the open forms and remakes the open table editors, leaving
+    // every child window as it was (stacking order, active window, maximized or normal state,
+    // place and size).
     void RefreshOpenForms();
     // Tells the open windows that the project data changed.
     void NotifyDataChanged();

@@ -382,6 +382,7 @@ void TTableForm::SetPlacement(const QRect& placement)
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     QWidget* frame = sub ? static_cast<QWidget*>(sub) : this;
     if (!sub && !isWindow()) return;
+    if (frame->isMaximized() || frame->isMinimized()) return;  // the state's own place
     frame->move(placement.topLeft());
     // The size is taken as one the user gave: the layout shows what fits it.
     frame->resize(placement.size());
@@ -581,8 +582,13 @@ void TTableForm::LayoutForm()
         right = std::max(right, imgHelp->geometry().right() + 1);
     }
     m_clientSize = QSize(right + m, top);
-    resize(m_clientSize);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->adjustSize();
+    // A maximized or minimized frame keeps the size of its state (the form fills a maximized
+    // one); its normal size is taken up again when it is restored.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub || !(sub->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
+        resize(m_clientSize);
+        if (sub) sub->adjustSize();
+    }
     // The headers grow with the grid; what they painted while narrower is painted again.
     Grid->horizontalHeader()->viewport()->update();
 

@@ -26,6 +26,8 @@
 // child window of the MDI area given to TableForm::InstallEditor, else as a window of its own) and
 // TGridTable::ShowEditorModal opens one modally. The window frees itself when closed; one that
 // TGridTable::ReopenEditor makes again comes back at the place and size of the one it replaces.
+// The window sizes itself to what it shows only while its frame is normal: a maximized frame keeps
+// the size of the area, with the form filling it.
 #pragma once
 
 #include "table/table.h"

@@ -171,6 +171,7 @@ public:
     ScopedMessageSink sink{&recorder};
     std::unique_ptr<TMainForm> main;
     QStringList openAnswers;
+    bool With3D() const { return m_with3D; }
 
 private:
     bool m_with3D;
@@ -240,6 +241,86 @@ inline void UnitSwitchReopensTheEditors(Scenario& s)
     s.recorder.QueueAnswer(MessageSink::Answer::No);
     s.Trigger("FileNew");
     s.ExpectAllClosed();
+}
+
+// What the user sees of the child windows: each one in stacking order (the front one last) with
+// its caption, state, place and the place of its contents; which one is active; the main caption.
+inline std::string Layout(TMainForm& main)
+{
+    QStringList lines;
+    auto rect = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    for (QMdiSubWindow* sub : main.MdiArea()->subWindowList(QMdiArea::StackingOrder)) {
+        QString state = sub->isMaximized() ? QStringLiteral("maximized")
+                        : sub->isMinimized() ? QStringLiteral("minimized")
+                                             : QStringLiteral("normal");
+        if (!sub->isVisible()) state += QStringLiteral(" hidden");
+        QString line = QStringLiteral("%1 | %2 | %3").arg(sub->widget()->windowTitle(), state, rect(sub->geometry()));
+        if (sub->isMaximized()) line += QStringLiteral(" | contents ") + rect(sub->widget()->geometry());
+        if (sub == main.MdiArea()->activeSubWindow()) line += QStringLiteral(" | active");
+        lines << line;
+    }
+    lines << QStringLiteral("caption ") + main.windowTitle();
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+// The example's analysis run, a result graph (it opens maximized), a data form, a table editor and
+// a view (the 3-D view where a GL context exists), opened one after another as from the menus; then
+// Data > Units > English and back to SI. Every child stays where and as it was: the same stacking
+// order and active window, each maximized or normal as before at its place, a maximized one's
+// contents filling it, and the main caption unchanged.
+inline void UnitSwitchKeepsTheWindowLayout(Scenario& s)
+{
+    s.main->OpenFileName(s.Example(QStringLiteral("halfspace-harmonic"), QStringLiteral("first.tmx")));
+    s.Trigger("CompRun");
+    ASSERT_TRUE(s.main->PlotDataRead()) << s.recorder.LastText().toStdString();
+    s.main->GraphicsMenuClick();
+    s.Trigger("GraphKxx");
+    s.main->DataMenuClick();
+    s.Trigger("DataTipSoil");
+    s.Trigger("DataSideSoil");
+    QTest::qWait(50);
+    const auto sideSoilFrame = [&s] {
+        auto* editor = dynamic_cast<QWidget*>(s.main->Tables().D1->Editor());
+        return editor ? qobject_cast<QMdiSubWindow*>(editor->parentWidget()) : nullptr;
+    };
+    ASSERT_NE(sideSoilFrame(), nullptr);
+    // Opened while a maximized window was active, the editor is maximized: it fills the area and
+    // its contents fill it.
+    ASSERT_TRUE(sideSoilFrame()->isMaximized()) << Layout(*s.main);
+    EXPECT_EQ(sideSoilFrame()->geometry(), s.main->MdiArea()->viewport()->rect());
+    EXPECT_EQ(sideSoilFrame()->widget()->geometry(), sideSoilFrame()->contentsRect());
+    // A view in front of the editor: the 3-D view where it can be drawn, else the top view.
+    s.Trigger(s.With3D() ? "View3D" : "ViewTop");
+    QTest::qWait(50);
+    const std::string before = Layout(*s.main);
+    ASSERT_EQ(s.main->MdiArea()->subWindowList().size(), 4) << before;
+    const QString header = dynamic_cast<TTableForm*>(s.main->Tables().D1->Editor())->Grid->horizontalHeaderItem(1)->text();
+
+    s.Trigger("DataEnglish");
+    QTest::qWait(50);
+    EXPECT_EQ(Layout(*s.main), before);
+    ASSERT_NE(sideSoilFrame(), nullptr);
+    EXPECT_NE(dynamic_cast<TTableForm*>(s.main->Tables().D1->Editor())->Grid->horizontalHeaderItem(1)->text(), header)
+        << "the editor shows the new units";
+
+    s.Trigger("DataSI");
+    QTest::qWait(50);
+    EXPECT_EQ(Layout(*s.main), before);
+
+    // The same from a layout of normal windows with the editor in front of the others.
+    s.main->MdiArea()->activeSubWindow()->showNormal();
+    for (QMdiSubWindow* sub : s.main->MdiArea()->subWindowList()) sub->showNormal();
+    s.main->MdiArea()->cascadeSubWindows();
+    s.main->MdiArea()->setActiveSubWindow(sideSoilFrame());
+    QTest::qWait(50);
+    const std::string cascaded = Layout(*s.main);
+    ASSERT_EQ(s.main->MdiArea()->activeSubWindow(), sideSoilFrame());
+    ASSERT_EQ(s.main->MdiArea()->subWindowList(QMdiArea::StackingOrder).last(), sideSoilFrame()) << cascaded;
+    s.Trigger("DataEnglish");
+    QTest::qWait(50);
+    EXPECT_EQ(Layout(*s.main), cascaded);
 }
 
 // Exit with a changed project: Yes saves and closes, No closes without saving, Cancel keeps the

@@ -28,6 +28,12 @@ TEST(ChildLifecycle, UnitSwitchReopensTheEditors)
     lifecycle::UnitSwitchReopensTheEditors(s);
 }
 
+TEST(ChildLifecycle, UnitSwitchKeepsTheWindowLayout)
+{
+    Scenario s;
+    lifecycle::UnitSwitchKeepsTheWindowLayout(s);
+}
+
 TEST(ChildLifecycle, ExitWithTheSavePrompt)
 {
     for (auto answer : {MessageSink::Answer::Yes, MessageSink::Answer::No, MessageSink::Answer::Cancel}) {

@@ -33,6 +33,12 @@ TEST(ChildLifecycle3D, UnitSwitchReopensTheEditors)
     lifecycle::UnitSwitchReopensTheEditors(s);
 }
 
+TEST(ChildLifecycle3D, UnitSwitchKeepsTheWindowLayout)
+{
+    Scenario s(&RegisterWindows::RegisterBlockView);
+    lifecycle::UnitSwitchKeepsTheWindowLayout(s);
+}
+
 TEST(ChildLifecycle3D, ExitWithTheSavePrompt)
 {
     for (auto answer : {MessageSink::Answer::Yes, MessageSink::Answer::No, MessageSink::Answer::Cancel}) {
