@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the layers of the program (includes and link lists), then builds and runs every test:
 # the normal build with all tests, all of them
-# again under AddressSanitizer + UndefinedBehaviorSanitizer, and a short
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, the engine's and the main program's
+# tests under ThreadSanitizer, and a short
 # fuzzing run of every reader (engine deck, project file, plot data, grid-table
 # stream, expressions).
 #   scripts/test.sh            everything (installs missing packages first)
@@ -33,6 +34,47 @@ ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 echo "== sanitizer build and tests took $(( $(date +%s) - asan_start ))s"
+
+echo "== the engine, the run thread, the run folder and the main window under ThreadSanitizer (build-tsan/)"
+# The engine's tests (its kernels' threads included) and the main program's tests (the run of an
+# analysis on its worker thread with the nested event loop, the run folder, the main window and
+# its child windows). Qt itself is not instrumented: scripts/tsan.supp names what of Qt's own
+# internals is left out, and why. Kernels whose address space layout ThreadSanitizer cannot map
+# ("unexpected memory mapping") run the tests without address randomization (setarch -R).
+tsan_start=$(date +%s)
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTREMEX_TSAN=ON -DTREMEX_GUI=ON \
+  -DTREMEX_MANUAL=OFF >/dev/null
+ninja -C build-tsan -j "$jobs" engine_tests kernel_tests app_tests tremcalc
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$top/scripts/tsan.supp"
+tsan_run=()
+if ! build-tsan/bin/kernel_tests --gtest_list_tests >/dev/null 2>build-tsan/tsan-probe.log; then
+  if grep -q "unexpected memory mapping" build-tsan/tsan-probe.log; then
+    echo "-- ThreadSanitizer cannot map this kernel's randomized layout: running under setarch -R"
+    tsan_run=(setarch "$(uname -m)" -R)
+  else
+    cat build-tsan/tsan-probe.log; exit 1
+  fi
+fi
+tsan_failed=0
+pids=()
+for t in engine_tests kernel_tests app_tests; do
+  ( cd build-tsan && QT_QPA_PLATFORM=offscreen "${tsan_run[@]}" "bin/$t" >"$t.tsan.log" 2>&1 ) &
+  pids+=($!)
+done
+i=0
+for t in engine_tests kernel_tests app_tests; do
+  if wait "${pids[$i]}" && ! grep -q "WARNING: ThreadSanitizer" "build-tsan/$t.tsan.log"; then
+    echo "-- $t: $(grep -E '^\[  PASSED  \]' "build-tsan/$t.tsan.log")"
+  else
+    tail -n 80 "build-tsan/$t.tsan.log"
+    echo "-- $t FAILED under ThreadSanitizer (build-tsan/$t.tsan.log)"
+    tsan_failed=1
+  fi
+  i=$((i + 1))
+done
+unset TSAN_OPTIONS
+[ "$tsan_failed" = 0 ] || exit 1
+echo "== ThreadSanitizer build and tests took $(( $(date +%s) - tsan_start ))s"
 
 fuzz_seconds=${FUZZ_SECONDS:-60}
 if [ "$fuzz_seconds" -gt 0 ]; then
