@@ -10,6 +10,7 @@
 #include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/numtext.h"
+#include "util/printchoice.h"
 
 #include <QApplication>
 #include <QChart>
@@ -26,7 +27,6 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -579,8 +579,8 @@ void TDlgAmpPlot::Button10Click()
     try {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageOrientation(m_portrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape);
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted) return;
+        printer.setDocName(QStringLiteral("Footing Amplitude Plot"));
+        if (!PrintChoice::Choose(this, printer)) return;
         PrintChart(printer);
     } catch (const Exception& e) {
         Messages::Error(this, e.message());

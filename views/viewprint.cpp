@@ -1,9 +1,10 @@
 // Printed soil-pile profile: see viewprint.h.
 #include "viewprint.h"
 
+#include "util/printchoice.h"
+
 #include <QPainter>
 #include <QPolygon>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -131,9 +132,8 @@ void PrintPage(QPrinter& printer, const std::function<void(QPainter&, int pw, in
 bool ChoosePrinter(QWidget* parent, QPrinter& printer)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Print"));
-    return dialog.exec() == QDialog::Accepted;
+    printer.setDocName(kDocumentTitle);
+    return PrintChoice::Choose(parent, printer);
 }
 
 }  // namespace ViewPrint

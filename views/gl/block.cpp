@@ -9,6 +9,7 @@
 #include "util/guard.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
+#include "util/printchoice.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 
@@ -940,8 +940,8 @@ void TDlgBlock::PrintButtonClick()
         if (ChoosePrinter) {
             accepted = ChoosePrinter(this, *m_printer);
         } else {
-            QPrintDialog dialog(m_printer.get(), this);
-            accepted = dialog.exec() == QDialog::Accepted;
+            m_printer->setDocName(QStringLiteral("OPenGL figure"));
+            accepted = PrintChoice::Choose(this, *m_printer);
         }
         if (accepted) PrintTo(*m_printer);
     });
