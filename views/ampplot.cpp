@@ -5,6 +5,7 @@
 #include "entry/dataedit.h"
 #include "project.h"
 #include "plotform.h"  // completes the plot window type that pltdata.h names
+#include "plotpaint.h"
 #include "pltdata.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
@@ -407,12 +408,19 @@ void TDlgAmpPlot::UpdateGraph()
         ylo -= pad;
         yhi += pad;
     }
+    // The frequency axis spans the data exactly, with ticks at round multiples of a 1, 2 or 5
+    // step; the amplitude axis is rounded out to round numbers from a fixed tick count each
+    // time (rounding changes the count, which then rounded the next range wider and wider).
     m_axisX->setRange(xlo, xhi);
-    m_axisY->setRange(ylo, yhi);
-    if (any) {
-        m_axisX->applyNiceNumbers();
-        m_axisY->applyNiceNumbers();
+    const long double step = PlotPaint::MajorStep(xhi - xlo, 5);
+    if (step > 0) {
+        m_axisX->setTickType(QValueAxis::TicksDynamic);
+        m_axisX->setTickAnchor(0);
+        m_axisX->setTickInterval(double(step));
     }
+    m_axisY->setTickCount(5);
+    m_axisY->setRange(ylo, yhi);
+    if (any) m_axisY->applyNiceNumbers();
     update();
 }
 
