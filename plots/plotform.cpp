@@ -8,6 +8,7 @@
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/pagesetup.h"
+#include "util/printchoice.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
@@ -24,9 +25,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -374,9 +373,8 @@ void TPlotForm::FormCreate()
     m_legend->setVisible(visible);
     m_showLegendEntry->setVisible(visible);
 
-    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
-    m_printEntry->setEnabled(printers);
-    m_pageEntry->setEnabled(printers);
+    // Print and Page Setup work without an installed printer too: the print dialog always
+    // offers a PDF file.
 
     m_pageSetup->SetOptions(poDefaultMinMargins | poThousandthsOfInches);
     m_pageSetup->SetMarginLeft(1000);
@@ -857,8 +855,8 @@ void TPlotForm::PlotPrintClick()
 {
     Guarded([this] {
         QPrinter printer(QPrinter::HighResolution);
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted) return;
+        if (m_plot) printer.setDocName(m_plot->Caption());  // also the PDF file's name offered
+        if (!PrintChoice::Choose(this, printer)) return;
         PrintTo(printer);
     });
 }

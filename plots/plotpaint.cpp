@@ -302,6 +302,67 @@ void DrawCaptions(QPainter& p, const TDrawing& d)
     DrawText(d, p, a.left, (a.bottom + a.top + fm.horizontalAdvance(yText)) / 2, yText, true, true);
 }
 
+// One tick label: its major tick index and where it stands (device pixels).
+struct TLabel {
+    int k = 0;
+    QRect rect;
+};
+
+// The labels of the major ticks of one axis inside the plot, in index order.
+QList<TLabel> AxisLabels(const TDrawing& d, const TTicks& t, const QFontMetrics& fm, bool xAxis)
+{
+    QList<TLabel> labels;
+    const TEdges& pl = d.canvas.plot;
+    const int th = fm.height();
+    const int first = xAxis ? t.firstX : t.firstY, last = xAxis ? t.lastX : t.lastY;
+    if (first == last) return labels;
+    const bool onTop = d.plot->XOnTop();
+    for (int k = first; k <= last; ++k) {
+        if (k % 5 != 0) continue;
+        TFloatPoint v;
+        if (xAxis)
+            v.X = k * t.minorX;
+        else
+            v.Y = k * t.minorY;
+        const QPoint px = WorldToPixel(d, v);
+        const int w = fm.horizontalAdvance(FormatGeneral(xAxis ? v.X : v.Y, 4));
+        if (xAxis) {
+            if (px.x() < pl.left || px.x() > pl.right) continue;
+            const int top = onTop ? pl.top - th - d.canvas.dpiY / 32 : pl.bottom + d.canvas.dpiY / 16;
+            labels.append({k, QRect(px.x() - w / 2, top, w, th)});
+        } else {
+            if (px.y() < pl.top || px.y() > pl.bottom) continue;
+            labels.append({k, QRect(pl.left - th - d.canvas.dpiX / 32, px.y() + w / 2 - w, th, w)});
+        }
+    }
+    return labels;
+}
+
+// Whether label a ends at least `gap` pixels before label b begins along the axis.
+bool Apart(const QRect& a, const QRect& b, int gap, bool xAxis)
+{
+    if (xAxis) return std::min(a.right(), b.right()) + gap < std::max(a.left(), b.left());
+    return std::min(a.bottom(), b.bottom()) + gap < std::max(a.top(), b.top());
+}
+
+// The labels an axis shows: every m-th major tick (m = 1, 2, 5, 10, 20, 50, ...; the zero line
+// always among them) for the smallest m whose labels stand a blank's width apart. The ticks
+// and grid lines stay as they are.
+QList<TLabel> ThinLabels(const QList<TLabel>& all, int gap, bool xAxis)
+{
+    for (int i = 0;; ++i) {
+        static constexpr long long kLead[3] = {1, 2, 5};
+        long long m = kLead[i % 3];
+        for (int e = 0; e < i / 3; ++e) m *= 10;
+        QList<TLabel> kept;
+        for (const TLabel& l : all)
+            if ((l.k / 5) % m == 0) kept.append(l);
+        bool ok = true;
+        for (qsizetype i = 1; i < kept.size() && ok; ++i) ok = Apart(kept[i - 1].rect, kept[i].rect, gap, xAxis);
+        if (ok || kept.size() <= 1) return kept;
+    }
+}
+
 void DrawAxes(QPainter& p, const TDrawing& d, const TTicks& t)
 {
     const TEdges& pl = d.canvas.plot;
@@ -314,6 +375,24 @@ void DrawAxes(QPainter& p, const TDrawing& d, const TTicks& t)
     const QFontMetrics fm(normal, p.device());
     const int th = fm.height();
 
+    // Labels never run into each other: each axis thins its own, and a y label that would lie
+    // over an x label at the corner of the plot gives way.
+    const int gap = std::max(1, fm.horizontalAdvance(QLatin1Char(' ')));
+    const QList<TLabel> xLabels = ThinLabels(AxisLabels(d, t, fm, true), gap, true);
+    QList<TLabel> yLabels = ThinLabels(AxisLabels(d, t, fm, false), gap, false);
+    // (Text boxes hold some blank round the letters: corners a pixel or two into each other
+    // do not touch.)
+    const int blank = gap / 2;
+    yLabels.removeIf([&](const TLabel& y) {
+        const QRect ink = y.rect.adjusted(blank, blank, -blank, -blank);
+        for (const TLabel& x : xLabels)
+            if (ink.intersects(x.rect.adjusted(blank, blank, -blank, -blank))) return true;
+        return false;
+    });
+    auto labelled = [](const QList<TLabel>& labels, int k) {
+        return std::any_of(labels.begin(), labels.end(), [k](const TLabel& l) { return l.k == k; });
+    };
+
     if (t.firstX != t.lastX) {
         for (int k = t.firstX; k <= t.lastX; ++k) {
             TFloatPoint v;
@@ -323,6 +402,8 @@ void DrawAxes(QPainter& p, const TDrawing& d, const TTicks& t)
             if (k % 5 == 0) {
                 p.setPen(dotted);
                 p.drawLine(px, pl.top, px, pl.bottom);
+            }
+            if (k % 5 == 0 && labelled(xLabels, k)) {
                 const QString label = FormatGeneral(v.X, 4);
                 const int left = px - fm.horizontalAdvance(label) / 2;
                 const int top = onTop ? pl.top - th - dpiY / 32 : pl.bottom + dpiY / 16;
@@ -345,6 +426,8 @@ void DrawAxes(QPainter& p, const TDrawing& d, const TTicks& t)
             if (k % 5 == 0) {
                 p.setPen(dotted);
                 p.drawLine(pl.left, py, pl.right, py);
+            }
+            if (k % 5 == 0 && labelled(yLabels, k)) {
                 const QString label = FormatGeneral(v.Y, 4);
                 p.setPen(Qt::black);
                 DrawText(d, p, pl.left - th - dpiX / 32, py + fm.horizontalAdvance(label) / 2, label,

@@ -5,11 +5,13 @@
 #include "entry/dataedit.h"
 #include "project.h"
 #include "plotform.h"  // completes the plot window type that pltdata.h names
+#include "plotpaint.h"
 #include "pltdata.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
 #include "util/messages.h"
 #include "util/numtext.h"
+#include "util/printchoice.h"
 
 #include <QApplication>
 #include <QChart>
@@ -26,7 +28,6 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -407,12 +408,19 @@ void TDlgAmpPlot::UpdateGraph()
         ylo -= pad;
         yhi += pad;
     }
+    // The frequency axis spans the data exactly, with ticks at round multiples of a 1, 2 or 5
+    // step; the amplitude axis is rounded out to round numbers from a fixed tick count each
+    // time (rounding changes the count, which then rounded the next range wider and wider).
     m_axisX->setRange(xlo, xhi);
-    m_axisY->setRange(ylo, yhi);
-    if (any) {
-        m_axisX->applyNiceNumbers();
-        m_axisY->applyNiceNumbers();
+    const long double step = PlotPaint::MajorStep(xhi - xlo, 5);
+    if (step > 0) {
+        m_axisX->setTickType(QValueAxis::TicksDynamic);
+        m_axisX->setTickAnchor(0);
+        m_axisX->setTickInterval(double(step));
     }
+    m_axisY->setTickCount(5);
+    m_axisY->setRange(ylo, yhi);
+    if (any) m_axisY->applyNiceNumbers();
     update();
 }
 
@@ -579,8 +587,8 @@ void TDlgAmpPlot::Button10Click()
     try {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageOrientation(m_portrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape);
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted) return;
+        printer.setDocName(QStringLiteral("Footing Amplitude Plot"));
+        if (!PrintChoice::Choose(this, printer)) return;
         PrintChart(printer);
     } catch (const Exception& e) {
         Messages::Error(this, e.message());

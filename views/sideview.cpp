@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QPrinter>
+#include <QRegion>
 #include <QTimer>
 
 #include <algorithm>
@@ -246,6 +247,75 @@ QString ReadOutCaption(const TSidePoint& p)
     return QStringLiteral("Side View X: ") + FixedOneDecimal(p.X) + QStringLiteral(" Depth: ") + FixedOneDecimal(p.Depth);
 }
 
+std::vector<QPolygon> PilePolygons(const TSideWindow& view, int width, int height,
+                                   const std::vector<PileOutline>& outlines)
+{
+    std::vector<QPolygon> piles;
+    for (const PileOutline& o : outlines) {
+        QPolygon poly;
+        for (const TSidePoint& p : {o.HeadLeft, o.HeadRight, o.TipRight, o.TipLeft})
+            poly << WorldToScreen(view, width, height, p.X, p.Depth);
+        piles.push_back(poly);
+    }
+    return piles;
+}
+
+std::vector<TTextPlace> PlaceTexts(const TSideDrawing& drawing, const std::vector<QRect>& rects,
+                                   const std::vector<QPolygon>& piles, int width)
+{
+    std::vector<TTextPlace> places;
+    for (const QRect& r : rects) places.push_back({r, false});
+    std::vector<QRegion> regions;
+    for (const QPolygon& poly : piles) regions.emplace_back(poly);
+    auto covered = [&regions](const QRect& r) {
+        return std::any_of(regions.begin(), regions.end(), [&r](const QRegion& g) { return g.intersects(r); });
+    };
+    const size_t n = std::min(rects.size(), drawing.Texts.size());
+    for (size_t first = 0; first < n;) {
+        // One block: the texts at one depth and offset.
+        size_t last = first + 1;
+        while (last < n && drawing.Texts[last].Depth == drawing.Texts[first].Depth &&
+               drawing.Texts[last].PixelOffset == drawing.Texts[first].PixelOffset)
+            ++last;
+        QRect block;
+        for (size_t i = first; i < last; ++i) block |= rects[i];
+        if (covered(block)) {
+            // Just right of each pile that reaches into the block's rows, nearest first.
+            const int gap = std::max(4, block.height() / 8);
+            std::vector<int> lefts;
+            const QRect band(0, block.top(), std::max(width, 1), block.height());
+            for (const QRegion& g : regions) {
+                const QRegion part = g.intersected(band);
+                if (!part.isEmpty()) lefts.push_back(part.boundingRect().right() + 1 + gap);
+            }
+            std::sort(lefts.begin(), lefts.end());
+            bool placed = false;
+            for (int left : lefts) {
+                const QRect moved = block.translated(left - block.left(), 0);
+                if (left <= block.left() || moved.right() >= width || covered(moved)) continue;
+                for (size_t i = first; i < last; ++i) places[i].Rect.translate(left - block.left(), 0);
+                placed = true;
+                break;
+            }
+            if (!placed)
+                for (size_t i = first; i < last; ++i) places[i].OverPiles = true;
+        }
+        first = last;
+    }
+    return places;
+}
+
+std::vector<TTextPlace> TextPlaces(const QFontMetrics& fm, int width, int height, const TSideWindow& view,
+                                   const TSideDrawing& drawing, const std::vector<PileOutline>& outlines)
+{
+    std::vector<QRect> rects;
+    for (const TSideDrawing::Text& text : drawing.Texts) {
+        const int y = DepthToScreen(view, height, text.Depth) + text.TextLines * fm.height() + text.PixelOffset;
+        rects.emplace_back(2, y, fm.horizontalAdvance(text.Value), fm.height());
+    }
+    return PlaceTexts(drawing, rects, PilePolygons(view, width, height, outlines), width);
+}
+
 void Paint(QPainter& painter, int width, int height, const TSideWindow& view, const TSideDrawing& drawing,
            const std::vector<PileOutline>& outlines)
 {
@@ -258,18 +328,20 @@ void Paint(QPainter& painter, int width, int height, const TSideWindow& view, co
         if (line.Ground)
             for (int k = 1; k <= 20; ++k) painter.drawLine(100 + 20 * k, y, 115 + 20 * k, y + 5);
     }
+    // The layer texts stand clear of the piles; those with no room beside them are drawn over
+    // the piles on a white ground, so they stay readable.
     const QFontMetrics fm = painter.fontMetrics();
-    for (const TSideDrawing::Text& text : drawing.Texts) {
-        const int y = DepthToScreen(view, height, text.Depth) + text.TextLines * fm.height() + text.PixelOffset;
-        painter.drawText(2, y + fm.ascent(), text.Value);
-    }
+    const std::vector<TTextPlace> places = TextPlaces(fm, width, height, view, drawing, outlines);
+    for (size_t i = 0; i < places.size(); ++i)
+        if (!places[i].OverPiles)
+            painter.drawText(places[i].Rect.left(), places[i].Rect.top() + fm.ascent(), drawing.Texts[i].Value);
     painter.setBrush(Qt::black);
-    for (const PileOutline& o : outlines) {
-        QPolygon poly;
-        for (const TSidePoint& p : {o.HeadLeft, o.HeadRight, o.TipRight, o.TipLeft})
-            poly << WorldToScreen(view, width, height, p.X, p.Depth);
-        painter.drawPolygon(poly);
-    }
+    for (const QPolygon& poly : PilePolygons(view, width, height, outlines)) painter.drawPolygon(poly);
+    for (size_t i = 0; i < places.size(); ++i)
+        if (places[i].OverPiles) {
+            painter.fillRect(places[i].Rect, Qt::white);
+            painter.drawText(places[i].Rect.left(), places[i].Rect.top() + fm.ascent(), drawing.Texts[i].Value);
+        }
 }
 
 }  // namespace SideView

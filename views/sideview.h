@@ -25,7 +25,10 @@
 #include "util/exceptions.h"
 #include "viewwindow.h"
 
+#include <QFontMetrics>
 #include <QPoint>
+#include <QPolygon>
+#include <QRect>
 #include <QString>
 
 #include <vector>
@@ -112,6 +115,26 @@ QString FixedOneDecimal(long double x);
 
 // Plain decimal text of a layer value.
 QString PlainNumber(long double x);
+
+// Where the layer texts stand clear of the piles. `rects` are the texts' rectangles where the
+// layout puts them (at the left); texts in one block (same depth and offset, the two lines of a
+// layer) move together. A block that a pile would cover moves right, just past a pile, to the
+// first place inside `width` that no pile covers; a block with no such place stays and is drawn
+// over the piles on a white ground (`overPiles`). Nothing moves where no pile covers a text.
+struct TTextPlace {
+    QRect Rect;
+    bool OverPiles = false;
+};
+std::vector<TTextPlace> PlaceTexts(const TSideDrawing& drawing, const std::vector<QRect>& rects,
+                                   const std::vector<QPolygon>& piles, int width);
+
+// The piles of the view as polygons of client pixels.
+std::vector<QPolygon> PilePolygons(const TSideWindow& view, int width, int height,
+                                   const std::vector<PileOutline>& outlines);
+
+// The rectangles of the layer texts on the screen, placed clear of the piles (PlaceTexts).
+std::vector<TTextPlace> TextPlaces(const QFontMetrics& fm, int width, int height, const TSideWindow& view,
+                                   const TSideDrawing& drawing, const std::vector<PileOutline>& outlines);
 
 // Draws the view (background, layers, outlines) on a painter over a client area.
 void Paint(QPainter& painter, int width, int height, const TSideWindow& view,

@@ -1,9 +1,10 @@
 // Printed soil-pile profile: see viewprint.h.
 #include "viewprint.h"
 
+#include "util/printchoice.h"
+
 #include <QPainter>
 #include <QPolygon>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -75,22 +76,38 @@ void DrawSidePage(QPainter& painter, int pw, int ph, const TSideWindow& view, co
     int groundY = INT_MIN;
     for (const TSideDrawing::Line& line : drawing.Lines)
         if (line.Ground) groundY = SideDepthToPage(view, ph, line.Depth);
+    // The printed layers (the first eight) and where their texts stand.
+    TSideDrawing printed;
+    std::vector<QRect> rects;
     for (const TSideDrawing::Text& text : drawing.Texts) {
         if (text.Layer > 8) continue;
         int y = SideDepthToPage(view, ph, text.Depth) + text.TextLines * fm.height() +
                 int(std::lround(text.PixelOffset * pixelScale));
         if (groundY != INT_MIN && text.Depth >= 0 && y >= groundY)
             y = std::max(y, groundY + 80 + text.TextLines * fm.height());
-        painter.drawText(tx, y + fm.ascent(), text.Value);
+        printed.Texts.push_back(text);
+        rects.emplace_back(tx, y, fm.horizontalAdvance(text.Value), fm.height());
     }
-    painter.setBrush(Qt::black);
-    painter.setPen(QPen(Qt::black, 1));
+    std::vector<QPolygon> piles;
     for (const PileOutline& o : outlines) {
         QPolygon poly;
         for (const TSidePoint& p : {o.HeadLeft, o.HeadRight, o.TipRight, o.TipLeft})
             poly << QPoint(SideXToPage(view, pw, p.X), SideDepthToPage(view, ph, p.Depth));
-        painter.drawPolygon(poly);
+        piles.push_back(poly);
     }
+    // Clear of the piles, as on the screen.
+    const std::vector<SideView::TTextPlace> places = SideView::PlaceTexts(printed, rects, piles, pw);
+    for (size_t i = 0; i < places.size(); ++i)
+        if (!places[i].OverPiles)
+            painter.drawText(places[i].Rect.left(), places[i].Rect.top() + fm.ascent(), printed.Texts[i].Value);
+    painter.setBrush(Qt::black);
+    painter.setPen(QPen(Qt::black, 1));
+    for (const QPolygon& poly : piles) painter.drawPolygon(poly);
+    for (size_t i = 0; i < places.size(); ++i)
+        if (places[i].OverPiles) {
+            painter.fillRect(places[i].Rect, Qt::white);
+            painter.drawText(places[i].Rect.left(), places[i].Rect.top() + fm.ascent(), printed.Texts[i].Value);
+        }
 }
 
 void DrawTopPage(QPainter& painter, int pw, int ph, const TTopWindow& view, const TOutlineSpans& spans,
@@ -131,9 +148,8 @@ void PrintPage(QPrinter& printer, const std::function<void(QPainter&, int pw, in
 bool ChoosePrinter(QWidget* parent, QPrinter& printer)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Print"));
-    return dialog.exec() == QDialog::Accepted;
+    printer.setDocName(kDocumentTitle);
+    return PrintChoice::Choose(parent, printer);
 }
 
 }  // namespace ViewPrint

@@ -5,6 +5,7 @@
 
 #include "entry/dataedit.h"
 #include "util/pagesetup.h"
+#include "util/printchoice.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -322,10 +322,9 @@ TEST_F(PlotCommandsTest, PrintsOnePageToAPdfFile)
     auto form = Open();
     EXPECT_EQ(form->PageSetup()->MarginLeft(), 1000);
     EXPECT_EQ(form->PageSetup()->Options(), poDefaultMinMargins | poThousandthsOfInches);
-    // Print and Page Setup are offered only when the system knows a printer.
-    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
-    EXPECT_EQ(form->PrintEntry()->isEnabled(), printers);
-    EXPECT_EQ(form->PageSetupEntry()->isEnabled(), printers);
+    // Print and Page Setup are offered whether or not the system knows a printer.
+    EXPECT_TRUE(form->PrintEntry()->isEnabled());
+    EXPECT_TRUE(form->PageSetupEntry()->isEnabled());
     plot.GraphTitle = QStringLiteral("Three curves");
     const QString path = TempPath(QStringLiteral("kxx.pdf"));
     QPrinter printer(QPrinter::HighResolution);
@@ -342,6 +341,44 @@ TEST_F(PlotCommandsTest, PrintsOnePageToAPdfFile)
     EXPECT_EQ(form->DpiX(), 96);
     EXPECT_EQ(form->PlotRect().left, 41);
     EXPECT_EQ(form->Area().right, 672);
+}
+
+// Plot > Print... as the user gives it, on a machine with or without printers: the print
+// dialog's PDF file is the printer.
+TEST_F(PlotCommandsTest, PrintCommandWritesAPdfFileWithoutAPrinter)
+{
+    auto form = Open();
+    const QString path = TempPath(QStringLiteral("print-command.pdf"));
+    QString offered;
+    PrintChoice::SetHook([&](QWidget* parent, QPrinter& printer) {
+        EXPECT_EQ(parent, form.get());
+        offered = printer.docName();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+    });
+    struct Unhook {
+        ~Unhook() { PrintChoice::SetHook(nullptr); }
+    } unhook;
+    form->PlotMenuClick();
+    ASSERT_TRUE(form->PrintEntry()->isEnabled());
+    ASSERT_TRUE(form->PageSetupEntry()->isEnabled());
+    form->PrintEntry()->trigger();
+    // The PDF file the dialog offers is named after the plot.
+    EXPECT_EQ(offered, "Translational Stiffnesses");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(5), "%PDF-");
+    EXPECT_GT(file.size(), 2000);
+
+    // A cancelled dialog prints nothing.
+    const QString other = TempPath(QStringLiteral("print-cancelled.pdf"));
+    PrintChoice::SetHook([&](QWidget*, QPrinter& printer) {
+        printer.setOutputFileName(other);
+        return false;
+    });
+    form->PrintEntry()->trigger();
+    EXPECT_FALSE(QFile::exists(other));
 }
 
 }  // namespace

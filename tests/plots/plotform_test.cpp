@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <cmath>
 
@@ -515,6 +516,99 @@ TEST_F(PlotWindowTest, ReadOutShowsTheValuesUnderThePointerClampedToThePlot)
     EXPECT_EQ(form->windowTitle(), "Translational Stiffnesses X: 0 Y: 1.15E+06");
     QTest::mouseMove(form->PaintBox(), QPoint(401, 460));  // below it
     EXPECT_EQ(form->windowTitle(), "Translational Stiffnesses X: 15 Y: 0");
+}
+
+// --- tick labels apart ------------------------------------------------------------------------
+
+// Runs of inked lines (rows when `rows`, else columns) of the picture inside the band; the
+// letters of one text stand at most two blank lines apart, so such gaps join their runs.
+QList<QPair<int, int>> InkRuns(const QImage& image, const QRect& band, bool rows)
+{
+    QList<QPair<int, int>> runs;
+    const int from = rows ? band.top() : band.left(), to = rows ? band.bottom() : band.right();
+    int start = -1;
+    for (int i = from; i <= to + 1; ++i) {
+        bool ink = false;
+        if (i <= to) {
+            const int a0 = rows ? band.left() : band.top(), a1 = rows ? band.right() : band.bottom();
+            for (int a = a0; a <= a1 && !ink; ++a) {
+                const QRgb px = rows ? image.pixel(a, i) : image.pixel(i, a);
+                ink = qGray(px) < 160;
+            }
+        }
+        if (ink && start < 0) start = i;
+        if (!ink && start >= 0) {
+            if (!runs.isEmpty() && start - runs.last().second <= 3)
+                runs.last().second = i - 1;
+            else
+                runs.append({start, i - 1});
+            start = -1;
+        }
+    }
+    return runs;
+}
+
+// The tick labels of a drawing stand apart: along each axis the inked runs of the label band
+// are separated by more than two blank lines and none is longer than the widest label the axis
+// may carry (two labels run together make a longer one). At least two labels on each axis.
+void ExpectLabelsApart(const QImage& image, const PlotPaint::TDrawing& d, const QString& what)
+{
+    SCOPED_TRACE(what.toStdString());
+    const PlotPaint::TTicks t = PlotPaint::ComputeTicks(d);
+    ASSERT_TRUE(t.shown);
+    const PlotPaint::TEdges& pl = d.canvas.plot;
+    const QFontMetrics fm(PlotPaint::PlotFont(d, false), &image);
+    auto widest = [&](int first, int last, long double minor) {
+        int w = 0;
+        for (int k = first; k <= last; ++k)
+            if (k % 5 == 0) w = std::max(w, fm.horizontalAdvance(PlotPaint::FormatGeneral(k * minor, 4)));
+        return w;
+    };
+    // Y labels run upward left of the plot: project the rows of their column.
+    const QRect yBand(QPoint(pl.left - fm.height() - d.canvas.dpiX / 32 + 1, pl.top - 40),
+                      QPoint(pl.left - 2, std::min(pl.bottom + 40, image.height() - 1)));
+    const QList<QPair<int, int>> yRuns = InkRuns(image, yBand.intersected(image.rect()), true);
+    EXPECT_GE(yRuns.size(), 2);
+    for (const auto& r : yRuns) EXPECT_LE(r.second - r.first + 1, widest(t.firstY, t.lastY, t.minorY) + 1);
+    // X labels below the plot: project the columns of their row (the ascent: no caption there).
+    const int top = pl.bottom + d.canvas.dpiY / 16;
+    const QRect xBand(QPoint(0, top + 1), QPoint(image.width() - 1, top + fm.ascent() - 1));
+    const QList<QPair<int, int>> xRuns = InkRuns(image, xBand, false);
+    EXPECT_GE(xRuns.size(), 2);
+    for (const auto& r : xRuns) EXPECT_LE(r.second - r.first + 1, widest(t.firstX, t.lastX, t.minorX) + 1);
+}
+
+TEST_F(PlotWindowTest, TickLabelsNeverRunIntoEachOther)
+{
+    // A pile group's translational stiffnesses, 1.2E+08 to 1.8E+08 over 0 to 30 Hz: labels every
+    // 2E+07 in the Part's rounding, 48 pixels long in the window font, at 44 to 48 pixels apart
+    // in the first three windows.
+    plot.SetLineCount(2);
+    plot.SetPointCount(31);
+    for (int j = 0; j <= 30; ++j)
+        for (int k = 0; k < 2; ++k) {
+            plot.Points(k, j)->X = j;
+            plot.Points(k, j)->Y = (1.2e8L + 0.6e8L * j * j / 900) * (1 - 0.02L * k);
+        }
+    const QSize sizes[] = {{672, 472}, {1000, 500}, {600, 930}, {420, 330}, {1180, 300}};
+    for (const QSize& size : sizes) {
+        auto form = Open(size.width(), size.height());
+        EXPECT_EQ(form->CurrentRange().ymax, 1.8e8L);
+        ExpectLabelsApart(Shot(*form).convertToFormat(QImage::Format_RGB32), form->Drawing(),
+                          QStringLiteral("window %1 x %2").arg(size.width()).arg(size.height()));
+        // The printed page and a bitmap are drawn the same way.
+        if (size == sizes[0]) {
+            QImage page(850, 1100, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            form->RenderPage(painter, 100, 100, 25, 25, 800, 1050);
+            painter.end();
+            PlotPaint::TDrawing d = form->Drawing();
+            const int margins[4] = {1000, 1000, 1000, 1000};
+            PlotPaint::PageLayout(d, margins, 100, 100, 25, 25, 800, 1050);
+            ExpectLabelsApart(page, d, QStringLiteral("printed page"));
+        }
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QValueAxis>
 #include <QPrinter>
 #include <QDate>
 #include <QDir>
@@ -378,4 +379,59 @@ TEST_F(AmpFixture, ThePrintedChartCarriesATitleBlock)
                                   QStringLiteral("Response: Rotational Amplitude (rad) against Frequency (Hz)"),
                                   QStringLiteral("Reference point: X = 1 ft, Y = 2 ft, Z = 3 ft"),
                                   QStringLiteral("Printed: 2026-01-31")}));
+}
+
+// The frequency axis spans the data, before and after the reference point moves, also when the
+// dialog shows again; the amplitude axis holds every shown value.
+TEST_F(AmpFixture, TheFrequencyAxisFollowsTheData)
+{
+    struct Case {
+        std::vector<double> freq;
+    };
+    const Case cases[] = {{{5, 15, 25}}, {{0, 7.5, 15, 22.5, 30}}, {{0.5, 1, 2, 3.3}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.freq.back());
+        const int n = int(c.freq.size());
+        for (TGraphPlot* p : {&dxyz, &mxyz}) p->SetPointCount(n);
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < 3; ++k) {
+                dxyz.Points(k, i)->X = mxyz.Points(k, i)->X = c.freq[size_t(i)];
+                dxyz.Points(k, i)->Y = 1e-3L * (i + 1) * (k + 1);
+                mxyz.Points(k, i)->Y = 1e-4L * (k + 1) * (i % 2 ? -1 : 1);
+            }
+        TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+        dlg.show();
+        QApplication::processEvents();
+        const QList<QAbstractAxis*> horizontal = dlg.ChartView()->chart()->axes(Qt::Horizontal);
+        const QList<QAbstractAxis*> vertical = dlg.ChartView()->chart()->axes(Qt::Vertical);
+        ASSERT_EQ(horizontal.size(), 1);
+        ASSERT_EQ(vertical.size(), 1);
+        auto* x = qobject_cast<QValueAxis*>(horizontal.first());
+        auto* y = qobject_cast<QValueAxis*>(vertical.first());
+        ASSERT_NE(x, nullptr);
+        ASSERT_NE(y, nullptr);
+        auto expectSpan = [&](const char* when) {
+            SCOPED_TRACE(when);
+            EXPECT_DOUBLE_EQ(x->min(), c.freq.front());
+            EXPECT_DOUBLE_EQ(x->max(), c.freq.back());
+            for (int k = 0; k < 3; ++k)
+                for (const QPointF& p : dlg.SeriesValues()[size_t(k)]) {
+                    EXPECT_GE(p.y(), y->min());
+                    EXPECT_LE(p.y(), y->max());
+                }
+        };
+        expectSpan("first shown");
+        SetPoint(dlg, 40, -6, 3);
+        expectSpan("reference point moved");
+        SetPoint(dlg, -12.5L, 60, -3);
+        expectSpan("moved again");
+        dlg.RotationButton()->click();
+        expectSpan("rotations");
+        dlg.OnlyClick(2);
+        expectSpan("one series");
+        dlg.hide();
+        dlg.show();
+        QApplication::processEvents();
+        expectSpan("shown again");
+    }
 }

@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSettings>
@@ -700,4 +701,86 @@ TEST_F(MainWindowViews, BlankViewsDrawWhatAFormStoresWhenItIsLeft)
     EXPECT_FALSE(yz->GetNoDraw());
     ASSERT_EQ(yz->Outlines().size(), 1u);
     EXPECT_NEAR(double(yz->Outlines()[0].HeadRight.X), 1.5, 1e-12);
+}
+
+namespace {
+
+// Whether the text, drawn as the side view draws it, stands readable somewhere along the row
+// whose top is y: its letters and the blank round them as on a white page.
+bool ReadableInRow(const QImage& image, const QString& text, int y)
+{
+    const QFontMetrics fm(QFont(), &image);  // a painter's font on an image
+    QImage stamp(fm.horizontalAdvance(text) + 4, fm.height(), QImage::Format_RGB32);
+    stamp.fill(Qt::white);
+    {
+        QPainter p(&stamp);
+        p.setPen(Qt::black);
+        p.drawText(2, p.fontMetrics().ascent(), text);
+    }
+    auto dark = [](QRgb c) { return qGray(c) < 128; };
+    if (y < 0 || y + stamp.height() > image.height()) return false;
+    for (int x = 0; x + stamp.width() <= image.width(); ++x) {
+        int same = 0;
+        for (int j = 0; j < stamp.height(); ++j)
+            for (int i = 0; i < stamp.width(); ++i)
+                same += dark(stamp.pixel(i, j)) == dark(image.pixel(x + i, y + j));
+        if (same >= stamp.width() * stamp.height() * 99 / 100) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(SideViewGeometry, LayerTextsStayClearOfThePiles)
+{
+    // A 2 x 2 group at y = -4 and 4 in three layers: in a narrow YZ view the pile at y = -4
+    // stands where the texts begin.
+    TProject project;
+    MakePiles(project, {{-4, -4}, {4, -4}, {-4, 4}, {4, 4}}, 0.3L, {4, 4, 4});
+    const QSize sizes[] = {{500, 600}, {360, 640}, {727, 590}, {300, 300}};
+    for (const QSize& size : sizes) {
+        SCOPED_TRACE(size.width());
+        std::vector<PileOutline> outlines;
+        const TSideWindow world = SideView::BuildOutlines(project.Data(), SideView::Plane::YZ, outlines);
+        const TSideWindow view = SideView::FitWindow(world, size.width(), size.height());
+        const TSideDrawing drawing = SideView::LayerDrawing(project.Data());
+        ASSERT_EQ(drawing.Texts.size(), 6u);
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        SideView::Paint(painter, size.width(), size.height(), view, drawing, outlines);
+        const int lineHeight = painter.fontMetrics().height();
+        painter.end();
+        for (const TSideDrawing::Text& text : drawing.Texts) {
+            const int y = SideView::DepthToScreen(view, size.height(), text.Depth) + text.TextLines * lineHeight +
+                          text.PixelOffset;
+            EXPECT_TRUE(ReadableInRow(image, text.Value, y)) << text.Value.toStdString();
+        }
+    }
+}
+
+TEST(SideViewGeometry, TextBlocksMovePastThePilesTogether)
+{
+    // Two lines of one layer at depth 1 and a text of its own at depth 5; a pile 20 pixels wide
+    // at x 10..30 across rows 0..100.
+    TSideDrawing drawing;
+    drawing.Texts.push_back({1, 0, 0, QStringLiteral("depth= 0 - 2; Layer 1"), 1, false});
+    drawing.Texts.push_back({1, 1, 0, QStringLiteral("Shear Wave Velocity= 600"), 1, true});
+    drawing.Texts.push_back({5, 0, 0, QStringLiteral("Rock Layer "), 0, false});
+    const std::vector<QRect> rects = {QRect(2, 10, 100, 12), QRect(2, 22, 140, 12), QRect(2, 150, 60, 12)};
+    const std::vector<QPolygon> pile = {QPolygon(QRect(10, 0, 20, 100))};
+    std::vector<SideView::TTextPlace> places = SideView::PlaceTexts(drawing, rects, pile, 400);
+    ASSERT_EQ(places.size(), 3u);
+    // The layer's lines move together just past the pile; the text below the pile stays.
+    EXPECT_EQ(places[0].Rect.left(), places[1].Rect.left());
+    EXPECT_GT(places[0].Rect.left(), 30);
+    EXPECT_LT(places[0].Rect.left(), 40);
+    EXPECT_EQ(places[0].Rect.top(), 10);
+    EXPECT_FALSE(places[0].OverPiles);
+    EXPECT_EQ(places[2].Rect, rects[2]);
+    for (const auto& p : places) EXPECT_FALSE(QRegion(pile[0]).intersects(p.Rect));
+    // No room right of the pile: the texts stay and are drawn over it.
+    places = SideView::PlaceTexts(drawing, rects, pile, 150);
+    EXPECT_EQ(places[0].Rect, rects[0]);
+    EXPECT_TRUE(places[0].OverPiles && places[1].OverPiles);
+    EXPECT_FALSE(places[2].OverPiles);
 }

@@ -9,6 +9,7 @@
 #include "util/guard.h"
 #include "util/messages.h"
 #include "util/pagesetup.h"
+#include "util/printchoice.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSaveFile>
 
@@ -148,6 +148,7 @@ void TDlgBlock::FormCreate()
     ModelReach = 0;
     MinSpan = 0;
     ModelCentre = {0, 0};
+    FrameMin = FrameMax = FrameRotation = {0, 0, 0};
     ModelViewMatrix.fill(0);
     m_dragState = 0;
     m_pressPoint = QPoint();
@@ -300,7 +301,129 @@ void TDlgBlock::GetMaxDims()
     }
     MinSpan = std::min(ModelSpan[0], ModelSpan[1]);
     ModelCentre = {(ModelMin[0] + ModelMax[0]) / 2, (ModelMin[1] + ModelMax[1]) / 2};
-    ViewPan = {-ModelCentre[0], -ModelCentre[1], 0};
+
+    // The box of what is drawn: the block, the soil slabs (twice the plan, down to the bottom
+    // layer) and the piles with their batter.
+    FrameMin = ModelMin;
+    FrameMax = ModelMax;
+    auto take = [this](long double x, long double y, long double z) {
+        const long double p[3] = {x, y, z};
+        for (size_t i = 0; i < 3; ++i) {
+            if (!std::isfinite(p[i])) continue;
+            FrameMin[i] = std::min(FrameMin[i], p[i]);
+            FrameMax[i] = std::max(FrameMax[i], p[i]);
+        }
+    };
+    if (w == kStratum && data->BaseDepth > 0) {
+        // The block is drawn lowered by the base depth.
+        const long double c = (CapEmbedded ? -CapThickness / 2 : CapThickness / 2) - data->BaseDepth;
+        take(ModelMin[0], ModelMin[1], c - CapThickness / 2);
+        take(ModelMax[0], ModelMax[1], c + CapThickness / 2);
+    }
+    long double stack = 0;  // the soil slabs' thickness, as DrawSoilLayers lays them
+    auto add = [&stack](long double d) {
+        if (d > 0) stack += d;
+    };
+    if (w == kPile) {
+        for (int q = 0; q < Rows(t.pilecapsoil); ++q) add(CellFloat(t.pilecapsoil, 0, q));
+        for (int q = 0; q < Rows(t.PileData); ++q) add(CellFloat(t.PileData, 0, q));
+    } else if (w == kHalfSpace) {
+        for (int q = 0; q < Rows(t.D1); ++q) add(CellFloat(t.D1, 0, q));
+    } else if (w == kStratum) {
+        add(data->BedrockDepth);
+    } else if (w == kMultilayer) {
+        for (int q = 0; q < Rows(t.D) + Rows(t.Multisoil); ++q) add(CellFloat(t.MultiElement, 0, q));
+    }
+    add(LayerDefaultThickness);
+    if (stack > 0) {
+        take(ModelCentre[0] - ModelSpan[0], ModelCentre[1] - ModelSpan[1], -stack);
+        take(ModelCentre[0] + ModelSpan[0], ModelCentre[1] + ModelSpan[1], 0);
+    }
+    if (w == kPile) {
+        const long double head = CapEmbedded ? -CapThickness : 0;
+        long double length = 0, radius = 0;
+        for (int i = 0; i < Rows(t.PileData); ++i) {
+            length += CellFloat(t.PileData, 0, i);
+            const long double r1 = CellFloat(t.PileData, 1, i), r2 = CellFloat(t.PileData, 2, i);
+            radius = std::max(radius, std::sqrt(r1 * r1 + r2 * r2));
+        }
+        for (int p = 0; p < Rows(t.Pilecoord); ++p) {
+            const long double x = CellFloat(t.Pilecoord, 0, p), y = CellFloat(t.Pilecoord, 1, p);
+            const long double angle = CellFloat(t.Pilecoord, 2, p) * std::numbers::pi_v<long double> / 180;
+            const int32_t plane = CellInteger(t.Pilecoord, 3, p);
+            // The tip as DrawAllPiles turns the pile: towards +x in the XZ plane, +y in the YZ plane.
+            long double tx = x, ty = y;
+            if (angle != 0 && plane == 1) tx += length * std::sin(angle);
+            if (angle != 0 && plane == 2) ty += length * std::sin(angle);
+            const long double tz = head - length * ((angle != 0 && (plane == 1 || plane == 2)) ? std::cos(angle) : 1);
+            for (long double sx : {-radius, radius})
+                for (long double sy : {-radius, radius})
+                    for (long double sz : {-radius, radius}) {
+                        take(x + sx, y + sy, head + sz);
+                        take(tx + sx, ty + sy, tz + sz);
+                    }
+        }
+    }
+    FrameModel({0, 0, 0});
+}
+
+namespace {
+
+using TMat3 = std::array<std::array<long double, 3>, 3>;
+
+TMat3 Multiply(const TMat3& a, const TMat3& b)
+{
+    TMat3 c{};
+    for (size_t r = 0; r < 3; ++r)
+        for (size_t k = 0; k < 3; ++k)
+            for (size_t i = 0; i < 3; ++i) c[r][k] += a[r][i] * b[i][k];
+    return c;
+}
+
+// The rotation of glRotated by the angle (degrees) about a coordinate axis (0 x, 1 y, 2 z).
+TMat3 Rotation(long double degrees, int axis)
+{
+    const long double a = degrees * std::numbers::pi_v<long double> / 180;
+    const long double c = std::cos(a), s = std::sin(a);
+    switch (axis) {
+    case 0: return {{{1, 0, 0}, {0, c, -s}, {0, s, c}}};
+    case 1: return {{{c, 0, s}, {0, 1, 0}, {-s, 0, c}}};
+    default: return {{{c, -s, 0}, {s, c, 0}, {0, 0, 1}}};
+    }
+}
+
+}  // namespace
+
+long double TDlgBlock::FitScale(const std::array<long double, 3>& boxMin, const std::array<long double, 3>& boxMax,
+                                const std::array<long double, 3>& angles, long double w, long double h)
+{
+    // The frame's rotation: model z up the screen, then the view's angles (DrawFigure).
+    const TMat3 R = Multiply(Multiply(Multiply(Rotation(-90, 0), Rotation(angles[0], 0)), Rotation(angles[1], 1)),
+                             Rotation(angles[2], 2));
+    long double across = 0, down = 0;  // half sizes of the box on the screen, in model units
+    for (size_t i = 0; i < 3; ++i) {
+        const long double half = (boxMax[i] - boxMin[i]) / 2;
+        if (!std::isfinite(half)) return 1.0L;
+        across += std::fabs(R[0][i]) * half;
+        down += std::fabs(R[1][i]) * half;
+    }
+    const long double sx = across > 0 ? std::max(w - 50, 1.0L) / (2 * across) : 0;
+    const long double sy = down > 0 ? std::max(h - 50, 1.0L) / (2 * down) : 0;
+    if (sx > 0 && sy > 0) return std::min(sx, sy);
+    if (sx > 0 || sy > 0) return std::max(sx, sy);
+    return 1.0L;
+}
+
+long double TDlgBlock::FrameScale() const
+{
+    return FitScale(FrameMin, FrameMax, FrameRotation, width(), height());
+}
+
+void TDlgBlock::FrameModel(const std::array<long double, 3>& angles)
+{
+    FrameRotation = angles;
+    for (size_t i = 0; i < 3; ++i) ViewPan[i] = -(FrameMin[i] + FrameMax[i]) / 2;
+    ViewScale = FrameScale();
 }
 
 void TDlgBlock::glRender()
@@ -319,12 +442,8 @@ void TDlgBlock::glSetupRC()
     SetOrtho();
     TglWindow::MatrixMode(TglWindow::MODELVIEW);
 
-    // Fit: the model's reach in half the height (the ground at the centre), the plan twice
-    // across the width (the soil slabs are twice the plan).
-    const long double W = width(), H = height();
-    const long double s1 = ModelReach == 0 ? 1.0L : std::max(H - 50, 1.0L) / (2 * ModelReach);
-    const long double s2 = ModelSpan[0] == 0 ? 1.0L : std::max(W - 50, 1.0L) / (2 * ModelSpan[0]);
-    ViewScale = std::min(s1, s2);
+    // Fit: the whole model in the window for the angles it was last framed for.
+    ViewScale = FrameScale();
 
     if (!DrawDirect) {
         auto compile = [](GLuint list, const std::function<void()>& draw) {
@@ -660,8 +779,9 @@ void TDlgBlock::SetView(int n)
     case 2: ViewRotation = {0, 0, 90}; break;
     case 3: ViewRotation = {90, 0, 0}; break;
     case 4: ViewRotation = {22.5L, 0, 45}; break;
-    default: break;
+    default: RedrawFigure(); return;
     }
+    FrameModel(ViewRotation);
     RedrawFigure();
 }
 
@@ -681,7 +801,7 @@ void TDlgBlock::RestartViewButtonClick()
 {
     ViewRotation = {0, 0, 0};
     ViewZoom = 1.0;
-    ViewPan = {-ModelCentre[0], -ModelCentre[1], 0};
+    FrameModel(ViewRotation);
     RedrawFigure();
 }
 
@@ -820,8 +940,8 @@ void TDlgBlock::PrintButtonClick()
         if (ChoosePrinter) {
             accepted = ChoosePrinter(this, *m_printer);
         } else {
-            QPrintDialog dialog(m_printer.get(), this);
-            accepted = dialog.exec() == QDialog::Accepted;
+            m_printer->setDocName(QStringLiteral("OPenGL figure"));
+            accepted = PrintChoice::Choose(this, *m_printer);
         }
         if (accepted) PrintTo(*m_printer);
     });

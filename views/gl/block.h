@@ -104,6 +104,13 @@ public:
     long double ModelReach = 0;
     long double MinSpan = 0;
     std::array<long double, 2> ModelCentre{0, 0};
+    // The box of everything the model draws (block, piles with their batter, the soil slabs down
+    // to the bottom layer), set by GetMaxDims, and the angles the fit was last framed for (the
+    // first view, a preset, the reset). The first view, each preset and the reset centre this
+    // box in the window and the fit scale shows it whole at zoom 1 (25 pixels of the window's
+    // border left free on each side).
+    std::array<long double, 3> FrameMin{0, 0, 0}, FrameMax{0, 0, 0};
+    std::array<long double, 3> FrameRotation{0, 0, 0};
     // The model-view matrix of the model in the last frame, column after column.
     std::array<long double, 16> ModelViewMatrix{};
 
@@ -112,8 +119,9 @@ public:
     bool SelectionActive() const { return m_selectionActive; }
 
     // ---- Commands of the main window ----
-    // Preset views: 1 (0, 0, 0), 2 (0, 0, 90), 3 (90, 0, 0), 4 (22.5, 0, 45); others keep the
-    // angles. Zoom and pan stay.
+    // Preset views: 1 (0, 0, 0), 2 (0, 0, 90), 3 (90, 0, 0), 4 (22.5, 0, 45), each framing the
+    // whole model (pan to its centre, fit scale for the angles); others keep the angles and the
+    // pan. The zoom stays.
     void SetView(int n) override;
     void ReverseView() override;
     void Zooming(long double factor) override;
@@ -157,6 +165,11 @@ public:
     void SetOrtho();
     void DrawFigure();
     void GetMaxDims();
+    // The fit scale, pixels per model unit, that shows the box whole under the angles (degrees
+    // about x, y, z, as ViewRotation) in a window of w x h pixels with 25 pixels free on each
+    // side; 1.0 for an empty box.
+    static long double FitScale(const std::array<long double, 3>& boxMin, const std::array<long double, 3>& boxMax,
+                                const std::array<long double, 3>& angles, long double w, long double h);
     void DrawPileCap();
     void DrawAllPiles();
     void DrawSoilLayers();
@@ -224,6 +237,9 @@ private:
     std::array<long double, 3> ScreenToModel(long double dx, long double dy) const;
     // A command body run with its errors shown through the message interface.
     void Guarded(const std::function<void()>& body);
+    // Frames the model for the angles: the pan to the centre of its box, the fit scale.
+    void FrameModel(const std::array<long double, 3>& angles);
+    long double FrameScale() const;
 
     TProjectSource m_project;
     TglWindow* m_gl = nullptr;

@@ -55,9 +55,19 @@ protected:
     // One frame of the window, as shown.
     QImage Frame() { return view->GL()->grabFramebuffer(); }
 
-    // The fit scale of the four-pile project in 600 x 400: the reach 12.45 (0.45 above, 12 below
-    // the ground) in 400 - 50 pixels twice, against the x span 4 in 600 - 50 twice.
-    static long double HandScale() { return std::min(350.0L / (2 * 12.45L), 550.0L / (2 * 4)); }
+    // The fit scale of the four-pile project in 600 x 400, front view: the drawn model reaches
+    // from 0.45 above the ground (the block) to 14 below it (12 of piles and side layers, the
+    // bottom layer of 2) in 400 - 50 pixels, and across the soil slabs (twice the plan, 8) in
+    // 600 - 50.
+    static long double HandScale() { return std::min(350.0L / 14.45L, 550.0L / 8); }
+    // The pan that centres the drawn model: half way between 0.45 and -14.
+    static constexpr std::array<long double, 3> kFramePan{0, 0, (14 - 0.45L) / 2};
+    // Drawing checks that count from the ground at the window's centre.
+    void GroundAtCentre()
+    {
+        view->ViewPan = {0, 0, 0};
+        Frame();
+    }
 
     // The kept matrix against s * R and the translation s * R * pan. OpenGL keeps its matrices
     // in single precision: the tolerance is a few units of the float's last place.
@@ -191,7 +201,7 @@ TEST_F(BlockView, FitAndFrontViewMatrix)
 {
     EXPECT_TRUE(view->ViewActivated);
     EXPECT_NEAR(double(view->ViewScale), double(HandScale()), 1e-9);
-    ExpectMatrix(kFront, HandScale(), {0, 0, 0});
+    ExpectMatrix(kFront, HandScale(), kFramePan);
 }
 
 TEST_F(BlockView, PresetViewsReverseAndZoomAsMatrices)
@@ -202,32 +212,37 @@ TEST_F(BlockView, PresetViewsReverseAndZoomAsMatrices)
     view->SetView(1);
     EXPECT_EQ(view->ViewZoom, 1.4142L * 1.4142L);
     Frame();
-    ExpectMatrix(kFront, s * 1.4142L * 1.4142L, {0, 0, 0});
+    ExpectMatrix(kFront, s * 1.4142L * 1.4142L, kFramePan);
     view->Zooming(0.7071135624381275633L);
     view->Zooming(0.7071135624381275633L);
     EXPECT_NEAR(double(view->ViewZoom), 1.0, 1e-15);
     view->ViewZoom = 1;
 
     // View 3: (90, 0, 0) cancels the first rotation: the plan, y up the screen.
+    // Each preset frames the drawn model anew (x -4..4, y -3..3, z -14..0.45).
     view->SetView(3);
     Frame();
-    ExpectMatrix({{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}, s, {0, 0, 0});
-    // View 2: (0, 0, 90): Rx(-90) Rz(90).
+    const long double plan = std::min(550.0L / 8, 350.0L / 6);
+    ExpectMatrix({{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}, plan, kFramePan);
+    // View 2: (0, 0, 90): Rx(-90) Rz(90); y across, z up.
     view->SetView(2);
     Frame();
-    ExpectMatrix({{{0, -1, 0}, {0, 0, 1}, {-1, 0, 0}}}, s, {0, 0, 0});
+    ExpectMatrix({{{0, -1, 0}, {0, 0, 1}, {-1, 0, 0}}}, std::min(550.0L / 6, 350.0L / 14.45L), kFramePan);
     // View 1 reversed: (0, 0, 180).
     view->SetView(1);
     view->ReverseView();
     Frame();
-    ExpectMatrix({{{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}}, s, {0, 0, 0});
+    ExpectMatrix({{{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}}, s, kFramePan);
     // View 4: (22.5, 0, 45): Rx(-67.5) Rz(45) written out.
     view->SetView(4);
     EXPECT_EQ(view->ViewRotation, (std::array<long double, 3>{22.5L, 0, 45}));
     Frame();
     const long double ct = std::cos(-67.5L * kDeg), st = std::sin(-67.5L * kDeg);
     const long double cp = std::cos(45 * kDeg), sp = std::sin(45 * kDeg);
-    ExpectMatrix({{{cp, -sp, 0}, {ct * sp, ct * cp, -st}, {st * sp, st * cp, ct}}}, s, {0, 0, 0});
+    // The box's half sizes 4, 3, 7.225 seen through the rows of the rotation.
+    const long double across = cp * 4 + sp * 3, down = std::fabs(ct * sp) * 4 + std::fabs(ct * cp) * 3 + std::fabs(st) * 7.225L;
+    ExpectMatrix({{{cp, -sp, 0}, {ct * sp, ct * cp, -st}, {st * sp, st * cp, ct}}},
+                 std::min(550 / (2 * across), 350 / (2 * down)), kFramePan);
     // Any other view keeps the angles; the reset clears zoom and angles.
     view->SetView(5);
     EXPECT_EQ(view->ViewRotation, (std::array<long double, 3>{22.5L, 0, 45}));
@@ -235,7 +250,7 @@ TEST_F(BlockView, PresetViewsReverseAndZoomAsMatrices)
     view->ViewPan = {1, 2, 3};
     view->RestartViewButtonClick();
     EXPECT_EQ(view->ViewZoom, 1.0L);
-    EXPECT_EQ(view->ViewPan, (std::array<long double, 3>{0, 0, 0}));
+    EXPECT_EQ(view->ViewPan, kFramePan);
     EXPECT_EQ(view->ViewRotation, (std::array<long double, 3>{0, 0, 0}));
     // A pan enters as s * R * pan.
     view->ViewPan = {0.5L, -1, 2};
@@ -245,6 +260,7 @@ TEST_F(BlockView, PresetViewsReverseAndZoomAsMatrices)
 
 TEST_F(BlockView, OffscreenPictureShowsTheBlockWhereItMustBe)
 {
+    GroundAtCentre();
     {
         // Unzoomed: the second pile section lies in the second slab (colour 1: 0.8, 0.55, 0).
         const QImage whole = view->RenderOffscreen();
@@ -252,7 +268,7 @@ TEST_F(BlockView, OffscreenPictureShowsTheBlockWhereItMustBe)
         const QRgb p = whole.pixel(int(std::lround(300 + s * 3)), int(std::lround(200 + s * 7)));
         EXPECT_TRUE(Near(p, 230, 198, 128)) << Rgb(p).toStdString();
     }
-    view->Zooming(4);
+    view->Zooming(2);
     const QImage picture = view->RenderOffscreen();
     ASSERT_EQ(picture.size(), QSize(600, 400));
     EXPECT_EQ(picture.depth(), 24);
@@ -260,7 +276,7 @@ TEST_F(BlockView, OffscreenPictureShowsTheBlockWhereItMustBe)
     picture.save(TmpDir() + QStringLiteral("/four-piles-front.png"));
 
     // Front view: screen x = s (x + pan x), screen y = s (z + pan z), the ground at the centre.
-    const long double s = 4 * HandScale();
+    const long double s = 2 * HandScale();
     auto pixel = [&](long double x, long double z) {
         return picture.pixel(int(std::lround(300 + s * x)), int(std::lround(200 - s * z)));
     };
@@ -290,8 +306,9 @@ TEST_F(BlockView, OffscreenPictureShowsTheBlockWhereItMustBe)
 
 TEST_F(BlockView, ShowOptionsRebuildTheLists)
 {
-    view->Zooming(4);
-    const long double s = 4 * HandScale();
+    GroundAtCentre();
+    view->Zooming(2);
+    const long double s = 2 * HandScale();
     const QPoint blockPoint(int(std::lround(300 + s * 1.0L)), int(std::lround(200 - s * 0.225L)));
     EXPECT_TRUE(Near(Frame().pixel(blockPoint), 64, 64, 64));
     view->ShowPileCapOption();
@@ -338,9 +355,11 @@ TEST(BlockModel, EmptySlabsKeepTheColourAndTheBottomIsColourFour)
     view.resize(600, 400);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.ViewPan = {0, 0, 0};  // the ground at the window's centre, half the fit
+    view.ViewZoom = 0.5L;
     view.GL()->grabFramebuffer();
     const QImage picture = view.RenderOffscreen();
-    const long double s = view.ViewScale;
+    const long double s = view.ViewScale * view.ViewZoom;
     auto pixel = [&](long double x, long double z) {
         return picture.pixel(int(std::lround(300 + s * x)), int(std::lround(200 - s * z)));
     };
@@ -355,6 +374,7 @@ TEST(BlockModel, EmptySlabsKeepTheColourAndTheBottomIsColourFour)
 
 TEST_F(BlockView, PanDragWithShiftMovesAlongTheLargerDisplacementOnly)
 {
+    GroundAtCentre();
     const long double s = HandScale();
     view->MouseMode = 1;
     view->GLMouseDown(TMouseButton::mbLeft, ssLeft | ssShift, 300, 200);
@@ -422,6 +442,7 @@ TEST_F(BlockView, RotateAndZoomDrags)
 
 TEST_F(BlockView, ZoomWindowCentresTheBoxAndZoomsBySix)
 {
+    GroundAtCentre();
     view->MouseMode = 4;
     view->ZoomWindowArmed = true;
     const long double s = HandScale();
@@ -573,6 +594,7 @@ TEST(BlockClose, ClosingFreesTheViewAndTellsTheMainWindowOnce)
 
 TEST_F(BlockView, AxesKeepEightyPixelsAtEveryZoom)
 {
+    GroundAtCentre();
     for (long double zoom : {1.0L, 4.0L, 0.5L}) {
         SCOPED_TRACE(double(zoom));
         view->ViewZoom = zoom;
@@ -613,10 +635,12 @@ TEST(BlockModel, BatteredAndEmbeddedPiles)
         view.ShowSoilLayersOption();
         view.ShowPileCapOption();
         view.SetView(c.view);
+        view.ViewPan = {0, 0, 0};  // the pile head at the window's centre, half the fit
+        view.ViewZoom = 0.5L;
         view.GL()->grabFramebuffer();
         const QImage picture = view.RenderOffscreen();
         // 8 along the pile axis, 5 pixels beside the axis lines.
-        const long double s = view.ViewScale, off = 8 * std::sin(10 * kDeg) * s;
+        const long double s = view.ViewScale * view.ViewZoom, off = 8 * std::sin(10 * kDeg) * s;
         const QPoint tip(int(std::lround(300 + c.toward.x() * off + 5 * c.toward.y())),
                          int(std::lround(c.view == 1 ? 200 + 8 * std::cos(10 * kDeg) * s : 200 - off)));
         const QPoint mirror(int(std::lround(300 - c.toward.x() * off + 5 * c.toward.y())),
@@ -634,14 +658,97 @@ TEST(BlockModel, BatteredAndEmbeddedPiles)
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.ShowSoilLayersOption();
+    view.ViewPan = {0, 0, 0};  // the ground at the window's centre, half the fit
+    view.ViewZoom = 0.5L;
     view.GL()->grabFramebuffer();
     EXPECT_TRUE(view.CapEmbedded);
     const QImage picture = view.RenderOffscreen();
-    const long double s = view.ViewScale;
+    const long double s = view.ViewScale * view.ViewZoom;
     auto pixel = [&](long double x, long double z) {
         return picture.pixel(int(std::lround(300 + s * x)), int(std::lround(200 - s * z)));
     };
     EXPECT_TRUE(Near(pixel(1.5L, -0.75L), 64, 64, 64)) << Rgb(pixel(1.5L, -0.75L)).toStdString();
     EXPECT_TRUE(Near(pixel(1.2L, -3), 128, 128, 128)) << Rgb(pixel(1.2L, -3)).toStdString();
     EXPECT_TRUE(Near(pixel(1.5L, 0.3L), 255, 255, 255)) << Rgb(pixel(1.5L, 0.3L)).toStdString();
+}
+
+namespace {
+
+// The rectangle of the picture's pixels that are not white.
+QRect DrawnRect(const QImage& image)
+{
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFFu) != 0xFFFFFFu) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The whole model lies inside the picture with white all round, and fills it in one direction.
+void ExpectFramed(const QImage& picture, const char* what)
+{
+    SCOPED_TRACE(what);
+    const QRect drawn = DrawnRect(picture);
+    ASSERT_FALSE(drawn.isNull());
+    EXPECT_GE(drawn.left(), 5) << drawn.left();
+    EXPECT_GE(drawn.top(), 5) << drawn.top();
+    EXPECT_LE(drawn.right(), picture.width() - 6) << drawn.right();
+    EXPECT_LE(drawn.bottom(), picture.height() - 6) << drawn.bottom();
+    EXPECT_TRUE(drawn.width() > picture.width() * 3 / 4 || drawn.height() > picture.height() * 3 / 4)
+        << drawn.width() << " x " << drawn.height();
+}
+
+}  // namespace
+
+TEST(BlockFrame, FirstViewPresetsAndResetShowTheWholeModel)
+{
+    struct Case {
+        const char* what;
+        QSize size;
+        std::function<void(TProject&)> setUp;
+    };
+    const Case cases[] = {
+        {"six-pile example, the form's size", QSize(739, 509),
+         [](TProject& p) { p.Open(QStringLiteral(TREMEX_SOURCE_DIR "/examples/pile-group-random.tmx")); }},
+        {"four piles, wide and low", QSize(900, 300), [](TProject& p) { gltest::FourPileProject(p); }},
+        {"four piles, battered and embedded, narrow", QSize(360, 560),
+         [](TProject& p) {
+             gltest::FourPileProject(p);
+             gltest::Row(p.Tables().pilecapsoil, 0, {1.5L});
+             gltest::Row(p.Tables().Pilecoord, 1, {1.2L, -0.8L, 20});
+             p.Tables().Pilecoord->Cell(3, 1)->SetAsInteger(1);
+             gltest::Row(p.Tables().Pilecoord, 2, {-1.2L, 0.8L, 15});
+             p.Tables().Pilecoord->Cell(3, 2)->SetAsInteger(2);
+         }},
+        {"stratum footing", QSize(739, 509),
+         [](TProject& p) { p.Open(QStringLiteral(TREMEX_SOURCE_DIR "/examples/stratum-transient.tmx")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProject project;
+        c.setUp(project);
+        TDlgBlock view(&project.Data());
+        view.resize(c.size);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        ExpectFramed(view.GL()->grabFramebuffer(), "first view");
+        // The printed page is the off-screen picture stretched to the page.
+        ExpectFramed(view.RenderOffscreen(), "first view, printed");
+        for (int preset = 1; preset <= 4; ++preset) {
+            view.SetView(preset);
+            const std::string name = "preset " + std::to_string(preset);
+            ExpectFramed(view.GL()->grabFramebuffer(), name.c_str());
+            ExpectFramed(view.RenderOffscreen(), (name + ", printed").c_str());
+        }
+        view.ReverseView();
+        ExpectFramed(view.GL()->grabFramebuffer(), "preset 4 reversed");
+        view.Zooming(3);
+        view.RestartViewButtonClick();
+        ExpectFramed(view.GL()->grabFramebuffer(), "reset");
+    }
 }
