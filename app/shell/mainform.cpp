@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "about.h"
+#include "childframes.h"
 #include "plotreader.h"
 #include "pltdata.h"
 #include "plotform.h"
@@ -87,6 +88,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    // Every child, whoever makes it, opens where it can be seen.
+    ChildFrames::Install(m_mdi);
 
     m_plots = PltData::CreateResultPlots(this);
     // The plot windows and the table editors open in the MDI area.
@@ -918,6 +921,15 @@ void TMainForm::WindowMenuClick()
         }
     }
     m_windowSeparator->setVisible(!windows.isEmpty());
+    Action(L("WindowClose"))->setEnabled(!windows.isEmpty());
+}
+
+void TMainForm::CloseActiveChild()
+{
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    if (!sub) sub = m_mdi->currentSubWindow();
+    // A window that refuses (an invalid entry in its focused field) says why and stays.
+    if (sub) CloseChild(sub, false);
 }
 
 // --- 3-D view ------------------------------------------------------------------------------
@@ -1174,6 +1186,28 @@ void TMainForm::BuildMenus()
             sub->move(x, m_mdi->viewport()->height() - size.height());
             x += size.width();
         }
+    });
+    // The desktop's keys of child windows: Ctrl+F4 closes the active one, Ctrl+Tab and Ctrl+F6
+    // go to the next one, with Shift to the previous one (in the order of the list below).
+    QAction* close = AddAction(window, L("WindowClose"), L("C&lose"), [this] { CloseActiveChild(); });
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    for (auto [name, next] : {std::pair{"WindowNext", true}, std::pair{"WindowPrevious", false}}) {
+        auto* cycle = new QAction(this);
+        cycle->setObjectName(L(name));
+        cycle->setShortcuts(next ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                                       QKeySequence(Qt::CTRL | Qt::Key_F6)}
+                                 : QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)});
+        connect(cycle, &QAction::triggered, this, [this, next = next] {
+            if (Running()) return;
+            if (next) m_mdi->activateNextSubWindow();
+            else m_mdi->activatePreviousSubWindow();
+        });
+        addAction(cycle);
+    }
+    connect(m_mdi, &QMdiArea::subWindowActivated, close, [this, close] {
+        close->setEnabled(!m_mdi->subWindowList().isEmpty());
     });
     m_windowSeparator = window->addSeparator();
     m_windowSeparator->setVisible(false);
