@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QShortcutEvent>
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -80,7 +82,104 @@ private:
     std::vector<QString> m_texts;
 };
 
+// Everything a table holds: its row count and the value of every cell, sub-tables included
+// (what undoing a row command puts back).
+class TTableContents {
+public:
+    explicit TTableContents(const TGridTable& table) : m_rows(table.RowCount())
+    {
+        for (int c = 0; c < table.ColumnCount(); ++c) {
+            const TColumn* column = table.GetColumn(c);
+            TColumnValues values;
+            for (int r = 0; r < column->RowCount(); ++r) {
+                if (dynamic_cast<const TFloatColumn*>(column)) {
+                    values.floats.push_back(column->GetAsFloat(r));
+                } else if (dynamic_cast<const TIntColumn*>(column) || dynamic_cast<const TEnumColumn*>(column)) {
+                    values.integers.push_back(column->GetAsInteger(r));
+                } else if (dynamic_cast<const TStringColumn*>(column)) {
+                    values.texts.push_back(column->GetText(r));
+                } else if (dynamic_cast<const TTableColumn*>(column)) {
+                    const TGridTable* sub = column->GetAsTable(r);
+                    values.tables.push_back(sub ? std::make_shared<TTableContents>(*sub) : nullptr);
+                }
+            }
+            m_columns.push_back(std::move(values));
+        }
+    }
+
+    int RowCount() const { return m_rows; }
+
+    // Puts the values back into a table of the same columns and row count.
+    void RestoreValues(TGridTable& table) const
+    {
+        for (int c = 0; c < table.ColumnCount() && c < int(m_columns.size()); ++c) {
+            TColumn* column = table.GetColumn(c);
+            const TColumnValues& values = m_columns[size_t(c)];
+            const int rows = column->RowCount();
+            for (int r = 0; r < rows; ++r) {
+                const size_t i = size_t(r);
+                if (i < values.floats.size()) {
+                    if (!Same(column->GetAsFloat(r), values.floats[i])) column->SetAsFloat(r, values.floats[i]);
+                } else if (i < values.integers.size()) {
+                    if (column->GetAsInteger(r) != values.integers[i]) column->SetAsInteger(r, values.integers[i]);
+                } else if (i < values.texts.size()) {
+                    if (column->GetText(r) != values.texts[i]) column->SetText(r, values.texts[i]);
+                } else if (i < values.tables.size() && values.tables[i]) {
+                    if (TGridTable* sub = column->GetAsTable(r)) values.tables[i]->RestoreInto(*sub);
+                }
+            }
+        }
+    }
+
+    // The rows and the values (a sub-table of a row).
+    void RestoreInto(TGridTable& table) const
+    {
+        if (table.RowCount() != m_rows) table.SetRowCount(m_rows);
+        RestoreValues(table);
+    }
+
+    bool operator==(const TTableContents& other) const
+    {
+        if (m_rows != other.m_rows || m_columns.size() != other.m_columns.size()) return false;
+        for (size_t c = 0; c < m_columns.size(); ++c) {
+            const TColumnValues& a = m_columns[c];
+            const TColumnValues& b = other.m_columns[c];
+            if (a.floats.size() != b.floats.size() || a.integers != b.integers || a.texts != b.texts ||
+                a.tables.size() != b.tables.size())
+                return false;
+            for (size_t i = 0; i < a.floats.size(); ++i)
+                if (!Same(a.floats[i], b.floats[i])) return false;
+            for (size_t i = 0; i < a.tables.size(); ++i) {
+                if (bool(a.tables[i]) != bool(b.tables[i])) return false;
+                if (a.tables[i] && !(*a.tables[i] == *b.tables[i])) return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    // Value by value (the padding bytes of a long double are no part of it); a NaN equals a NaN.
+    static bool Same(long double a, long double b) { return a == b || (a != a && b != b); }
+
+    struct TColumnValues {
+        std::vector<long double> floats;
+        std::vector<int32_t> integers;
+        std::vector<QString> texts;
+        std::vector<std::shared_ptr<TTableContents>> tables;
+    };
+    int m_rows;
+    std::vector<TColumnValues> m_columns;
+};
+
 }  // namespace
+
+// The last row command of the window: what it was, where, and the table before and after it.
+struct TTableForm::TUndo {
+    int kind = 0;  // 0 add, 1 insert, 2 delete
+    int row = 0;   // the current row of the command
+    TTableContents before;
+    TTableContents after;
+};
 
 // The cell editor: Enter moves on as the window says, Tab and Shift+Tab go to the next and the
 // previous cell.
@@ -866,15 +965,68 @@ void TTableForm::GridTab(bool next)
 
 // --- buttons ---------------------------------------------------------------------------------
 
+template <class F> void TTableForm::RowCommand(int kind, int row, F&& command)
+{
+    const TTableContents before(*m_table);
+    m_undo.reset();
+    command();
+    if (m_table) m_undo = std::make_shared<TUndo>(TUndo{kind, row, before, TTableContents(*m_table)});
+}
+
+bool TTableForm::CanUndoRowCommand() const
+{
+    return m_undo && m_table && TTableContents(*m_table) == m_undo->after;
+}
+
+bool TTableForm::UndoRowCommand()
+{
+    if (!m_table || !m_undo) return false;
+    // What is being typed counts as a change since the command.
+    if (!m_modal && !CommitCell()) return false;
+    if (!CanUndoRowCommand()) {
+        m_undo.reset();
+        return false;
+    }
+    const std::shared_ptr<TUndo> undo = std::move(m_undo);
+    bool done = false;
+    Guarded([&] {
+        Grid->CloseCellEditor();
+        const int group = m_table->RowGroup();
+        if (undo->kind == 2)
+            m_table->InsertRowGroup(undo->row);
+        else if (undo->kind == 1)
+            m_table->DeleteRowGroup(undo->row);
+        else
+            m_table->DeleteRowGroup(m_table->RowCount() - 1);
+        if (m_table->RowCount() != undo->before.RowCount()) m_table->SetRowCount(undo->before.RowCount());
+        undo->before.RestoreValues(*m_table);
+        m_table->SetModified(true);
+        Refresh();
+        ShowAllCellTexts();
+        // The row of the command becomes the current row again.
+        const int row = std::clamp(undo->kind == 0 ? (m_table->RowCount() - 1) / group * group : undo->row, 0,
+                                   std::max(0, Grid->rowCount() - 1));
+        int column = std::max(0, Grid->currentColumn());
+        if (column < Grid->columnCount() && !m_table->VisibleColumn(column)->HasControls()) {
+            Grid->setCurrentCell(row, column);
+            Grid->scrollTo(Grid->model()->index(row, column));
+        }
+        done = true;
+    });
+    return done;
+}
+
 void TTableForm::BtnAddClick()
 {
     if (!m_table) return;
     // The rows-changed notification waits until the rows are in; the window refreshes once.
     m_suspendRefresh = true;
     Guarded([this] {
-        if (m_shownRows >= m_table->RowCount())
-            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
-        m_table->AddRowGroup();
+        RowCommand(0, m_table->RowCount(), [this] {
+            if (m_shownRows >= m_table->RowCount())
+                m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+            m_table->AddRowGroup();
+        });
     });
     m_suspendRefresh = false;
     if (!m_table) return;
@@ -895,9 +1047,11 @@ void TTableForm::BtnInsClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        if (m_shownRows >= m_table->RowCount())
-            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
-        m_table->InsertRowGroup(row);
+        RowCommand(1, row, [this, row] {
+            if (m_shownRows >= m_table->RowCount())
+                m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+            m_table->InsertRowGroup(row);
+        });
     });
 }
 
@@ -909,7 +1063,7 @@ void TTableForm::BtnDelClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        m_table->DeleteRowGroup(row);
+        RowCommand(2, row, [this, row] { m_table->DeleteRowGroup(row); });
     });
 }
 
@@ -929,6 +1083,25 @@ QPushButton* TTableForm::AccessKeyButton(const QKeyEvent* key) const
     for (QPushButton* button : {BtnAdd, BtnIns, BtnDel})
         if (button->isVisible() && QKeySequence::mnemonic(button->text()) == pressed) return button;
     return nullptr;
+}
+
+QAction* TTableForm::MenuBarItem(const QKeyEvent* key) const
+{
+    if (key->modifiers() != Qt::AltModifier) return nullptr;
+    const QKeySequence pressed(key->keyCombination());
+    for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!bar->isVisible()) continue;
+        for (QAction* item : bar->actions())
+            if (item->isVisible() && item->isEnabled() && QKeySequence::mnemonic(item->text()) == pressed)
+                return item;
+    }
+    return nullptr;
+}
+
+bool TTableForm::IsUndoKey(const QKeyEvent* key) const
+{
+    return QKeySequence(key->keyCombination()).matches(QKeySequence(QKeySequence::Undo)) == QKeySequence::ExactMatch ||
+           key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Z);
 }
 
 void TTableForm::PressAccessKey(QPushButton* button)
@@ -954,6 +1127,29 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
     if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && !m_destroying && m_shown &&
         watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // A key that the menu bar has too opens its menu while the focus is in the grid, as in a
+        // spreadsheet (Alt+D: the Data menu, not Delete Row).
+        if (QAction* item = !m_modal && Grid->OwnsWidget(QApplication::focusWidget()) && AccessKeyButton(key)
+                                ? MenuBarItem(key)
+                                : nullptr) {
+            key->accept();
+            if (type == QEvent::KeyPress && !key->isAutoRepeat()) {
+                Grid->FlushEditor();
+                for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
+                    if (bar->actions().contains(item)) bar->setActiveAction(item);
+            }
+            return true;
+        }
+        // Ctrl+Z: the last row command undone, unless a cell editor has typing of its own to undo.
+        if (IsUndoKey(key)) {
+            auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            const bool ownUndo = line && Grid->OwnsWidget(line) && line->isUndoAvailable();
+            if (!ownUndo && CanUndoRowCommand()) {
+                key->accept();
+                if (type == QEvent::KeyPress) UndoRowCommand();
+                return true;
+            }
+        }
         if (QPushButton* button = AccessKeyButton(key)) {
             key->accept();
             // The override claims the key from the shortcuts; the press that follows clicks.
