@@ -720,6 +720,9 @@ void TTableForm::PlaceRowControls()
             const QRect cell(Grid->columnViewportPosition(j), Grid->rowViewportPosition(first + k),
                              Grid->columnWidth(j) - 1, Grid->rowHeight(first + k) - 1);
             control->setGeometry(cell);
+            // Tab reaches the control from its neighbouring cells (TabFrom), never through the
+            // window's chain, which would put the controls after the row buttons.
+            if (control->focusPolicy() & Qt::TabFocus) control->setFocusPolicy(Qt::ClickFocus);
             control->show();
         }
     }
@@ -934,17 +937,23 @@ void TTableForm::GridEnter()
 void TTableForm::GridTab(bool next)
 {
     if (!m_table) return;
-    const int rows = Grid->rowCount();
-    const int columns = Grid->columnCount();
-    int row = Grid->currentRow();
-    int column = Grid->currentColumn();
-    if (row < 0 || column < 0 || rows == 0 || columns == 0) {
+    const int row = Grid->currentRow();
+    const int column = Grid->currentColumn();
+    if (row < 0 || column < 0 || Grid->rowCount() == 0 || Grid->columnCount() == 0) {
         Grid->LeaveGrid(next);
         return;
     }
-    // The next (previous) cell in reading order that can be current: columns edited through
-    // row controls are passed over; beyond the last (first) cell the focus leaves the grid.
-    do {
+    TabFrom(row, column, next);
+}
+
+void TTableForm::TabFrom(int row, int column, bool next)
+{
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+    // The next (previous) cell in reading order, as the screen shows them: a cell of a column
+    // edited through row controls gives the focus to its control; beyond the last (first) cell
+    // the focus leaves the grid.
+    for (;;) {
         column += next ? 1 : -1;
         if (column >= columns) {
             column = 0;
@@ -957,10 +966,54 @@ void TTableForm::GridTab(bool next)
             Grid->LeaveGrid(next);
             return;
         }
-    } while (m_table->VisibleColumn(column)->HasControls());
+        if (!m_table->VisibleColumn(column)->HasControls()) break;
+        if (QWidget* control = RowControl(column, row)) {
+            // Leaving the cell stores it; a refused cell takes the focus back (GridExit).
+            Grid->CloseCellEditor();
+            control->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    if (!Grid->OwnsWidget(QApplication::focusWidget())) Grid->setFocus(Qt::TabFocusReason);
     Grid->FlushEditor();
     Grid->setCurrentCell(row, column);
     Grid->EditCurrentCell();
+}
+
+QWidget* TTableForm::RowControl(int column, int row)
+{
+    TColumn* tableColumn = m_table->VisibleColumn(column);
+    auto onView = [&]() -> QWidget* {
+        const int k = row - FirstRowOnView();
+        if (k < 0 || k >= std::min(m_shownRows, Grid->rowCount() - FirstRowOnView())) return nullptr;
+        if (column < FirstColumnOnView() || column >= FirstColumnOnView() + m_shownColumns) return nullptr;
+        QWidget* control = tableColumn->GetControl(k);
+        return control && control->isEnabled() ? control : nullptr;
+    };
+    if (QWidget* control = onView()) return control;
+    // Scrolled out of view: the grid scrolls to it (the controls follow the rows on view).
+    Grid->scrollTo(Grid->model()->index(row, column));
+    return onView();
+}
+
+bool TTableForm::RowControlCell(const QWidget* widget, int& column, int& row) const
+{
+    if (!widget || !m_table || !Grid->viewport()->isAncestorOf(widget)) return false;
+    const int first = FirstRowOnView();
+    const int count = std::min(m_shownRows, Grid->rowCount() - first);
+    for (int j = 0; j < Grid->columnCount(); ++j) {
+        TColumn* tableColumn = m_table->VisibleColumn(j);
+        if (!tableColumn->HasControls()) continue;
+        for (int k = 0; k < count; ++k) {
+            const QWidget* control = tableColumn->GetControl(k);
+            if (control && (control == widget || control->isAncestorOf(widget))) {
+                column = j;
+                row = first + k;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 // --- buttons ---------------------------------------------------------------------------------
@@ -1147,6 +1200,15 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
             if (!ownUndo && CanUndoRowCommand()) {
                 key->accept();
                 if (type == QEvent::KeyPress) UndoRowCommand();
+                return true;
+            }
+        }
+        // Tab on a row control goes on to the cell after it, as on the screen.
+        if (type == QEvent::KeyPress && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            int column = -1, row = -1;
+            if (RowControlCell(static_cast<QWidget*>(watched), column, row)) {
+                TabFrom(row, column, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
             }
         }

@@ -140,8 +140,11 @@ public:
     // last column the first row of column 1.
     void GridEnter();
     // Tab (next) or Shift+Tab in the grid: stores the cell and goes to the next (previous) cell
-    // that can be current; from the last (first) cell the focus leaves the grid.
+    // in the order of the screen (a row control over a cell takes the focus); from the last
+    // (first) cell the focus leaves the grid.
     void GridTab(bool next);
+    // The same from the cell (data row, visible column), which may be a row control's.
+    void TabFrom(int row, int column, bool next);
     // The current cell may move from `previous` to `current` (stores the previous cell's text).
     bool GridSelectCell(const QModelIndex& previous, const QModelIndex& current);
 
@@ -188,6 +191,10 @@ private:
     // or the bar no such item.
     QAction* MenuBarItem(const QKeyEvent* key) const;
     bool IsUndoKey(const QKeyEvent* key) const;
+    // The enabled row control over a cell, the grid scrolled to it first; none when there is none.
+    QWidget* RowControl(int column, int row);
+    // The cell of the row control that holds `widget`; false when it is in no row control.
+    bool RowControlCell(const QWidget* widget, int& column, int& row) const;
 
     struct TUndo;
     std::shared_ptr<TUndo> m_undo;

@@ -5,9 +5,11 @@
 #include "registerwindows.h"
 #include "forms/transientform.h"
 #include "projecttables.h"
+#include "table/columntypes.h"
 #include "table/table.h"
 #include "table/tableform.h"
 
+#include <QComboBox>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -255,6 +257,51 @@ TEST_F(MainFormTableKeys, CtrlZUndoesTheLastRowCommand)
     EXPECT_EQ(edited.at(0).at(1), QStringLiteral("77"));
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Rows(*table), edited) << "the row command is not undone over a later value";
+    EXPECT_EQ(recorder.Count(), 0);
+}
+
+// Tab in the pile coordinates goes as the screen reads: X, Y, Battered Angle, the Battered
+// Plane box of the row, then the next row; after the last row the row buttons, then the grid
+// again. Shift+Tab goes back the same way.
+TEST_F(MainFormTableKeys, TabInPileCoordinatesFollowsTheScreen)
+{
+    TMainForm& m = Start();
+    TGridTable* table = m.Tables().Pilecoord;
+    table->SetRowCount(2);
+    table->ShowEditor();
+    QApplication::processEvents();
+    auto* editor = dynamic_cast<TTableForm*>(table->Editor());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->Grid->columnCount(), 4);
+    auto* plane = dynamic_cast<TEnumColumn*>(table->VisibleColumn(3));
+    ASSERT_NE(plane, nullptr);
+    editor->Grid->setFocus(Qt::TabFocusReason);
+    editor->Grid->setCurrentCell(0, 0);
+    editor->Grid->EditCurrentCell();
+    // Where the focus is: a grid cell "r,c", a plane box "box r", or a button's name.
+    auto where = [&]() -> QString {
+        QWidget* focus = QApplication::focusWidget();
+        if (editor->Grid->OwnsWidget(focus))
+            return QStringLiteral("%1,%2").arg(editor->Grid->currentRow()).arg(editor->Grid->currentColumn());
+        for (int k = 0; k < plane->ComboBoxCount(); ++k)
+            if (static_cast<QWidget*>(plane->ComboBox(k)) == focus) return QStringLiteral("box %1").arg(k);
+        return focus ? focus->objectName() : QStringLiteral("none");
+    };
+    QStringList forward{where()};
+    for (int i = 0; i < 11; ++i) {
+        Press(Qt::Key_Tab);
+        forward << where();
+    }
+    EXPECT_EQ(forward, (QStringList{"0,0", "0,1", "0,2", "box 0", "1,0", "1,1", "1,2", "box 1", "BtnAdd",
+                                    "BtnIns", "BtnDel", "1,2"}));
+    editor->Grid->setCurrentCell(1, 0);
+    editor->Grid->EditCurrentCell();
+    QStringList back{where()};
+    for (int i = 0; i < 3; ++i) {
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        back << where();
+    }
+    EXPECT_EQ(back, (QStringList{"1,0", "box 0", "0,2", "0,1"}));
     EXPECT_EQ(recorder.Count(), 0);
 }
 
