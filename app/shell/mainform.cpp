@@ -946,8 +946,13 @@ TBlockViewControl* TMainForm::BlockView() const
 
 void TMainForm::Open3DView()
 {
-    if (!ShowChild(TChildKind::Block)) return;
+    // The tool bar first: the area it takes from the frame is no longer there for the view.
+    const bool shown = m_toolBar->isVisible();
     m_toolBar->show();
+    if (!ShowChild(TChildKind::Block)) {
+        m_toolBar->setVisible(shown);
+        return;
+    }
     m_show3DMenuAction->setVisible(true);
     m_bitmapSeparator->setVisible(true);
     m_saveBitmapAction->setVisible(true);

@@ -221,8 +221,9 @@ TEST_F(TableFormTest, TabMovesThroughTheCellsAndKeepsEveryValue)
     EXPECT_EQ(recorder.Count(), 0);
 }
 
-// Tab passes over the columns edited through row controls.
-TEST_F(TableFormTest, TabSkipsColumnsWithRowControls)
+// Tab goes through the cells in the order of the screen: a column edited through row controls
+// gives the focus to the control of the row.
+TEST_F(TableFormTest, TabStopsAtTheRowControlsInTheOrderOfTheScreen)
 {
     table = std::make_unique<TGridTable>();
     table->SetCaption(QStringLiteral("Piles"));
@@ -240,11 +241,17 @@ TEST_F(TableFormTest, TabSkipsColumnsWithRowControls)
     TypeInCell(QStringLiteral("12"));
     Key(Qt::Key_Tab);
     EXPECT_EQ(table->Cell(1, 0)->GetAsFloat(), 12.0L);
+    auto* type = dynamic_cast<TEnumColumn*>(table->GetColumn(0));
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(type->ComboBox(1))) << "the type of row 2";
+    Key(Qt::Key_Tab);
     EXPECT_EQ(form->Grid->currentRow(), 1);
     EXPECT_EQ(form->Grid->currentColumn(), 1);
     TypeInCell(QStringLiteral("14"));
     Key(Qt::Key_Backtab);
     EXPECT_EQ(table->Cell(1, 1)->GetAsFloat(), 14.0L);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(type->ComboBox(1)));
+    Key(Qt::Key_Backtab);
     EXPECT_EQ(form->Grid->currentRow(), 0);
     EXPECT_EQ(form->Grid->currentColumn(), 1);
     table.reset();
