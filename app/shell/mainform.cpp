@@ -1182,14 +1182,21 @@ void TMainForm::BuildMenus()
     on(window, &TMainForm::WindowMenuClick);
     AddAction(window, L("WindowCascade"), L("&Cascade"), [this] { m_mdi->cascadeSubWindows(); });
     AddAction(window, L("WindowArrange"), L("&Arrange Icons"), [this] {
-        // The minimized windows in a row along the bottom of the frame.
-        int x = 0;
+        // The minimized windows side by side along the bottom of the frame, in the order of the
+        // Window menu; a row that is full goes on in a new row above it.
+        const QRect area = m_mdi->viewport()->rect();
+        int x = 0, bottom = area.bottom() + 1, rowHeight = 0;
         for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-            if (!sub->isMinimized()) continue;
+            if (!sub->isMinimized() || sub->isHidden()) continue;
             const QSize size = sub->size();
-            if (x > 0 && x + size.width() > m_mdi->viewport()->width()) x = 0;
-            sub->move(x, m_mdi->viewport()->height() - size.height());
+            if (x > 0 && x + size.width() > area.width()) {
+                x = 0;
+                bottom -= rowHeight;
+                rowHeight = 0;
+            }
+            sub->move(x, std::max(0, bottom - size.height()));
             x += size.width();
+            rowHeight = std::max(rowHeight, size.height());
         }
     });
     // The desktop's keys of child windows: Ctrl+F4 closes the active one, Ctrl+Tab and Ctrl+F6

@@ -214,39 +214,43 @@ TEST_F(MainFormChildWindows, CtrlF4LeavesAFormWithAnInvalidEntryOpen)
     EXPECT_EQ(recorder.Count(), messages);
 }
 
-// Arrange Icons puts the minimized children side by side along the bottom of the area.
+// Arrange Icons puts the minimized children side by side along the bottom of the area, in rows
+// upwards when one row cannot hold them, however the user dragged them about.
 TEST_F(MainFormChildWindows, ArrangeIconsLinesTheMinimizedChildrenUpAlongTheBottom)
 {
     TMainForm& m = Start();
-    m.ShowChild(TChildKind::TopView);
-    m.Tables().D->ShowEditor();
-    m.ShowChild(TChildKind::SideViewXZ);
-    m.ShowChild(TChildKind::Tipsoil);
+    for (TChildKind kind : {TChildKind::Title, TChildKind::Shape, TChildKind::Tipsoil, TChildKind::TopView,
+                            TChildKind::SideViewXZ, TChildKind::SideViewYZ, TChildKind::NCPileProperties,
+                            TChildKind::CPileProperties, TChildKind::Random})
+        m.ShowChild(kind);
     Settle();
     std::vector<QMdiSubWindow*> children = Children(m);
-    ASSERT_EQ(children.size(), 4u);
-    // The children maximized, as plot windows open, then minimized one after the other.
-    for (size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(children.size(), 9u);
+    const size_t icons = children.size() - 1;  // the last one stays open
+    for (size_t i = 0; i < icons; ++i) {
         m.MdiArea()->setActiveSubWindow(children[i]);
         children[i]->showMinimized();
         Settle();
     }
     // The user drags the icons onto one spot.
-    for (size_t i = 0; i < 3; ++i) children[i]->move(200, 100);
-    Settle();
+    for (size_t i = 0; i < icons; ++i) children[i]->move(200, 100);
     Settle();
     m.Action(QStringLiteral("WindowArrange"))->trigger();
     Settle();
     const QRect area = Area(m);
-    for (size_t i = 0; i < 3; ++i) {
+    int widths = 0;
+    for (size_t i = 0; i < icons; ++i) widths += children[i]->width();
+    ASSERT_GT(widths, area.width()) << "more icons than one row holds";
+    EXPECT_EQ(children[0]->geometry().bottom(), area.bottom()) << "the first icon sits on the bottom";
+    EXPECT_EQ(children[0]->x(), 0);
+    for (size_t i = 0; i < icons; ++i) {
         const QRect g = children[i]->geometry();
         EXPECT_TRUE(children[i]->isMinimized());
-        EXPECT_EQ(g.bottom(), area.bottom()) << "icon " << i << " sits on the bottom";
         EXPECT_TRUE(area.contains(g)) << "icon " << i;
         for (size_t j = 0; j < i; ++j)
             EXPECT_FALSE(g.intersects(children[j]->geometry())) << "icons " << j << " and " << i << " side by side";
     }
-    EXPECT_FALSE(children[3]->isMinimized());
+    EXPECT_FALSE(children[icons]->isMinimized());
 }
 
 }  // namespace
