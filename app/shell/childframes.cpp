@@ -3,6 +3,7 @@
 #include <QChildEvent>
 #include <QAction>
 #include <QEvent>
+#include <QWindowStateChangeEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMdiArea>
@@ -16,6 +17,8 @@ namespace {
 
 // Marks a sub-window that has been placed once (later moves and sizes are the user's).
 const char* const kPlacedProperty = "childPlaced";
+// Marks a sub-window whose own window menu left its keys to the main window.
+const char* const kKeysProperty = "childKeysLeft";
 
 // Watches the area's viewport for new sub-windows and each sub-window for its first showing.
 class TPlacementWatch : public QObject {
@@ -34,17 +37,26 @@ protected:
             // looked at when it shows.
             QObject* child = static_cast<QChildEvent*>(event)->child();
             if (child->isWidgetType()) child->installEventFilter(this);
-        } else if (event->type() == QEvent::Show) {
+        } else if (event->type() == QEvent::Show || event->type() == QEvent::WindowStateChange) {
             auto* sub = qobject_cast<QMdiSubWindow*>(watched);
-            if (sub && !sub->property(kPlacedProperty).toBool()) {
-                sub->setProperty(kPlacedProperty, true);
+            if (!sub) return QObject::eventFilter(watched, event);
+            if (event->type() == QEvent::Show && !sub->property(kKeysProperty).toBool()) {
+                sub->setProperty(kKeysProperty, true);
                 ChildFrames::LeaveKeysToMainWindow(sub);
+            }
+            const bool normal = !sub->isHidden() && !sub->isMinimized() && !sub->isMaximized();
+            // A child that comes back from maximized or minimized takes its normal place again,
+            // which it may have had while it was not seen (it opened as the area's children
+            // were maximized, and grew as it laid itself out) or the area may have lost since.
+            bool restored = false;
+            if (event->type() == QEvent::WindowStateChange)
+                restored = static_cast<QWindowStateChangeEvent*>(event)->oldState() &
+                           (Qt::WindowMaximized | Qt::WindowMinimized);
+            if (normal && (restored || !sub->property(kPlacedProperty).toBool())) {
+                sub->setProperty(kPlacedProperty, true);
                 ChildFrames::Fit(sub);
                 // What the showing posted (layouts, a table editor's sizing) comes first.
-                QPointer<QMdiSubWindow> guard(sub);
-                QTimer::singleShot(0, sub, [guard] {
-                    if (guard) ChildFrames::Fit(guard);
-                });
+                QTimer::singleShot(0, sub, [sub] { ChildFrames::Fit(sub); });
             }
         }
         return QObject::eventFilter(watched, event);

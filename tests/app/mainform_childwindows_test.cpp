@@ -134,6 +134,31 @@ TEST_F(MainFormChildWindows, EveryNewChildOpensWhollyInsideTheFrameAt1024x768)
     EXPECT_EQ(big->width(), area.width()) << "shrunk to the area";
 }
 
+// A child that opens while the children are maximized lies inside the area when it is first
+// restored to its normal size.
+TEST_F(MainFormChildWindows, AChildOpenedMaximizedIsInsideTheAreaWhenRestored)
+{
+    TMainForm& m = Start();
+    m.ShowChild(TChildKind::Title);
+    Settle();
+    m.MdiArea()->activeSubWindow()->showMaximized();
+    Settle();
+    // Opened maximized, as the children are.
+    m.ShowChild(TChildKind::CPileProperties);
+    m.ShowChild(TChildKind::TopView);
+    m.ShowChild(TChildKind::SideViewYZ);
+    m.Tables().PileData->ShowEditor();
+    Settle();
+    const QRect area = Area(m);
+    for (QMdiSubWindow* sub : Children(m)) {
+        sub->showNormal();
+        Settle();
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << sub->windowTitle().toStdString() << ": " << sub->x() << "," << sub->y() << " " << sub->width() << "x"
+            << sub->height() << " in " << area.width() << "x" << area.height();
+    }
+}
+
 // Ctrl+F4 closes the active child, Ctrl+Tab and Ctrl+F6 go to the next one (Shift: the
 // previous one); the Window menu closes the active child too.
 TEST_F(MainFormChildWindows, TheDesktopKeysCloseAndCycleTheChildren)
