@@ -175,8 +175,8 @@ private:
 
 // The last row command of the window: what it was, where, and the table before and after it.
 struct TTableForm::TUndo {
-    int kind = 0;  // 0 add, 1 insert, 2 delete
-    int row = 0;   // the current row of the command
+    TRowCommand kind = TRowCommand::Add;
+    int row = 0;  // the current row of the command
     TTableContents before;
     TTableContents after;
 };
@@ -1018,7 +1018,7 @@ bool TTableForm::RowControlCell(const QWidget* widget, int& column, int& row) co
 
 // --- buttons ---------------------------------------------------------------------------------
 
-template <class F> void TTableForm::RowCommand(int kind, int row, F&& command)
+template <class F> void TTableForm::RowCommand(TRowCommand kind, int row, F&& command)
 {
     const TTableContents before(*m_table);
     m_undo.reset();
@@ -1045,19 +1045,24 @@ bool TTableForm::UndoRowCommand()
     Guarded([&] {
         Grid->CloseCellEditor();
         const int group = m_table->RowGroup();
-        if (undo->kind == 2)
+        switch (undo->kind) {
+        case TRowCommand::Delete:
             m_table->InsertRowGroup(undo->row);
-        else if (undo->kind == 1)
+            break;
+        case TRowCommand::Insert:
             m_table->DeleteRowGroup(undo->row);
-        else
+            break;
+        case TRowCommand::Add:
             m_table->DeleteRowGroup(m_table->RowCount() - 1);
+            break;
+        }
         if (m_table->RowCount() != undo->before.RowCount()) m_table->SetRowCount(undo->before.RowCount());
         undo->before.RestoreValues(*m_table);
         m_table->SetModified(true);
         Refresh();
         ShowAllCellTexts();
         // The row of the command becomes the current row again.
-        const int row = std::clamp(undo->kind == 0 ? (m_table->RowCount() - 1) / group * group : undo->row, 0,
+        const int row = std::clamp(undo->kind == TRowCommand::Add ? (m_table->RowCount() - 1) / group * group : undo->row, 0,
                                    std::max(0, Grid->rowCount() - 1));
         int column = std::max(0, Grid->currentColumn());
         if (column < Grid->columnCount() && !m_table->VisibleColumn(column)->HasControls()) {
@@ -1075,7 +1080,7 @@ void TTableForm::BtnAddClick()
     // The rows-changed notification waits until the rows are in; the window refreshes once.
     m_suspendRefresh = true;
     Guarded([this] {
-        RowCommand(0, m_table->RowCount(), [this] {
+        RowCommand(TRowCommand::Add, m_table->RowCount(), [this] {
             if (m_shownRows >= m_table->RowCount())
                 m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
             m_table->AddRowGroup();
@@ -1100,7 +1105,7 @@ void TTableForm::BtnInsClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        RowCommand(1, row, [this, row] {
+        RowCommand(TRowCommand::Insert, row, [this, row] {
             if (m_shownRows >= m_table->RowCount())
                 m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
             m_table->InsertRowGroup(row);
@@ -1116,7 +1121,7 @@ void TTableForm::BtnDelClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        RowCommand(2, row, [this, row] { m_table->DeleteRowGroup(row); });
+        RowCommand(TRowCommand::Delete, row, [this, row] { m_table->DeleteRowGroup(row); });
     });
 }
 

@@ -185,8 +185,9 @@ private:
     // The button's access key pressed: the current cell stored, then the click.
     void PressAccessKey(QPushButton* button);
     template <class F> void Guarded(F&& action);
-    // Runs a row command (`kind` 0 add, 1 insert, 2 delete at `row`) and keeps what undoes it.
-    template <class F> void RowCommand(int kind, int row, F&& command);
+    enum class TRowCommand { Add, Insert, Delete };
+    // Runs a row command at the current row `row` and keeps what undoes it.
+    template <class F> void RowCommand(TRowCommand kind, int row, F&& command);
     // The menu bar item whose access key the key event is, none when the window has no menu bar
     // or the bar no such item.
     QAction* MenuBarItem(const QKeyEvent* key) const;
