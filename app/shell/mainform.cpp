@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "about.h"
+#include "childframes.h"
 #include "plotreader.h"
 #include "pltdata.h"
 #include "plotform.h"
@@ -87,6 +88,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    // Every child, whoever makes it, opens where it can be seen.
+    ChildFrames::Install(m_mdi);
 
     m_plots = PltData::CreateResultPlots(this);
     // The plot windows and the table editors open in the MDI area.
@@ -918,6 +921,15 @@ void TMainForm::WindowMenuClick()
         }
     }
     m_windowSeparator->setVisible(!windows.isEmpty());
+    Action(L("WindowClose"))->setEnabled(!windows.isEmpty());
+}
+
+void TMainForm::CloseActiveChild()
+{
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    if (!sub) sub = m_mdi->currentSubWindow();
+    // A window that refuses (an invalid entry in its focused field) says why and stays.
+    if (sub) CloseChild(sub, false);
 }
 
 // --- 3-D view ------------------------------------------------------------------------------
@@ -934,8 +946,13 @@ TBlockViewControl* TMainForm::BlockView() const
 
 void TMainForm::Open3DView()
 {
-    if (!ShowChild(TChildKind::Block)) return;
+    // The tool bar first: the area it takes from the frame is no longer there for the view.
+    const bool shown = m_toolBar->isVisible();
     m_toolBar->show();
+    if (!ShowChild(TChildKind::Block)) {
+        m_toolBar->setVisible(shown);
+        return;
+    }
     m_show3DMenuAction->setVisible(true);
     m_bitmapSeparator->setVisible(true);
     m_saveBitmapAction->setVisible(true);
@@ -1165,15 +1182,44 @@ void TMainForm::BuildMenus()
     on(window, &TMainForm::WindowMenuClick);
     AddAction(window, L("WindowCascade"), L("&Cascade"), [this] { m_mdi->cascadeSubWindows(); });
     AddAction(window, L("WindowArrange"), L("&Arrange Icons"), [this] {
-        // The minimized windows in a row along the bottom of the frame.
-        int x = 0;
+        // The minimized windows side by side along the bottom of the frame, in the order of the
+        // Window menu; a row that is full goes on in a new row above it.
+        const QRect area = m_mdi->viewport()->rect();
+        int x = 0, bottom = area.bottom() + 1, rowHeight = 0;
         for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-            if (!sub->isMinimized()) continue;
+            if (!sub->isMinimized() || sub->isHidden()) continue;
             const QSize size = sub->size();
-            if (x > 0 && x + size.width() > m_mdi->viewport()->width()) x = 0;
-            sub->move(x, m_mdi->viewport()->height() - size.height());
+            if (x > 0 && x + size.width() > area.width()) {
+                x = 0;
+                bottom -= rowHeight;
+                rowHeight = 0;
+            }
+            sub->move(x, std::max(0, bottom - size.height()));
             x += size.width();
+            rowHeight = std::max(rowHeight, size.height());
         }
+    });
+    // The desktop's keys of child windows: Ctrl+F4 closes the active one, Ctrl+Tab and Ctrl+F6
+    // go to the next one, with Shift to the previous one (in the order of the list below).
+    QAction* close = AddAction(window, L("WindowClose"), L("C&lose"), [this] { CloseActiveChild(); });
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    for (auto [name, next] : {std::pair{"WindowNext", true}, std::pair{"WindowPrevious", false}}) {
+        auto* cycle = new QAction(this);
+        cycle->setObjectName(L(name));
+        cycle->setShortcuts(next ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                                       QKeySequence(Qt::CTRL | Qt::Key_F6)}
+                                 : QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)});
+        connect(cycle, &QAction::triggered, this, [this, next = next] {
+            if (Running()) return;
+            if (next) m_mdi->activateNextSubWindow();
+            else m_mdi->activatePreviousSubWindow();
+        });
+        addAction(cycle);
+    }
+    connect(m_mdi, &QMdiArea::subWindowActivated, close, [this, close] {
+        close->setEnabled(!m_mdi->subWindowList().isEmpty());
     });
     m_windowSeparator = window->addSeparator();
     m_windowSeparator->setVisible(false);

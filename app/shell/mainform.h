@@ -142,6 +142,8 @@ public:
     void Open3DView();
     void Close3DView();
     void ShowChildWindow(int index);
+    // Window > Close (Ctrl+F4): asks the active child to close.
+    void CloseActiveChild();
 
     // --- plots and the run of an analysis
     const QList<TGraphPlot*>& Plots() const { return m_plots; }

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QShortcutEvent>
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -80,7 +82,104 @@ private:
     std::vector<QString> m_texts;
 };
 
+// Everything a table holds: its row count and the value of every cell, sub-tables included
+// (what undoing a row command puts back).
+class TTableContents {
+public:
+    explicit TTableContents(const TGridTable& table) : m_rows(table.RowCount())
+    {
+        for (int c = 0; c < table.ColumnCount(); ++c) {
+            const TColumn* column = table.GetColumn(c);
+            TColumnValues values;
+            for (int r = 0; r < column->RowCount(); ++r) {
+                if (dynamic_cast<const TFloatColumn*>(column)) {
+                    values.floats.push_back(column->GetAsFloat(r));
+                } else if (dynamic_cast<const TIntColumn*>(column) || dynamic_cast<const TEnumColumn*>(column)) {
+                    values.integers.push_back(column->GetAsInteger(r));
+                } else if (dynamic_cast<const TStringColumn*>(column)) {
+                    values.texts.push_back(column->GetText(r));
+                } else if (dynamic_cast<const TTableColumn*>(column)) {
+                    const TGridTable* sub = column->GetAsTable(r);
+                    values.tables.push_back(sub ? std::make_shared<TTableContents>(*sub) : nullptr);
+                }
+            }
+            m_columns.push_back(std::move(values));
+        }
+    }
+
+    int RowCount() const { return m_rows; }
+
+    // Puts the values back into a table of the same columns and row count.
+    void RestoreValues(TGridTable& table) const
+    {
+        for (int c = 0; c < table.ColumnCount() && c < int(m_columns.size()); ++c) {
+            TColumn* column = table.GetColumn(c);
+            const TColumnValues& values = m_columns[size_t(c)];
+            const int rows = column->RowCount();
+            for (int r = 0; r < rows; ++r) {
+                const size_t i = size_t(r);
+                if (i < values.floats.size()) {
+                    if (!Same(column->GetAsFloat(r), values.floats[i])) column->SetAsFloat(r, values.floats[i]);
+                } else if (i < values.integers.size()) {
+                    if (column->GetAsInteger(r) != values.integers[i]) column->SetAsInteger(r, values.integers[i]);
+                } else if (i < values.texts.size()) {
+                    if (column->GetText(r) != values.texts[i]) column->SetText(r, values.texts[i]);
+                } else if (i < values.tables.size() && values.tables[i]) {
+                    if (TGridTable* sub = column->GetAsTable(r)) values.tables[i]->RestoreInto(*sub);
+                }
+            }
+        }
+    }
+
+    // The rows and the values (a sub-table of a row).
+    void RestoreInto(TGridTable& table) const
+    {
+        if (table.RowCount() != m_rows) table.SetRowCount(m_rows);
+        RestoreValues(table);
+    }
+
+    bool operator==(const TTableContents& other) const
+    {
+        if (m_rows != other.m_rows || m_columns.size() != other.m_columns.size()) return false;
+        for (size_t c = 0; c < m_columns.size(); ++c) {
+            const TColumnValues& a = m_columns[c];
+            const TColumnValues& b = other.m_columns[c];
+            if (a.floats.size() != b.floats.size() || a.integers != b.integers || a.texts != b.texts ||
+                a.tables.size() != b.tables.size())
+                return false;
+            for (size_t i = 0; i < a.floats.size(); ++i)
+                if (!Same(a.floats[i], b.floats[i])) return false;
+            for (size_t i = 0; i < a.tables.size(); ++i) {
+                if (bool(a.tables[i]) != bool(b.tables[i])) return false;
+                if (a.tables[i] && !(*a.tables[i] == *b.tables[i])) return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    // Value by value (the padding bytes of a long double are no part of it); a NaN equals a NaN.
+    static bool Same(long double a, long double b) { return a == b || (a != a && b != b); }
+
+    struct TColumnValues {
+        std::vector<long double> floats;
+        std::vector<int32_t> integers;
+        std::vector<QString> texts;
+        std::vector<std::shared_ptr<TTableContents>> tables;
+    };
+    int m_rows;
+    std::vector<TColumnValues> m_columns;
+};
+
 }  // namespace
+
+// The last row command of the window: what it was, where, and the table before and after it.
+struct TTableForm::TUndo {
+    TRowCommand kind = TRowCommand::Add;
+    int row = 0;  // the current row of the command
+    TTableContents before;
+    TTableContents after;
+};
 
 // The cell editor: Enter moves on as the window says, Tab and Shift+Tab go to the next and the
 // previous cell.
@@ -621,6 +720,9 @@ void TTableForm::PlaceRowControls()
             const QRect cell(Grid->columnViewportPosition(j), Grid->rowViewportPosition(first + k),
                              Grid->columnWidth(j) - 1, Grid->rowHeight(first + k) - 1);
             control->setGeometry(cell);
+            // Tab reaches the control from its neighbouring cells (TabFrom), never through the
+            // window's chain, which would put the controls after the row buttons.
+            if (control->focusPolicy() & Qt::TabFocus) control->setFocusPolicy(Qt::ClickFocus);
             control->show();
         }
     }
@@ -835,17 +937,23 @@ void TTableForm::GridEnter()
 void TTableForm::GridTab(bool next)
 {
     if (!m_table) return;
-    const int rows = Grid->rowCount();
-    const int columns = Grid->columnCount();
-    int row = Grid->currentRow();
-    int column = Grid->currentColumn();
-    if (row < 0 || column < 0 || rows == 0 || columns == 0) {
+    const int row = Grid->currentRow();
+    const int column = Grid->currentColumn();
+    if (row < 0 || column < 0 || Grid->rowCount() == 0 || Grid->columnCount() == 0) {
         Grid->LeaveGrid(next);
         return;
     }
-    // The next (previous) cell in reading order that can be current: columns edited through
-    // row controls are passed over; beyond the last (first) cell the focus leaves the grid.
-    do {
+    TabFrom(row, column, next);
+}
+
+void TTableForm::TabFrom(int row, int column, bool next)
+{
+    const int rows = Grid->rowCount();
+    const int columns = Grid->columnCount();
+    // The next (previous) cell in reading order, as the screen shows them: a cell of a column
+    // edited through row controls gives the focus to its control; beyond the last (first) cell
+    // the focus leaves the grid.
+    for (;;) {
         column += next ? 1 : -1;
         if (column >= columns) {
             column = 0;
@@ -858,13 +966,113 @@ void TTableForm::GridTab(bool next)
             Grid->LeaveGrid(next);
             return;
         }
-    } while (m_table->VisibleColumn(column)->HasControls());
+        if (!m_table->VisibleColumn(column)->HasControls()) break;
+        if (QWidget* control = RowControl(column, row)) {
+            // Leaving the cell stores it; a refused cell takes the focus back (GridExit).
+            Grid->CloseCellEditor();
+            control->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    if (!Grid->OwnsWidget(QApplication::focusWidget())) Grid->setFocus(Qt::TabFocusReason);
     Grid->FlushEditor();
     Grid->setCurrentCell(row, column);
     Grid->EditCurrentCell();
 }
 
+QWidget* TTableForm::RowControl(int column, int row)
+{
+    TColumn* tableColumn = m_table->VisibleColumn(column);
+    auto onView = [&]() -> QWidget* {
+        const int k = row - FirstRowOnView();
+        if (k < 0 || k >= std::min(m_shownRows, Grid->rowCount() - FirstRowOnView())) return nullptr;
+        if (column < FirstColumnOnView() || column >= FirstColumnOnView() + m_shownColumns) return nullptr;
+        QWidget* control = tableColumn->GetControl(k);
+        return control && control->isEnabled() ? control : nullptr;
+    };
+    if (QWidget* control = onView()) return control;
+    // Scrolled out of view: the grid scrolls to it (the controls follow the rows on view).
+    Grid->scrollTo(Grid->model()->index(row, column));
+    return onView();
+}
+
+bool TTableForm::RowControlCell(const QWidget* widget, int& column, int& row) const
+{
+    if (!widget || !m_table || !Grid->viewport()->isAncestorOf(widget)) return false;
+    const int first = FirstRowOnView();
+    const int count = std::min(m_shownRows, Grid->rowCount() - first);
+    for (int j = 0; j < Grid->columnCount(); ++j) {
+        TColumn* tableColumn = m_table->VisibleColumn(j);
+        if (!tableColumn->HasControls()) continue;
+        for (int k = 0; k < count; ++k) {
+            const QWidget* control = tableColumn->GetControl(k);
+            if (control && (control == widget || control->isAncestorOf(widget))) {
+                column = j;
+                row = first + k;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // --- buttons ---------------------------------------------------------------------------------
+
+template <class F> void TTableForm::RowCommand(TRowCommand kind, int row, F&& command)
+{
+    const TTableContents before(*m_table);
+    m_undo.reset();
+    command();
+    if (m_table) m_undo = std::make_shared<TUndo>(TUndo{kind, row, before, TTableContents(*m_table)});
+}
+
+bool TTableForm::CanUndoRowCommand() const
+{
+    return m_undo && m_table && TTableContents(*m_table) == m_undo->after;
+}
+
+bool TTableForm::UndoRowCommand()
+{
+    if (!m_table || !m_undo) return false;
+    // What is being typed counts as a change since the command.
+    if (!m_modal && !CommitCell()) return false;
+    if (!CanUndoRowCommand()) {
+        m_undo.reset();
+        return false;
+    }
+    const std::shared_ptr<TUndo> undo = std::move(m_undo);
+    bool done = false;
+    Guarded([&] {
+        Grid->CloseCellEditor();
+        const int group = m_table->RowGroup();
+        switch (undo->kind) {
+        case TRowCommand::Delete:
+            m_table->InsertRowGroup(undo->row);
+            break;
+        case TRowCommand::Insert:
+            m_table->DeleteRowGroup(undo->row);
+            break;
+        case TRowCommand::Add:
+            m_table->DeleteRowGroup(m_table->RowCount() - 1);
+            break;
+        }
+        if (m_table->RowCount() != undo->before.RowCount()) m_table->SetRowCount(undo->before.RowCount());
+        undo->before.RestoreValues(*m_table);
+        m_table->SetModified(true);
+        Refresh();
+        ShowAllCellTexts();
+        // The row of the command becomes the current row again.
+        const int row = std::clamp(undo->kind == TRowCommand::Add ? (m_table->RowCount() - 1) / group * group : undo->row, 0,
+                                   std::max(0, Grid->rowCount() - 1));
+        int column = std::max(0, Grid->currentColumn());
+        if (column < Grid->columnCount() && !m_table->VisibleColumn(column)->HasControls()) {
+            Grid->setCurrentCell(row, column);
+            Grid->scrollTo(Grid->model()->index(row, column));
+        }
+        done = true;
+    });
+    return done;
+}
 
 void TTableForm::BtnAddClick()
 {
@@ -872,9 +1080,11 @@ void TTableForm::BtnAddClick()
     // The rows-changed notification waits until the rows are in; the window refreshes once.
     m_suspendRefresh = true;
     Guarded([this] {
-        if (m_shownRows >= m_table->RowCount())
-            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
-        m_table->AddRowGroup();
+        RowCommand(TRowCommand::Add, m_table->RowCount(), [this] {
+            if (m_shownRows >= m_table->RowCount())
+                m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+            m_table->AddRowGroup();
+        });
     });
     m_suspendRefresh = false;
     if (!m_table) return;
@@ -895,9 +1105,11 @@ void TTableForm::BtnInsClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        if (m_shownRows >= m_table->RowCount())
-            m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
-        m_table->InsertRowGroup(row);
+        RowCommand(TRowCommand::Insert, row, [this, row] {
+            if (m_shownRows >= m_table->RowCount())
+                m_shownRows = std::min(m_shownRows + int(m_table->RowGroup()), 10);
+            m_table->InsertRowGroup(row);
+        });
     });
 }
 
@@ -909,7 +1121,7 @@ void TTableForm::BtnDelClick()
         if (row < 0 || row >= m_table->RowCount())
             throw Exception(QStringLiteral("Grid.Row not in valid range"));
         m_table->SetModified(true);
-        m_table->DeleteRowGroup(row);
+        RowCommand(TRowCommand::Delete, row, [this, row] { m_table->DeleteRowGroup(row); });
     });
 }
 
@@ -929,6 +1141,25 @@ QPushButton* TTableForm::AccessKeyButton(const QKeyEvent* key) const
     for (QPushButton* button : {BtnAdd, BtnIns, BtnDel})
         if (button->isVisible() && QKeySequence::mnemonic(button->text()) == pressed) return button;
     return nullptr;
+}
+
+QAction* TTableForm::MenuBarItem(const QKeyEvent* key) const
+{
+    if (key->modifiers() != Qt::AltModifier) return nullptr;
+    const QKeySequence pressed(key->keyCombination());
+    for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (!bar->isVisible()) continue;
+        for (QAction* item : bar->actions())
+            if (item->isVisible() && item->isEnabled() && QKeySequence::mnemonic(item->text()) == pressed)
+                return item;
+    }
+    return nullptr;
+}
+
+bool TTableForm::IsUndoKey(const QKeyEvent* key) const
+{
+    return QKeySequence(key->keyCombination()).matches(QKeySequence(QKeySequence::Undo)) == QKeySequence::ExactMatch ||
+           key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Z);
 }
 
 void TTableForm::PressAccessKey(QPushButton* button)
@@ -954,6 +1185,38 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
     if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && !m_destroying && m_shown &&
         watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // A key that the menu bar has too opens its menu while the focus is in the grid, as in a
+        // spreadsheet (Alt+D: the Data menu, not Delete Row).
+        if (QAction* item = !m_modal && Grid->OwnsWidget(QApplication::focusWidget()) && AccessKeyButton(key)
+                                ? MenuBarItem(key)
+                                : nullptr) {
+            key->accept();
+            if (type == QEvent::KeyPress && !key->isAutoRepeat()) {
+                Grid->FlushEditor();
+                for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
+                    if (bar->actions().contains(item)) bar->setActiveAction(item);
+            }
+            return true;
+        }
+        // Ctrl+Z: the last row command undone, unless a cell editor has typing of its own to undo.
+        if (IsUndoKey(key)) {
+            auto* line = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            const bool ownUndo = line && Grid->OwnsWidget(line) && line->isUndoAvailable();
+            if (!ownUndo && CanUndoRowCommand()) {
+                key->accept();
+                if (type == QEvent::KeyPress) UndoRowCommand();
+                return true;
+            }
+        }
+        // Tab on a row control goes on to the cell after it, as on the screen.
+        if (type == QEvent::KeyPress && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            int column = -1, row = -1;
+            if (RowControlCell(static_cast<QWidget*>(watched), column, row)) {
+                TabFrom(row, column, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
         if (QPushButton* button = AccessKeyButton(key)) {
             key->accept();
             // The override claims the key from the shortcuts; the press that follows clicks.

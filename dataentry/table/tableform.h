@@ -9,8 +9,12 @@
 // units), the vertical header the row-group numbers, its corner the table's TopLeft text. Under
 // the grid sit the buttons "&Add Row", "&Insert Row", "&Delete Row" (shown only when MinRows and
 // MaxRows differ), the table's comment and its help picture. The buttons' access keys (Alt+A,
-// Alt+I, Alt+D) click them wherever the focus is in the window; a focused button that becomes
-// disabled hands the focus to the grid.
+// Alt+I, Alt+D) click them wherever the focus is in the window, except that a key which the
+// menu bar of the main window also has ("&Data": Alt+D) opens that menu while the focus is in
+// the grid, as in a spreadsheet; a focused button that becomes disabled hands the focus to the
+// grid. Ctrl+Z undoes the last row command (Add, Insert or Delete Row: the rows and every value
+// they held come back) while the table still holds what the command left; a cell editor with
+// typing of its own to undo takes Ctrl+Z first.
 //
 // Text typed into a cell is committed through the column's SetText when the current cell
 // changes, when the focus leaves the grid, when the window is deactivated and when it closes. A
@@ -37,6 +41,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QWidget>
+
+#include <memory>
 
 class QEventLoop;
 class QKeyEvent;
@@ -121,6 +127,11 @@ public:
     void Refresh();
     void LayoutForm();
 
+    // Ctrl+Z: undoes the last row command; false (nothing done) when there is none or the table
+    // changed since.
+    bool UndoRowCommand();
+    bool CanUndoRowCommand() const;
+
     // Handlers.
     void BtnAddClick();
     void BtnInsClick();
@@ -129,8 +140,11 @@ public:
     // last column the first row of column 1.
     void GridEnter();
     // Tab (next) or Shift+Tab in the grid: stores the cell and goes to the next (previous) cell
-    // that can be current; from the last (first) cell the focus leaves the grid.
+    // in the order of the screen (a row control over a cell takes the focus); from the last
+    // (first) cell the focus leaves the grid.
     void GridTab(bool next);
+    // The same from the cell (data row, visible column), which may be a row control's.
+    void TabFrom(int row, int column, bool next);
     // The current cell may move from `previous` to `current` (stores the previous cell's text).
     bool GridSelectCell(const QModelIndex& previous, const QModelIndex& current);
 
@@ -171,6 +185,20 @@ private:
     // The button's access key pressed: the current cell stored, then the click.
     void PressAccessKey(QPushButton* button);
     template <class F> void Guarded(F&& action);
+    enum class TRowCommand { Add, Insert, Delete };
+    // Runs a row command at the current row `row` and keeps what undoes it.
+    template <class F> void RowCommand(TRowCommand kind, int row, F&& command);
+    // The menu bar item whose access key the key event is, none when the window has no menu bar
+    // or the bar no such item.
+    QAction* MenuBarItem(const QKeyEvent* key) const;
+    bool IsUndoKey(const QKeyEvent* key) const;
+    // The enabled row control over a cell, the grid scrolled to it first; none when there is none.
+    QWidget* RowControl(int column, int row);
+    // The cell of the row control that holds `widget`; false when it is in no row control.
+    bool RowControlCell(const QWidget* widget, int& column, int& row) const;
+
+    struct TUndo;
+    std::shared_ptr<TUndo> m_undo;
 
     QPointer<TGridTable> m_table;
     int m_headerRows = 0;

@@ -106,8 +106,8 @@ TEST_F(MainFormTest, MenuCaptions)
                            "Interactive Footing Response Amplitude "}));
     EXPECT_EQ(Captions(m.Menu("ViewMenu")),
               (QStringList{"Top View", "Side View (XZ-Plane)", "Side View (YZ-Plane)", "3D View"}));
-    EXPECT_EQ(Captions(m.Menu("WindowMenu")), (QStringList{"&Cascade", "&Arrange Icons"}));
-    EXPECT_EQ(m.Menu("WindowMenu")->actions().size(), 3 + 50);
+    EXPECT_EQ(Captions(m.Menu("WindowMenu")), (QStringList{"&Cascade", "&Arrange Icons", "C&lose"}));
+    EXPECT_EQ(m.Menu("WindowMenu")->actions().size(), 4 + 50);
     EXPECT_EQ(Captions(m.Menu("Show3DMenu")), (QStringList{"Foundation", "Piles", "Pile Numbers", "Soil Layers",
                                                            "Soil Layer Labels", "Soil Layer Depth Labels"}));
     EXPECT_EQ(Captions(m.Menu("HelpMenu")),

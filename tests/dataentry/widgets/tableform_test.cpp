@@ -221,8 +221,9 @@ TEST_F(TableFormTest, TabMovesThroughTheCellsAndKeepsEveryValue)
     EXPECT_EQ(recorder.Count(), 0);
 }
 
-// Tab passes over the columns edited through row controls.
-TEST_F(TableFormTest, TabSkipsColumnsWithRowControls)
+// Tab goes through the cells in the order of the screen: a column edited through row controls
+// gives the focus to the control of the row.
+TEST_F(TableFormTest, TabStopsAtTheRowControlsInTheOrderOfTheScreen)
 {
     table = std::make_unique<TGridTable>();
     table->SetCaption(QStringLiteral("Piles"));
@@ -240,11 +241,17 @@ TEST_F(TableFormTest, TabSkipsColumnsWithRowControls)
     TypeInCell(QStringLiteral("12"));
     Key(Qt::Key_Tab);
     EXPECT_EQ(table->Cell(1, 0)->GetAsFloat(), 12.0L);
+    auto* type = dynamic_cast<TEnumColumn*>(table->GetColumn(0));
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(type->ComboBox(1))) << "the type of row 2";
+    Key(Qt::Key_Tab);
     EXPECT_EQ(form->Grid->currentRow(), 1);
     EXPECT_EQ(form->Grid->currentColumn(), 1);
     TypeInCell(QStringLiteral("14"));
     Key(Qt::Key_Backtab);
     EXPECT_EQ(table->Cell(1, 1)->GetAsFloat(), 14.0L);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(type->ComboBox(1)));
+    Key(Qt::Key_Backtab);
     EXPECT_EQ(form->Grid->currentRow(), 0);
     EXPECT_EQ(form->Grid->currentColumn(), 1);
     table.reset();
@@ -763,3 +770,68 @@ TEST_F(TableFormTest, AReopenedEditorKeepsItsPlaceAndSize)
 }
 
 }  // namespace
+
+// Undoing a row command gives back the rows as they were: float values with all their digits,
+// texts, integers and the sub-table of each row; the rows after it keep their own sub-tables.
+TEST_F(TableFormTest, UndoingARowCommandGivesTheRowsAndTheirSubTablesBack)
+{
+    TGridTable amplitudes;
+    amplitudes.SetCaption(QStringLiteral("Amplitudes"));
+    amplitudes.SetMinRows(1);
+    amplitudes.AddFloatColumn({QStringLiteral("Amplitude")});
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Loads"));
+    table->SetMinRows(1);
+    table->SetMaxRows(0);
+    table->AddFloatColumn({QStringLiteral("Time")});
+    table->AddStringColumn({QStringLiteral("Name")});
+    table->AddIntColumn({QStringLiteral("Count")}, 0, 100);
+    table->AddTableColumn({QStringLiteral("Data")}, amplitudes.Identifier());
+    table->SetRowCount(3);
+    for (int r = 0; r < 3; ++r) {
+        table->Cell(0, r)->SetAsFloat(1.0L / (r + 3));
+        table->GetColumn(1)->SetText(r, QStringLiteral("load %1").arg(r));
+        table->Cell(2, r)->SetAsInteger(10 + r);
+        TGridTable* sub = table->Cell(3, r)->GetAsTable();
+        ASSERT_NE(sub, nullptr);
+        sub->SetRowCount(r + 1);
+        for (int k = 0; k <= r; ++k) sub->Cell(0, k)->SetAsFloat(r + k / 7.0L);
+    }
+    auto contents = [&] {
+        QStringList all;
+        for (int r = 0; r < table->RowCount(); ++r) {
+            const TGridTable* sub = table->Cell(3, r)->GetAsTable();
+            QStringList values;
+            for (int k = 0; sub && k < sub->RowCount(); ++k) values << QString::number(double(sub->Cell(0, k)->GetAsFloat()), 'g', 17);
+            all << QStringLiteral("%1|%2|%3|%4")
+                       .arg(QString::number(double(table->Cell(0, r)->GetAsFloat()), 'g', 17), table->Cell(1, r)->GetText(),
+                            table->Cell(2, r)->GetText(), values.join(QLatin1Char(' ')));
+        }
+        return all;
+    };
+    const QStringList start = contents();
+    const TGridTable* last = table->Cell(3, 2)->GetAsTable();
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(form->CanUndoRowCommand()) << "nothing to undo yet";
+    form->Grid->setCurrentCell(1, 0);
+    form->BtnDelClick();
+    ASSERT_EQ(table->RowCount(), 2);
+    ASSERT_TRUE(form->CanUndoRowCommand());
+    EXPECT_TRUE(form->UndoRowCommand());
+    EXPECT_EQ(contents(), start);
+    EXPECT_EQ(table->Cell(0, 1)->GetAsFloat(), 1.0L / 4) << "every digit back";
+    EXPECT_EQ(table->Cell(3, 2)->GetAsTable(), last) << "the row after it keeps its own sub-table";
+    EXPECT_FALSE(form->CanUndoRowCommand()) << "one undo";
+    // A change after the command: the command is not undone over it.
+    form->Grid->setCurrentCell(0, 0);
+    form->BtnInsClick();
+    ASSERT_EQ(table->RowCount(), 4);
+    table->Cell(2, 3)->SetAsInteger(99);
+    EXPECT_FALSE(form->CanUndoRowCommand());
+    EXPECT_FALSE(form->UndoRowCommand());
+    EXPECT_EQ(table->RowCount(), 4);
+    EXPECT_EQ(table->Cell(2, 3)->GetAsInteger(), 99);
+    EXPECT_EQ(recorder.Count(), 0);
+    table.reset();
+}

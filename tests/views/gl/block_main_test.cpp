@@ -81,3 +81,35 @@ TEST(BlockInMainWindow, ToolBarMenuAndClose)
     EXPECT_TRUE(main.MdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(recorder.Count(), 0) << recorder.LastText().toStdString();
 }
+
+// The 3-D view opens wholly inside the frame of the smallest supported size, beside the windows
+// already open and below its own tool bar.
+TEST(BlockInMainWindow, OpensInsideTheFrameAt1024x768)
+{
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    MessageRecorder recorder;
+    ScopedMessageSink sink(&recorder);
+
+    TMainForm main;
+    RegisterWindows::RegisterAll(main);
+    main.resize(1024, 768);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.Project().Open(QStringLiteral(TREMEX_SOURCE_DIR "/examples/pile-group-random.tmx"));
+    for (TChildKind kind : {TChildKind::Title, TChildKind::Tipsoil, TChildKind::TopView, TChildKind::SideViewYZ})
+        main.ShowChild(kind);
+    main.Open3DView();
+    QTest::qWait(100);
+    QMdiSubWindow* sub = main.MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_NE(qobject_cast<TDlgBlock*>(sub->widget()), nullptr);
+    const QRect area = main.MdiArea()->viewport()->rect();
+    EXPECT_TRUE(area.contains(sub->geometry()))
+        << sub->x() << "," << sub->y() << " " << sub->width() << "x" << sub->height() << " in " << area.width() << "x"
+        << area.height();
+    EXPECT_EQ(recorder.Count(), 0) << recorder.LastText().toStdString();
+}
