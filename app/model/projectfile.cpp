@@ -3,12 +3,12 @@
 #include "dataunit.h"
 #include "projecttables.h"
 #include "util/numtext.h"
+#include "util/safewrite.h"
 #include "util/wordread.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -988,19 +988,17 @@ void WriteFiles(TProgramData& d)
 {
     CheckProject(d);
     const TProjectTexts texts = BuildTexts(d);
-    // Each file goes to a temporary name; only when all three are written are they renamed into
-    // place.
-    const QString paths[3] = {d.FileName, d.MassFileName, d.DrawingFileName};
-    const QByteArray* bytes[3] = {&texts.Project, &texts.Mass, &texts.Drawing};
-    std::unique_ptr<QSaveFile> files[3];
+    // Each file goes to a temporary name beside it, checked to the last byte on the disk; only
+    // when all three are written are they renamed into place, the project file last.
+    const QString paths[3] = {d.MassFileName, d.DrawingFileName, d.FileName};
+    const QByteArray* bytes[3] = {&texts.Mass, &texts.Drawing, &texts.Project};
+    std::unique_ptr<SafeWrite::TFileWrite> files[3];
     for (int i = 0; i < 3; ++i) {
-        files[i] = std::make_unique<QSaveFile>(paths[i]);
-        if (!files[i]->open(QIODevice::WriteOnly) || files[i]->write(*bytes[i]) != bytes[i]->size())
-            throw EInOutError(L("The file ") + paths[i] + L(" could not be written: ") + files[i]->errorString());
+        files[i] = std::make_unique<SafeWrite::TFileWrite>(paths[i]);
+        files[i]->Write(*bytes[i]);
+        files[i]->Finish();
     }
-    for (int i = 0; i < 3; ++i)
-        if (!files[i]->commit())
-            throw EInOutError(L("The file ") + paths[i] + L(" could not be written: ") + files[i]->errorString());
+    for (auto& file : files) file->Commit();
     d.SetModified(false);
 }
 
