@@ -12,6 +12,7 @@
 #include "project.h"
 #include "projectfile.h"
 #include "run.h"
+#include "runlist.h"
 
 #include <QAction>
 #include <QTimer>
@@ -281,6 +282,29 @@ TEST_F(FaultTest, TheMainWindowStaysOpenUntilTheRunHasEnded)
     // Now the window closes.
     m.close();
     EXPECT_FALSE(m.isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// The run list on a full disk: not written at all (a list cut short would send the engine's
+// outputs to other names), with the file and the reason.
+TEST_F(FaultTest, ARunListThatCannotBeWrittenIsNotLeftHalfWritten)
+{
+    const QString folder = work.filePath(QStringLiteral("disk"));
+    TDisk disk(folder, 64);
+    ASSERT_TRUE(disk.Problem().isEmpty()) << disk.Problem().toStdString();
+    const QString list = folder + QStringLiteral("/names.dat");
+    Run::WriteRunList(list, TMainForm::GetVersion(), QStringLiteral("/jobs/pump.tmx"));
+    const QByteArray old = build::ReadBytes(list);
+    ASSERT_FALSE(old.isEmpty());
+    EXPECT_EQ(disk.LeaveFree(0), 0);
+    const std::string message = TestSupport::MessageOf(
+        [&] { Run::WriteRunList(list, TMainForm::GetVersion(), QStringLiteral("/jobs/a-much-longer-name/pump.tmx")); });
+    EXPECT_EQ(message, "The file " + list.toStdString() + " could not be written: No space left on device");
+    EXPECT_EQ(build::ReadBytes(list), old);
+    EXPECT_EQ(Snapshot(folder).size(), 1u);
 }
 
 }  // namespace
