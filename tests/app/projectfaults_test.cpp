@@ -376,6 +376,28 @@ TEST(ProjectFaults, ExtraBlanksAndLfLineEndsReadAsWritten)
     EXPECT_EQ(Text(ReadBytes(QFileInfo(path).path() + "/again.tmx")), Text(written));
 }
 
+// A project whose lines end with a CR alone (tr '\n' '\r') reads as the same project, for each
+// kind of foundation and loading.
+TEST(ProjectFaults, CrOnlyLineEndsReadAsLineEnds)
+{
+    for (Foundation f : {Foundation::HalfSpace, Foundation::Pile, Foundation::Stratum, Foundation::Multilayer}) {
+        for (Load l : {Load::Harmonic, Load::Transient, Load::Random}) {
+            SCOPED_TRACE(std::string(Name(f)) + " " + Name(l));
+            TProject source;
+            const QString path = Saved(source, std::string("cr-only-") + Name(f) + "-" + Name(l), f, l);
+            const QByteArray written = ReadBytes(path);
+            QByteArray cr = written;
+            cr.replace("\r\n", "\r");
+            const QString crPath = QFileInfo(path).path() + "/cr.tmx";
+            WriteBytes(crPath, cr);
+            TProject read;
+            read.Open(crPath);
+            read.SaveAs(QFileInfo(path).path() + "/again.tmx");
+            EXPECT_EQ(Text(ReadBytes(QFileInfo(path).path() + "/again.tmx")), Text(written));
+        }
+    }
+}
+
 TEST(ProjectFaults, FilesThatAreNoProjectGiveAClearMessage)
 {
     const QString folder = TempFolder("not-a-project");
