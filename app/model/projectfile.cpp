@@ -521,6 +521,9 @@ public:
         }
     }
 
+    // The number of the file's last line (where a file cut short ends).
+    int LastLine() const { return static_cast<int>(m_words.LineCount()); }
+
 private:
     TWordReader m_words;
     int m_lineNumber = 0;
@@ -963,21 +966,34 @@ void ReadProject(TProgramData& d, const QString& path)
 {
     d.FileName = path;
     d.Tables().ClearRows();
+    // Every message names the file; one about a line gives it ("Error on Line n"), and a file
+    // that ends too early the line where it ends.
+    const QString lead = L("The file ") + QDir::toNativeSeparators(path) + L(" cannot be read:") + QChar(13);
     std::unique_ptr<TProjectReader> reader;
     try {
         reader = std::make_unique<TProjectReader>(path);
     } catch (const EInOutError& e) {
-        throw EInOutError(L("The file ") + QDir::toNativeSeparators(path) + L(" cannot be read:") + QChar(13) +
-                          e.message());
+        throw EInOutError(lead + e.message());
     }
+    const auto where = [&](const QString& text) {
+        if (text == QString::fromLatin1(kIncomplete))
+            return lead + HvlConst::Format("Error on Line %d", reader->LastLine()) + QChar(13) + text;
+        return lead + text;
+    };
     try {
-        ReadBody(*reader, d);
-    } catch (const EInOutError&) {
-        throw;
-    } catch (const EProjectError&) {
-        throw;
-    } catch (const Exception& e) {
-        reader->Fail(e.message());
+        try {
+            ReadBody(*reader, d);
+        } catch (const EInOutError&) {
+            throw;
+        } catch (const EProjectError&) {
+            throw;
+        } catch (const Exception& e) {
+            reader->Fail(e.message());
+        }
+    } catch (const EInOutError& e) {
+        throw EInOutError(where(e.message()));
+    } catch (const EProjectError& e) {
+        throw EProjectError(where(e.message()));
     }
     d.Tables().RaiseToMinRows();
     d.Tables().MarkMomentAmplitudes();
