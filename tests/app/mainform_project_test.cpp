@@ -350,7 +350,7 @@ TEST_F(MainFormTest, AStartUpMessageComesAfterTheMainWindowIsShown)
     m.show();
     EXPECT_EQ(recorder.Count(), 0) << "no message while the window is being shown";
     EXPECT_TRUE(m.isVisible());
-    QTRY_COMPARE(recorder.Count(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.Count() == 1; }, 2000)) << recorder.Count();
     EXPECT_EQ(recorder.LastText(), QStringLiteral("The file ") + work.filePath(QStringLiteral("empty.tmx")) +
                                        QStringLiteral(" cannot be read:\rThe file is not a TREMEX project file: its "
                                                       "first line does not begin with \"TITLE=\"."));
