@@ -308,6 +308,8 @@ QByteArray ProjectText(TProgramData& d)
     out.Line(N(d.MassRowCount));
     WriteMassRows(out, d);
     WriteCentres(out, d);
+    // The comment lines of the file read, after the data as they were.
+    for (const QString& line : d.KeptLines) out.Line(line);
     return out.Bytes();
 }
 
@@ -508,12 +510,18 @@ public:
     // Moves to the start of the line after the last word read.
     void SkipRest() { Raw(); }
 
-    // The words of every line that is left, up to a "$" comment line, with their line numbers.
-    void TakeRest(QStringList& words, QList<int>& lines)
+    // The words of every line that is left, up to a "$" comment line, with their line numbers;
+    // that line and all after it, as they are, in `kept`.
+    void TakeRest(QStringList& words, QList<int>& lines, QStringList& kept)
     {
         while (!m_words.Eof()) {
-            const QString line = Trimmed();
-            if (line.startsWith(QLatin1Char('$'))) break;
+            const QString raw = Raw();
+            const QString line = raw.trimmed();
+            if (line.startsWith(QLatin1Char('$'))) {
+                kept << raw;
+                while (!m_words.Eof()) kept << Raw();
+                break;
+            }
             for (const QString& word : SplitWords(line)) {
                 words << word;
                 lines << m_lineNumber;
@@ -935,7 +943,8 @@ void ReadBody(TProjectReader& in, TProgramData& d)
     d.MassRowCount = 0;
     QStringList words;
     QList<int> lines;
-    in.TakeRest(words, lines);
+    d.KeptLines.clear();
+    in.TakeRest(words, lines, d.KeptLines);
     TTail tail(words, lines);
     if (tail.Left() > 0) {
         const int32_t rows = tail.Integer();

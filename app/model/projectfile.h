@@ -22,7 +22,9 @@
 // "The file PATH could not be written: REASON" with the system's reason.
 //
 // Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
-// current project (app/model/project.h).
+// current project (app/model/project.h). The "$" comment lines after the data of a hand-written
+// project (TProgramData::KeptLines) are written again after the data on every save, so a run,
+// which saves first, keeps them.
 #pragma once
 
 #include "util/exceptions.h"
