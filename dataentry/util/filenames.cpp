@@ -95,12 +95,14 @@ QString FolderNotice(const QString& folder)
 {
     const QStringList names = UndecodableNames(folder);
     if (names.isEmpty()) return {};
-    return QStringLiteral("The folder %1 holds %2 whose names are not UTF-8 text: %3. They are not listed here and "
-                          "cannot be opened, since the program reads and writes file names as UTF-8 only; give "
-                          "them UTF-8 names to open them.")
+    const bool one = names.size() == 1;
+    return QStringLiteral("The folder %1 holds %2 not UTF-8 text: %3. %4 not listed here and cannot be opened, since "
+                          "the program reads and writes file names as UTF-8 only; give %5 a UTF-8 name to open %6.")
         .arg(QDir::toNativeSeparators(folder),
-             names.size() == 1 ? QStringLiteral("a file or folder") : QStringLiteral("%1 files or folders").arg(names.size()),
-             names.join(QStringLiteral(", ")));
+             one ? QStringLiteral("a file or folder whose name is")
+                 : QStringLiteral("%1 files or folders whose names are").arg(names.size()),
+             names.join(QStringLiteral(", ")), one ? QStringLiteral("It is") : QStringLiteral("They are"),
+             one ? QStringLiteral("it") : QStringLiteral("each"), one ? QStringLiteral("it") : QStringLiteral("them"));
 }
 
 }  // namespace FileNames

@@ -336,8 +336,8 @@ TEST_F(MainFormTest, ANameThatIsNotUtf8IsToldWhyItCannotBeOpened)
     EXPECT_TRUE(real.OpenDialog(QStringLiteral("Open")).isEmpty());
     ASSERT_EQ(recorder.Count(), 1);
     EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("The folder ") + work.path() +
-                                               QStringLiteral(" holds a file or folder whose names are not UTF-8 "
-                                                              "text: lat\\xE9in.")))
+                                               QStringLiteral(" holds a file or folder whose name is not UTF-8 "
+                                                              "text: lat\\xE9in. It is not listed here")))
         << recorder.LastText().toStdString();
 }
 
