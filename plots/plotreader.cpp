@@ -5,6 +5,7 @@
 #include "util/wordread.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -33,16 +34,39 @@ public:
     using Exception::Exception;
 };
 
+// A file that ends before the records the project's layout needs: of another layout, or cut short.
+class EEndsEarly : public EOutOfDate {
+public:
+    using EOutOfDate::EOutOfDate;
+};
+
+// Whether a file that ended early was cut short rather than written for another layout: the
+// engine ends every line, and writes for N points 7, 18 or 25 values a point (response records,
+// stiffness and damping records, or both) after the count.
+bool CutShort(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.readAll();
+    if (!bytes.endsWith('\n') && !bytes.endsWith('\r')) return true;
+    const QList<QByteArray> words = bytes.simplified().split(' ');
+    bool counted = false;
+    const long long n = words.isEmpty() ? 0 : words.first().toLongLong(&counted);
+    if (!counted || n <= 1) return false;
+    const long long values = words.size() - 1;
+    return values != 7 * n && values != 18 * n && values != 25 * n;
+}
+
 // The next word as a finite number; else EInOutError naming the line, the item and the word.
 // Running out of words means the file holds fewer records than the project's layout needs.
 long double Value(TWordReader& in)
 {
-    if (in.Eof()) throw EOutOfDate(QString());
+    if (in.Eof()) throw EEndsEarly(QString());
     QString word;
     try {
         in.NextWord(word);
     } catch (const EInOutError&) {
-        throw EOutOfDate(QString());
+        throw EEndsEarly(QString());
     }
     long double v = 0;
     if (!NumText::TryStrToFloat(word, v) || !std::isfinite(v))
@@ -117,7 +141,7 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
                     try {
                         in.ReadLine();  // the rest of the stiffness record's line
                     } catch (const EInOutError&) {
-                        throw EOutOfDate(QString());  // the file ends within the records
+                        throw EEndsEarly(QString());  // the file ends within the records
                     }
                     ReadValues(in, p, DampCXX, j, frequencies.back());
                 }
@@ -167,8 +191,14 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
             }
             if (more) throw EOutOfDate(QString());
         }
-    } catch (const EOutOfDate&) {
+    } catch (const EOutOfDate& e) {
         ClearPlots(p);
+        if (dynamic_cast<const EEndsEarly*>(&e) && CutShort(path)) {
+            say(QStringLiteral("The plot data in %1 cannot be read:").arg(QDir::toNativeSeparators(path)) + QChar(13) +
+                QStringLiteral("The file ends in the middle of its records: it was cut short, and no plots are shown. "
+                               "Run the analysis again to see its plots."));
+            return false;
+        }
         say(QStringLiteral("The plot data in %1 do not fit the project as it is now (its stiffness matrix option "
                            "and its loading): they are out of date, and no plots are shown. Run the analysis "
                            "again to see its plots.")

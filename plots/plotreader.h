@@ -37,7 +37,9 @@ struct TPlotProject {
 // - a file that does not fit the project (it was written by a run of another layout: with or
 //   without the stiffness matrix, harmonic or not) is out of date; the graphs are then cleared
 //   and show nothing. A file fits when the records of the project's layout take up every word
-//   of the file and every point's records carry the same frequency.
+//   of the file and every point's records carry the same frequency;
+// - a file cut short (it ends within a line, or within its records while its values are not
+//   the whole records of any layout) cannot be read; the graphs are cleared.
 // No message is shown here.
 bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& plots,
                   QString* problem = nullptr);

@@ -1,10 +1,14 @@
 #include "forms/titleform.h"
 
 #include "dataunit.h"
+#include "projectfile.h"
+#include "util/messages.h"
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -14,8 +18,16 @@ namespace {
 class TTitleMemo : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
+    // Set while a paste or a drop puts text in.
+    bool Inserting = false;
 
 protected:
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        Inserting = true;
+        QPlainTextEdit::insertFromMimeData(source);
+        Inserting = false;
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -38,11 +50,12 @@ TdlgTitle::TdlgTitle(TProject& project, QWidget* parent) : TDataForm(project, pa
     TitleMemo->setTabChangesFocus(true);
     label->setBuddy(TitleMemo);
     layout->addWidget(TitleMemo);
-    connect(TitleMemo, &QPlainTextEdit::textChanged, this, [this] { Limit(); });
+    connect(TitleMemo, &QPlainTextEdit::textChanged, this,
+            [this] { Limit(static_cast<TTitleMemo*>(TitleMemo)->Inserting); });
     SetClientSize(390, 175);
 }
 
-void TdlgTitle::Limit()
+void TdlgTitle::Limit(bool tell)
 {
     const QString text = TitleMemo->toPlainText();
     QString limited = text;
@@ -50,7 +63,21 @@ void TdlgTitle::Limit()
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator ||
             c == QChar::LineSeparator)
             c = QLatin1Char(' ');
-    if (limited.size() > kMaxLength) limited.truncate(kMaxLength);
+    // A title read from the project or pasted that is cut: the user is told, with the notice of
+    // the save (after this change of the text). Typing at the limit is refused without a word.
+    if (limited.size() > kMaxLength) {
+        if (tell) {
+            const QString notice = ProjectFile::TitleNotice(limited);
+            if (!notice.isEmpty() && !m_noticePending) {
+                m_noticePending = true;  // one notice for the changes of one paste
+                QTimer::singleShot(0, this, [this, notice] {
+                    m_noticePending = false;
+                    Messages::Information(this, notice);
+                });
+            }
+        }
+        limited.truncate(kMaxLength);
+    }
     if (limited == text) return;
     const int position = qMin(TitleMemo->textCursor().position(), int(limited.size()));
     const QSignalBlocker blocker(TitleMemo);
@@ -62,14 +89,19 @@ void TdlgTitle::Limit()
 
 void TdlgTitle::Loaded()
 {
-    TitleMemo->setPlainText(Data().ProjectTitle);
+    {
+        // The title of the project, cut to what the form holds: told (Limit).
+        const QSignalBlocker blocker(TitleMemo);
+        TitleMemo->setPlainText(Data().ProjectTitle);
+    }
+    Limit(true);
     // The caret waits at the end of the text, ready to go on typing.
     TitleMemo->moveCursor(QTextCursor::End);
 }
 
 void TdlgTitle::Stored()
 {
-    Limit();
+    Limit(false);
     const QString text = TitleMemo->toPlainText();
     if (text != Data().ProjectTitle) {
         Data().ProjectTitle = text;

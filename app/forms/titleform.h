@@ -1,5 +1,6 @@
 // Project title dialog (unit Title): `TdlgTitle`, one line of at most 74 characters (what the
-// analysis reads after "TITLE=" in its 80 columns).
+// analysis reads after "TITLE=" in its 80 columns). A longer title, read from the project or
+// pasted, is cut with the notice the save gives (ProjectFile::TitleNotice).
 //
 // Conventions of the main program: see dataentry/util/exceptions.h.
 #pragma once
@@ -22,5 +23,7 @@ protected:
     void Stored() override;
 
 private:
-    void Limit();
+    // One line of at most kMaxLength characters; `tell`: a cut is told to the user.
+    void Limit(bool tell);
+    bool m_noticePending = false;
 };

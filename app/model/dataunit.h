@@ -18,6 +18,7 @@
 #include "util/exceptions.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class TProjectTables;
@@ -48,6 +49,10 @@ public:
     QString LoadWord;
     int32_t FoundationCode = 1;
     QString ProjectTitle;
+    // Lines of the project file that the program reads but does not write itself: the "$"
+    // comment lines after its data (a hand-written project explains itself there), written
+    // again after the data on every save.
+    QStringList KeptLines;
     long double LayerDepthTotal = 0;
     int32_t MassRowCount = 0;
     long double Mass = 0;

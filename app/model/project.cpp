@@ -58,12 +58,14 @@ void TProject::Save()
 
 void TProject::SaveAs(const QString& path)
 {
-    const QString old = m_data->FileName;
+    const QString old[3] = {m_data->FileName, m_data->MassFileName, m_data->DrawingFileName};
     m_data->FileName = QFileInfo(path).absoluteFilePath();
     try {
         ProjectFile::WriteFiles(*m_data);
     } catch (...) {
-        m_data->FileName = old;
+        m_data->FileName = old[0];
+        m_data->MassFileName = old[1];
+        m_data->DrawingFileName = old[2];
         throw;
     }
     SetModified(false);

@@ -3,12 +3,12 @@
 #include "dataunit.h"
 #include "projecttables.h"
 #include "util/numtext.h"
+#include "util/safewrite.h"
 #include "util/wordread.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -308,6 +308,8 @@ QByteArray ProjectText(TProgramData& d)
     out.Line(N(d.MassRowCount));
     WriteMassRows(out, d);
     WriteCentres(out, d);
+    // The comment lines of the file read, after the data as they were.
+    for (const QString& line : d.KeptLines) out.Line(line);
     return out.Bytes();
 }
 
@@ -508,18 +510,27 @@ public:
     // Moves to the start of the line after the last word read.
     void SkipRest() { Raw(); }
 
-    // The words of every line that is left, up to a "$" comment line, with their line numbers.
-    void TakeRest(QStringList& words, QList<int>& lines)
+    // The words of every line that is left, up to a "$" comment line, with their line numbers;
+    // that line and all after it, as they are, in `kept`.
+    void TakeRest(QStringList& words, QList<int>& lines, QStringList& kept)
     {
         while (!m_words.Eof()) {
-            const QString line = Trimmed();
-            if (line.startsWith(QLatin1Char('$'))) break;
+            const QString raw = Raw();
+            const QString line = raw.trimmed();
+            if (line.startsWith(QLatin1Char('$'))) {
+                kept << raw;
+                while (!m_words.Eof()) kept << Raw();
+                break;
+            }
             for (const QString& word : SplitWords(line)) {
                 words << word;
                 lines << m_lineNumber;
             }
         }
     }
+
+    // The number of the file's last line (where a file cut short ends).
+    int LastLine() const { return static_cast<int>(m_words.LineCount()); }
 
 private:
     TWordReader m_words;
@@ -932,7 +943,8 @@ void ReadBody(TProjectReader& in, TProgramData& d)
     d.MassRowCount = 0;
     QStringList words;
     QList<int> lines;
-    in.TakeRest(words, lines);
+    d.KeptLines.clear();
+    in.TakeRest(words, lines, d.KeptLines);
     TTail tail(words, lines);
     if (tail.Left() > 0) {
         const int32_t rows = tail.Integer();
@@ -963,21 +975,34 @@ void ReadProject(TProgramData& d, const QString& path)
 {
     d.FileName = path;
     d.Tables().ClearRows();
+    // Every message names the file; one about a line gives it ("Error on Line n"), and a file
+    // that ends too early the line where it ends.
+    const QString lead = L("The file ") + QDir::toNativeSeparators(path) + L(" cannot be read:") + QChar(13);
     std::unique_ptr<TProjectReader> reader;
     try {
         reader = std::make_unique<TProjectReader>(path);
     } catch (const EInOutError& e) {
-        throw EInOutError(L("The file ") + QDir::toNativeSeparators(path) + L(" cannot be read:") + QChar(13) +
-                          e.message());
+        throw EInOutError(lead + e.message());
     }
+    const auto where = [&](const QString& text) {
+        if (text == QString::fromLatin1(kIncomplete))
+            return lead + HvlConst::Format("Error on Line %d", reader->LastLine()) + QChar(13) + text;
+        return lead + text;
+    };
     try {
-        ReadBody(*reader, d);
-    } catch (const EInOutError&) {
-        throw;
-    } catch (const EProjectError&) {
-        throw;
-    } catch (const Exception& e) {
-        reader->Fail(e.message());
+        try {
+            ReadBody(*reader, d);
+        } catch (const EInOutError&) {
+            throw;
+        } catch (const EProjectError&) {
+            throw;
+        } catch (const Exception& e) {
+            reader->Fail(e.message());
+        }
+    } catch (const EInOutError& e) {
+        throw EInOutError(where(e.message()));
+    } catch (const EProjectError& e) {
+        throw EProjectError(where(e.message()));
     }
     d.Tables().RaiseToMinRows();
     d.Tables().MarkMomentAmplitudes();
@@ -988,19 +1013,17 @@ void WriteFiles(TProgramData& d)
 {
     CheckProject(d);
     const TProjectTexts texts = BuildTexts(d);
-    // Each file goes to a temporary name; only when all three are written are they renamed into
-    // place.
-    const QString paths[3] = {d.FileName, d.MassFileName, d.DrawingFileName};
-    const QByteArray* bytes[3] = {&texts.Project, &texts.Mass, &texts.Drawing};
-    std::unique_ptr<QSaveFile> files[3];
+    // Each file goes to a temporary name beside it, checked to the last byte on the disk; only
+    // when all three are written are they renamed into place, the project file last.
+    const QString paths[3] = {d.MassFileName, d.DrawingFileName, d.FileName};
+    const QByteArray* bytes[3] = {&texts.Mass, &texts.Drawing, &texts.Project};
+    std::unique_ptr<SafeWrite::TFileWrite> files[3];
     for (int i = 0; i < 3; ++i) {
-        files[i] = std::make_unique<QSaveFile>(paths[i]);
-        if (!files[i]->open(QIODevice::WriteOnly) || files[i]->write(*bytes[i]) != bytes[i]->size())
-            throw EInOutError(L("The file ") + paths[i] + L(" could not be written: ") + files[i]->errorString());
+        files[i] = std::make_unique<SafeWrite::TFileWrite>(paths[i]);
+        files[i]->Write(*bytes[i]);
+        files[i]->Finish();
     }
-    for (int i = 0; i < 3; ++i)
-        if (!files[i]->commit())
-            throw EInOutError(L("The file ") + paths[i] + L(" could not be written: ") + files[i]->errorString());
+    for (auto& file : files) file->Commit();
     d.SetModified(false);
 }
 

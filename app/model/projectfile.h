@@ -16,11 +16,15 @@
 // Saving checks the project first and refuses, with EProjectError, what would not read back as
 // it was entered (a pile project whose soil table and pile-section table differ in rows, load
 // tables whose rows differ from the number of points, ...). Each file is written under a
-// temporary name and renamed into place only when all three were written, so a failed save leaves
-// the old files whole.
+// temporary name beside it, every write, the flush to the disk and the close checked
+// (util/safewrite.h), and renamed into place only when all three were written, so a failed save
+// (a full disk, a file that may not be written) leaves the old files whole and raises EInOutError
+// "The file PATH could not be written: REASON" with the system's reason.
 //
 // Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
-// current project (app/model/project.h).
+// current project (app/model/project.h). The "$" comment lines after the data of a hand-written
+// project (TProgramData::KeptLines) are written again after the data on every save, so a run,
+// which saves first, keeps them.
 #pragma once
 
 #include "util/exceptions.h"

@@ -2,9 +2,9 @@
 
 #include "projectfile.h"
 #include "util/exceptions.h"
+#include "util/safewrite.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace Run {
 
@@ -90,9 +90,9 @@ void WriteRunList(const QString& path, const QString& version, const QString& fi
 {
     QByteArray text;
     for (const QString& line : RunListLines(version, fileName)) text += line.toUtf8() + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    // Whole or not at all: a run list cut short on a full disk would send the engine's outputs
+    // to other names.
+    SafeWrite::WriteWhole(path, text);
 }
 
 }  // namespace Run

@@ -13,9 +13,13 @@
 #include <QApplication>
 
 #include <clocale>
+#include <csignal>
 
 int main(int argc, char* argv[])
 {
+    // A write beyond a file size limit fails and is reported like a full disk, instead of
+    // ending the program with the user's work.
+    std::signal(SIGXFSZ, SIG_IGN);
     TglWindow::PrepareApplication();
     QApplication app(argc, argv);
     // Numbers in files and on screen never follow the user's locale.

@@ -13,6 +13,7 @@
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
+#include "util/filenames.h"
 #include "util/dynlib.h"
 #include "util/guard.h"
 #include "util/messages.h"
@@ -35,6 +36,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QSettings>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -101,6 +103,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
+        // A folder holding names that are no UTF-8 text: the dialog cannot list them, the user
+        // is told so (once per folder).
+        QStringList told;
+        const auto notice = [&dialog, &told](const QString& folder) {
+            if (told.contains(folder)) return;
+            told << folder;
+            const QString text = FileNames::FolderNotice(folder);
+            if (!text.isEmpty()) Messages::Information(&dialog, text);
+        };
+        connect(&dialog, &QFileDialog::directoryEntered, &dialog, notice);
+        QTimer::singleShot(0, &dialog, [&dialog, notice] { notice(dialog.directory().absolutePath()); });
         return FileDialog::Exec(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
                    ? dialog.selectedFiles().first()
                    : QString();
@@ -251,14 +264,21 @@ void TMainForm::FormShow()
     if (!arguments.isEmpty() && !arguments.first().isEmpty()) {
         QString path = arguments.first();
         if (!path.contains(QLatin1Char('.'))) path += QStringLiteral(".tmx");
+        // Messages of the first showing come once the main window is on the screen.
+        const auto tell = [this](const QString& text) {
+            if (m_inShowEvent) QTimer::singleShot(0, this, [this, text] { Messages::Error(this, text); });
+            else Messages::Error(this, text);
+        };
         if (QFileInfo(path).isFile()) {
             try {
                 m_project->Open(path);
                 AfterProjectRead(Data().FileName);
             } catch (const Exception& e) {
                 // The new project stays.
-                Messages::Error(this, e.message());
+                tell(e.message());
             }
+        } else if (const QString notUtf8 = FileNames::NotUtf8Message(path); !notUtf8.isEmpty()) {
+            tell(notUtf8);  // a file that exists under a name the program cannot hold
         }
     }
     UpdateLoadingMenus();
@@ -270,7 +290,9 @@ void TMainForm::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        m_inShowEvent = true;
         Guard([this] { FormShow(); });
+        m_inShowEvent = false;
     }
 }
 

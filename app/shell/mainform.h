@@ -274,6 +274,7 @@ private:
     bool m_wordProcessorDefault = true;
     bool m_plotDataRead = false;
     bool m_shown = false;
+    bool m_inShowEvent = false;  // FormShow runs from the first show: its messages come after it
     bool m_destroying = false;
     bool m_argumentsSet = false;
     QStringList m_arguments;

@@ -41,10 +41,13 @@ TWordReader::TWordReader(const QString& path)
     QString content = utf8.decode(bytes);
     if (utf8.hasError()) content = QString::fromLatin1(bytes);
 
-    QStringList lines = content.split(QLatin1Char('\n'));
+    // Lines end with LF or CR LF; a file without any LF has its lines ended by a CR alone (the
+    // line end of older systems), while in other files a CR alone stays in its line.
+    const bool crOnly = !content.contains(QLatin1Char('\n'));
+    QStringList lines = content.split(QLatin1Char(crOnly ? '\r' : '\n'));
     if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();  // the file's last line end
     for (QString& l : lines) {
-        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
+        if (!crOnly && l.endsWith(QLatin1Char('\r'))) l.chop(1);
         AddLine(l);
     }
 }

@@ -4,8 +4,9 @@
 // long double for 80-bit reals, classes at global scope, free functions in a namespace named
 // after their unit, exceptions derived from `Exception`).
 //
-// The whole file is read when the reader is made. Lines end with LF or CR LF (the line end is
-// not part of the line); a last line without line end counts, an empty file is one empty line.
+// The whole file is read when the reader is made. Lines end with LF or CR LF, or in a file without
+// any LF with a CR alone (the line end is not part of the line); a last line without line end
+// counts, an empty file is one empty line.
 // The bytes are taken as UTF-8; a file that is no valid UTF-8 is taken as Latin-1, byte for byte.
 // Words are separated by blanks and tabs; every character up to and including the blank,
 // control characters too, is trimmed from both ends of a line and before each further word.

@@ -23,7 +23,10 @@
 #include <memory>
 #include <ostream>
 
+#ifndef TREMEX_TEST_PRINT_QSTRING
+#define TREMEX_TEST_PRINT_QSTRING
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+#endif
 
 class MainFormTest : public ::testing::Test {
 protected:

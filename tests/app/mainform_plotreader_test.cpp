@@ -209,6 +209,36 @@ TEST_F(PlotReaderTest, AFileOfAnotherLayoutIsOutOfDateAndShowsNothing)
     EXPECT_TRUE(problem.isEmpty());
 }
 
+// A file cut short (the first bytes of a good one; the project as it was) cannot be read: it is
+// not out of date. Cut within a line, or at a line end within the stiffness and damping records
+// or within the response records.
+TEST_F(PlotReaderTest, AFileCutShortCannotBeRead)
+{
+    const QByteArray good = ReadBytes(QStringLiteral(TREMEX_SOURCE_DIR "/tests/engine/golden/expected/halfspace-harmonic.tmq"));
+    ASSERT_GT(good.size(), 5000);
+    const QByteArray cuts[] = {good.left(5000), good.left(good.indexOf('\n', 3000) + 1),
+                               good.left(good.lastIndexOf('\n', good.size() - 2) + 1)};  // without the last line
+    for (const QByteArray& cut : cuts) {
+        SCOPED_TRACE(cut.size());
+        const QString path = work.filePath(QStringLiteral("cut.tmq"));
+        WriteBytes(path, cut);
+        PlotReader::TPlotProject project;
+        QString problem;
+        EXPECT_FALSE(PlotReader::ReadPlotData(path, project, plots, &problem));
+        EXPECT_EQ(problem, QStringLiteral("The plot data in ") + path + QStringLiteral(" cannot be read:\rThe file ends in "
+                                                                               "the middle of its records: it was cut "
+                                                                               "short, and no plots are shown. Run the "
+                                                                               "analysis again to see its plots."));
+        for (TGraphPlot* p : plots) EXPECT_EQ(p->PointCount(), 0);
+    }
+    // The whole file reads.
+    WriteBytes(work.filePath(QStringLiteral("cut.tmq")), good);
+    PlotReader::TPlotProject project;
+    QString problem;
+    EXPECT_TRUE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("cut.tmq")), project, plots, &problem));
+    EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+}
+
 TEST_F(PlotReaderTest, AFieldThatIsNoNumberIsNamedInTheMessage)
 {
     // The engine writes asterisks where a value outgrows its field; NaN and inf are no values.

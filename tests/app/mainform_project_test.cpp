@@ -11,6 +11,12 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -277,3 +283,75 @@ TEST_F(MainFormTest, RecentItemOpensItsFileAndAShortListHidesTheRest)
 }
 
 }  // namespace
+
+// A file whose folder's name is no UTF-8 text ("lat\xE9in", made on a system with another
+// character set): given on the command line it is not opened silently as a new project; the
+// message says which name cannot be held and why. The open dialog, which cannot list it, says
+// the same of the folder.
+TEST_F(MainFormTest, ANameThatIsNotUtf8IsToldWhyItCannotBeOpened)
+{
+    const QByteArray folder = QFile::encodeName(work.path()) + "/lat\xe9in";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const QByteArray file = folder + "/caf\xe9.tmx";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TREMEX_SOURCE_DIR "/examples/halfspace-harmonic.tmx"),
+                            work.filePath(QStringLiteral("plain.tmx"))));
+    ASSERT_EQ(::rename(QFile::encodeName(work.filePath(QStringLiteral("plain.tmx"))).constData(), file.constData()), 0);
+    // Names the temporary folder cannot see to remove.
+    struct TRemove {
+        QByteArray file, folder;
+        ~TRemove()
+        {
+            ::unlink(file.constData());
+            ::rmdir(folder.constData());
+        }
+    } remove{file, folder};
+    // The argument as the program receives it: its bytes taken as UTF-8.
+    const QString argument = QString::fromLocal8Bit(file);
+    ASSERT_TRUE(argument.contains(QChar::ReplacementCharacter));
+
+    TMainForm& m = Make({argument});
+    m.FormShow();
+    EXPECT_EQ(m.Data().FileName, DataUnit::kNewFileName);
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(recorder.LastText(),
+              QStringLiteral("The project ") + argument + QStringLiteral(" cannot be opened: the name \"lat\uFFFDin\" in the folder ") +
+                  work.path() +
+                  QStringLiteral(" is not UTF-8 text (the file names there that are not: lat\\xE9in). The program reads "
+                                 "and writes file names as UTF-8 only; give the file and its folders UTF-8 names to "
+                                 "open it."));
+
+    // A missing file of a UTF-8 name still starts a new project without a word.
+    recorder.Clear();
+    TMainForm& other = Make({work.filePath(QStringLiteral("missing\uFFFD.tmx"))});
+    other.FormShow();
+    EXPECT_EQ(recorder.Count(), 0) << recorder.LastText().toStdString();
+
+    // The open dialog in that folder's parent tells of the name it cannot list.
+    recorder.Clear();
+    TMainForm real;  // with its own file dialogs
+    QDir::setCurrent(work.path());
+    QTimer::singleShot(500, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    EXPECT_TRUE(real.OpenDialog(QStringLiteral("Open")).isEmpty());
+    ASSERT_EQ(recorder.Count(), 1);
+    EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("The folder ") + work.path() +
+                                               QStringLiteral(" holds a file or folder whose name is not UTF-8 "
+                                                              "text: lat\\xE9in. It is not listed here")))
+        << recorder.LastText().toStdString();
+}
+
+// A project of the command line that cannot be read is reported once the main window is on the
+// screen, not before it.
+TEST_F(MainFormTest, AStartUpMessageComesAfterTheMainWindowIsShown)
+{
+    WriteBytes(work.filePath(QStringLiteral("empty.tmx")), QByteArray());
+    TMainForm& m = Make({work.filePath(QStringLiteral("empty.tmx"))});
+    m.show();
+    EXPECT_EQ(recorder.Count(), 0) << "no message while the window is being shown";
+    EXPECT_TRUE(m.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.Count() == 1; }, 2000)) << recorder.Count();
+    EXPECT_EQ(recorder.LastText(), QStringLiteral("The file ") + work.filePath(QStringLiteral("empty.tmx")) +
+                                       QStringLiteral(" cannot be read:\rThe file is not a TREMEX project file: its "
+                                                      "first line does not begin with \"TITLE=\"."));
+}

@@ -197,3 +197,27 @@ TEST_F(MainFormTest, ProgressWindowAndAboutBox)
 }
 
 }  // namespace
+
+// A run saves the project first: the comment lines of a bundled example are still there after it.
+TEST_F(MainFormTest, ARunKeepsTheCommentsOfAHandWrittenProject)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("commented.tmx"));
+    QStringList comments;
+    for (const QByteArray& line : ReadBytes(project).split('\n'))
+        if (line.startsWith('$')) comments << QString::fromUtf8(line);
+    ASSERT_GE(comments.size(), 3);
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.OpenFileName(project);
+    m.Data().ProjectTitle = QStringLiteral("Compressor block, second try");
+    m.SetModified(true);
+    m.CompRunClick();
+    ASSERT_EQ(recorder.Texts(), QStringList{QStringLiteral(
+                                    "Computations are completed. Please, check output file for results or error messages.")});
+    const QByteArray after = ReadBytes(project);
+    EXPECT_TRUE(after.startsWith("TITLE=Compressor block, second try\r\n"));
+    QStringList kept;
+    for (const QByteArray& line : after.split('\n'))
+        if (line.startsWith('$')) kept << QString::fromUtf8(line).chopped(1);  // CR LF now
+    EXPECT_EQ(kept, comments);
+}

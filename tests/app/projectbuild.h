@@ -20,7 +20,10 @@
 #include <vector>
 
 // Readable QString values in test messages.
+#ifndef TREMEX_TEST_PRINT_QSTRING
+#define TREMEX_TEST_PRINT_QSTRING
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+#endif
 
 namespace build {
 

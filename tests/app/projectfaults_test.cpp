@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <unistd.h>
 
@@ -180,7 +181,9 @@ TEST(ProjectFaults, AReadThatFailsPartWayKeepsTheCurrentProject)
     TGridTable* spectra = project.Tables().Trandom;
 
     const std::string message = MessageOf([&] { project.Open(folder + "/truncated.tmx"); });
-    EXPECT_EQ(message, "This file either invalid or incomplete.");
+    const int lastLine = static_cast<int>(truncated.count('\n')) + 1;
+    EXPECT_EQ(message, "The file " + folder.toStdString() + "/truncated.tmx cannot be read:\rError on Line " +
+                           std::to_string(lastLine) + "\rThis file either invalid or incomplete.");
     EXPECT_EQ(&project.Data(), data);
     EXPECT_EQ(project.Tables().Trandom, spectra);
     EXPECT_EQ(project.Data().FileName, folder + "/current.tmx");
@@ -249,7 +252,10 @@ TEST(ProjectFaults, CountsBeyondATablesRowsAreRefused)
         // The message names the line of the count: the last line of the edited text.
         const qsizetype countEnd = edited.indexOf(c.to) + qstrlen(c.to) - 2;
         const int line = static_cast<int>(edited.left(countEnd).count('\n')) + 1;
-        EXPECT_TRUE(message.rfind("Error on Line " + std::to_string(line) + "\r", 0) == 0) << message << " " << line;
+        EXPECT_TRUE(message.rfind("The file " + editedPath.toStdString() + " cannot be read:\rError on Line " +
+                                      std::to_string(line) + "\r",
+                                  0) == 0)
+            << message << " " << line;
         EXPECT_EQ(project.Data().FileName, DataUnit::kNewFileName);
     }
 }
@@ -295,7 +301,10 @@ TEST(ProjectFaults, HugeLoadCountsAreRefusedBeforeAnyRowIsMade)
         project.SetModified(true);
         const qsizetype tables = Table::TableCount();
         const std::string message = MessageOf([&] { project.Open(path); });
-        EXPECT_TRUE(message.rfind("Error on Line " + std::to_string(c.line) + "\r", 0) == 0) << message;
+        EXPECT_TRUE(message.rfind("The file " + path.toStdString() + " cannot be read:\rError on Line " +
+                                      std::to_string(c.line) + "\r",
+                                  0) == 0)
+            << message;
         EXPECT_TRUE(Contains(message, c.message)) << message;
         EXPECT_EQ(Table::TableCount(), tables);  // no sub-table was left behind
         EXPECT_TRUE(project.IsModified());
@@ -376,6 +385,28 @@ TEST(ProjectFaults, ExtraBlanksAndLfLineEndsReadAsWritten)
     EXPECT_EQ(Text(ReadBytes(QFileInfo(path).path() + "/again.tmx")), Text(written));
 }
 
+// A project whose lines end with a CR alone (tr '\n' '\r') reads as the same project, for each
+// kind of foundation and loading.
+TEST(ProjectFaults, CrOnlyLineEndsReadAsLineEnds)
+{
+    for (Foundation f : {Foundation::HalfSpace, Foundation::Pile, Foundation::Stratum, Foundation::Multilayer}) {
+        for (Load l : {Load::Harmonic, Load::Transient, Load::Random}) {
+            SCOPED_TRACE(std::string(Name(f)) + " " + Name(l));
+            TProject source;
+            const QString path = Saved(source, std::string("cr-only-") + Name(f) + "-" + Name(l), f, l);
+            const QByteArray written = ReadBytes(path);
+            QByteArray cr = written;
+            cr.replace("\r\n", "\r");
+            const QString crPath = QFileInfo(path).path() + "/cr.tmx";
+            WriteBytes(crPath, cr);
+            TProject read;
+            read.Open(crPath);
+            read.SaveAs(QFileInfo(path).path() + "/again.tmx");
+            EXPECT_EQ(Text(ReadBytes(QFileInfo(path).path() + "/again.tmx")), Text(written));
+        }
+    }
+}
+
 TEST(ProjectFaults, FilesThatAreNoProjectGiveAClearMessage)
 {
     const QString folder = TempFolder("not-a-project");
@@ -419,6 +450,41 @@ TEST(ProjectFaults, FilesThatAreNoProjectGiveAClearMessage)
     }
     EXPECT_TRUE(Contains(MessageOf([&] { project.Open(folder + "/missing.tmx"); }), "missing.tmx"));
     EXPECT_EQ(project.Data().LoadCode, 2);
+}
+
+// A damaged project file: the message names the file and, where the fault is on a line, that
+// line (a file cut short: the line where it ends), then the reader's own text.
+TEST(ProjectFaults, MessagesOfDamagedFilesNameTheFileAndTheLine)
+{
+    const QString folder = TempFolder("damaged");
+    const QByteArray pile = ReadBytes(QStringLiteral(TREMEX_SOURCE_DIR "/examples/single-pile-harmonic.tmx"));
+    ASSERT_FALSE(pile.isEmpty());
+    const auto upTo = [&](const char* text) { return pile.left(pile.indexOf(text) + qsizetype(strlen(text))); };
+    QByteArray random(700, '\0');
+    for (int i = 0; i < random.size(); ++i) random[i] = char((i * 7919 + 13) % 251);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        const char* message;  // after "The file PATH cannot be read:" and a CR
+    };
+    const Case cases[] = {
+        {"first-300-bytes", pile.left(300), "Error on Line 17\rThis file either invalid or incomplete."},
+        {"after-the-shape-line", upTo("CIRCULAR=0.6\n"), "Error on Line 5\rThis file either invalid or incomplete."},
+        {"inside-a-soil-row", upTo("2 150 18 0.4"), "Error on Line 23\rThis file either invalid or incomplete."},
+        {"empty", QByteArray(),
+         "The file is not a TREMEX project file: its first line does not begin with \"TITLE=\"."},
+        {"random", random, "The file is not a TREMEX project file: its first line does not begin with \"TITLE=\"."},
+        {"cut-in-the-mass-rows", pile.left(pile.indexOf("RUN")) + "RUN \n2\n1 2 3\n",
+         "Error on Line 36\rThis file either invalid or incomplete."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = folder + "/" + c.name + ".tmx";
+        WriteBytes(path, c.bytes);
+        TProject project;
+        EXPECT_EQ(MessageOf([&] { project.Open(path); }),
+                  "The file " + path.toStdString() + " cannot be read:\r" + std::string(c.message));
+    }
 }
 
 TEST(ProjectFaults, GravityOfTenOrMoreReadsAsEnglishAndMatrixWithABlankStillCounts)

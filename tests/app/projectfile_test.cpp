@@ -607,3 +607,55 @@ TEST(ProjectFile, ALineBreakInTheTitleReadsAsTheBlankItIsSavedAs)
     read.SaveAs(folder + QStringLiteral("/again.tmx"));
     EXPECT_EQ(Text(ReadBytes(folder + QStringLiteral("/again.tmx"))), Text(plain));
 }
+
+namespace {
+
+// The "$" comment lines of a file, trimmed, in order.
+QStringList CommentLines(const QByteArray& bytes)
+{
+    QStringList comments;
+    for (const QByteArray& line : bytes.split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (text.startsWith(QLatin1Char('$'))) comments << text;
+    }
+    return comments;
+}
+
+// The comment lines after the data of a hand-written project (each bundled example has them)
+// go through a save unchanged, after the data the writer writes; a file saved so reads and
+// saves again to the same bytes.
+TEST(ProjectFile, CommentLinesAfterTheDataAreKeptThroughASave)
+{
+    const QDir examples(QStringLiteral(TREMEX_SOURCE_DIR "/examples"));
+    const QStringList names = examples.entryList({QStringLiteral("*.tmx")});
+    ASSERT_GE(names.size(), 7);
+    const QString folder = TempFolder("kept-comments");
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray original = ReadBytes(examples.filePath(name));
+        const QStringList comments = CommentLines(original);
+        ASSERT_GE(comments.size(), 2) << "each example explains itself";
+        TProject project;
+        project.Open(examples.filePath(name));
+        project.SaveAs(folder + QStringLiteral("/") + name);
+        const QByteArray saved = ReadBytes(folder + QStringLiteral("/") + name);
+        EXPECT_EQ(CommentLines(saved), comments);
+        // At the end, after the data the writer writes (the centres' lines last).
+        const qsizetype first = saved.indexOf("\r\n$") + 2;
+        ASSERT_GT(first, saved.indexOf("RUN "));
+        EXPECT_EQ(CommentLines(saved.mid(first)).size(), saved.mid(first).count("\r\n"));
+        EXPECT_TRUE(saved.left(first).endsWith("E+0000 \r\n") || saved.left(first).contains("E-"))
+            << saved.left(first).right(80).toStdString();
+        TProject again;
+        again.Open(folder + QStringLiteral("/") + name);
+        again.SaveAs(folder + QStringLiteral("/again-") + name);
+        EXPECT_EQ(Text(ReadBytes(folder + QStringLiteral("/again-") + name)), Text(saved));
+    }
+    // A new project has none.
+    TProject fresh;
+    Fill(fresh, Foundation::HalfSpace, Load::Harmonic);
+    fresh.SaveAs(folder + QStringLiteral("/fresh.tmx"));
+    EXPECT_TRUE(CommentLines(ReadBytes(folder + QStringLiteral("/fresh.tmx"))).isEmpty());
+}
+
+}  // namespace

@@ -44,7 +44,10 @@ QString ItemError(int line, int item, const char* reason)
 
 TEST_F(WordReaderTest, WordsRunAcrossLinesAndTheEndIsReported)
 {
-    for (const QByteArray& bytes : {QByteArray("1 2\n\t3   4\n"), QByteArray("1 2\r\n\t3   4\r\n"), QByteArray("1 2\n\t3   4")}) {
+    // LF, CR LF and, in a file without LF, a CR alone (files of older systems) end a line.
+    for (const QByteArray& bytes : {QByteArray("1 2\n\t3   4\n"), QByteArray("1 2\r\n\t3   4\r\n"), QByteArray("1 2\n\t3   4"),
+                                    QByteArray("1 2\r\t3   4\r"), QByteArray("1 2\r\t3   4")}) {
+        SCOPED_TRACE(bytes.toStdString());
         TWordReader r(Write(bytes));
         EXPECT_EQ(r.LineCount(), 2);
         EXPECT_EQ(r.ReadInteger(), 1);

@@ -10,7 +10,10 @@
 #include "forms/tipsoilform.h"
 #include "forms/titleform.h"
 #include "forms_fixture.h"
+#include "projectfile.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCheckBox>
 #include <QDir>
@@ -268,6 +271,35 @@ TEST_F(GeometryForms, TitleTakesOneLineOfAtMostTheSeventyFourCharactersTheAnalys
     EXPECT_TRUE(form->close());
     EXPECT_EQ(Data().ProjectTitle, QStringLiteral("a b"));
     EXPECT_EQ(modifiedCalls, 2);
+}
+
+// A title longer than the form holds (a project file edited by hand, a pasted text) is cut
+// with the notice the save gives, not silently; typing past the end is refused as in any field.
+TEST_F(GeometryForms, TheTitleFormTellsWhenItCutsALongTitle)
+{
+    const QString longTitle = QStringLiteral("Pump block ") + QString(10000, QLatin1Char('t'));
+    Data().ProjectTitle = longTitle;
+    auto* form = Open(new TdlgTitle(*project));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.Count() == 1; }, 2000)) << recorder.Count();
+    EXPECT_EQ(recorder.LastText(), ProjectFile::TitleNotice(longTitle));
+    EXPECT_TRUE(recorder.LastText().contains(QStringLiteral("\"Pump block ") + QString(63, QLatin1Char('t')) +
+                                             QStringLiteral("\"")));
+    EXPECT_EQ(form->TitleMemo->toPlainText(), longTitle.left(74));
+    EXPECT_TRUE(form->Deactivate());
+    EXPECT_EQ(Data().ProjectTitle, longTitle.left(74));
+
+    // A long text pasted: told again; typing at the limit: refused without a word.
+    recorder.Clear();
+    form->TitleMemo->setFocus();
+    form->TitleMemo->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("Compressor ") + QString(100, QLatin1Char('c')));
+    form->TitleMemo->paste();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return recorder.Count() == 1; }, 2000)) << recorder.Count();
+    EXPECT_TRUE(recorder.LastText().startsWith(QStringLiteral("The title is longer than the 74 characters")));
+    QTest::keyClicks(form->TitleMemo, QStringLiteral("xyz"));
+    QTest::qWait(50);
+    EXPECT_EQ(recorder.Count(), 1);
+    EXPECT_EQ(form->TitleMemo->toPlainText(), QStringLiteral("Compressor ") + QString(63, QLatin1Char('c')));
 }
 
 TEST_F(GeometryForms, ControlOptionsEditThePathAndTheMatrixSwitch)
