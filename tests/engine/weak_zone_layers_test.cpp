@@ -105,27 +105,25 @@ std::vector<Table> tables(const EngineRun& run) {
   return out;
 }
 
-// The element of `l` at omega with its reference reactions.  The weak
-// thickness and a' are formed as the engine forms them in single precision
-// (t = ratio·r, a' = a0·(r + t)/r); the floors of a' (0.3 horizontal, 0.05
-// vertical) and the scaling of Im Sw below a0 = 0.3 as the kernel has them.
+// The element of `l` at omega with its reference reactions, from the deck's
+// values as they are: a0 = omega·r/Vs, t/r the thickness ratio, a' = a0·(1 +
+// t/r), with the floors of a' (0.3 horizontal, 0.05 vertical) and the
+// scaling of Im Sw below a0 = 0.3 of the kernel.
 pile_ref::HeadElement element(const Layer& l, real omega) {
-  const float a0 = static_cast<float>(omega) * kR / l.vs;
-  const float t = l.t_ratio * kR;
-  const real tr = static_cast<real>(t) / kR;
-  const float apf = a0 * ((kR + t) / kR);
-  const real ap = apf;
+  const real a0 = omega * static_cast<real>(kR) / l.vs;
+  const real tr = l.t_ratio;
+  const real ap = a0 * (1.0L + tr);
   cld q;
   cld su = pile_ref::su_homogeneous(std::max(ap, 0.3L), l.nu, l.D, &q);
   if (ap < 0.3L) {
-    const real f = static_cast<real>(apf / 0.3f);
+    const real f = ap / 0.3L;
     su.imag(su.real() * l.D * (1.0L - f) + f * su.imag());
   }
-  pile_ref::HeadElement e{l.L, kR, kA, kI, kJ, static_cast<real>(l.vs * l.vs * l.gamma / 9.8f), {}, {}, {}, {}};
+  pile_ref::HeadElement e{l.L, kR, kA, kI, kJ, static_cast<real>(l.vs) * l.vs * l.gamma / 9.8L, {}, {}, {}, {}};
   e.Su = pile_ref::su_two_zone(su, q, l.nu, l.sw, l.D, l.Dw, 1.0L / (1.0L + tr));
   constexpr int kSteps = 20000;
   e.Sw = pile_ref::integrated_two_zone(0, std::max(ap, 0.05L), l.D, l.sw, l.Dw, tr, kSteps);
-  if (a0 < 0.3f) e.Sw.imag(e.Sw.imag() * static_cast<real>(a0) / 0.3L);
+  if (a0 < 0.3L) e.Sw.imag(e.Sw.imag() * a0 / 0.3L);
   e.Srx = pile_ref::integrated_two_zone(1, a0, l.D, l.sw, l.Dw, tr, kSteps);
   e.St = pile_ref::integrated_two_zone(2, a0, l.D, l.sw, l.Dw, tr, kSteps);
   return e;
