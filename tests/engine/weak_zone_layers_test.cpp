@@ -135,6 +135,11 @@ pile_ref::HeadTermsL head(const std::vector<Layer>& layers, real omega) {
   return pile_ref::head_impedance(el, kBody, omega);
 }
 
+// Half the 1e-3 the program is held to, so that a loss of digits shows before
+// it reaches that bound (today the runs agree to 1.1e-4 and 2e-4, the worst
+// where a term passes near zero).
+constexpr double kTolerance = 5e-4;
+
 double rel(double got, double want) { return std::fabs(got - want) / std::fabs(want); }
 
 // The printed stiffness and damping of `name` at one frequency against k.
@@ -166,10 +171,10 @@ TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
   double worst = 0.0;
   for (const Table& tb : t) {
     const pile_ref::HeadTermsL h = head(layers, tb.omega);
-    for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, 1e-3, worst);
-    expect_term(tb, "WW", h.vertical, 1e-3, worst);
-    for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, 1e-3, worst);
-    expect_term(tb, "ZT", h.torsion, 1e-3, worst);
+    for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst);
+    expect_term(tb, "WW", h.vertical, kTolerance, worst);
+    for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst);
+    expect_term(tb, "ZT", h.torsion, kTolerance, worst);
   }
   std::printf("worst relative difference %.1e\n", worst);
 }
@@ -184,17 +189,18 @@ void invert2(const cld& a, const cld& b, const cld& d, cld& fa, cld& fb, cld& fd
 
 // Two fixed piles 1.8 m apart on the x axis, with interaction, in two layers
 // whose weak zones are 100 radii thick (shear ratios 0.5 and 0.3, damping
-// 0.003, weak damping 0.004 and 0.005), at the lowest frequencies: the
+// 0.003, weak damping 0.004 and 0.005), from 1 to 30 Hz: the
 // torsion of the cap gathers the piles' torsion and their lateral terms in
 // y times the squared distance from the centre, through the group's
-// flexibility matrix with the pair's interaction factors.
+// flexibility matrix with the pair's interaction factors (the static ones
+// up to 10 rad/s).
 TEST(WeakZoneLayers, PilePairWithInteractionInWideZones) {
   const std::vector<Layer> layers = {{4, 130, 18, 0.4f, 0.003f, 0.5f, 0.004f, 100},
                                      {12, 170, 19, 0.38f, 0.003f, 0.3f, 0.005f, 100}};
-  const EngineRun run = run_engine(deck(layers, 2, 1.8, 31.4, 31.4, 188.4));
+  const EngineRun run = run_engine(deck(layers, 2, 1.8, 6.28, 6.28, 188.4));
   ASSERT_EQ(run.result, 0);
   const auto t = tables(run);
-  ASSERT_EQ(t.size(), 6u);
+  ASSERT_EQ(t.size(), 30u);
   // The pair's static lateral factors (spacing 3 diameters, angle 0 and
   // pi/2; the pile-soil stiffness ratio from the deepest layer).
   const Layer& last = layers.back();
@@ -213,8 +219,10 @@ TEST(WeakZoneLayers, PilePairWithInteractionInWideZones) {
     cld f22, f24, f44;
     invert2(h.lateral_held, -h.coupling, h.rocking, f22, f24, f44);
     const float omega = static_cast<float>(tb.omega), a0 = omega * d / last.vs;
-    eng::cfloat ch, cm, cr;
-    eng::LATERAL_FACTOR_AT_FREQUENCY(a0, s, half_pi, A1, A2, A3, B1, B2, B3, ch, cm, cr);
+    // Up to 10 rad/s the static factors (loading across the pair line),
+    // above them the frequency-dependent ones.
+    eng::cfloat ch(B1, 0.0f), cm(B2, 0.0f), cr(B3, 0.0f);
+    if (omega > 10.0f) eng::LATERAL_FACTOR_AT_FREQUENCY(a0, s, half_pi, A1, A2, A3, B1, B2, B3, ch, cm, cr);
     const cld H(ch.real(), ch.imag()), M(cm.real(), cm.imag()), R(cr.real(), cr.imag());
     // Unknowns: translation and rotation of pile 1, then of pile 2.
     const std::vector<std::vector<cld>> flex = {{f22, f24, H * f22, M * f24},
@@ -228,7 +236,7 @@ TEST(WeakZoneLayers, PilePairWithInteractionInWideZones) {
     cld sxxy = 0.0L;
     for (int i = 0; i < 2; ++i)
       for (int j = 0; j < 2; ++j) sxxy += x[j] * x[i] * k[2 * i][2 * j];
-    expect_term(tb, "ZT", sxxy + 2.0L * h.torsion, 1e-3, worst);
+    expect_term(tb, "ZT", sxxy + 2.0L * h.torsion, kTolerance, worst);
   }
   std::printf("worst relative difference %.1e\n", worst);
 }
