@@ -18,8 +18,9 @@ enum FoundationType : int { kPile = 1, kHalf = 2, kStratum = 3, kMulti = 4 };
 
 class Checker {
  public:
-  // One refused value: " *** <what> MUST BE ABOVE 0 ***" or "... MUST NOT BE NEGATIVE".
-  void refuse(const std::string& what, const char* rule) {
+  // One refused value: " *** <what> <rule> ***", the rule for instance "MUST BE ABOVE 0" or
+  // "MUST NOT BE NEGATIVE".
+  void refuse(const std::string& what, const std::string& rule) {
     input_error({" *** " + what + " " + rule + " ***", " PROGRAM WILL NOT EXECUTE"});
     ok = false;
   }
@@ -43,7 +44,18 @@ void check_layer(Checker& c, const SoilLayerTable& t, int i, const std::string& 
   c.not_negative(t.unit_weight[i], "UNIT WEIGHT OF " + who);
   c.not_negative(t.damping[i], "MATERIAL DAMPING OF " + who);
   if (weak) {
-    c.not_negative(t.weak_shear_ratio[i], "WEAK SHEAR RATIO OF " + who);
+    // A weak zone of some thickness whose shear ratio is not above 0 is an
+    // annulus without stiffness around the pile: it takes the soil away (the
+    // reactions of the two-zone solution vanish or turn negative).  Without
+    // thickness there is no zone and a ratio of 0 means nothing.
+    const float ratio = t.weak_shear_ratio[i];
+    if (t.weak_thickness[i] != 0.0f && !(ratio > 0.0f)) {
+      std::string v = rt::fmt_f(ratio, 12, 5);
+      v.erase(0, v.find_first_not_of(' '));
+      c.refuse("WEAK SHEAR RATIO OF " + who, "MUST BE ABOVE 0, NOT " + v + " (1 MEANS NO WEAK ZONE)");
+    } else {
+      c.not_negative(ratio, "WEAK SHEAR RATIO OF " + who);
+    }
     c.not_negative(t.weak_damping[i], "WEAK MATERIAL DAMPING OF " + who);
     c.not_negative(t.weak_thickness[i], "WEAK ZONE THICKNESS OF " + who);
   }

@@ -11,6 +11,10 @@
 //     side-layer thickness or stratum embedment;
 //   - negative shear-wave velocities, unit weights, material damping, weak
 //     shear ratios and shear modulus ratios of the soils in use;
+//   - a weak shear ratio not above 0 in a weak zone of non-zero thickness
+//     (pile layers, a shaft's adjacent layers, a half-space's side layers,
+//     a pile cap's side soil): a zone without stiffness that takes the soil
+//     away; the message gives the value and says that 1 means no weak zone;
 //   - negative pile or shaft radii, section properties, unit weight, damping
 //     and Young's modulus; a negative mass or mass moment about an axis;
 //   - a footing radius or side not above 0 where the footing's size enters
@@ -19,10 +23,10 @@
 //     any size, a cap never sized (0) included.
 // Kept, because they have a meaning: a side layer of thickness 0 (it adds
 // nothing: the project writer gives a footing without embedment one such
-// layer); a shear-wave velocity of 0 (a soil
-// without stiffness); a soil below a pile or a multilayer shaft with Vs <= 0
-// (a free tip); a half-space with Vs <= 0 (the driver's own message); a weak
-// shear ratio of 0; every Poisson's ratio; negative centre-of-gravity
+// layer); a shear-wave velocity of 0 (a soil without stiffness); a soil below
+// a pile or a multilayer shaft with Vs <= 0 (a free tip); a half-space with
+// Vs <= 0 (the driver's own message); a weak shear ratio of 0 in a zone of
+// thickness 0 (no zone); every Poisson's ratio; negative centre-of-gravity
 // coordinates and products of inertia.
 #pragma once
 

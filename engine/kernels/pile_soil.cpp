@@ -1075,7 +1075,8 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
     // A zone without stiffness (shear ratio 0, or a negative one, which has
     // no meaning) carries no reaction: the limit of every two-zone value as
     // the ratio goes to 0 (approached slowly: the rotational and torsional
-    // values fall off like 1/ln(1/sw)).
+    // values fall off like 1/ln(1/sw)).  A deck never brings such a zone here:
+    // the input checks refuse it (CHECK_PHYSICAL_INPUT).
     Su = Srx = Sry = St = cfloat(0.0f, 0.0f);
     if (t > 0.0f) Sw = cfloat(0.0f, 0.0f);
     return;

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis.h"
 #include "engine_harness.h"
@@ -340,6 +343,53 @@ TEST(Driver, OnePileWithInteractionIsTheSinglePile) {
   ASSERT_EQ(a.result, 0);
   ASSERT_EQ(b.result, 0);
   EXPECT_EQ(a.plot, b.plot);
+}
+
+}  // namespace
+
+namespace {
+
+// The two examples with their weak shear ratios left at 0, as the main
+// program once wrote a row whose ratio was never filled in (a pile's zone one
+// radius thick, a side layer's 0.1 of the footing's radius): the run is
+// refused, every layer named, with the fatal page and result 3.  It used to
+// run to result 0 with an annulus of zero stiffness: the pile's KXX negative,
+// the footing without its embedment.
+TEST(Driver, ExamplesWithWeakRatiosOf0AreRefused) {
+  const std::string dir = std::string(TREMEX_SOURCE_DIR) + "/examples/";
+  // The deck with every `from` replaced by `to` (at least one).
+  auto replace_all = [](std::string s, const std::string& from, const std::string& to) {
+    std::size_t n = 0;
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()), ++n)
+      s.replace(at, from.size(), to);
+    EXPECT_GT(n, 0u) << from;
+    return s;
+  };
+  struct Case {
+    const char* deck;
+    std::vector<std::pair<std::string, std::string>> edits;
+    std::vector<std::string> who;
+  } cases[] = {
+      {"single-pile-harmonic.tmx", {{" 0.05 1 0.4 0.1 0\n", " 0.05 0 0.4 0.1 1\n"}}, {"LAYER 1", "LAYER 2", "LAYER 3"}},
+      {"halfspace-embedded-harmonic.tmx",
+       {{" 0.05 0.6 0.3 0.1 0.1\n", " 0.05 0 0.3 0.1 0.1\n"}, {" 0.05 0.7 0.3 0.1 0.1\n", " 0.05 0 0.3 0.1 0.1\n"}},
+       {"SIDE LAYER 1", "SIDE LAYER 2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.deck);
+    std::string deck = file_text(dir + c.deck);
+    for (const auto& [from, to] : c.edits) deck = replace_all(deck, from, to);
+    const EngineRun run = run_engine(deck);
+    EXPECT_EQ(run.result, 3);
+    for (const std::string& who : c.who)
+      EXPECT_NE(run.report.find("\n *** WEAK SHEAR RATIO OF " + who +
+                                " MUST BE ABOVE 0, NOT 0.00000 (1 MEANS NO WEAK ZONE) ***\n PROGRAM WILL NOT EXECUTE\n"),
+                std::string::npos)
+          << who;
+    EXPECT_NE(run.report.find("\n*** FATAL ERROR IN INPUT DATA ***\n"), std::string::npos);
+    EXPECT_EQ(run.report.find("STIFFNESS CONSTANTS (K)"), std::string::npos);
+    EXPECT_TRUE(run.plot.empty());
+  }
 }
 
 }  // namespace

@@ -122,6 +122,69 @@ TEST(InputChecks, DecksWithoutAPhysicalResultAreRefused) {
   }
 }
 
+// A weak zone with some thickness and a shear ratio not above 0 is an annulus
+// without stiffness: refused wherever weak zones are read, with the value as
+// the echo prints it.  (It once ran: the single pile's KXX came out negative
+// and the embedded footing lost its embedment, with result 0.)
+TEST(InputChecks, AWeakZoneWithoutStiffnessIsRefused) {
+  auto message = [](const std::string& who, const std::string& value) {
+    return " *** WEAK SHEAR RATIO OF " + who + " MUST BE ABOVE 0, NOT " + value + " (1 MEANS NO WEAK ZONE) ***";
+  };
+  // The main program writes a zone one radius thick for a pile row left at ratio 0.
+  const std::string pile_zone = edit(example(kPile), "\n2 150 18 0.4 0.05 1 0.4 0.1 0", "\n2 150 18 0.4 0.05 0 0.4 0.1 1");
+  const std::string cap_zone = edit(pile_with_side_layer("CIRCULAR=0.6"), "EMBEDDED=1\n1 1.5 100 17 0.4 0.05\n",
+                                    "SIDE\nEMBEDDED=1\n1 1.5 100 17 0.4 0.05 0 0.4 0.05 0.1\n");
+  struct Case {
+    const char* what;
+    std::string deck;
+    std::string message;
+  } cases[] = {
+      {"pile layer, ratio 0", pile_zone, message("LAYER 2", "0.00000")},
+      {"pile layer, negative ratio", edit(pile_zone, "0.05 0 0.4 0.1 1", "0.05 -0.5 0.4 0.1 1"),
+       message("LAYER 2", "-0.50000")},
+      {"shaft's adjacent layer", edit(example(kMulti), "\n2 600 115 0.35 0.05 1 0.35 0.1 0", "\n2 600 115 0.35 0.05 0 0.35 0.1 0.5"),
+       message("LAYER 2", "0.00000")},
+      {"half-space side layer", edit(example(kHalf), "0.05 0.7 0.3 0.1 0.1", "0.05 0 0.3 0.1 0.1"),
+       message("SIDE LAYER 2", "0.00000")},
+      {"pile cap's side soil", cap_zone, message("SIDE LAYER 1", "0.00000")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const EngineRun r = run(c.deck);
+    EXPECT_EQ(r.result, 3);
+    EXPECT_NE(r.report.find("\n\n\n" + c.message + "\n PROGRAM WILL NOT EXECUTE\n"), std::string::npos)
+        << r.report.substr(r.report.size() > 1500 ? r.report.size() - 1500 : 0);
+    EXPECT_EQ(r.report.size() - r.report.rfind(kFatalTail), std::string(kFatalTail).size());
+    EXPECT_TRUE(r.plot.empty());
+  }
+  // The same cap's side soil with a weak zone of ratio 0.5 runs.
+  EXPECT_EQ(run(edit(cap_zone, "0.05 0 0.4 0.05 0.1", "0.05 0.5 0.4 0.05 0.1")).result, 0);
+}
+
+// Without thickness there is no weak zone: a ratio of 0 there runs, and gives
+// the plot data of a ratio of 1 (no weakening).
+TEST(InputChecks, ARatioOf0WithoutAZoneIsKept) {
+  struct Case {
+    const char* what;
+    std::string unweakened, zero;
+  } cases[] = {
+      {"pile layers", example(kPile),
+       edit(edit(edit(example(kPile), "0.05 1 0.4 0.1 0\n2", "0.05 0 0.4 0.1 0\n2"), "0.05 1 0.4 0.1 0\n3",
+                 "0.05 0 0.4 0.1 0\n3"),
+            "0.05 1 0.4 0.1 0\nBELOW", "0.05 0 0.4 0.1 0\nBELOW")},
+      {"half-space side layers", edit(example(kHalf), "0.05 0.7 0.3 0.1 0.1", "0.05 1 0.3 0.1 0"),
+       edit(example(kHalf), "0.05 0.7 0.3 0.1 0.1", "0.05 0 0.3 0.1 0")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const EngineRun a = run(c.unweakened), b = run(c.zero);
+    ASSERT_EQ(a.result, 0);
+    ASSERT_EQ(b.result, 0) << b.report.substr(b.report.size() > 1500 ? b.report.size() - 1500 : 0);
+    EXPECT_FALSE(a.plot.empty());
+    EXPECT_EQ(a.plot, b.plot);
+  }
+}
+
 TEST(InputChecks, EveryRefusalOfADeckIsListed) {
   std::string deck = edit(example(kPile), "\n2 4 0.3", "\n2 -5 0.3");
   deck = edit(deck, "\n3 200 19", "\n3 -200 19");
