@@ -80,7 +80,11 @@ void tell(const std::string& line) {
 
 std::string failure_line(const rt::WriteFailure& f) {
   const char* what = f.unit == kUnitReport ? "OUTPUT FILE" : f.unit == kUnitPlot ? "PLOT DATA FILE" : "SCRATCH FILE";
-  return std::string(" *** ") + what + (f.at_open ? " COULD NOT BE OPENED: " : " COULD NOT BE WRITTEN: ") + f.path +
+  // The scratch files are named in the current folder: the message gives the folder too.
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(f.path, ec);
+  return std::string(" *** ") + what + (f.at_open ? " COULD NOT BE OPENED: " : " COULD NOT BE WRITTEN: ") +
+         (ec ? f.path : full.string()) +
          " (" + std::error_code(f.error, std::generic_category()).message() + ") ***";
 }
 

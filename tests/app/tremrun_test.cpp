@@ -1,0 +1,231 @@
+// tremrun's exit statuses, and its outputs that cannot be written, through the real program and
+// engine: each status of its table, the user's earlier report and plot data left whole byte for
+// byte when an output fails (a folder in a file's place, or the file-size limit of the process,
+// which fails a write in the middle as a full disk does), and a run refused while another
+// holds the project's lock.
+#include "engine_harness.h"
+#include "projectrun.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs tremrun on `project` in a child process, with the file-size limit `limit` (bytes, < 0 for
+// none) and as the user `uid` (< 0: this one).
+Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int uid = -1)
+{
+    const harness::TempFolder capture("tremrun-out");
+    const std::string out = capture.path() + "/out", err = capture.path() + "/err";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0) ::_exit(120);
+        if (limit >= 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit lim{};
+            ::getrlimit(RLIMIT_FSIZE, &lim);
+            lim.rlim_cur = rlim_t(limit);
+            if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(121);
+        }
+        if (uid >= 0 && (::setgid(gid_t(uid)) != 0 || ::setuid(uid_t(uid)) != 0)) ::_exit(122);
+        std::vector<char*> argv{const_cast<char*>(TREMRUN_PATH)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TREMRUN_PATH, argv.data());
+        ::_exit(123);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Outcome r;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 200 + WTERMSIG(status);
+    r.out = harness::read_file(out);
+    r.err = harness::read_file(err);
+    return r;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A folder with a copy of an example project, optionally with its deck replaced.
+struct Project {
+    harness::TempFolder folder{"tremrun-project"};
+    std::string deck, report, plot;
+    explicit Project(const std::string& text = std::string())
+    {
+        const std::string example = std::string(TREMEX_SOURCE_DIR) + "/examples/halfspace-harmonic";
+        deck = folder.path() + "/block.tmx";
+        report = folder.path() + "/block.tmo";
+        plot = folder.path() + "/block.tmq";
+        harness::write_file(deck, text.empty() ? harness::read_file(example + ".tmx") : text);
+        harness::write_file(folder.path() + "/block.tmm", harness::read_file(example + ".tmm"));
+    }
+    // The names in the folder.
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder.path())) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST(Tremrun, ExitStatusTellsHowTheRunEnded)
+{
+    const Outcome help = Tremrun({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* row : {"  0  the analysis ran to its end", "  1  tremrun could not start a run",
+                            "  2  the engine stopped", "  3  the engine refused the input data",
+                            "  4  an output could not be written", "  5  another running copy"})
+        EXPECT_TRUE(Contains(help.out, row)) << row;
+    EXPECT_EQ(Tremrun({}).status, 1);
+    EXPECT_EQ(Tremrun({"a.tmx", "b.tmx"}).status, 1);
+
+    const struct {
+        const char* what;
+        const char* deck;  // "" for the example
+        int status;
+    } cases[] = {
+        {"the example", "", 0},
+        {"a STOP", "TITLE=stopped\r\nSTOP\r\n", 2},
+        {"an empty deck", "\r\n", 2},
+        {"no gravity", "TITLE=refused\r\nRUN\r\n", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Project p(c.deck);
+        const Outcome r = Tremrun({p.deck});
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_TRUE(Contains(r.out, "engine result " + std::to_string(c.status))) << r.out;
+        EXPECT_TRUE(fs::exists(p.report));
+        EXPECT_EQ(p.Names(), (std::vector<std::string>{"block.tmm", "block.tmo", "block.tmq", "block.tmx"}))
+            << "no lock or temporary is left";
+    }
+}
+
+TEST(Tremrun, ADeckThatCannotBeReadIsNotRunAndNothingIsWritten)
+{
+    // Missing, a folder, and unreadable (as another user than root, who reads everything).
+    Project p;
+    const std::string folder = p.folder.path() + "/folder.tmx";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const Outcome missing = Tremrun({p.folder.path() + "/missing.tmx"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(Contains(missing.err, "missing.tmx: No such file or directory")) << missing.err;
+    const Outcome dir = Tremrun({folder});
+    EXPECT_EQ(dir.status, 1);
+    EXPECT_TRUE(Contains(dir.err, "folder.tmx: not a regular file")) << dir.err;
+
+    ASSERT_EQ(::chmod(p.deck.c_str(), 0), 0);
+    int uid = -1;
+    if (::geteuid() == 0) {
+        // root reads any file: the run goes as the user nobody, who may enter the folder.
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        uid = int(nobody->pw_uid);
+        ASSERT_EQ(::chmod(p.folder.path().c_str(), 0755), 0);
+    }
+    const Outcome unreadable = Tremrun({p.deck}, -1, uid);
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_TRUE(Contains(unreadable.err, "block.tmx cannot be read: Permission denied")) << unreadable.err;
+    ::chmod(p.deck.c_str(), 0644);
+    EXPECT_EQ(p.Names(), (std::vector<std::string>{"block.tmm", "block.tmx", "folder.tmx"}));
+}
+
+TEST(Tremrun, AnOutputThatCannotBeWrittenLeavesTheEarlierOnesWhole)
+{
+    struct Case {
+        const char* what;
+        long long limit;      // file-size limit of the run, < 0 for none
+        const char* folder;   // made a folder in place of the file
+        std::string named;    // what standard error names, with the reason
+    } cases[] = {
+        {"report cut short", 20000, nullptr, "block.tmo (File too large)"},
+        {"plot data cut short", 5000, nullptr, "block.tmq (File too large)"},
+        {"scratch file cut short", 600, nullptr, "SCRATCH FILE COULD NOT BE WRITTEN: "},
+        {"report is a folder", -1, "block.tmo", "The report "},
+        {"plot data is a folder", -1, "block.tmq", "The plot data file "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Project p;
+        // An earlier good run.
+        ASSERT_EQ(Tremrun({p.deck}).status, 0);
+        if (c.folder) {
+            const std::string path = p.folder.path() + "/" + c.folder;
+            fs::remove(path);
+            ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+        }
+        const std::string report = harness::read_file(p.report), plot = harness::read_file(p.plot);
+        const std::vector<std::string> names = p.Names();
+        const Outcome r = Tremrun({p.deck}, c.limit);
+        EXPECT_EQ(r.status, 4) << r.err;
+        EXPECT_TRUE(Contains(r.err, c.named)) << r.err;
+        if (c.folder)
+            EXPECT_TRUE(Contains(r.err, p.folder.path() + "/" + c.folder + " could not be written: Is a directory"))
+                << r.err;
+        else
+            EXPECT_TRUE(Contains(r.err, "tremrun: *** ") && Contains(r.err, "(File too large) ***"))
+                << "the engine's own line, naming the final file: " << r.err;
+        EXPECT_EQ(harness::read_file(p.report), report);
+        EXPECT_EQ(harness::read_file(p.plot), plot);
+        EXPECT_EQ(p.Names(), names) << "no lock or temporary is left";
+    }
+}
+
+TEST(Tremrun, ARunOfAProjectAnotherRunHoldsIsRefusedAndWritesNothing)
+{
+    Project p;
+    ASSERT_EQ(Tremrun({p.deck}).status, 0);
+    const std::string report = harness::read_file(p.report), plot = harness::read_file(p.plot);
+    {
+        TProjectRun other(QString::fromStdString(p.deck));
+        other.Lock();
+        const std::vector<std::string> names = p.Names();
+        const Outcome r = Tremrun({p.deck});
+        EXPECT_EQ(r.status, 5);
+        EXPECT_TRUE(Contains(r.err, "(process " + std::to_string(::getpid()) + " on ")) << r.err;
+        EXPECT_TRUE(Contains(r.err, ", since ")) << r.err;
+        EXPECT_EQ(p.Names(), names);
+    }
+    EXPECT_EQ(harness::read_file(p.report), report);
+    EXPECT_EQ(harness::read_file(p.plot), plot);
+    // The lock gone, the next run goes.
+    EXPECT_EQ(Tremrun({p.deck}).status, 0);
+}
+
+TEST(Tremrun, AProjectNamedAsItsReportIsRefusedByTheEngineAndStaysWhole)
+{
+    Project p;
+    const std::string deck = p.folder.path() + "/odd.tmo";
+    fs::copy_file(p.deck, deck);
+    fs::copy_file(p.folder.path() + "/block.tmm", p.folder.path() + "/odd.tmm");
+    const std::string text = harness::read_file(deck);
+    const Outcome r = Tremrun({deck});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_TRUE(Contains(r.err, "REPORT OR PLOT DATA FILE NAMED AS THE INPUT OR MASS FILE")) << r.err;
+    EXPECT_EQ(harness::read_file(deck), text);
+}
+
+}  // namespace
