@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -156,6 +158,47 @@ TEST_F(MainFormTest, ARunOfAProjectAnotherCopyRunsIsRefusedBeforeTheSave)
     m.CompRunClick();
     EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
     EXPECT_EQ(FolderNames(work.path()), names);
+}
+
+// Two running copies: this window runs the project with the slow stand-in engine while a
+// tremrun process runs the same project; tremrun is refused (status 5), names this run and
+// writes nothing; this run ends as usual.
+TEST_F(MainFormTest, TremrunIsRefusedWhileTheWindowRunsTheProject)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
+    TMainForm& m = Make();
+    m.OpenFileName(project);
+    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    QFile old(work.filePath(QStringLiteral("block.tmo")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    ASSERT_EQ(old.write("the earlier report\n"), 19);
+    old.close();
+
+    int status = -1;
+    QByteArray err;
+    QStringList namesDuring, namesBefore;
+    QByteArray reportDuring;
+    QObject::connect(&m.AnalysisRun(), &TAnalysisRun::Started, [&] {
+        QTimer::singleShot(200, [&] {
+            namesBefore = FolderNames(work.path());
+            QProcess other;
+            other.start(QStringLiteral(TREMRUN_PATH), {project});
+            ASSERT_TRUE(other.waitForFinished(30000));
+            status = other.exitStatus() == QProcess::NormalExit ? other.exitCode() : -2;
+            err = other.readAllStandardError();
+            namesDuring = FolderNames(work.path());
+            reportDuring = ReadBytes(work.filePath(QStringLiteral("block.tmo")));
+        });
+    });
+    m.CompRunClick();
+
+    EXPECT_EQ(status, 5) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("(process %1 on ").arg(::getpid()).toUtf8())) << err.toStdString();
+    EXPECT_EQ(namesDuring, namesBefore) << "the refused run wrote nothing";
+    EXPECT_EQ(reportDuring, QByteArray("the earlier report\n"));
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+    EXPECT_TRUE(ReadBytes(work.filePath(QStringLiteral("block.tmo"))).startsWith("stand-in engine"))
+        << "the window's run put its report in place";
 }
 
 }  // namespace

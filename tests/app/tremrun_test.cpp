@@ -6,6 +6,7 @@
 #include "engine_harness.h"
 #include "projectrun.h"
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -192,6 +193,72 @@ TEST(Tremrun, AnOutputThatCannotBeWrittenLeavesTheEarlierOnesWhole)
         EXPECT_EQ(harness::read_file(p.plot), plot);
         EXPECT_EQ(p.Names(), names) << "no lock or temporary is left";
     }
+}
+
+// Who may write the folder but not the earlier report: the report is not replaced (as root,
+// who may write any file, the run goes as the user nobody).
+TEST(Tremrun, AReportTheUserMayNotWriteIsNotReplaced)
+{
+    Project p;
+    ASSERT_EQ(Tremrun({p.deck}).status, 0);
+    const std::string report = harness::read_file(p.report), plot = harness::read_file(p.plot);
+    ASSERT_EQ(::chmod(p.report.c_str(), 0444), 0);
+    int uid = -1;
+    if (::geteuid() == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        uid = int(nobody->pw_uid);
+        ASSERT_EQ(::chmod(p.folder.path().c_str(), 0777), 0);
+    }
+    const std::vector<std::string> names = p.Names();
+    const Outcome r = Tremrun({p.deck}, -1, uid);
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_TRUE(Contains(r.err, "The report " + p.report + " could not be written: Permission denied")) << r.err;
+    EXPECT_EQ(harness::read_file(p.report), report);
+    EXPECT_EQ(harness::read_file(p.plot), plot);
+    EXPECT_EQ(p.Names(), names);
+}
+
+// A real file system that fills during the run: a small tmpfs (mounting needs root).
+TEST(Tremrun, AFileSystemThatFillsDuringTheRunLeavesTheEarlierOutputsWhole)
+{
+    Project p;
+    const std::string disk = p.folder.path() + "/disk";
+    ASSERT_EQ(::mkdir(disk.c_str(), 0755), 0);
+    if (::geteuid() != 0 || ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (needs root): the file-size limit cases stand for it";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    const std::string deck = disk + "/block.tmx";
+    fs::copy_file(p.deck, deck);
+    fs::copy_file(p.folder.path() + "/block.tmm", disk + "/block.tmm");
+    ASSERT_EQ(Tremrun({deck}).status, 0);
+    const std::string report = harness::read_file(disk + "/block.tmo"), plot = harness::read_file(disk + "/block.tmq");
+    ASSERT_GT(report.size(), 60000u);
+    // A filler that leaves about 60 KB.
+    {
+        std::FILE* f = std::fopen((disk + "/filler").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string block(4096, 'x');
+        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() && std::fflush(f) == 0) {
+        }
+        std::fclose(f);
+        ASSERT_EQ(::truncate((disk + "/filler").c_str(), fs::file_size(disk + "/filler") - 60 * 1024), 0);
+    }
+    std::vector<std::string> before;
+    for (const auto& e : fs::directory_iterator(disk)) before.push_back(e.path().filename().string());
+    std::sort(before.begin(), before.end());
+    const Outcome r = Tremrun({deck});
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_TRUE(Contains(r.err, disk + "/block.tmo (No space left on device)")) << r.err;
+    EXPECT_EQ(harness::read_file(disk + "/block.tmo"), report);
+    EXPECT_EQ(harness::read_file(disk + "/block.tmq"), plot);
+    std::vector<std::string> after;
+    for (const auto& e : fs::directory_iterator(disk)) after.push_back(e.path().filename().string());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before) << "no lock or temporary is left";
 }
 
 TEST(Tremrun, ARunOfAProjectAnotherRunHoldsIsRefusedAndWritesNothing)
