@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -90,6 +91,9 @@ bool DeckReadable(const fs::path& deck)
 
 int main(int argc, char** argv)
 {
+    // A file-size limit (ulimit -f) fails the write that crosses it, which is then reported,
+    // instead of ending the process unannounced.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::fputs(kUsage, stdout);
         return std::fflush(stdout) == 0 ? kRan : kNotStarted;

@@ -78,9 +78,24 @@ void TProjectRun::Lock()
     // its name meanwhile is taken again on the new one.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
+        if (fd < 0) {
+            const int error = errno;
+            // The lock file of another user's run: refused while that run holds it; left by a
+            // run that ended, it goes.
+            const int other = error == EACCES ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1;
+            if (other >= 0) {
+                struct flock probe {};
+                probe.l_type = F_WRLCK;
+                probe.l_whence = SEEK_SET;
+                const bool held = ::fcntl(other, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+                const QString holder = held ? HolderText(other) : QString();
+                ::close(other);
+                if (held) throw ERunRefused(RefusalText(holder));
+                if (::unlink(path.constData()) == 0) continue;
+            }
             throw EOutputError(QStringLiteral("The lock file %1 of the run could not be written: %2")
-                                   .arg(m_lockPath, SystemText(errno)));
+                                   .arg(m_lockPath, SystemText(error)));
+        }
         struct flock lock {};
         lock.l_type = F_WRLCK;
         lock.l_whence = SEEK_SET;
@@ -89,11 +104,7 @@ void TProjectRun::Lock()
             if (error == EAGAIN || error == EACCES) {
                 const QString holder = HolderText(fd);
                 ::close(fd);
-                throw ERunRefused(
-                    QStringLiteral("Another running copy of Tremex3 or tremrun is running an analysis of %1 (%2). "
-                                   "This run was not started and nothing was written; run it again when that run "
-                                   "has ended.")
-                        .arg(m_project, holder));
+                throw ERunRefused(RefusalText(holder));
             }
             ::close(fd);
             throw EOutputError(
@@ -123,6 +134,13 @@ void TProjectRun::Lock()
     }
     throw EOutputError(QStringLiteral("The lock file %1 of the run could not be locked: it keeps being replaced")
                            .arg(m_lockPath));
+}
+
+QString TProjectRun::RefusalText(const QString& holder) const
+{
+    return QStringLiteral("Another running copy of Tremex3 or tremrun is running an analysis of %1 (%2). This run "
+                          "was not started and nothing was written; run it again when that run has ended.")
+        .arg(m_project, holder);
 }
 
 void TProjectRun::Release()

@@ -79,6 +79,7 @@ public:
     static QString LockPathOf(const QString& projectFile);
 
 private:
+    QString RefusalText(const QString& holder) const;
     void RemoveTemporaries();
     void RemoveStaleTemporaries() const;
     QString TemporaryPath(const QString& finalPath) const;

@@ -45,7 +45,8 @@ Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int 
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (o < 0 || e < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0) ::_exit(120);
         if (limit >= 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
+            // SIGXFSZ as the shell leaves it: tremrun itself makes the write fail instead.
+            std::signal(SIGXFSZ, SIG_DFL);
             rlimit lim{};
             ::getrlimit(RLIMIT_FSIZE, &lim);
             lim.rlim_cur = rlim_t(limit);
@@ -280,6 +281,52 @@ TEST(Tremrun, ARunOfAProjectAnotherRunHoldsIsRefusedAndWritesNothing)
     EXPECT_EQ(harness::read_file(p.plot), plot);
     // The lock gone, the next run goes.
     EXPECT_EQ(Tremrun({p.deck}).status, 0);
+}
+
+// The lock file of another user: refused while its run holds it, replaced when that run ended.
+TEST(Tremrun, AnotherUsersLockRefusesWhileHeldAndGoesWhenNot)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to run tremrun as another user (nobody)";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    Project p;
+    ASSERT_EQ(::chmod(p.folder.path().c_str(), 0777), 0);
+    {
+        TProjectRun other(QString::fromStdString(p.deck));
+        other.Lock();
+        const std::vector<std::string> names = p.Names();
+        const Outcome r = Tremrun({p.deck}, -1, int(nobody->pw_uid));
+        EXPECT_EQ(r.status, 5) << r.err;
+        EXPECT_TRUE(Contains(r.err, "(process " + std::to_string(::getpid()) + " on ")) << r.err;
+        EXPECT_EQ(p.Names(), names);
+    }
+    // A lock file of root's that no run holds.
+    harness::write_file(p.folder.path() + "/block.tmlock", "4242\nelsewhere\n2026-01-01 00:00:00\n");
+    ASSERT_EQ(::chmod((p.folder.path() + "/block.tmlock").c_str(), 0644), 0);
+    const Outcome r = Tremrun({p.deck}, -1, int(nobody->pw_uid));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(p.folder.path() + "/block.tmlock"));
+    EXPECT_TRUE(fs::exists(p.report));
+}
+
+TEST(Tremrun, WhatARunThatWasKilledLeftIsRemovedByTheNext)
+{
+    Project p;
+    const std::vector<std::string> clean = p.Names();
+    const std::string stale = p.folder.path() + "/.block.tmrun-Ab12Cd";
+    ASSERT_EQ(::mkdir(stale.c_str(), 0700), 0);
+    harness::write_file(stale + "/block.tmo", "half a report");
+    harness::write_file(p.folder.path() + "/block.tmlock", "4242\nelsewhere\n2026-01-01 00:00:00\n");
+    const std::string other = p.folder.path() + "/.other.tmrun-Ab12Cd";  // another project's
+    ASSERT_EQ(::mkdir(other.c_str(), 0700), 0);
+    const Outcome r = Tremrun({p.deck});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> expected = clean;
+    expected.push_back(".other.tmrun-Ab12Cd");
+    expected.push_back("block.tmo");
+    expected.push_back("block.tmq");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(p.Names(), expected);
 }
 
 TEST(Tremrun, AProjectNamedAsItsReportIsRefusedByTheEngineAndStaysWhole)
