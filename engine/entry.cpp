@@ -1,4 +1,5 @@
-// The engine's one entry: ITREMX (also exported as _ITREMX).
+// The engine's one entry: ITREMX (also exported as _ITREMX), and ITREMX_MESSAGE,
+// what its last call could not write.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

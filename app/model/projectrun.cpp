@@ -241,6 +241,11 @@ int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
         for (const auto& [path, what] : {std::pair{m_plot, "plot data file"}, std::pair{m_report, "report"}}) {
             const QByteArray from = Bytes(TemporaryPath(path));
             if (::access(from.constData(), F_OK) != 0) continue;
+            // The new file keeps the permissions the user gave the earlier one, where it can
+            // (the results go in place either way).
+            struct stat earlier {};
+            if (::stat(Bytes(path).constData(), &earlier) == 0 && S_ISREG(earlier.st_mode))
+                ::chmod(from.constData(), earlier.st_mode & 07777);
             if (::rename(from.constData(), Bytes(path).constData()) != 0) {
                 m_failure << QStringLiteral("The %1 %2 could not be written: %3")
                                  .arg(QLatin1String(what), path, SystemText(errno));

@@ -309,6 +309,20 @@ TEST(Tremrun, AnotherUsersLockRefusesWhileHeldAndGoesWhenNot)
     EXPECT_TRUE(fs::exists(p.report));
 }
 
+TEST(Tremrun, TheNewOutputsKeepThePermissionsOfTheEarlierOnes)
+{
+    Project p;
+    ASSERT_EQ(Tremrun({p.deck}).status, 0);
+    ASSERT_EQ(::chmod(p.report.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(p.plot.c_str(), 0604), 0);
+    ASSERT_EQ(Tremrun({p.deck}).status, 0);
+    struct stat report {}, plot {};
+    ASSERT_EQ(::stat(p.report.c_str(), &report), 0);
+    ASSERT_EQ(::stat(p.plot.c_str(), &plot), 0);
+    EXPECT_EQ(report.st_mode & 07777, 0640u);
+    EXPECT_EQ(plot.st_mode & 07777, 0604u);
+}
+
 TEST(Tremrun, WhatARunThatWasKilledLeftIsRemovedByTheNext)
 {
     Project p;
