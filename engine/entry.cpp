@@ -1,6 +1,9 @@
-// The engine's one entry: ITREMX (also exported as _ITREMX).
+// The engine's one entry: ITREMX (also exported as _ITREMX), and ITREMX_MESSAGE,
+// what its last call could not write.
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "analysis.h"
@@ -61,7 +64,54 @@ bool same_file(const std::string& a, const std::string& b) {
   return !ec && pa == pb;
 }
 
+// What the last call has to say beyond its report (ITREMX_MESSAGE): why a file
+// of the run could not be written, or why the run list was refused.
+std::string& last_message() {
+  static std::string text;
+  return text;
+}
+
+// A message of the run that the report may not hold: on standard error and in
+// the text of ITREMX_MESSAGE.
+void tell(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  if (!last_message().empty()) last_message() += '\n';
+  last_message() += line;
+}
+
+std::string failure_line(const rt::WriteFailure& f) {
+  const char* what = f.unit == kUnitReport ? "OUTPUT FILE" : f.unit == kUnitPlot ? "PLOT DATA FILE" : "SCRATCH FILE";
+  // The scratch files are named in the current folder: the message gives the folder too.
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(f.path, ec);
+  return std::string(" *** ") + what + (f.at_open ? " COULD NOT BE OPENED: " : " COULD NOT BE WRITTEN: ") +
+         (ec ? f.path : full.string()) +
+         " (" + std::error_code(f.error, std::generic_category()).message() + ") ***";
+}
+
+// Ends a run some output of which could not be written: each failure said
+// on standard error and, while the report still takes records, in the report.
+// Returns the result 4.
+int end_with_write_failures() {
+  // Everything written so far goes to disk first, so that a failure of the
+  // last buffers is known too.
+  for (int unit : {kUnitTape7, kUnitTape8, kUnitPlot}) rt::flush_unit(unit);
+  const std::vector<rt::WriteFailure> failures = rt::write_failures();
+  out_empty(2);
+  for (const rt::WriteFailure& f : failures) {
+    tell(failure_line(f));
+    out(failure_line(f));
+  }
+  out(" PROGRAM WILL NOT EXECUTE");
+  CLOSE_RUN_FILES();
+  // The report's own failure may show only now, when its last buffer is written.
+  for (std::size_t i = failures.size(); i < rt::write_failures().size(); ++i) tell(failure_line(rt::write_failures()[i]));
+  return 4;
+}
+
 }  // namespace
+
+const char* last_run_message() { return last_message().c_str(); }
 
 OpenResult OPEN_RUN_FILES() {
   OpenResult res;
@@ -156,6 +206,7 @@ void CLOSE_RUN_FILES() {
 }
 
 int run_engine(int32_t code) {
+  last_message().clear();
   if (code != 13) return 1;
   reset_engine_state();
   rt::reset_units();
@@ -166,21 +217,22 @@ int run_engine(int32_t code) {
   if (files.overwrites_input) {
     rt::write_record(kUnitConsole, " *** REPORT OR PLOT DATA FILE NAMED AS THE INPUT OR MASS FILE ***");
     rt::write_record(kUnitConsole, " PROGRAM WILL NOT EXECUTE");
+    tell(" *** REPORT OR PLOT DATA FILE NAMED AS THE INPUT OR MASS FILE ***");
     CLOSE_RUN_FILES();
     return 3;
   }
-  if (files.run_list_missing || !files.output_ok) {
-    // Without a run list or a report there is nowhere to say more.
-    rt::write_record(kUnitConsole, files.run_list_missing
-                                       ? " *** RUN LIST names.dat MISSING OR EMPTY ***"
-                                       : " *** OUTPUT FILE COULD NOT BE OPENED ***");
+  if (files.run_list_missing) {
+    // Without a run list there is nowhere to say more.
+    rt::write_record(kUnitConsole, " *** RUN LIST names.dat MISSING OR EMPTY ***");
+    tell(" *** RUN LIST names.dat MISSING OR EMPTY ***");
     CLOSE_RUN_FILES();
     return 3;
   }
-  if (!files.input_ok || !files.plot_ok) {
+  // A report, plot-data or scratch file that could not be created.
+  if (!rt::write_failures().empty()) return end_with_write_failures();
+  if (!files.input_ok) {
     out_empty(2);
-    if (!files.input_ok) out(" *** INPUT FILE COULD NOT BE OPENED: " + g.files.input);
-    if (!files.plot_ok) out(" *** PLOT DATA FILE COULD NOT BE OPENED: " + g.files.plot);
+    out(" *** INPUT FILE COULD NOT BE OPENED: " + g.files.input);
     out(" PROGRAM WILL NOT EXECUTE");
     write_fatal_page();
     CLOSE_RUN_FILES();
@@ -188,6 +240,8 @@ int run_engine(int32_t code) {
   }
 
   PREPROCESS_INPUT();
+  // Scratch files that could not be written hold no whole deck to read.
+  if (!rt::write_failures().empty()) return end_with_write_failures();
   INIT_INPUT_STATE();
   int status = 1;
   int stop_flag = 0;
@@ -214,7 +268,13 @@ int run_engine(int32_t code) {
       }
     }
   }
+  if (!rt::write_failures().empty()) return end_with_write_failures();
   CLOSE_RUN_FILES();
+  if (!rt::write_failures().empty()) {
+    // The last buffers of the report or the plot data did not reach the disk.
+    for (const rt::WriteFailure& f : rt::write_failures()) tell(failure_line(f));
+    return 4;
+  }
   return result;
 }
 
@@ -225,3 +285,5 @@ extern "C" __attribute__((visibility("default"))) int32_t ITREMX(int32_t code) {
 }
 
 extern "C" __attribute__((visibility("default"), alias("ITREMX"))) int32_t _ITREMX(int32_t code);
+
+extern "C" __attribute__((visibility("default"))) const char* ITREMX_MESSAGE() { return eng::last_run_message(); }

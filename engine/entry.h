@@ -4,6 +4,12 @@
 #include <cstdint>
 
 extern "C" int32_t ITREMX(int32_t code);
+// What the last call of ITREMX had to say beyond its report, one message a
+// line ("" when nothing): why a report, plot-data or scratch file could not
+// be opened or written (result 4: the file and the system's reason), or why
+// the run list was refused without a report (result 3).  The text stays
+// until the next call or until the library is freed.
+extern "C" const char* ITREMX_MESSAGE();
 
 namespace eng {
 
@@ -23,5 +29,7 @@ void CHECK_INPUT_COMPLETE();
 void CLOSE_RUN_FILES();
 // The body of ITREMX.
 int run_engine(int32_t code);
+// The text of ITREMX_MESSAGE.
+const char* last_run_message();
 
 }  // namespace eng

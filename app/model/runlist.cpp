@@ -30,6 +30,10 @@ QString ResultMessage(int32_t result, const QString& report)
         return QStringLiteral("The analysis refused the input data (*** FATAL ERROR IN INPUT DATA ***) and computed "
                               "no results. The report %1 says what is wrong.")
             .arg(report);
+    case kResultOutputFailed:
+        return QStringLiteral("The output of the analysis could not be written, so the run gave no results; the "
+                              "earlier report %1 and its plot data are left as they were.")
+            .arg(report);
     default:
         return QStringLiteral("The analysis ended with result %1 and computed no results. See the report %2.")
             .arg(result)
@@ -88,8 +92,13 @@ QStringList ReadReportErrors(const QString& path)
 
 void WriteRunList(const QString& path, const QString& version, const QString& fileName)
 {
+    WriteRunList(path, RunListLines(version, fileName));
+}
+
+void WriteRunList(const QString& path, const QStringList& lines)
+{
     QByteArray text;
-    for (const QString& line : RunListLines(version, fileName)) text += line.toUtf8() + "\r\n";
+    for (const QString& line : lines) text += line.toUtf8() + "\r\n";
     // Whole or not at all: a run list cut short on a full disk would send the engine's outputs
     // to other names.
     SafeWrite::WriteWhole(path, text);

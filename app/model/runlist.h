@@ -19,13 +19,18 @@ inline const QString kRunListName = QStringLiteral("names.dat");
 inline const QString kLibraryName = QStringLiteral("libtremcalc.so");
 
 // Results of the engine's entry: the analysis ran; it stopped at STOP; the input was refused
-// (the report's "*** FATAL ERROR IN INPUT DATA ***" page, also for a run list, deck or report
-// that could not be opened). Any other value is a call the engine did not take.
+// (the report's "*** FATAL ERROR IN INPUT DATA ***" page, also for a run list or deck that could
+// not be opened); an output (report, plot data, scratch file) could not be written, the
+// engine's ITREMX_MESSAGE says which and why. Any other value is a call the engine did not take.
 constexpr int32_t kResultCompleted = 0;
 constexpr int32_t kResultStopped = 2;
 constexpr int32_t kResultRefused = 3;
+constexpr int32_t kResultOutputFailed = 4;
+// The engine's text of what its last call could not write (see engine/entry.h).
+inline const QString kMessageEntryName = QStringLiteral("ITREMX_MESSAGE");
 
-// The message after a run with the engine's result, naming the report (full path).
+// The message after a run with the engine's result, naming the report (full path). After
+// result 4 the errors (below) are the lines that say which file could not be written and why.
 QString ResultMessage(int32_t result, const QString& report);
 // The same with the engine's own error messages of the run: the first kErrorsShown of them, one a
 // line, and how many more the report holds.
@@ -47,5 +52,7 @@ QStringList RunListLines(const QString& version, const QString& fileName);
 // Writes the run list at `path` (replacing an old one), each line ended by CR LF; raises
 // EInOutError with the system's text when the file cannot be written.
 void WriteRunList(const QString& path, const QString& version, const QString& fileName);
+// The same with the lines given (TProjectRun::RunListLines).
+void WriteRunList(const QString& path, const QStringList& lines);
 
 }  // namespace Run

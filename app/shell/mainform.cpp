@@ -538,9 +538,21 @@ void TMainForm::CompRunClick()
 {
     // One run at a time: the engine's state is one static record.
     if (Running() || TAnalysisRun::EngineBusy()) return;
+    // A project that another running copy is analysing is refused before it is saved, so that
+    // the refusal changes nothing.
+    if (QFileInfo(Data().FileName).fileName() != DataUnit::kNewFileName) {
+        try {
+            m_run->Reserve(Data().FileName);
+        } catch (const Exception& e) {
+            Messages::Information(this, e.message());
+            return;
+        }
+    }
     // The project is saved first; a project that still has no name is not run.
-    if (!FileSaveClick()) return;
-    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+    if (!FileSaveClick() || QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) {
+        m_run->Release();
+        return;
+    }
     try {
         m_run->Run(Data().FileName, GetVersion());
     } catch (const EDLLError& e) {
@@ -579,7 +591,12 @@ void TMainForm::TakeRunResult(int32_t result)
         // No results of this run: the plots of an earlier run would pass for them.
         ClearPlotData();
         // A refused run says why: the engine's own messages, else the user has to open the report.
-        const QStringList errors = result == Run::kResultRefused ? Run::ReadReportErrors(report) : QStringList();
+        // An output that could not be written: which file and why (the report is the earlier one).
+        const QStringList errors = result == Run::kResultOutputFailed ? m_run->FailureLines()
+                                   : result == Run::kResultRefused && !m_run->FailureLines().isEmpty()
+                                       ? m_run->FailureLines()
+                                   : result == Run::kResultRefused ? Run::ReadReportErrors(report)
+                                                                   : QStringList();
         Messages::Information(this, Run::ResultMessage(result, report, errors));
         return;
     }

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include "projectfile.h"
+#include "projectrun.h"
 #include "runfolder.h"
 #include "runlist.h"
 #include "util/dynlib.h"
@@ -84,9 +85,45 @@ int32_t TAnalysisRun::CallEngine(int32_t (*entry)(int32_t))
     return result;
 }
 
+void TAnalysisRun::Reserve(const QString& projectFile)
+{
+    if (m_running || g_engineBusy) throw Exception(QStringLiteral("An analysis is running."));
+    if (m_project && m_project->ProjectFile() != projectFile) m_project.reset();
+    if (!m_project) m_project = std::make_unique<TProjectRun>(projectFile);
+    try {
+        m_project->Lock();
+    } catch (const EOutputError& e) {
+        m_project.reset();
+        throw EOutputError(Run::ResultMessage(Run::kResultOutputFailed, ReportPathOf(projectFile), {e.message()}));
+    } catch (...) {
+        m_project.reset();
+        throw;
+    }
+}
+
+void TAnalysisRun::Release()
+{
+    if (!m_running) m_project.reset();
+}
+
 int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
 {
     if (m_running || g_engineBusy) throw Exception(QStringLiteral("An analysis is running."));
+    m_failure.clear();
+
+    // The project's lock (taken before the save by Reserve, else now) and the run's outputs at
+    // temporary names; the lock goes when this call returns, however it ends.
+    Reserve(projectFile);
+    struct TRelease {
+        TAnalysisRun* run;
+        ~TRelease() { run->m_project.reset(); }
+    } release{this};
+    QStringList lines;
+    try {
+        lines = m_project->RunListLines(version);
+    } catch (const EOutputError& e) {
+        throw EOutputError(Run::ResultMessage(Run::kResultOutputFailed, ReportPathOf(projectFile), {e.message()}));
+    }
 
     // The run list in the run folder (see runfolder.h), which stays the current folder; the
     // engine is loaded from the program's folder.
@@ -94,7 +131,7 @@ int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
     const QString folder = RunFolder();
     QDir::setCurrent(folder);
     const QString runList = QDir(folder).filePath(Run::kRunListName);
-    Run::WriteRunList(runList, version, projectFile);
+    Run::WriteRunList(runList, lines);
 
     // One library object, alive for this run only.
     if (m_engine) throw EDLLError(QStringLiteral("Attempt to reinitialize DLL"));
@@ -121,6 +158,18 @@ int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
         emit Started();
         result = CallEngine(entry);
     }
+    // What the engine could not write, and the outputs put in place or removed; the engine's
+    // text lives in the library, so it is read before the library goes.
+    QString engineMessage;
+    using TMessage = const char* (*)();
+    try {
+        if (auto message = reinterpret_cast<TMessage>(m_engine->GetProc(Run::kMessageEntryName)))
+            engineMessage = QString::fromUtf8(message());
+    } catch (const EDLLError&) {
+        // an engine without the message entry says nothing more
+    }
+    result = m_project->Finish(result, engineMessage);
+    m_failure = m_project->FailureLines();
     m_result = result;
     m_reportPath = ReportPathOf(projectFile);
 

@@ -21,11 +21,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
 class TDynamicLibrary;
+class TProjectRun;
 class TRunFolder;
 
 class TAnalysisRun : public QObject {
@@ -41,7 +43,18 @@ public:
     // initialize DLL failed" when the library or its entry cannot be loaded, and "Attempt to
     // reinitialize DLL" while a library of this object is still loaded; Exception when any run
     // of this program is busy (the engine's state is one static record).
+    // The project's lock (app/model/projectrun.h) is taken first, unless Reserve took it;
+    // ERunRefused when another running copy runs the project, EOutputError (a result-4 message)
+    // when an output cannot be written; both before anything is written. Result 4: an output
+    // could not be written, FailureLines() say which and why.
     int32_t Run(const QString& projectFile, const QString& version);
+    // Takes the project's lock ahead of the run (before the project is saved), so that a run
+    // refused for another copy changes nothing; raises as Run does. Release gives it back when
+    // no run follows.
+    void Reserve(const QString& projectFile);
+    void Release();
+    // After a run with result 4: which file could not be written and why, one line each.
+    QStringList FailureLines() const { return m_failure; }
 
     // True from the start of the engine call until it has returned.
     bool Running() const { return m_running; }
@@ -75,6 +88,8 @@ private:
 
     std::unique_ptr<TDynamicLibrary> m_engine;
     std::unique_ptr<TRunFolder> m_runFolder;
+    std::unique_ptr<TProjectRun> m_project;
+    QStringList m_failure;
     QString m_enginePath;
     QString m_reportPath;
     int32_t m_result = -1;

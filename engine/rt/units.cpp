@@ -1,5 +1,6 @@
 #include "rt/units.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -18,11 +19,30 @@ struct Unit {
   // Streamed unit: the file, open for writing, holds every record so far and
   // `records` is empty (see open_unit_streamed).
   std::FILE* stream = nullptr;
+  bool failed = false;  // a write of this unit's file failed: nothing more is written to it
 };
 
 std::map<int, Unit>& units() {
   static std::map<int, Unit> table;
   return table;
+}
+
+std::vector<WriteFailure>& failures() {
+  static std::vector<WriteFailure> list;
+  return list;
+}
+
+// Notes the failure of a unit's file (the first one of each unit) with the system's error
+// number of the moment.
+void fail(int unit, Unit* u, const std::string& path, bool at_open) {
+  const int err = errno != 0 ? errno : EIO;
+  if (u) {
+    if (u->failed) return;
+    u->failed = true;
+  }
+  for (const WriteFailure& f : failures())
+    if (f.unit == unit) return;
+  failures().push_back({unit, path, err, at_open});
 }
 
 bool load_file(const std::string& path, std::vector<std::string>& out) {
@@ -31,10 +51,14 @@ bool load_file(const std::string& path, std::vector<std::string>& out) {
   std::string cur;
   bool any = false;
   int c;
+  // A record ends at LF, at CR LF and at a CR alone (files of systems that end lines so).
   while ((c = std::fgetc(f)) != EOF) {
     any = true;
-    if (c == '\n') {
-      if (!cur.empty() && cur.back() == '\r') cur.pop_back();
+    if (c == '\n' || c == '\r') {
+      if (c == '\r') {
+        const int next = std::fgetc(f);
+        if (next != '\n' && next != EOF) std::ungetc(next, f);
+      }
       out.push_back(std::move(cur));
       cur.clear();
       any = false;
@@ -42,44 +66,65 @@ bool load_file(const std::string& path, std::vector<std::string>& out) {
       cur.push_back(static_cast<char>(c));
     }
   }
-  if (any) {
-    if (!cur.empty() && cur.back() == '\r') cur.pop_back();
-    out.push_back(std::move(cur));
-  }
+  if (any) out.push_back(std::move(cur));
   const bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
 }
 
-bool store_file(const Unit& u) {
+// Writes the records of a unit to its file; a failure is noted for the unit.
+bool store_file(int unit, Unit& u) {
+  if (u.failed) return false;
+  errno = 0;
   std::FILE* f = std::fopen(u.path.c_str(), "wb");
-  if (!f) return false;
-  for (const auto& r : u.records) {
-    std::fwrite(r.data(), 1, r.size(), f);
-    std::fputc('\n', f);
+  if (!f) {
+    fail(unit, &u, u.path, false);
+    return false;
   }
-  return std::fclose(f) == 0;
+  bool ok = true;
+  for (const auto& r : u.records) {
+    if (std::fwrite(r.data(), 1, r.size(), f) != r.size() || std::fputc('\n', f) == EOF) {
+      ok = false;
+      break;
+    }
+  }
+  if (!ok) fail(unit, &u, u.path, false);
+  errno = 0;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    fail(unit, &u, u.path, false);
+  }
+  return ok;
+}
+
+// Closes a streamed unit's file; a failure (the last buffer could not be written) is noted.
+void close_stream(int unit, Unit& u) {
+  if (!u.stream) return;
+  errno = 0;
+  if (std::fclose(u.stream) != 0) fail(unit, &u, u.path, false);
+  u.stream = nullptr;
 }
 
 // A streamed unit becomes an ordinary one: its file, complete so far, is
 // read back and the position set after its last record.
-void take_into_memory(Unit& u) {
+void take_into_memory(int unit, Unit& u) {
   if (!u.stream) return;
-  std::fclose(u.stream);
-  u.stream = nullptr;
+  close_stream(unit, u);
   u.records.clear();
-  load_file(u.path, u.records);
+  errno = 0;
+  if (!load_file(u.path, u.records)) fail(unit, &u, u.path, false);
   u.pos = u.records.size();
   u.dirty = false;
 }
 
-void sync(Unit& u) {
+void sync(int unit, Unit& u) {
   if (u.stream) {
-    std::fflush(u.stream);
+    errno = 0;
+    if (!u.failed && std::fflush(u.stream) != 0) fail(unit, &u, u.path, false);
     return;
   }
   if (u.dirty && !u.read_only) {
-    store_file(u);
+    store_file(unit, u);
     u.dirty = false;
   }
 }
@@ -93,9 +138,17 @@ bool open_unit(int unit, const std::string& path, bool replace) {
   if (path.empty()) return false;
   if (replace || !load_file(path, u.records)) {
     u.records.clear();
+    errno = 0;
     std::FILE* f = std::fopen(path.c_str(), replace ? "wb" : "ab");
-    if (!f) return false;
-    std::fclose(f);
+    if (!f) {
+      fail(unit, nullptr, path, true);
+      return false;
+    }
+    errno = 0;
+    if (std::fclose(f) != 0) {
+      fail(unit, nullptr, path, true);
+      return false;
+    }
   }
   units()[unit] = std::move(u);
   return true;
@@ -106,8 +159,12 @@ bool open_unit_streamed(int unit, const std::string& path) {
   Unit u;
   u.path = path;
   if (path.empty()) return false;
+  errno = 0;
   u.stream = std::fopen(path.c_str(), "wb");
-  if (!u.stream) return false;
+  if (!u.stream) {
+    fail(unit, nullptr, path, true);
+    return false;
+  }
   units()[unit] = std::move(u);
   return true;
 }
@@ -125,8 +182,8 @@ bool open_unit_for_reading(int unit, const std::string& path) {
 void close_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
-  sync(it->second);
-  if (it->second.stream) std::fclose(it->second.stream);
+  sync(unit, it->second);
+  close_stream(unit, it->second);
   units().erase(it);
 }
 
@@ -137,6 +194,7 @@ void reset_units() {
   for (auto& [unit, u] : units())
     if (u.stream) std::fclose(u.stream);
   units().clear();
+  failures().clear();
 }
 
 bool read_record(int unit, std::string& rec) {
@@ -149,7 +207,7 @@ bool read_record(int unit, std::string& rec) {
   auto it = units().find(unit);
   if (it == units().end()) return false;
   Unit& u = it->second;
-  take_into_memory(u);
+  take_into_memory(unit, u);
   if (u.pos >= u.records.size()) {
     u.after_end = true;
     return false;
@@ -168,8 +226,10 @@ void write_record(int unit, std::string_view rec) {
   if (it == units().end() || it->second.read_only) return;
   Unit& u = it->second;
   if (u.stream) {
-    std::fwrite(rec.data(), 1, rec.size(), u.stream);
-    std::fputc('\n', u.stream);
+    if (u.failed) return;
+    errno = 0;
+    if (std::fwrite(rec.data(), 1, rec.size(), u.stream) != rec.size() || std::fputc('\n', u.stream) == EOF)
+      fail(unit, &u, u.path, false);
     return;
   }
   if (u.pos < u.records.size()) u.records.resize(u.pos);
@@ -182,8 +242,8 @@ void write_record(int unit, std::string_view rec) {
 void rewind_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
-  take_into_memory(it->second);
-  sync(it->second);
+  take_into_memory(unit, it->second);
+  sync(unit, it->second);
   it->second.pos = 0;
   it->second.after_end = false;
 }
@@ -192,7 +252,7 @@ void backspace_unit(int unit) {
   auto it = units().find(unit);
   if (it == units().end()) return;
   Unit& u = it->second;
-  take_into_memory(u);
+  take_into_memory(unit, u);
   // After the end of the file was met, backspace goes back to before the
   // end, so the next read meets the end again.
   if (u.after_end) {
@@ -204,7 +264,9 @@ void backspace_unit(int unit) {
 
 void flush_unit(int unit) {
   auto it = units().find(unit);
-  if (it != units().end()) sync(it->second);
+  if (it != units().end()) sync(unit, it->second);
 }
+
+const std::vector<WriteFailure>& write_failures() { return failures(); }
 
 }  // namespace rt

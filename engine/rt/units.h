@@ -5,11 +5,16 @@
 // position, writing replaces everything from the position on, rewind goes
 // back to the first record and backspace one record back.  Changes reach the
 // disk on rewind and on close.  Unit 0 is the console (standard input and
-// output).  Records end at LF; a CR before the LF is not part of the record.
+// output).  Records end at LF, at CR LF and at a CR alone (the line end is not
+// part of the record).
+//
+// Every failure to create, write, flush or close a unit's file is noted (see
+// write_failures); a unit whose file failed takes no more writes.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rt {
 
@@ -46,5 +51,15 @@ void backspace_unit(int unit);
 // Writes every record of a unit's file to disk now (used before a unit's file
 // is read by someone else; close and rewind do it themselves).
 void flush_unit(int unit);
+
+// A unit's file that could not be created, written, flushed or closed: the
+// first failure of each unit since reset_units, in the order they happened.
+struct WriteFailure {
+  int unit;
+  std::string path;
+  int error;     // the system's error number
+  bool at_open;  // the file could not be created at all
+};
+const std::vector<WriteFailure>& write_failures();
 
 }  // namespace rt

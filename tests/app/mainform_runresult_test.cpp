@@ -36,13 +36,14 @@ TEST(RunResult, MessagesNameTheReport)
 {
     const QString report = QStringLiteral("/jobs/pump.tmo");
     EXPECT_EQ(Run::ResultMessage(0, report), kCompleted);
-    for (const int result : {2, 3, 1, -1}) {
+    for (const int result : {2, 3, 4, 1, -1}) {
         const QString text = Run::ResultMessage(result, report);
         EXPECT_TRUE(text.contains(report)) << result;
         EXPECT_TRUE(text.contains(QStringLiteral("no results"))) << result;
     }
     EXPECT_TRUE(Run::ResultMessage(3, report).contains(QStringLiteral("*** FATAL ERROR IN INPUT DATA ***")));
     EXPECT_TRUE(Run::ResultMessage(2, report).contains(QStringLiteral("STOP")));
+    EXPECT_TRUE(Run::ResultMessage(4, report).startsWith(QStringLiteral("The output of the analysis could not be written")));
 }
 
 // The engine's messages are the lines before each closing line, back to the empty line before

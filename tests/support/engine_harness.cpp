@@ -1,9 +1,11 @@
 #include "engine_harness.h"
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -106,6 +108,8 @@ EngineRun run_engine(const std::string& deck, const RunOptions& opt) {
     write_file(run.folder + "/names.dat", names);
   }
 
+  if (opt.prepare) opt.prepare(run.folder);
+
   char old_cwd[4096];
   if (!getcwd(old_cwd, sizeof old_cwd)) throw std::runtime_error("getcwd failed");
   if (chdir(run.folder.c_str()) != 0) throw std::runtime_error("chdir failed");
@@ -121,7 +125,13 @@ EngineRun run_engine(const std::string& deck, const RunOptions& opt) {
     (void)chdir(old_cwd);
     throw std::runtime_error("entry _ITREMX not found");
   }
-  run.result = entry(opt.code);
+  {
+    std::unique_ptr<FileSizeLimit> limit;
+    if (opt.file_size_limit >= 0) limit = std::make_unique<FileSizeLimit>(opt.file_size_limit);
+    run.result = entry(opt.code);
+  }
+  using Message = const char* (*)();
+  if (auto message = reinterpret_cast<Message>(dlsym(lib, "ITREMX_MESSAGE"))) run.message = message();
   dlclose(lib);
   if (chdir(old_cwd) != 0) throw std::runtime_error("chdir back failed");
 
@@ -129,6 +139,23 @@ EngineRun run_engine(const std::string& deck, const RunOptions& opt) {
   run.plot_exists = access((base + ".tmq").c_str(), F_OK) == 0;
   run.plot = read_file(base + ".tmq");
   return run;
+}
+
+FileSizeLimit::FileSizeLimit(long long bytes) {
+  rlimit lim{};
+  if (getrlimit(RLIMIT_FSIZE, &lim) != 0) throw std::runtime_error("getrlimit failed");
+  old_soft_ = lim.rlim_cur;
+  old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  lim.rlim_cur = static_cast<rlim_t>(bytes);
+  if (setrlimit(RLIMIT_FSIZE, &lim) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit lim{};
+  getrlimit(RLIMIT_FSIZE, &lim);
+  lim.rlim_cur = static_cast<rlim_t>(old_soft_);
+  setrlimit(RLIMIT_FSIZE, &lim);
+  std::signal(SIGXFSZ, old_handler_);
 }
 
 }  // namespace harness

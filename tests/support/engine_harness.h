@@ -4,6 +4,7 @@
 // library freed.  The result code, report and plot data come back as text.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@ struct EngineRun {
   std::string report;   // the tmo file, "" when missing
   std::string plot;     // the tmq file, "" when missing
   bool plot_exists = false;
+  std::string message;  // the engine's ITREMX_MESSAGE after the call
   std::vector<std::string> report_lines() const;
   std::vector<std::string> plot_lines() const;
   std::shared_ptr<const RunFolder> owner;  // removes `folder` with the last copy
@@ -34,6 +36,25 @@ struct RunOptions {
   std::optional<std::string> names_override;  // when set, written as "names.dat" instead of the seven lines
   bool write_deck = true;
   int code = 13;
+  // Called with the run's folder once its files are written, before the call.
+  std::function<void(const std::string& folder)> prepare;
+  // When >= 0: the size no file may grow beyond during the call (the soft RLIMIT_FSIZE, with
+  // SIGXFSZ ignored, so that a write beyond it fails with EFBIG as on a full disk).
+  long long file_size_limit = -1;
+};
+
+// Lowers the soft file-size limit of this process to `bytes` while it lives (SIGXFSZ ignored
+// meanwhile): every write that would make a regular file larger fails with EFBIG.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(long long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long long old_soft_;
+  void (*old_handler_)(int);
 };
 
 // The path of the engine library under test.

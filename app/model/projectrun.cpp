@@ -1,0 +1,261 @@
+#include "projectrun.h"
+
+#include "projectfile.h"
+#include "runlist.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString SystemText(int error) { return QString::fromStdString(std::error_code(error, std::generic_category()).message()); }
+
+QByteArray Bytes(const QString& path) { return QFile::encodeName(path); }
+
+// The run of the holder as its lock file tells it: "process 1234 on host, since 2026-12-11 02:00:03".
+QString HolderText(int fd)
+{
+    QByteArray text(512, '\0');
+    const ssize_t n = ::pread(fd, text.data(), text.size(), 0);
+    text.truncate(n > 0 ? int(n) : 0);
+    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.size() < 3) return QStringLiteral("a run that has not said who it is yet");
+    return QStringLiteral("process %1 on %2, since %3").arg(lines[0], lines[1], lines[2]);
+}
+
+bool WriteAll(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+}  // namespace
+
+TProjectRun::TProjectRun(const QString& projectFile)
+    : m_project(projectFile),
+      m_report(ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmo"))),
+      m_plot(ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmq"))),
+      m_lockPath(LockPathOf(projectFile))
+{
+}
+
+TProjectRun::~TProjectRun() { Release(); }
+
+QString TProjectRun::LockPathOf(const QString& projectFile)
+{
+    return ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmlock"));
+}
+
+void TProjectRun::Lock()
+{
+    if (m_lock >= 0) return;
+    const QByteArray path = Bytes(m_lockPath);
+    // The lock file of an ended run is removed by it: a lock taken on a file that has gone from
+    // its name meanwhile is taken again on the new one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            const int error = errno;
+            // The lock file of another user's run: refused while that run holds it; left by a
+            // run that ended, it goes.
+            const int other = error == EACCES ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1;
+            if (other >= 0) {
+                struct flock probe {};
+                probe.l_type = F_WRLCK;
+                probe.l_whence = SEEK_SET;
+                const bool held = ::fcntl(other, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+                const QString holder = held ? HolderText(other) : QString();
+                ::close(other);
+                if (held) throw ERunRefused(RefusalText(holder));
+                if (::unlink(path.constData()) == 0) continue;
+            }
+            throw EOutputError(QStringLiteral("The lock file %1 of the run could not be written: %2")
+                                   .arg(m_lockPath, SystemText(error)));
+        }
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+            const int error = errno;
+            if (error == EAGAIN || error == EACCES) {
+                const QString holder = HolderText(fd);
+                ::close(fd);
+                throw ERunRefused(RefusalText(holder));
+            }
+            ::close(fd);
+            throw EOutputError(
+                QStringLiteral("The lock file %1 of the run could not be locked: %2").arg(m_lockPath, SystemText(error)));
+        }
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) != 0 || ::stat(path.constData(), &named) != 0 || held.st_ino != named.st_ino ||
+            held.st_dev != named.st_dev) {
+            ::close(fd);
+            continue;
+        }
+        char host[256] = {};
+        if (::gethostname(host, sizeof host - 1) != 0) std::strcpy(host, "unknown host");
+        const QByteArray text = QByteArray::number(qint64(::getpid())) + '\n' + QByteArray(host) + '\n' +
+                                QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8() +
+                                '\n';
+        if (::ftruncate(fd, 0) != 0 || !WriteAll(fd, text)) {
+            const int error = errno;
+            ::unlink(path.constData());
+            ::close(fd);
+            throw EOutputError(
+                QStringLiteral("The lock file %1 of the run could not be written: %2").arg(m_lockPath, SystemText(error)));
+        }
+        m_lock = fd;
+        RemoveStaleTemporaries();
+        return;
+    }
+    throw EOutputError(QStringLiteral("The lock file %1 of the run could not be locked: it keeps being replaced")
+                           .arg(m_lockPath));
+}
+
+QString TProjectRun::RefusalText(const QString& holder) const
+{
+    return QStringLiteral("Another running copy of Tremex3 or tremrun is running an analysis of %1 (%2). This run "
+                          "was not started and nothing was written; run it again when that run has ended.")
+        .arg(m_project, holder);
+}
+
+void TProjectRun::Release()
+{
+    RemoveTemporaries();
+    if (m_lock < 0) return;
+    // Removed while still held, so that no other run takes a lock on a file without a name.
+    ::unlink(Bytes(m_lockPath).constData());
+    ::close(m_lock);
+    m_lock = -1;
+}
+
+void TProjectRun::RemoveTemporaries()
+{
+    if (m_tempFolder.isEmpty()) return;
+    std::error_code ec;
+    fs::remove_all(fs::path(Bytes(m_tempFolder).toStdString()), ec);
+    m_tempFolder.clear();
+}
+
+void TProjectRun::RemoveStaleTemporaries() const
+{
+    // Held by this run now: a temporary folder of this project is left from a run that ended
+    // without tidying up.
+    const QFileInfo project(m_report);
+    const fs::path folder(Bytes(project.absolutePath()).toStdString());
+    const std::string prefix = "." + Bytes(project.completeBaseName()).toStdString() + ".tmrun-";
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+        std::error_code kind;
+        if (!fs::is_directory(it->symlink_status(kind)) || kind) continue;
+        std::error_code gone;
+        fs::remove_all(it->path(), gone);
+    }
+}
+
+QString TProjectRun::TemporaryPath(const QString& finalPath) const
+{
+    return m_tempFolder + QLatin1Char('/') + QFileInfo(finalPath).fileName();
+}
+
+QStringList TProjectRun::RunListLines(const QString& version)
+{
+    Lock();
+    m_failure.clear();
+    QStringList lines = Run::RunListLines(version, m_project);
+    // A report or plot-data name that is the project's own: the engine refuses such a run list
+    // before it opens anything, so it is given as it is.
+    m_direct = m_report == m_project || m_plot == m_project;
+    if (m_direct) return lines;
+
+    // An existing report or plot data file that this user may not write, or a folder of that
+    // name, is not replaced by the run.
+    for (const auto& [path, what] : {std::pair{m_report, "report"}, std::pair{m_plot, "plot data file"}}) {
+        const QByteArray bytes = Bytes(path);
+        struct stat st {};
+        int error = 0;
+        if (::lstat(bytes.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                error = EISDIR;
+            else if (::access(bytes.constData(), W_OK) != 0)
+                error = errno;
+        }
+        if (error != 0)
+            throw EOutputError(QStringLiteral("The %1 %2 could not be written: %3")
+                                   .arg(QLatin1String(what), path, SystemText(error)));
+    }
+
+    RemoveTemporaries();
+    const QFileInfo project(m_report);
+    QByteArray pattern = Bytes(project.absolutePath() + QStringLiteral("/.") + project.completeBaseName() +
+                               QStringLiteral(".tmrun-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        throw EOutputError(QStringLiteral("The temporary folder %1 of the run could not be made: %2")
+                               .arg(QFile::decodeName(pattern), SystemText(errno)));
+    m_tempFolder = QFile::decodeName(pattern);
+    lines[2] = TemporaryPath(m_report);
+    lines[3] = TemporaryPath(m_plot);
+    return lines;
+}
+
+int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
+{
+    m_failure.clear();
+    // The engine's messages name the temporary files: the user knows the final ones.
+    for (QString line : engineMessage.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (!m_tempFolder.isEmpty()) {
+            line.replace(TemporaryPath(m_report), m_report);
+            line.replace(TemporaryPath(m_plot), m_plot);
+        }
+        m_failure << line.trimmed();
+    }
+    const bool keep = result == Run::kResultCompleted || result == Run::kResultStopped || result == Run::kResultRefused;
+    if (keep && !m_tempFolder.isEmpty()) {
+        // The plot data first: a report in place always has its plot data beside it.
+        for (const auto& [path, what] : {std::pair{m_plot, "plot data file"}, std::pair{m_report, "report"}}) {
+            const QByteArray from = Bytes(TemporaryPath(path));
+            if (::access(from.constData(), F_OK) != 0) continue;
+            // The new file keeps the permissions the user gave the earlier one, where it can
+            // (the results go in place either way).
+            struct stat earlier {};
+            if (::stat(Bytes(path).constData(), &earlier) == 0 && S_ISREG(earlier.st_mode))
+                ::chmod(from.constData(), earlier.st_mode & 07777);
+            if (::rename(from.constData(), Bytes(path).constData()) != 0) {
+                m_failure << QStringLiteral("The %1 %2 could not be written: %3")
+                                 .arg(QLatin1String(what), path, SystemText(errno));
+                result = Run::kResultOutputFailed;
+                break;
+            }
+        }
+    }
+    if (result == Run::kResultOutputFailed && m_failure.isEmpty())
+        m_failure << QStringLiteral("The engine did not say which output could not be written.");
+    Release();
+    return result;
+}

@@ -1,0 +1,95 @@
+// One run of a project's analysis on the project's side (unit Run): the project's run lock and
+// the run's outputs, shared by the main program's run (app/shell/run.h) and tremrun.
+//
+// Conventions of the main program: see dataentry/util/exceptions.h.
+//
+// - The lock: a run holds an exclusive lock on the project's lock file (the project file with
+//   the extension ".tmlock", beside the report and the plot data) for its whole length, so
+//   that a second run of the same project, by another running copy of Tremex3 or tremrun, is
+//   refused before it writes anything. The lock file holds the holder's process id, host and
+//   start time, which the refusal names. The system drops the lock when its process ends, also
+//   after a crash; the lock file is removed when the run ends.
+// - The outputs: the engine writes the report and the plot data into a temporary folder beside
+//   the project (".NAME.tmrun-XXXXXX", under their own file names, so that the report names
+//   its files as always); when the engine ends with result 0, 2 or 3 they are renamed into
+//   place, else they are removed and the earlier report and plot data stay whole. Temporary
+//   folders left by a run that crashed are removed when the lock is next taken.
+//
+//     TProjectRun run(projectFile);
+//     run.Lock();                                   // ERunRefused, EOutputError
+//     Run::WriteRunList(path, run.RunListLines(version));    // EOutputError before it
+//     result = run.Finish(engine(13), engineMessage);        // 4 when a rename failed
+//     ... run.FailureLines() say which file and why
+#pragma once
+
+#include "util/exceptions.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Another running copy holds the project's lock; the message names its run.
+class ERunRefused : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// An output of the run (the lock file, the temporary folder, the report or the plot data)
+// cannot be written; the message names the file and gives the system's reason.
+class EOutputError : public EInOutError {
+public:
+    using EInOutError::EInOutError;
+};
+
+class TProjectRun {
+public:
+    explicit TProjectRun(const QString& projectFile);
+    // Removes what is left of the temporaries and releases the lock.
+    ~TProjectRun();
+    TProjectRun(const TProjectRun&) = delete;
+    TProjectRun& operator=(const TProjectRun&) = delete;
+
+    // Takes the project's lock (once; again after Release). Raises ERunRefused when another
+    // running copy holds it, EOutputError when the lock file cannot be made or written.
+    void Lock();
+    bool Locked() const { return m_lock >= 0; }
+    // Removes the temporaries and releases the lock now.
+    void Release();
+
+    // The run list of this run (Run::RunListLines) with the report and the plot data at their
+    // temporary names. Takes the lock when it is not held yet, checks that the report and the
+    // plot data can be replaced (an existing one that is not writable, or a folder of that
+    // name, is not replaced), and makes the temporary folder. Raises as Lock, and EOutputError.
+    QStringList RunListLines(const QString& version);
+
+    // After the engine has returned `result` with its ITREMX_MESSAGE text: results 0, 2 and 3
+    // rename the outputs into place, any other removes them. Returns the result of the run: the
+    // engine's, or 4 (Run::kResultOutputFailed) when an output could not be put in place.
+    // Releases the lock.
+    int32_t Finish(int32_t result, const QString& engineMessage);
+    // After Finish: what could not be written, one line each, naming the final files; the
+    // engine's own messages for its result 4 (or 3 without a report).
+    QStringList FailureLines() const { return m_failure; }
+
+    QString ProjectFile() const { return m_project; }
+    QString ReportPath() const { return m_report; }
+    QString PlotPath() const { return m_plot; }
+    // The project's lock file.
+    static QString LockPathOf(const QString& projectFile);
+
+private:
+    QString RefusalText(const QString& holder) const;
+    void RemoveTemporaries();
+    void RemoveStaleTemporaries() const;
+    QString TemporaryPath(const QString& finalPath) const;
+
+    QString m_project;
+    QString m_report;
+    QString m_plot;
+    QString m_lockPath;
+    QString m_tempFolder;  // "" when none
+    bool m_direct = false;  // the engine writes the final names (its own refusal of the run list)
+    QStringList m_failure;
+    int m_lock = -1;
+};
