@@ -319,8 +319,22 @@ def write_pdf(chapters, out, src, version):
     from weasyprint import HTML  # only the PDF needs it
 
     toc = "\n".join(contents_list(ch, "", depth=2) for ch in chapters)
-    body = "\n".join(f'<section class="chapter-page" id="chapter-{ch.stem}">'
-                     + lhtml.tostring(ch.body, encoding="unicode") + "</section>" for ch in chapters)
+    sections = []
+    for ch in chapters:
+        body = lhtml.fromstring(lhtml.tostring(ch.body, encoding="unicode"))
+        # Each cross-reference is followed by its page, " (page N)", as text of the page: made
+        # here rather than by the style sheet, which loses the blank after a forward reference.
+        for link in list(body.iter("a")):
+            if link.get("class") == "xref":
+                ref = lhtml.Element("span")
+                ref.set("class", "pageref")
+                ref.set("data-target", link.get("href", "")[1:])
+                ref.text = " (page 0)"
+                ref.tail, link.tail = link.tail, None
+                link.addnext(ref)
+        sections.append(f'<section class="chapter-page" id="chapter-{ch.stem}">'
+                        + lhtml.tostring(body, encoding="unicode") + "</section>")
+    body = "\n".join(sections)
     doc = ("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            f"<title>TREMEX {version} User's Manual</title>\n</head>\n<body class=\"pdf\">\n"
            '<section class="title-page">\n<p class="product">TREMEX</p>\n'
@@ -332,7 +346,20 @@ def write_pdf(chapters, out, src, version):
     # heading is no chapter.
     target = os.path.join(out, PDF_NAME)
     tmp = target + ".part"
-    HTML(string=doc, base_url=src + "/").write_pdf(tmp, stylesheets=[os.path.join(src, "manual.css")])
+    pageref = re.compile(r'(<span class="pageref" data-target="([^"]*)">) \(page \d+\)')
+    pages = {}
+    for _ in range(4):
+        # The pages of the targets, until a rendering puts them where the numbers say.
+        text = pageref.sub(lambda m: f"{m.group(1)} (page {pages.get(m.group(2), 0)})", doc)
+        document = HTML(string=text, base_url=src + "/").render(stylesheets=[os.path.join(src, "manual.css")])
+        found = {}
+        for number, page in enumerate(document.pages, 1):
+            for anchor in page.anchors:
+                found.setdefault(anchor, number)
+        if found == pages:
+            break
+        pages = found
+    document.write_pdf(tmp)
     os.replace(tmp, target)
 
 
