@@ -203,6 +203,37 @@ def number_chapter(chapter, counters, problems, figures_dir):
             cap.text = f"Figure {counters['figure']}: {caption}"
             p.append(cap)
 
+    # A paragraph that leads into the figure below it (ends with ":") is printed with it.
+    for fig in root.iter("figure"):
+        prev = fig.getprevious()
+        if prev is not None and prev.tag == "p" and prev.text_content().rstrip().endswith(":"):
+            prev.set("class", ((prev.get("class") or "") + " lead-in").strip())
+
+    # Equations: the parts of an equation that blanks of no break (&nbsp;) separate are its terms;
+    # each is kept whole on a line, and the equation breaks only between them.
+    for div in root.iter("div"):
+        if "eq" not in (div.get("class") or "").split() or any(
+                c.tag == "span" and c.get("class") == "term" for c in div):
+            continue
+        inner = (div.text or "") + "".join(lhtml.tostring(c, encoding="unicode") for c in div)
+        terms = []
+        for t in re.split(r"\s*\u00a0[\s\u00a0]*", inner):
+            if terms and t.lstrip().startswith("("):
+                terms[-1] += "\u00a0" + t.strip()  # a remark in brackets stays with its term
+            elif t.strip():
+                terms.append(t.strip())
+        if len(terms) < 2 and len(lhtml.fromstring(f"<div>{inner}</div>").text_content()) < 60:
+            continue
+        rebuilt = lhtml.fragment_fromstring(
+            " ".join(f'<span class="term">{t}</span>' for t in terms), create_parent="div")
+        div.text = None
+        for c in list(div):
+            div.remove(c)
+        for c in rebuilt:
+            div.append(c)
+        for c in div:
+            c.tail = " "
+
     # Tables: a paragraph "Table: caption" right above a table becomes its numbered caption
     # (a paragraph of its own, so that a narrow table does not squeeze its caption).
     for table in list(root.iter("table")):

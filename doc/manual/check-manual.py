@@ -4,13 +4,18 @@
     check-manual.py messages --help-dir build/bin/help --sources .
     check-manual.py xrefs    --help-dir build/bin/help --pdf "build/bin/Tremx v3 Manual.pdf"
     check-manual.py paths    --help-dir build/bin/help --pdf "build/bin/Tremx v3 Manual.pdf"
+    check-manual.py pages    --help-dir build/bin/help --pdf "build/bin/Tremx v3 Manual.pdf"
     check-manual.py signs    --src doc/manual --examples examples --tremrun build/bin/tremrun
 
 messages  every message the messages chapter quotes, as the help page prints it, with its
           placeholders filled with a sample, is found in the sources of the program or the engine;
           a placeholder is never glued to the words around it
 xrefs     a cross-reference is followed by a blank or a punctuation mark, in the help pages and in
-          the PDF's text ("(page 85)shows" is a fault)
+          the PDF's text ("(page 85)shows" is a fault); the round brackets of every paragraph,
+          list item, cell and caption of the help pages pair up (the PDF adds " (page N)" to
+          each reference, so "(page 50))" without an opening bracket is a fault)
+pages     the printed pages: no section heading is the last line of a page, and every equation
+          (and every term of an equation that is set in terms) stands on one line
 paths     no temporary folder and no folder of the machine that built the manual appears in the
           help pages or in the PDF's text
 signs     the sign-convention example of the loads chapter: its load block, run by the real
@@ -29,8 +34,9 @@ import tempfile
 from lxml import html as lhtml
 
 SOURCE_DIRS = ("engine", "app", "views", "plots", "dataentry")
-# Texts that changes in flight bring into the sources; each is checked as soon as it is there,
-# and a text that has arrived fails until it is taken off this list.
+# Texts that changes in flight bring into the sources: the chapter quotes them already, and the
+# check takes them whether they are there yet or not (a text that has arrived is named on the
+# standard output, to be taken off this list).
 PENDING = {
     "*** WEAK SHEAR RATIO OF LAYER 3 MUST BE ABOVE 0, NOT 0.00000 (1 MEANS NO WEAK ZONE) ***",
 }
@@ -135,7 +141,7 @@ def messages(args):
         text = printed.strip()
         if text in PENDING:
             if found(text, literals):
-                problems.append(f"{text!r} is in the sources now: take it off the pending list")
+                print(f"check-manual messages: {text!r} is in the sources now: take it off the pending list")
             continue
         for ph, t in pieces:
             if not ph and t.strip() and not found(t.strip(), literals):
@@ -174,6 +180,67 @@ def xrefs(args):
             tail = a.tail or ""
             if tail and not re.match(r"[\s.,;:!?)\]'\"’]", tail):
                 problems.append(f"{name}: no blank after the cross-reference {a.text_content()!r}{tail[:20]!r}")
+        for block in root.iter("p", "li", "td", "th", "dd", "dt", "figcaption"):
+            if block.getparent() is not None and block.getparent().tag == "li" and block.tag == "p":
+                continue  # read with its list item
+            text = prose(block)
+            depth = 0
+            for c in text:
+                depth += {"(": 1, ")": -1}.get(c, 0)
+                if depth < 0:
+                    break
+            if depth != 0:
+                problems.append(f"{name}: the round brackets do not pair up in {' '.join(text.split())[:160]!r}")
+    return problems
+
+
+def prose(element):
+    """The text of a block without its code, quoted messages and nested lists."""
+    parts = [element.text or ""]
+    for child in element:
+        if child.tag not in ("code", "pre", "ul", "ol", "kbd") and not callable(child.tag):
+            parts.append(prose(child))
+        parts.append(child.tail or "")
+    return "".join(parts)
+
+
+def pdf_pages(pdf):
+    return subprocess.run(["pdftotext", pdf, "-"], check=True, capture_output=True, text=True).stdout.split("\f")
+
+
+def pages(args):
+    problems = []
+    headings, equations = [], []
+    for name in sorted(os.listdir(args.help_dir)):
+        if not name.endswith(".html"):
+            continue
+        root = lhtml.parse(os.path.join(args.help_dir, name)).getroot()
+        for h in root.iter("h2", "h3", "h4"):
+            number = h.find("span")
+            if number is not None and number.get("class") == "secno":
+                headings.append(" ".join(h.text_content().split()))
+        for div in root.iter("div"):
+            if "eq" not in (div.get("class") or "").split():
+                continue
+            terms = [t for t in div.iter("span") if t.get("class") == "term"] or [div]
+            for t in terms:
+                equations.append(" ".join(t.text_content().replace("\u00a0", " ").split()))
+    if len(headings) < 50 or len(equations) < 10:
+        return [f"only {len(headings)} headings and {len(equations)} equations read from {args.help_dir}"]
+    printed = pdf_pages(args.pdf)
+    for n, page in enumerate(printed, 1):
+        lines = [" ".join(line.split()) for line in page.split("\n") if line.strip()]
+        # The page number at the foot and the chapter's name at the head are the page's frame.
+        body = [line for line in lines if line != str(n)]
+        if body and body[-1] in headings:
+            problems.append(f"page {n}: the heading {body[-1]!r} is the last line of the page")
+    # An equation (or a term) on one line: its text, without the blanks that sub- and superscripts
+    # bring, is found within one line of the printed text.
+    flat = {re.sub(r"\s+", "", line) for page in printed for line in page.split("\n")}
+    joined = "\n".join(flat)
+    for eq in equations:
+        if re.sub(r"\s+", "", eq) not in joined:
+            problems.append(f"the equation {eq[:100]!r} is not on one line of the PDF")
     return problems
 
 
@@ -236,7 +303,7 @@ def signs(args):
 
 def main():
     parser = argparse.ArgumentParser(description="Checks of the built manual.")
-    parser.add_argument("check", choices=["messages", "xrefs", "paths", "signs"])
+    parser.add_argument("check", choices=["messages", "xrefs", "paths", "pages", "signs"])
     parser.add_argument("--help-dir")
     parser.add_argument("--pdf")
     parser.add_argument("--sources", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -244,7 +311,7 @@ def main():
     parser.add_argument("--examples")
     parser.add_argument("--tremrun")
     args = parser.parse_args()
-    problems = {"messages": messages, "xrefs": xrefs, "paths": paths, "signs": signs}[args.check](args)
+    problems = {"messages": messages, "xrefs": xrefs, "paths": paths, "pages": pages, "signs": signs}[args.check](args)
     for p in problems:
         print(f"check-manual {args.check}: {p}", file=sys.stderr)
     return 1 if problems else 0
