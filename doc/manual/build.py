@@ -234,6 +234,18 @@ def number_chapter(chapter, counters, problems, figures_dir):
         for c in div:
             c.tail = " "
 
+    # A unit does not break at its hyphen or slash: a short cell of one word ("Mg-m²"), and every
+    # cell of the unit columns of a field table (headed English and SI, or Unit).
+    for table in root.iter("table"):
+        heads = [" ".join(th.text_content().split()) for th in table.iter("th")]
+        units = 2 if heads[-2:] == ["English", "SI"] else 1 if heads[-1:] == ["Unit"] else 0
+        for row in table.iter("tr"):
+            cells = [c for c in row if c.tag == "td"]
+            for i, cell in enumerate(cells):
+                text = cell.text_content().strip()
+                if (text and len(text) <= 20 and not re.search(r"\s", text)) or i >= len(cells) - units:
+                    cell.set("class", ((cell.get("class") or "") + " word").strip())
+
     # Tables: a paragraph "Table: caption" right above a table becomes its numbered caption
     # (a paragraph of its own, so that a narrow table does not squeeze its caption).
     for table in list(root.iter("table")):

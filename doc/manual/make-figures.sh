@@ -189,9 +189,11 @@ if want run-finished; then
   xdotool key Return
   stop
 fi
-plot() {  # plot NAME ITEM-Y: the whole plot window, its axis titles included
+plot() {  # plot NAME ITEM-Y [HEIGHT]: the whole plot window, its axis titles included; a taller
+  # main window (HEIGHT) spaces the axis values of a plot whose values are long numbers
   want "$1" || return 0
   start halfspace-harmonic
+  [ -n "${3:-}" ] && xdotool windowsize --sync "$main" 1000 "$3" && sleep 0.5
   menu Graphics "$2"
   sleep 0.5
   shot_child "$1" 21 14
@@ -199,7 +201,7 @@ plot() {  # plot NAME ITEM-Y: the whole plot window, its axis titles included
 }
 plot plot-stiffness 29
 plot plot-damping 73
-plot plot-response 117
+plot plot-response 117 1000
 if want amplitude-dialog; then
   start halfspace-harmonic
   menu Graphics 161
