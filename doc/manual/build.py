@@ -243,8 +243,17 @@ def number_chapter(chapter, counters, problems, figures_dir):
             cells = [c for c in row if c.tag == "td"]
             for i, cell in enumerate(cells):
                 text = cell.text_content().strip()
-                if (text and len(text) <= 20 and not re.search(r"\s", text)) or i >= len(cells) - units:
+                if text and len(text) <= 20 and not re.search(r"\s", text):
                     cell.set("class", ((cell.get("class") or "") + " word").strip())
+                elif i >= len(cells) - units and len(cell) == 0 and text:
+                    # several words: the cell breaks between them only
+                    cell.text = None
+                    for w, word in enumerate(text.split()):
+                        span = lhtml.Element("span")
+                        span.set("class", "word")
+                        span.text = word
+                        span.tail = " "
+                        cell.append(span)
 
     # Tables: a paragraph "Table: caption" right above a table becomes its numbered caption
     # (a paragraph of its own, so that a narrow table does not squeeze its caption).
