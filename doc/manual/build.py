@@ -381,7 +381,9 @@ def write_pdf(chapters, out, src, version):
                 ref = lhtml.Element("span")
                 ref.set("class", "pageref")
                 ref.set("data-target", link.get("href", "")[1:])
-                ref.text = " (page 0)"
+                # a reference that closes a bracket takes its page after a comma, so that the
+                # brackets do not double: "(see the dialog, page 50)"
+                ref.text = ", page 0" if (link.tail or "").startswith(")") else " (page 0)"
                 ref.tail, link.tail = link.tail, None
                 link.addnext(ref)
         sections.append(f'<section class="chapter-page" id="chapter-{ch.stem}">'
@@ -398,11 +400,11 @@ def write_pdf(chapters, out, src, version):
     # heading is no chapter.
     target = os.path.join(out, PDF_NAME)
     tmp = target + ".part"
-    pageref = re.compile(r'(<span class="pageref" data-target="([^"]*)">) \(page \d+\)')
+    pageref = re.compile(r'(<span class="pageref" data-target="([^"]*)">)(, page | \(page )\d+')
     pages = {}
     for _ in range(4):
         # The pages of the targets, until a rendering puts them where the numbers say.
-        text = pageref.sub(lambda m: f"{m.group(1)} (page {pages.get(m.group(2), 0)})", doc)
+        text = pageref.sub(lambda m: f"{m.group(1)}{m.group(3)}{pages.get(m.group(2), 0)}", doc)
         document = HTML(string=text, base_url=src + "/").render(stylesheets=[os.path.join(src, "manual.css")])
         found = {}
         for number, page in enumerate(document.pages, 1):

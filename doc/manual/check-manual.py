@@ -13,7 +13,8 @@ messages  every message the messages chapter quotes, as the help page prints it,
 xrefs     a cross-reference is followed by a blank or a punctuation mark, in the help pages and in
           the PDF's text ("(page 85)shows" is a fault); the round brackets of every paragraph,
           list item, cell and caption of the help pages pair up (the PDF adds " (page N)" to
-          each reference, so "(page 50))" without an opening bracket is a fault)
+          each reference, so "(page 50))" without an opening bracket is a fault), and a page
+          number does not double a closing bracket ("(see the dialog (page 50))")
 pages     the printed pages: no section heading is the last line of a page, and every equation
           (and every term of an equation that is set in terms) stands on one line
 paths     no temporary folder and no folder of the machine that built the manual appears in the
@@ -167,9 +168,12 @@ def help_texts(help_dir):
 def xrefs(args):
     problems = []
     after = re.compile(r"\(page \d+\)(?=[^\s.,;:!?)\]'\"’])")
+    doubled = re.compile(r"\(page \d+\)\)")
     for line in pdf_text(args.pdf).split("\n"):
         for m in after.finditer(line):
             problems.append(f"PDF: no blank after a cross-reference: {line.strip()!r}")
+        if doubled.search(line):
+            problems.append(f"PDF: a cross-reference's page doubles a closing bracket: {line.strip()!r}")
     for name in sorted(os.listdir(args.help_dir)):
         if not name.endswith(".html"):
             continue
