@@ -276,9 +276,11 @@ arrow(cx, cy, cx + 150, cy, "black")       # x
 d.text((cx + 156, cy - 12), "x", font=font, fill="black")
 arrow(cx, cy, cx, cy + 120, "black")       # z (down)
 d.text((cx + 8, cy + 112), "z (down)", font=font, fill="black")
-d.ellipse([cx - 40 - 11, cy - 11, cx - 40 + 11, cy + 11], outline="black", width=2)   # y towards the reader
-d.ellipse([cx - 40 - 3, cy - 3, cx - 40 + 3, cy + 3], fill="black")
-d.text((cx - 150, cy + 16), "y (towards you)", font=small, fill="black")
+# y away from the reader, into the page: x, y and z up are right-handed, x, y, z (down) left-handed
+d.ellipse([cx - 40 - 11, cy - 11, cx - 40 + 11, cy + 11], outline="black", width=2)
+d.line([cx - 40 - 7, cy - 7, cx - 40 + 7, cy + 7], fill="black", width=2)
+d.line([cx - 40 - 7, cy + 7, cx - 40 + 7, cy - 7], fill="black", width=2)
+d.text((cx - 163, cy + 16), "y (away from you)", font=small, fill="black")
 # the load point 0.5 m along x and 1 m above (z = -1) with its forces
 px, py = cx + 60, cy - 120
 d.ellipse([px - 5, py - 5, px + 5, py + 5], fill="#c00000")
@@ -286,16 +288,17 @@ d.line([cx, cy, px, py], fill="#c00000", width=1)
 d.text((px + 10, py - 8), "load point (0.5, 0, -1) m", font=small, fill="#c00000")
 arrow(px - 90, py, px, py, "#c00000")
 d.text((px - 100, py - 26), "Fx = 10 kN", font=small, fill="#c00000")
-d.text((px - 200, py - 52), "Fy = 4 kN (towards you)", font=small, fill="#c00000")
+d.text((px - 220, py - 52), "Fy = 4 kN (away from you)", font=small, fill="#c00000")
 # the moment about y at the C.G.: positive in the sense x towards z
 d.arc([cx - 75, cy - 75, cx + 75, cy + 75], start=200, end=320, fill="#0040c0", width=3)
 arrow(cx + 57, cy - 48, cx + 62, cy - 40, "#0040c0")
 d.text((cx - 165, cy - 70), "My = +10 kN-m", font=small, fill="#0040c0")
 d.text((490, 180), "moments and rotations:", font=small, fill="black")
-d.text((490, 200), "left-hand rule in (x, y, z)", font=small, fill="black")
-d.text((490, 220), "M = -r x F,  u = uG + r x theta", font=small, fill="black")
-d.text((490, 250), "at the C.G. the echo shows", font=small, fill="black")
-d.text((490, 270), "Mx = -4, My = +10, Mz = -2 kN-m", font=small, fill="black")
+d.text((490, 200), "right-hand rule about each axis;", font=small, fill="black")
+d.text((490, 216), "(x, y, z) is a left-handed set", font=small, fill="black")
+d.text((490, 232), "M = -r x F,  u = uG + r x theta", font=small, fill="black")
+d.text((490, 262), "at the C.G. the echo shows", font=small, fill="black")
+d.text((490, 282), "Mx = -4, My = +10, Mz = -2 kN-m", font=small, fill="black")
 img.save(sys.argv[1])
 PY
   save "$work/sign.png" sign-convention
