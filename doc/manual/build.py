@@ -203,6 +203,58 @@ def number_chapter(chapter, counters, problems, figures_dir):
             cap.text = f"Figure {counters['figure']}: {caption}"
             p.append(cap)
 
+    # A paragraph that leads into the figure below it (ends with ":") is printed with it.
+    for fig in root.iter("figure"):
+        prev = fig.getprevious()
+        if prev is not None and prev.tag == "p" and prev.text_content().rstrip().endswith(":"):
+            prev.set("class", ((prev.get("class") or "") + " lead-in").strip())
+
+    # Equations: the parts of an equation that blanks of no break (&nbsp;) separate are its terms;
+    # each is kept whole on a line, and the equation breaks only between them.
+    for div in root.iter("div"):
+        if "eq" not in (div.get("class") or "").split() or any(
+                c.tag == "span" and c.get("class") == "term" for c in div):
+            continue
+        inner = (div.text or "") + "".join(lhtml.tostring(c, encoding="unicode") for c in div)
+        terms = []
+        for t in re.split(r"\s*\u00a0[\s\u00a0]*", inner):
+            if terms and t.lstrip().startswith("("):
+                terms[-1] += "\u00a0" + t.strip()  # a remark in brackets stays with its term
+            elif t.strip():
+                terms.append(t.strip())
+        if len(terms) < 2 and len(lhtml.fromstring(f"<div>{inner}</div>").text_content()) < 60:
+            continue
+        rebuilt = lhtml.fragment_fromstring(
+            " ".join(f'<span class="term">{t}</span>' for t in terms), create_parent="div")
+        div.text = None
+        for c in list(div):
+            div.remove(c)
+        for c in rebuilt:
+            div.append(c)
+        for c in div:
+            c.tail = " "
+
+    # A unit does not break at its hyphen or slash: a short cell of one word ("Mg-m²"), and every
+    # cell of the unit columns of a field table (headed English and SI, or Unit).
+    for table in root.iter("table"):
+        heads = [" ".join(th.text_content().split()) for th in table.iter("th")]
+        units = 2 if heads[-2:] == ["English", "SI"] else 1 if heads[-1:] == ["Unit"] else 0
+        for row in table.iter("tr"):
+            cells = [c for c in row if c.tag == "td"]
+            for i, cell in enumerate(cells):
+                text = cell.text_content().strip()
+                if text and len(text) <= 20 and not re.search(r"\s", text):
+                    cell.set("class", ((cell.get("class") or "") + " word").strip())
+                elif i >= len(cells) - units and len(cell) == 0 and text:
+                    # several words: the cell breaks between them only
+                    cell.text = None
+                    for w, word in enumerate(text.split()):
+                        span = lhtml.Element("span")
+                        span.set("class", "word")
+                        span.text = word
+                        span.tail = " "
+                        cell.append(span)
+
     # Tables: a paragraph "Table: caption" right above a table becomes its numbered caption
     # (a paragraph of its own, so that a narrow table does not squeeze its caption).
     for table in list(root.iter("table")):
@@ -319,8 +371,24 @@ def write_pdf(chapters, out, src, version):
     from weasyprint import HTML  # only the PDF needs it
 
     toc = "\n".join(contents_list(ch, "", depth=2) for ch in chapters)
-    body = "\n".join(f'<section class="chapter-page" id="chapter-{ch.stem}">'
-                     + lhtml.tostring(ch.body, encoding="unicode") + "</section>" for ch in chapters)
+    sections = []
+    for ch in chapters:
+        body = lhtml.fromstring(lhtml.tostring(ch.body, encoding="unicode"))
+        # Each cross-reference is followed by its page, " (page N)", as text of the page: made
+        # here rather than by the style sheet, which loses the blank after a forward reference.
+        for link in list(body.iter("a")):
+            if link.get("class") == "xref":
+                ref = lhtml.Element("span")
+                ref.set("class", "pageref")
+                ref.set("data-target", link.get("href", "")[1:])
+                # a reference that closes a bracket takes its page after a comma, so that the
+                # brackets do not double: "(see the dialog, page 50)"
+                ref.text = ", page 0" if (link.tail or "").startswith(")") else " (page 0)"
+                ref.tail, link.tail = link.tail, None
+                link.addnext(ref)
+        sections.append(f'<section class="chapter-page" id="chapter-{ch.stem}">'
+                        + lhtml.tostring(body, encoding="unicode") + "</section>")
+    body = "\n".join(sections)
     doc = ("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            f"<title>TREMEX {version} User's Manual</title>\n</head>\n<body class=\"pdf\">\n"
            '<section class="title-page">\n<p class="product">TREMEX</p>\n'
@@ -332,7 +400,20 @@ def write_pdf(chapters, out, src, version):
     # heading is no chapter.
     target = os.path.join(out, PDF_NAME)
     tmp = target + ".part"
-    HTML(string=doc, base_url=src + "/").write_pdf(tmp, stylesheets=[os.path.join(src, "manual.css")])
+    pageref = re.compile(r'(<span class="pageref" data-target="([^"]*)">)(, page | \(page )\d+')
+    pages = {}
+    for _ in range(4):
+        # The pages of the targets, until a rendering puts them where the numbers say.
+        text = pageref.sub(lambda m: f"{m.group(1)}{m.group(3)}{pages.get(m.group(2), 0)}", doc)
+        document = HTML(string=text, base_url=src + "/").render(stylesheets=[os.path.join(src, "manual.css")])
+        found = {}
+        for number, page in enumerate(document.pages, 1):
+            for anchor in page.anchors:
+                found.setdefault(anchor, number)
+        if found == pages:
+            break
+        pages = found
+    document.write_pdf(tmp)
     os.replace(tmp, target)
 
 

@@ -28,7 +28,8 @@ fi
 mkdir -p "$out"
 
 work=$(mktemp -d /tmp/tremex-figures-XXXXXX)
-display=":$((400 + RANDOM % 400))"
+# FIGURES_DISPLAY=N picks the virtual display (default: a random one from 400 to 799).
+display=":${FIGURES_DISPLAY:-$((400 + RANDOM % 400))}"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
@@ -105,12 +106,12 @@ save() {  # save IMAGE NAME
 # bar), its bottom edge and its right edge, cut down to what is not the empty background.
 # Taken from the screen (reading the 3-D view's main window itself can stall while it draws),
 # where the main window is found again (it gets a new X window when the 3-D view first draws).
-shot_child() {  # shot_child NAME [TOP]
+shot_child() {  # shot_child NAME [TOP] [BOTTOM]
   local X Y WIDTH HEIGHT SCREEN WINDOW
   main=$(xdotool search --onlyvisible --name "^TREMEX 3.0.11 - " | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$main")"
   timeout 30 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$work/shot.png"
-  convert "$work/shot.png" -crop "+0+${2:-21}" +repage -gravity south -chop 0x24 -gravity east -chop 4x0 \
+  convert "$work/shot.png" -crop "+0+${2:-21}" +repage -gravity south -chop "0x${3:-24}" -gravity east -chop 4x0 \
     +gravity -bordercolor '#a0a0a0' -border 2 -fuzz 2% -trim +repage "$work/child.png"
   save "$work/child.png" "$1"
 }
@@ -188,17 +189,19 @@ if want run-finished; then
   xdotool key Return
   stop
 fi
-plot() {  # plot NAME ITEM-Y
+plot() {  # plot NAME ITEM-Y [HEIGHT]: the whole plot window, its axis titles included; a taller
+  # main window (HEIGHT) spaces the axis values of a plot whose values are long numbers
   want "$1" || return 0
   start halfspace-harmonic
+  [ -n "${3:-}" ] && xdotool windowsize --sync "$main" 1000 "$3" && sleep 0.5
   menu Graphics "$2"
   sleep 0.5
-  shot_child "$1"
+  shot_child "$1" 21 14
   stop
 }
 plot plot-stiffness 29
 plot plot-damping 73
-plot plot-response 117
+plot plot-response 117 1000
 if want amplitude-dialog; then
   start halfspace-harmonic
   menu Graphics 161
@@ -220,18 +223,83 @@ view view-top pile-group-random 29
 view view-side pile-group-random 51
 view view-3d pile-group-random 95 68
 
-# --- the report: its first page as text
+# --- the report: its first page as text, as a fixed-width font shows it
 if want report-text; then
-  # Its first lines, without the empty lines above the banner.
-  sed -e 's/[[:space:]]*$//' -e '/./,$!d' "$work/halfspace-harmonic.tmo" | sed -n '1,58p' >"$work/report.txt"
-  # In blocks of 20 lines (one long label exceeds ImageMagick's limits), one below the other.
-  blocks=()
-  for first in 1 21 41; do
-    convert -background white -fill black -font DejaVu-Sans-Mono -pointsize 12 \
-      label:"$(sed -n "${first},$((first + 19))p" "$work/report.txt" | sed '1s/^ /\xc2\xa0/')" "$work/block$first.png"
-    blocks+=("$work/block$first.png")
-  done
-  convert "${blocks[@]}" -background white -append -bordercolor white -border 12 -bordercolor '#999999' -border 1 \
-    "$work/report.png"
+  # Its first lines, without the empty lines above the banner, every blank and empty line kept.
+  # The run folder of this script is a temporary one: the report's path line shows the folder of
+  # the first analysis of the manual instead.
+  sed -e 's/[[:space:]]*$//' -e '/./,$!d' \
+      -e "s|^\( *Path to file locations *: \).*|\1/home/user/tremex-first/|" \
+      "$work/halfspace-harmonic.tmo" | sed -n '1,62p' >"$work/report.txt"
+  grep -q "$work" "$work/report.txt" && { echo "make-figures: the report still names $work" >&2; exit 1; }
+  /usr/bin/python3 - "$work/report.txt" "$work/report.png" <<'PY'
+import sys
+from PIL import Image, ImageDraw, ImageFont
+lines = open(sys.argv[1], encoding="latin-1").read().split("\n")
+font = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", 13)
+left, top, step = 14, 10, 16
+width = max(len(line) for line in lines) * font.getlength("M") + 2 * left
+img = Image.new("RGB", (int(width), top * 2 + step * len(lines)), "white")
+draw = ImageDraw.Draw(img)
+for i, line in enumerate(lines):
+    draw.text((left, top + i * step), line, font=font, fill="black")
+draw.rectangle([0, 0, img.width - 1, img.height - 1], outline="#999999")
+img.save(sys.argv[2])
+PY
   save "$work/report.png" report-text
+fi
+
+# --- the axes and signs: a drawing of the side view (x, z) of a footing, with the load of the
+# example of the loads chapter (no window of the program shows the axes with a load)
+if want sign-convention; then
+  /usr/bin/python3 - "$work/sign.png" <<'PY'
+import sys
+from PIL import Image, ImageDraw, ImageFont
+font = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 17)
+small = ImageFont.truetype("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 14)
+img = Image.new("RGB", (760, 420), "white")
+d = ImageDraw.Draw(img)
+def arrow(x0, y0, x1, y1, colour, width=3):
+    d.line([x0, y0, x1, y1], fill=colour, width=width)
+    import math
+    a = math.atan2(y1 - y0, x1 - x0)
+    for s in (0.45, -0.45):
+        d.line([x1, y1, x1 - 14 * math.cos(a + s), y1 - 14 * math.sin(a + s)], fill=colour, width=width)
+# ground and the footing block (side view, x to the right, z down)
+d.rectangle([0, 330, 760, 420], fill="#e8dcc0")
+d.line([0, 330, 760, 330], fill="#806040", width=2)
+d.rectangle([130, 150, 470, 330], fill="#d0d0d0", outline="black", width=2)
+cx, cy = 300, 250                      # the centre of gravity
+d.ellipse([cx - 7, cy - 7, cx + 7, cy + 7], fill="black")
+d.text((cx + 10, cy + 6), "C.G.", font=font, fill="black")
+arrow(cx, cy, cx + 150, cy, "black")       # x
+d.text((cx + 156, cy - 12), "x", font=font, fill="black")
+arrow(cx, cy, cx, cy + 120, "black")       # z (down)
+d.text((cx + 8, cy + 112), "z (down)", font=font, fill="black")
+# y away from the reader, into the page: x, y and z up are right-handed, x, y, z (down) left-handed
+d.ellipse([cx - 40 - 11, cy - 11, cx - 40 + 11, cy + 11], outline="black", width=2)
+d.line([cx - 40 - 7, cy - 7, cx - 40 + 7, cy + 7], fill="black", width=2)
+d.line([cx - 40 - 7, cy + 7, cx - 40 + 7, cy - 7], fill="black", width=2)
+d.text((cx - 163, cy + 16), "y (away from you)", font=small, fill="black")
+# the load point 0.5 m along x and 1 m above (z = -1) with its forces
+px, py = cx + 60, cy - 120
+d.ellipse([px - 5, py - 5, px + 5, py + 5], fill="#c00000")
+d.line([cx, cy, px, py], fill="#c00000", width=1)
+d.text((px + 10, py - 8), "load point (0.5, 0, -1) m", font=small, fill="#c00000")
+arrow(px - 90, py, px, py, "#c00000")
+d.text((px - 100, py - 26), "Fx = 10 kN", font=small, fill="#c00000")
+d.text((px - 220, py - 52), "Fy = 4 kN (away from you)", font=small, fill="#c00000")
+# the moment about y at the C.G.: positive in the sense x towards z
+d.arc([cx - 75, cy - 75, cx + 75, cy + 75], start=200, end=320, fill="#0040c0", width=3)
+arrow(cx + 57, cy - 48, cx + 62, cy - 40, "#0040c0")
+d.text((cx - 165, cy - 70), "My = +10 kN-m", font=small, fill="#0040c0")
+d.text((490, 180), "moments and rotations:", font=small, fill="black")
+d.text((490, 200), "right-hand rule about each axis;", font=small, fill="black")
+d.text((490, 216), "(x, y, z) is a left-handed set", font=small, fill="black")
+d.text((490, 232), "M = -r x F,  u = uG + r x theta", font=small, fill="black")
+d.text((490, 262), "at the C.G. the echo shows", font=small, fill="black")
+d.text((490, 282), "Mx = -4, My = +10, Mz = -2 kN-m", font=small, fill="black")
+img.save(sys.argv[1])
+PY
+  save "$work/sign.png" sign-convention
 fi

@@ -1,8 +1,15 @@
 // Every menu command, window caption and form field the manual quotes ({menu:...}, {win:...},
-// {field:...}) exists in the program: the test runs the main window offscreen on each bundled
-// example (with the plot data of a real engine run), opens every form, table editor, plot and
-// view its menus offer, in both unit systems, and reads the texts from the windows themselves.
+// {field:...}) exists in the program, and every unit the manual's field tables give a field or a
+// column is the unit the program shows for it: the test runs the main window offscreen on each
+// bundled example (with the plot data of a real engine run), opens every form, table editor, plot
+// and view its menus offer, in both unit systems, and reads the texts and units from the windows
+// themselves (a number field's unit template as its label expands it, a table column's template
+// as its heading expands it).
 #include "registerwindows.h"
+#include "entry/numbercontrol.h"
+#include "table/columntypes.h"
+#include "table/tableform.h"
+#include "table/unittemplates.h"
 #include "gl/block.h"
 #include "mainform.h"
 #include "plotform.h"
@@ -38,7 +45,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -56,9 +69,153 @@ QString Plain(QString text)
     return text.simplified();
 }
 
-// The texts the program shows, by the kind of mark that quotes them.
+// A unit as a product of unit names with their powers ("lbs/ft³", "lbs/ft^3" and "F/L2^3"
+// expanded in English are one unit; "(kN-m)²·sec/rad" is "kN^2-m^2-sec/rad"). The names are
+// case-blind ("SEC" is "sec"). Empty text is no unit; a text that is not made of known unit names
+// gives no value.
+using Unit = std::map<std::string, int>;
+
+std::optional<Unit> ReadUnit(const std::string& text)
+{
+    static const std::map<std::string, std::string> names{
+        {"lbs", "lbs"}, {"lb", "lbs"},    {"kips", "kips"},   {"tons", "tons"}, {"kn", "kN"},
+        {"ft", "ft"},   {"in", "in"},     {"m", "m"},         {"mm", "mm"},     {"slug", "slug"},
+        {"mg", "Mg"},   {"sec", "sec"},   {"s", "sec"},       {"rad", "rad"},   {"radian", "rad"},
+        {"deg", "deg"}, {"degree", "deg"}, {"degrees", "deg"}, {"hz", "Hz"}};
+    // Superscript digits in UTF-8 (², ³, ⁴ and ¹).
+    static const std::map<std::string, int> superscripts{
+        {"\xc2\xb9", 1}, {"\xc2\xb2", 2}, {"\xc2\xb3", 3}, {"\xe2\x81\xb4", 4}};
+    std::size_t i = 0;
+    bool failed = false;
+    auto exponent = [&]() {
+        if (i < text.size() && text[i] == '^') ++i;
+        if (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) return text[i++] - '0';
+        for (const auto& [glyph, power] : superscripts)
+            if (text.compare(i, glyph.size(), glyph) == 0) {
+                i += glyph.size();
+                return power;
+            }
+        return 1;
+    };
+    // A product: factors joined by "-", "·", "*" or blanks, "/" putting what follows under the line.
+    std::function<Unit(bool)> product = [&](bool inGroup) {
+        Unit unit;
+        int sign = 1;
+        while (i < text.size() && !failed) {
+            const char c = text[i];
+            if (c == ')') {
+                if (!inGroup) failed = true;
+                break;
+            }
+            if (c == '-' || c == '*' || c == ' ') {
+                ++i;
+            } else if (text.compare(i, 2, "\xc2\xb7") == 0) {
+                i += 2;
+            } else if (c == '/') {
+                sign = -1;
+                ++i;
+            } else if (c == '(') {
+                ++i;
+                const Unit group = product(true);
+                if (i >= text.size() || text[i] != ')') {
+                    failed = true;
+                    break;
+                }
+                ++i;
+                const int power = exponent();
+                for (const auto& [name, p] : group) unit[name] += sign * power * p;
+            } else if (std::isalpha(static_cast<unsigned char>(c))) {
+                std::string word;
+                while (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])))
+                    word += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i++])));
+                const auto known = names.find(word);
+                if (known == names.end()) {
+                    failed = true;
+                    break;
+                }
+                unit[known->second] += sign * exponent();
+            } else {
+                failed = true;
+            }
+        }
+        return unit;
+    };
+    Unit unit = product(false);
+    if (failed || i != text.size()) return std::nullopt;
+    std::erase_if(unit, [](const auto& entry) { return entry.second == 0; });
+    return unit;
+}
+
+std::string UnitText(const Unit& unit)
+{
+    std::string text;
+    for (const auto& [name, power] : unit)
+        text += (text.empty() ? "" : " ") + name + (power == 1 ? "" : "^" + std::to_string(power));
+    return text.empty() ? "(no unit)" : text;
+}
+
+// The units a cell of the manual's field tables gives: one unit; "u (moment: v)" for a column
+// whose rows hold forces or moments; "u (label: v)" for a field whose label shows another unit
+// than its value's ("none" and "no unit" are no unit).
+std::vector<std::string> CellUnits(const std::string& cell)
+{
+    static const std::regex alternative("^(.*\\S)\\s+\\((moment|label):\\s*(.*)\\)$");
+    auto none = [](const std::string& text) { return text == "none" || text == "no unit" ? std::string() : text; };
+    std::smatch m;
+    if (std::regex_match(cell, m, alternative)) return {none(m[1]), none(m[3])};
+    return {none(cell)};
+}
+
+// Columns whose unit a mend of the unit switch changes: the manual gives the mended unit, and
+// until the mend is in, the program shows the unit named here (the multilayer shaft's torsional
+// coefficient no unit, the spectra the unit of a force or moment amplitude) and the check takes it.
+struct PendingUnit {
+    const char* field;
+    std::vector<std::string> english, si;
+};
+const PendingUnit kPendingUnits[] = {
+    {"Torsional Coefficient", {""}, {""}},
+    {"Spectrum Data", {"lbs", "lbs-ft"}, {"kN", "kN-m"}},
+};
+
+// The texts the program shows, by the kind of mark that quotes them, and the units of its number
+// fields and table columns.
 struct ProgramTexts {
     std::set<std::string> menus, windows, fields;
+    // caption -> unit text shown, for English (0) and SI (1)
+    std::map<std::string, std::set<std::string>> units[2];
+    // captions of the table columns that hold a sub-table (a button in each row)
+    std::set<std::string> tableColumns;
+    bool complete = false;  // every example was read
+
+    void AddUnit(const QString& caption, int unitSystem, const QString& unit)
+    {
+        if (unitSystem != 1 && unitSystem != 2) return;
+        units[unitSystem - 1][Plain(caption).toStdString()].insert(unit.trimmed().toStdString());
+    }
+
+    // A table's columns: a float column's unit is its template expanded for the table's system;
+    // a column without a template whose caption ends in a unit in brackets ("(degrees)") shows
+    // that unit.
+    void AddTable(const TGridTable* table)
+    {
+        for (int c = 0; c < table->ColumnCount(); ++c) {
+            const TColumn* column = table->GetColumn(c);
+            const QString caption = column->Captions().join(QLatin1Char(' '));
+            if (dynamic_cast<const TTableColumn*>(column)) tableColumns.insert(Plain(caption).toStdString());
+            const auto* floats = dynamic_cast<const TFloatColumn*>(column);
+            if (!floats) continue;
+            QString unit;
+            if (!floats->UnitTemplate().isEmpty()) {
+                unit = ColumnTypes::ExpandUnitTemplate(floats->UnitTemplate(), table->UnitSystem());
+            } else {
+                static const QRegularExpression named(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+                const QRegularExpressionMatch m = named.match(caption);
+                if (m.hasMatch() && ReadUnit(m.captured(1).toStdString())) unit = m.captured(1);
+            }
+            AddUnit(caption, table->UnitSystem(), unit);
+        }
+    }
 
     // A field's caption, also without the unit the program shows after it ("Radius (m)" and
     // "Velocity, (m/SEC)" are "Radius" and "Velocity"); captions of several lines (table columns)
@@ -109,6 +266,17 @@ struct ProgramTexts {
 
     void AddWidget(QWidget* w)
     {
+        // A field without a unit template shows no unit in either system.
+        if (auto* number = dynamic_cast<TNumberControl*>(w)) {
+            if (number->UnitsString().isEmpty()) {
+                AddUnit(number->Caption(), 1, QString());
+                AddUnit(number->Caption(), 2, QString());
+            } else {
+                AddUnit(number->Caption(), number->Units(), number->ExpandUnitsString());
+            }
+        }
+        if (auto* tableForm = qobject_cast<TTableForm*>(w); tableForm && tableForm->Table())
+            AddTable(tableForm->Table());
         if (!w->windowTitle().isEmpty() && (w->isWindow() || qobject_cast<QMdiSubWindow*>(w))) {
             // The editor of a row's sub-table carries the row's number ("Load Amplitude 1").
             static const QRegularExpression row(QStringLiteral("\\s+\\d+$"));
@@ -272,6 +440,65 @@ protected:
         QFile::remove(QDir::temp().filePath(QStringLiteral("manual-plot.bmp")));
     }
 
+    // What the program shows with every bundled example open, read once for the tests below.
+    // A reading cut short by a failure is not taken for the program's texts.
+    const ProgramTexts& Texts()
+    {
+        static std::optional<ProgramTexts> read;
+        if (!read) {
+            read.emplace();
+            ReadProgram(*read);
+        }
+        return *read;
+    }
+
+    void ReadProgram(ProgramTexts& texts)
+    {
+        for (const QString& example :
+             QDir(kSource + QStringLiteral("/examples")).entryList({QStringLiteral("*.tmx")}, QDir::Files, QDir::Name)) {
+            SCOPED_TRACE(example.toStdString());
+            const QString project = RunExample(QFileInfo(example).completeBaseName());
+            TMainForm main;
+            main.OpenUrl = [](const QUrl&) { return true; };
+            RegisterWindows::RegisterForms(main);
+            RegisterWindows::RegisterViews(main);
+            if (With3DView()) RegisterWindows::RegisterBlockView(main);
+            main.CreateDialogs();
+            main.SetCommandLine({});
+            main.show();  // the windows lay themselves out when shown
+            main.OpenFileName(project);
+            ASSERT_TRUE(main.PlotDataRead()) << "the plot data of " << example.toStdString() << " was not read";
+            for (const char* units : {"DataSI", "DataEnglish"}) {
+                main.Action(QString::fromLatin1(units))->trigger();
+                QCoreApplication::processEvents();
+                OpenEverything(main);
+                {
+                    ModalReader modals(texts);
+                    OpenFromWindows(main);
+                }
+                texts.AddAll(main);
+            }
+            main.SetModified(false);
+            main.CloseAllChildren();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        // MANUAL_PROGRAM_TEXTS=file writes every text found, for the writers of the manual.
+        if (const QString dump = qEnvironmentVariable("MANUAL_PROGRAM_TEXTS"); !dump.isEmpty()) {
+            QFile out(dump);
+            if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                for (const auto& [kind, set] : {std::pair{"menu", &texts.menus}, std::pair{"win", &texts.windows},
+                                                std::pair{"field", &texts.fields}})
+                    for (const std::string& text : *set) out.write(QByteArray(kind) + ':' + QByteArray(text.c_str()) + '\n');
+                for (int system = 0; system < 2; ++system)
+                    for (const auto& [caption, shown] : texts.units[system])
+                        for (const std::string& unit : shown)
+                            out.write(QByteArray(system == 0 ? "unit:English:" : "unit:SI:") + caption.c_str() + " = " +
+                                      unit.c_str() + '\n');
+            }
+        }
+        texts.complete = true;
+    }
+
     QTemporaryDir work;
     QString startFolder;
     MessageRecorder recorder;
@@ -281,45 +508,8 @@ protected:
 TEST_F(ProgramMarksTest, EveryQuotedMenuWindowAndFieldIsInTheProgram)
 {
     const std::vector<ManualMarks::Mark> marks = ManualMarks::Read(ManualMarks::Folder(TREMEX_SOURCE_DIR));
-    ProgramTexts texts;
-    for (const QString& example :
-         QDir(kSource + QStringLiteral("/examples")).entryList({QStringLiteral("*.tmx")}, QDir::Files, QDir::Name)) {
-        SCOPED_TRACE(example.toStdString());
-        const QString project = RunExample(QFileInfo(example).completeBaseName());
-        TMainForm main;
-        main.OpenUrl = [](const QUrl&) { return true; };
-        RegisterWindows::RegisterForms(main);
-        RegisterWindows::RegisterViews(main);
-        if (With3DView()) RegisterWindows::RegisterBlockView(main);
-        main.CreateDialogs();
-        main.SetCommandLine({});
-        main.show();  // the windows lay themselves out when shown
-        main.OpenFileName(project);
-        ASSERT_TRUE(main.PlotDataRead()) << "the plot data of " << example.toStdString() << " was not read";
-        for (const char* units : {"DataSI", "DataEnglish"}) {
-            main.Action(QString::fromLatin1(units))->trigger();
-            QCoreApplication::processEvents();
-            OpenEverything(main);
-            {
-                ModalReader modals(texts);
-                OpenFromWindows(main);
-            }
-            texts.AddAll(main);
-        }
-        main.SetModified(false);
-        main.CloseAllChildren();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    // MANUAL_PROGRAM_TEXTS=file writes every text found, for the writers of the manual.
-    if (const QString dump = qEnvironmentVariable("MANUAL_PROGRAM_TEXTS"); !dump.isEmpty()) {
-        QFile out(dump);
-        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            for (const auto& [kind, set] : {std::pair{"menu", &texts.menus}, std::pair{"win", &texts.windows},
-                                            std::pair{"field", &texts.fields}})
-                for (const std::string& text : *set) out.write(QByteArray(kind) + ':' + QByteArray(text.c_str()) + '\n');
-        }
-    }
-
+    const ProgramTexts& texts = Texts();
+    ASSERT_TRUE(texts.complete);
     // The reading itself: what the running program shows, and nothing else.
     ASSERT_TRUE(texts.menus.count("Computation > Run Analysis"));
     ASSERT_TRUE(texts.menus.count("Data > Units > English Units (lbs, slug, ft)"));
@@ -343,6 +533,80 @@ TEST_F(ProgramMarksTest, EveryQuotedMenuWindowAndFieldIsInTheProgram)
             << ")";
     }
     RecordProperty("marks", checked);
+}
+
+TEST_F(ProgramMarksTest, EveryUnitOfTheFieldTablesIsTheUnitTheProgramShows)
+{
+    // The reading of units itself.
+    ASSERT_EQ(ReadUnit("lbs/ft\xc2\xb3"), ReadUnit("lbs/ft^3"));
+    ASSERT_EQ(ReadUnit("(kN-m)\xc2\xb2\xc2\xb7sec/rad"), ReadUnit("kN^2-m^2-sec/rad"));
+    ASSERT_EQ(ReadUnit("ft/SEC"), ReadUnit("ft/sec"));
+    ASSERT_EQ(ReadUnit(""), Unit{});
+    ASSERT_NE(ReadUnit("ft"), ReadUnit("m"));
+    ASSERT_NE(ReadUnit("slug-ft\xc2\xb2"), ReadUnit("slug-ft"));
+    ASSERT_NE(ReadUnit("lbs/ft\xc2\xb2"), ReadUnit("lbs-ft\xc2\xb2"));
+    ASSERT_FALSE(ReadUnit("Z-dir."));
+    ASSERT_EQ(CellUnits("lbs (moment: lbs-ft)"), (std::vector<std::string>{"lbs", "lbs-ft"}));
+    ASSERT_EQ(CellUnits("sec (label: no unit)"), (std::vector<std::string>{"sec", ""}));
+
+    const ProgramTexts& texts = Texts();
+    ASSERT_TRUE(texts.complete);
+    // The program's units as read: a form field's and a table column's template, both systems.
+    ASSERT_EQ(texts.units[0].count("Shear wave velocity"), 1u);
+    for (const std::string& shown : texts.units[0].at("Shear wave velocity")) ASSERT_EQ(ReadUnit(shown), ReadUnit("ft/sec"));
+    ASSERT_EQ(texts.units[1].count("Unit Weight"), 1u);
+    for (const std::string& shown : texts.units[1].at("Unit Weight")) ASSERT_EQ(ReadUnit(shown), ReadUnit("kN/m^3"));
+
+    const std::vector<ManualMarks::UnitRow> rows = ManualMarks::ReadUnitRows(ManualMarks::Folder(TREMEX_SOURCE_DIR));
+    ASSERT_FALSE(rows.empty());
+    int checked = 0;
+    for (const ManualMarks::UnitRow& row : rows) {
+        for (int system = 0; system < 2; ++system) {
+            const char* systemName = system == 0 ? "English" : "SI";
+            const std::string& cell = system == 0 ? row.english : row.si;
+            const std::map<std::string, std::set<std::string>>& shownUnits = texts.units[system];
+            std::vector<Unit> given;
+            for (const std::string& text : CellUnits(cell)) {
+                const std::optional<Unit> unit = ReadUnit(text);
+                EXPECT_TRUE(unit) << row.Where() << ": \"" << text << "\" is not a unit";
+                if (unit) given.push_back(*unit);
+            }
+            // The fields the units belong to: the number fields and columns of the row's first
+            // cell; for a column of sub-tables, the number columns of those tables the row names.
+            std::vector<std::string> fields;
+            bool subTables = false;
+            for (const std::string& field : row.fields) {
+                if (shownUnits.count(field)) fields.push_back(field);
+                else if (texts.tableColumns.count(field)) subTables = true;
+                else if (!cell.empty())
+                    ADD_FAILURE() << row.Where() << ": the manual gives {field:" << field << "} the unit \"" << cell
+                                  << "\" (" << systemName << "), but the program has no number field or column of that caption";
+            }
+            if (subTables)
+                for (const std::string& field : row.meaning)
+                    if (shownUnits.count(field)) fields.push_back(field);
+            if (!cell.empty() && fields.empty())
+                ADD_FAILURE() << row.Where() << ": the unit \"" << cell << "\" belongs to no number field or column";
+            for (const std::string& field : fields) {
+                const PendingUnit* pending = nullptr;
+                for (const PendingUnit& p : kPendingUnits)
+                    if (field == p.field) pending = &p;
+                for (const std::string& shownText : shownUnits.at(field)) {
+                    ++checked;
+                    const std::optional<Unit> shown = ReadUnit(shownText);
+                    ASSERT_TRUE(shown) << "the program's unit \"" << shownText << "\" of " << field << " is not read";
+                    bool same = std::find(given.begin(), given.end(), *shown) != given.end();
+                    if (!same && pending)
+                        for (const std::string& today : system == 0 ? pending->english : pending->si)
+                            same = same || ReadUnit(today) == shown;
+                    EXPECT_TRUE(same) << row.Where() << ": {field:" << field << "} in " << systemName
+                                      << " units: the manual gives \"" << cell << "\", the program shows \""
+                                      << shownText << "\" (" << UnitText(*shown) << ")";
+                }
+            }
+        }
+    }
+    RecordProperty("units", checked);
 }
 
 }  // namespace
