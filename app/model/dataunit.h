@@ -19,7 +19,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <array>
 
+class TGridTable;
 class TProjectTables;
 
 class TProgramData {
@@ -27,6 +29,7 @@ public:
     // A new project on the given tables: every default, the tables in SI with their minimum
     // rows, the tables not modified.
     explicit TProgramData(TProjectTables& tables);
+    ~TProgramData();
     TProgramData(const TProgramData&) = delete;
     TProgramData& operator=(const TProgramData&) = delete;
 
@@ -95,6 +98,8 @@ public:
     uint8_t HalfSpaceWeakZone = 1;
 
 private:
+    // The soil tables with a weak-zone ratio (app/model/weakzones.h).
+    std::array<TGridTable*, 3> WeakZoneTables() const;
     TProjectTables* m_tables;
 };
 

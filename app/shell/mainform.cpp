@@ -9,6 +9,7 @@
 #include "projectfile.h"
 #include "projecttables.h"
 #include "runlist.h"
+#include "weakzones.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
@@ -513,6 +514,12 @@ void TMainForm::CompRunClick()
 {
     // One run at a time: the engine's state is one static record.
     if (Running() || TAnalysisRun::EngineBusy()) return;
+    // A weak-zone ratio the analysis cannot compute is shown in its table, and nothing runs.
+    if (const auto cell = WeakZones::FirstRefused(Data())) {
+        Messages::Warning(this, WeakZones::RefusalText(), WeakZones::Place(*cell));
+        ShowTable(cell->table);
+        return;
+    }
     // The project is saved first; a project that still has no name is not run.
     if (!FileSaveClick()) return;
     if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;

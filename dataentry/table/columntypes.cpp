@@ -478,7 +478,9 @@ QString TFloatColumn::GetText(int row) const { return NumText::FloatToStrGeneral
 void TFloatColumn::SetText(int row, const QString& text)
 {
     CheckRow(row);
-    SetAsFloat(row, ColumnTypes::EvaluateEntry(text));
+    const long double value = ColumnTypes::EvaluateEntry(text);
+    if (EntryCheck) EntryCheck(row, value);
+    SetAsFloat(row, value);
 }
 
 int TFloatColumn::MinWidth(const QFontMetrics& canvas) const
