@@ -2,7 +2,6 @@
 
 #include "projecttables.h"
 #include "util/numtext.h"
-#include "weakzones.h"
 
 #include <cmath>
 #include <utility>
@@ -38,28 +37,6 @@ TProgramData::TProgramData(TProjectTables& tables) : m_tables(&tables)
     SideCapWeakZone = 0;
     HalfSpaceWeakZone = 1;
     LoadPointRef = 0;
-    // An entry of a weak-zone ratio that is not above 0 where the row has a weak zone is refused
-    // where it is typed, as before a run.
-    for (TGridTable* table : WeakZoneTables()) {
-        auto* column = dynamic_cast<TFloatColumn*>(table->GetColumn(WeakZones::RatioColumn(*this, table)));
-        if (column)
-            column->EntryCheck = [this, table](int row, long double value) {
-                WeakZones::CheckEntry(*this, table, row, value);
-            };
-    }
-}
-
-TProgramData::~TProgramData()
-{
-    // The tables may outlive this object for a moment (a project being replaced).
-    for (TGridTable* table : WeakZoneTables())
-        if (auto* column = dynamic_cast<TFloatColumn*>(table->GetColumn(WeakZones::RatioColumn(*this, table))))
-            column->EntryCheck = nullptr;
-}
-
-std::array<TGridTable*, 3> TProgramData::WeakZoneTables() const
-{
-    return {m_tables->D, m_tables->D1, m_tables->pilecapsoil};
 }
 
 void TProgramData::SetModified(bool modified)

@@ -19,9 +19,7 @@
 
 #include <QString>
 #include <cstdint>
-#include <array>
 
-class TGridTable;
 class TProjectTables;
 
 class TProgramData {
@@ -29,7 +27,6 @@ public:
     // A new project on the given tables: every default, the tables in SI with their minimum
     // rows, the tables not modified.
     explicit TProgramData(TProjectTables& tables);
-    ~TProgramData();
     TProgramData(const TProgramData&) = delete;
     TProgramData& operator=(const TProgramData&) = delete;
 
@@ -98,8 +95,6 @@ public:
     uint8_t HalfSpaceWeakZone = 1;
 
 private:
-    // The soil tables with a weak-zone ratio (app/model/weakzones.h).
-    std::array<TGridTable*, 3> WeakZoneTables() const;
     TProjectTables* m_tables;
 };
 

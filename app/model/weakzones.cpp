@@ -98,4 +98,12 @@ void CheckEntry(const TProgramData& data, const TGridTable* table, int row, long
     if (!(value > 0.0L) && Reaches(data, table, row, value)) throw EAssignError(RefusalText());
 }
 
+void InstallEntryChecks(TProgramData& data)
+{
+    const TProjectTables& t = data.Tables();
+    for (TGridTable* table : {t.D, t.D1, t.pilecapsoil})
+        if (auto* column = dynamic_cast<TFloatColumn*>(table->GetColumn(RatioColumn(data, table))))
+            column->EntryCheck = [&data, table](int row, long double value) { CheckEntry(data, table, row, value); };
+}
+
 }  // namespace WeakZones

@@ -67,4 +67,9 @@ QString Place(const TCell& cell);
 // Raises EAssignError with RefusalText when `value` is refused for the row of the table.
 void CheckEntry(const TProgramData& data, const TGridTable* table, int row, long double value);
 
+// Gives the weak-zone columns of the data's tables the check of an entry (CheckEntry), so that
+// a ratio refused before a run is refused where it is typed too. The checks refer to `data`:
+// the project that owns both installs them and drops the two together.
+void InstallEntryChecks(TProgramData& data);
+
 }  // namespace WeakZones
