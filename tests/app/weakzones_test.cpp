@@ -154,3 +154,21 @@ TEST(WeakZones, ANewPileProjectWithTheDefaultRatiosRunsWithoutWeakZonesOrSideSoi
     ASSERT_NE(kxx, std::string::npos) << run.report;
     EXPECT_GT(std::stod(run.report.substr(kxx + 31, 13)), 0.0) << run.report.substr(kxx, 60);
 }
+
+TEST(WeakZones, AMultilayerProjectWithSoilAlongEveryShaftLayerSavesWithItsUnusedSoilColumnRow)
+{
+    // The soil column's one row of a new project holds its defaults (a ratio of 1): it is the
+    // empty row the writer expects when no shaft layer lies below the soil layers.
+    TProject project;
+    Fill(project, Foundation::Multilayer, Load::Harmonic);
+    TProjectTables& t = project.Tables();
+    t.D->SetRowCount(3);
+    Row(t.D, 2, {200, 18, 0.35L, 0.05L, 1});
+    t.Multisoil->SetRowCount(0);
+    t.Multisoil->SetRowCount(1);
+    const QString path = TempFolder("weak-zone-multilayer") + QStringLiteral("/m.tmx");
+    EXPECT_NO_THROW(project.SaveAs(path));
+    // A value typed into that row is data of a layer that does not exist: still refused.
+    t.Multisoil->Cell(0, 0)->SetAsFloat(220);
+    EXPECT_THROW(project.SaveAs(path), EProjectError);
+}
