@@ -141,6 +141,11 @@ TProjectTables::TProjectTables()
 
     m_all = {PileData, pilecapsoil, Multisoil, Pilecoord, Dtransient, Trandom, D1,
              MassCal,  Tspectrum,   TLoadtype, D,         TBattered,  MultiElement};
+    // A row's table of values takes its units when it is made (a new row, another item), so
+    // that its header shows them before any switch.
+    for (TGridTable* loads : {TLoadtype, Trandom})
+        if (auto* values = dynamic_cast<TTableColumn*>(loads->GetColumn(1)))
+            values->OnSubTableMade = [this, loads](int, int item, TGridTable* sub) { MarkMomentAmplitude(loads, item, sub); };
     SetUnits(2);
     ResetRows();
     SetModified(false);
@@ -173,22 +178,22 @@ void TProjectTables::ClaimIdentifiers()
     for (int i = 0; i < m_all.size(); ++i) m_all[i]->SetIdentifier(identifiers[i]);
 }
 
+void TProjectTables::MarkMomentAmplitude(const TGridTable* loads, int32_t code, TGridTable* values) const
+{
+    auto* column = values && values->ColumnCount() > 0 ? dynamic_cast<TFloatColumn*>(values->GetColumn(0)) : nullptr;
+    if (!column) return;
+    const bool moment = code >= kFirstMomentCode && code <= kLastMomentCode;
+    if (loads == Trandom)
+        column->SetUnitTemplate(moment ? kMomentSpectrum : kForceSpectrum);
+    else
+        column->SetUnitTemplate(moment ? S("F-L2") : S("F"));
+}
+
 void TProjectTables::MarkMomentAmplitudes()
 {
-    for (TGridTable* loads : {TLoadtype, Trandom}) {
-        for (int r = 0; r < loads->RowCount(); ++r) {
-            TGridTable* values = loads->Cell(1, r)->GetAsTable();
-            auto* column = values && values->ColumnCount() > 0 ? dynamic_cast<TFloatColumn*>(values->GetColumn(0))
-                                                               : nullptr;
-            if (!column) continue;
-            const int32_t code = loads->Cell(0, r)->GetAsInteger();
-            const bool moment = code >= kFirstMomentCode && code <= kLastMomentCode;
-            if (loads == Trandom)
-                column->SetUnitTemplate(moment ? kMomentSpectrum : kForceSpectrum);
-            else
-                column->SetUnitTemplate(moment ? S("F-L2") : S("F"));
-        }
-    }
+    for (TGridTable* loads : {TLoadtype, Trandom})
+        for (int r = 0; r < loads->RowCount(); ++r)
+            MarkMomentAmplitude(loads, loads->Cell(0, r)->GetAsInteger(), loads->Cell(1, r)->GetAsTable());
 }
 
 void TProjectTables::CheckUnits(int unitSystem) const

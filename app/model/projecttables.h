@@ -94,6 +94,8 @@ public:
     static constexpr int32_t kFirstMomentCode = 4;
     static constexpr int32_t kLastMomentCode = 6;
     void MarkMomentAmplitudes();
+    // The same for one row's table of values, of load type or direction `code`.
+    void MarkMomentAmplitude(const TGridTable* loads, int32_t code, TGridTable* values) const;
     // Raises the message of the first value that would not be finite in the new system.
     void CheckUnits(int unitSystem) const;
     // Every table: 0 rows, then its MinRows rows.

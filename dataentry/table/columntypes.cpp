@@ -669,7 +669,9 @@ void TTableColumn::InitRow(int row)
         if (auto* first = dynamic_cast<TEnumColumn*>(m_table->GetColumn(0)); first && row < first->RowCount())
             item = first->GetAsInteger(row);
     if (const TGridTable* templateTable = TemplateFor(item)) {
-        SetRowObject(row, TGridTable::CreateFromTemplate(m_table, row + 1, templateTable));
+        TGridTable* sub = TGridTable::CreateFromTemplate(m_table, row + 1, templateTable);
+        SetRowObject(row, sub);
+        if (OnSubTableMade) OnSubTableMade(row, item, sub);
     } else if (InitRowHook) {
         QObject* object = InitRowHook(row, item);
         try {

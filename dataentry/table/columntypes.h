@@ -230,6 +230,9 @@ public:
     std::function<void(int row, QObject* data)> ResetChangedHook;
     std::function<void(QObject* data, int row)> SetRowHook;
     std::function<void(int row, QObject* data, int unitSystem)> SetUnitsHook;
+    // Called when a row's sub-table has been made from the template of the row's item (a new
+    // row, or a row whose item changed); not cloned, not streamed.
+    std::function<void(int row, int item, TGridTable* sub)> OnSubTableMade;
 
 private:
     void Renumber(int fromRow);

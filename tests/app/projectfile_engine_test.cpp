@@ -320,6 +320,14 @@ TEST(ProjectFileEngine, SpectrumHeadersShowTheUnitsOfASpectralDensity)
         const TColumn* c = spectra->Cell(1, row)->GetAsTable()->GetColumn(0);
         return c->GetCaptionLine(c->CaptionLineCount() - 1);
     };
+    // A new row and a row whose direction changes show their units at once.
+    EXPECT_EQ(header(0), QStringLiteral("Spectrum Data (kN^2-sec/rad)  "));
+    EXPECT_EQ(header(1), QStringLiteral("Spectrum Data (kN^2-m^2-sec/rad)  "));
+    TGridTable* loads = project.Tables().TLoadtype;
+    loads->SetRowCount(1);
+    loads->Cell(0, 0)->SetAsInteger(4);
+    const TColumn* amplitude = loads->Cell(1, 0)->GetAsTable()->GetColumn(0);
+    EXPECT_EQ(amplitude->GetCaptionLine(0), QStringLiteral("Load Amplitude (kN-m)  "));
     project.SetUnits(1);
     EXPECT_EQ(header(0), QStringLiteral("Spectrum Data (lbs^2-sec/rad)  "));
     EXPECT_EQ(header(1), QStringLiteral("Spectrum Data (lbs^2-ft^2-sec/rad)  "));
