@@ -24,7 +24,8 @@ TfrmMultimat::TfrmMultimat(TProject& project, QWidget* parent) : TDataForm(proje
         {"Material damping of the pile", "", &TProgramData::PileDamping, kNoMin, kNoMax},
         {"&Elastic modulus of the pile ", "F/L2\u00b2", &TProgramData::PileModulus, kNoMin, kNoMax},
         {"Total length of pile", "L2", &TProgramData::PileLength, kIntMin, kIntMax},
-        {"Cross-sectional coefficient of rigidity", "F/L2", &TProgramData::ShearCoefficient, kIntMin, kIntMax},
+        // A ratio of the section (1.334 for a solid circle), without units as on the pile form.
+        {"Cross-sectional coefficient of rigidity", "", &TProgramData::ShearCoefficient, kIntMin, kIntMax},
         {"Static load on foundation", "F", &TProgramData::StaticLoad, kNoMin, 2147483647000.0L},
     };
     for (int i = 0; i < 10; ++i)

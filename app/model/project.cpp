@@ -1,6 +1,7 @@
 #include "project.h"
 
 #include "projectfile.h"
+#include "weakzones.h"
 
 #include <QFileInfo>
 
@@ -8,6 +9,7 @@ TProject::TProject(QObject* parent) : QObject(parent)
 {
     m_tables = std::make_unique<TProjectTables>();
     m_data = std::make_unique<TProgramData>(*m_tables);
+    WeakZones::InstallEntryChecks(*m_data);
 }
 
 TProject::~TProject()
@@ -22,6 +24,7 @@ void TProject::TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<
     m_data = std::move(data);
     m_tables = std::move(tables);
     m_tables->ClaimIdentifiers();
+    WeakZones::InstallEntryChecks(*m_data);
     SetModified(false);
 }
 

@@ -2,6 +2,7 @@
 
 #include "dataunit.h"
 #include "projecttables.h"
+#include "weakzones.h"
 #include "util/numtext.h"
 #include "util/safewrite.h"
 #include "util/wordread.h"
@@ -112,11 +113,15 @@ int32_t MassRows(const TProgramData& d)
     return 0;
 }
 
+// Whether every row holds what a new row starts with (each column's default).
 bool RowsAreEmpty(const TGridTable* table)
 {
-    for (int r = 0; r < table->RowCount(); ++r)
-        for (int c = 0; c < table->ColumnCount(); ++c)
-            if (F(table, c, r) != 0.0L) return false;
+    for (int c = 0; c < table->ColumnCount(); ++c) {
+        const auto* column = dynamic_cast<const TFloatColumn*>(table->GetColumn(c));
+        const long double empty = column ? column->DefaultValue() : 0.0L;
+        for (int r = 0; r < table->RowCount(); ++r)
+            if (F(table, c, r) != empty) return false;
+    }
     return true;
 }
 
@@ -232,7 +237,7 @@ QByteArray ProjectText(TProgramData& d)
             out.Row(QStringList{N(r + 1)} + Cells(t.D, r, 0, 4) + WeakValues(t.D, r, 4, 2, 3, 1.0L, 0.999999L).mid(1));
     } else {
         for (int r = 0; r < t.D1->RowCount(); ++r)
-            if (std::fabs(F(t.D1, 5, r)) > 1e-7L) d.HalfSpaceWeakZone = 1;
+            if (WeakZones::SwitchesOn(F(t.D1, 5, r))) d.HalfSpaceWeakZone = 1;
         if (d.HalfSpaceWeakZone == 1) out.Line(L("WEAK "));
         out.Line(L("CONSTANTS=") + N(t.D1->RowCount()));
         for (int r = 0; r < t.D1->RowCount(); ++r) {
@@ -252,7 +257,7 @@ QByteArray ProjectText(TProgramData& d)
     if (pile && t.pilecapsoil->RowCount() > 0) {
         const TGridTable* side = t.pilecapsoil;
         for (int r = 0; r < side->RowCount(); ++r)
-            if (std::fabs(F(side, 5, r)) > 1e-7L) d.SideCapWeakZone = 1;
+            if (WeakZones::SwitchesOn(F(side, 5, r))) d.SideCapWeakZone = 1;
         const long double lastVs = F(side, 1, side->RowCount() - 1);
         if (d.SideCapWeakZone == 1) {
             out.Line(L("SIDE-CAP"));

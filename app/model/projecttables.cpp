@@ -1,5 +1,8 @@
 #include "projecttables.h"
 
+const QString TProjectTables::kForceSpectrum = QStringLiteral("F^2-F5/L3");
+const QString TProjectTables::kMomentSpectrum = QStringLiteral("F^2-L2^2-F5/L3");
+
 namespace {
 
 QString S(const char* text) { return QString::fromLatin1(text); }
@@ -20,6 +23,10 @@ const QStringList& LoadItems(bool random)
                                                "Moment about X-axis", "Moment about Y-axis", "Moment about Z-axis"});
     return random ? spectrum : transient;
 }
+
+// New rows of the soil tables start without a weak zone: a ratio of 1 is the soil as it is,
+// while 0 would take all its stiffness away (and cannot be computed).
+constexpr long double kNoWeakening = 1.0L;
 
 }  // namespace
 
@@ -46,7 +53,9 @@ TProjectTables::TProjectTables()
     Dtransient = Make(kDtransient, S("Load Amplitude"), kMaxTransientPoints, S("Number"));
     Dtransient->AddFloatColumn(Lines({"Load Amplitude"}), S("F"));
     Tspectrum = Make(kTspectrum, S("Random Spectrum Data"), kMaxRandomPoints, S("Number"));
-    Tspectrum->AddFloatColumn(Lines({"Spectrum Data"}), S("F"));
+    // A spectral density: the square of its amplitude per circular frequency (force squared x
+    // s/rad; a moment spectrum's rows take the moment's square, MarkMomentAmplitudes).
+    Tspectrum->AddFloatColumn(Lines({"Spectrum Data"}), kForceSpectrum);
 
     PileData = Make(kPileData, S("Pile Data"), 200, S("Layer No."));
     PileData->AddFloatColumn(Lines({"Layer ", "depth, "}), S("L2"));
@@ -63,14 +72,14 @@ TProjectTables::TProjectTables()
     pilecapsoil->AddFloatColumn(Lines({"Unit weight", ""}), S("F/L2^3"));
     pilecapsoil->AddFloatColumn(Lines({"Poisson's", "ratio"}));
     pilecapsoil->AddFloatColumn(Lines({"Material", "damping"}));
-    pilecapsoil->AddFloatColumn(Lines({"Weak zone", "shear moduli ratio"}));
+    pilecapsoil->AddFloatColumn(Lines({"Weak zone", "shear moduli ratio"}))->SetDefaultValue(kNoWeakening);
 
     Multisoil = Make(kMultisoil, S("Soil Column Layer"), 20, S("Layer #"));
     Multisoil->AddFloatColumn(Lines({"Shear Wave", "velocity,"}), S("L2/SEC"));
     Multisoil->AddFloatColumn(Lines({"Unit Weight", ""}), S("F/L2^3"));
     Multisoil->AddFloatColumn(Lines({"Poisson's", "Ratio"}));
     Multisoil->AddFloatColumn(Lines({"Material", "Damping"}));
-    Multisoil->AddFloatColumn(Lines({"Weak Zone Shear ", "Modulus Ratio"}));
+    Multisoil->AddFloatColumn(Lines({"Weak Zone Shear ", "Modulus Ratio"}))->SetDefaultValue(kNoWeakening);
     Multisoil->AddFloatColumn(Lines({"Material Damping", "Ratio"}), QString(), false);
 
     Pilecoord = Make(kPilecoord, S("Pile Coordinations"), 500, S("Pile #"));
@@ -89,7 +98,7 @@ TProjectTables::TProjectTables()
     D1->AddFloatColumn(Lines({"Unit Weight", ""}), S("F/L2^3"));
     D1->AddFloatColumn(Lines({"Poisson's", "Ratio"}));
     D1->AddFloatColumn(Lines({"Material", "Damping"}));
-    D1->AddFloatColumn(Lines({"Weak Zone Shear", "Modulus Ratio"}));
+    D1->AddFloatColumn(Lines({"Weak Zone Shear", "Modulus Ratio"}))->SetDefaultValue(kNoWeakening);
 
     MassCal = Make(kMassCal, S("Mass Components including equipment, and self weight of footing "), 30, S("Mass #"));
     MassCal->AddFloatColumn(Lines({"Mass"}), S("F6"));
@@ -109,7 +118,7 @@ TProjectTables::TProjectTables()
     D->AddFloatColumn(Lines({"Unit weight", ""}), S("F/L2^3"));
     D->AddFloatColumn(Lines({"Poisson's", "ratio"}));
     D->AddFloatColumn(Lines({"Material", "damping"}));
-    D->AddFloatColumn(Lines({"Weak zone shear", "modulus ratio"}));
+    D->AddFloatColumn(Lines({"Weak zone shear", "modulus ratio"}))->SetDefaultValue(kNoWeakening);
     // The advice under the soil table, with every set of tables (a new or opened project too);
     // "\r" separates its lines.
     D->SetComments(S("Weak Zone Shear Moduli Ratio is suggested to be:\r- 0.25 to 0.50 for machine "
@@ -127,10 +136,16 @@ TProjectTables::TProjectTables()
     MultiElement->AddFloatColumn(Lines({"Cross-Section", "Area"}), S("L2^2"));
     MultiElement->AddFloatColumn(Lines({"Moment of Inertia", "(X), "}), S("L2^4"));
     MultiElement->AddFloatColumn(Lines({"Moment of Inertia", "(Y),"}), S("L2^4"));
-    MultiElement->AddFloatColumn(Lines({"Torsional", "Coefficient"}));
+    // The polar moment of the shaft's section, a length^4 as the pile's.
+    MultiElement->AddFloatColumn(Lines({"Torsional", "Coefficient"}), S("L2^4"));
 
     m_all = {PileData, pilecapsoil, Multisoil, Pilecoord, Dtransient, Trandom, D1,
              MassCal,  Tspectrum,   TLoadtype, D,         TBattered,  MultiElement};
+    // A row's table of values takes its units when it is made (a new row, another item), so
+    // that its header shows them before any switch.
+    for (TGridTable* loads : {TLoadtype, Trandom})
+        if (auto* values = dynamic_cast<TTableColumn*>(loads->GetColumn(1)))
+            values->OnSubTableMade = [this, loads](int, int item, TGridTable* sub) { MarkMomentAmplitude(loads, item, sub); };
     SetUnits(2);
     ResetRows();
     SetModified(false);
@@ -163,18 +178,22 @@ void TProjectTables::ClaimIdentifiers()
     for (int i = 0; i < m_all.size(); ++i) m_all[i]->SetIdentifier(identifiers[i]);
 }
 
+void TProjectTables::MarkMomentAmplitude(const TGridTable* loads, int32_t code, TGridTable* values) const
+{
+    auto* column = values && values->ColumnCount() > 0 ? dynamic_cast<TFloatColumn*>(values->GetColumn(0)) : nullptr;
+    if (!column) return;
+    const bool moment = code >= kFirstMomentCode && code <= kLastMomentCode;
+    if (loads == Trandom)
+        column->SetUnitTemplate(moment ? kMomentSpectrum : kForceSpectrum);
+    else
+        column->SetUnitTemplate(moment ? S("F-L2") : S("F"));
+}
+
 void TProjectTables::MarkMomentAmplitudes()
 {
-    for (TGridTable* loads : {TLoadtype, Trandom}) {
-        for (int r = 0; r < loads->RowCount(); ++r) {
-            TGridTable* values = loads->Cell(1, r)->GetAsTable();
-            auto* column = values && values->ColumnCount() > 0 ? dynamic_cast<TFloatColumn*>(values->GetColumn(0))
-                                                               : nullptr;
-            if (!column) continue;
-            const int32_t code = loads->Cell(0, r)->GetAsInteger();
-            column->SetUnitTemplate(code >= kFirstMomentCode && code <= kLastMomentCode ? S("F-L2") : S("F"));
-        }
-    }
+    for (TGridTable* loads : {TLoadtype, Trandom})
+        for (int r = 0; r < loads->RowCount(); ++r)
+            MarkMomentAmplitude(loads, loads->Cell(0, r)->GetAsInteger(), loads->Cell(1, r)->GetAsTable());
 }
 
 void TProjectTables::CheckUnits(int unitSystem) const

@@ -86,9 +86,16 @@ public:
     // Load types and spectrum directions 4 to 6 of TLoadtype and Trandom are moments about x,
     // y and z: the amplitude sub-tables of such rows convert and show their values with the
     // moment template "F-L2", the others with the force template "F" of their template table.
+    // A spectrum holds the spectral density of its amplitude, which converts by the square of
+    // the amplitude's factor: force squared x s/rad (kForceSpectrum, its template table's), or
+    // force x length squared x s/rad (kMomentSpectrum).
+    static const QString kForceSpectrum;
+    static const QString kMomentSpectrum;
     static constexpr int32_t kFirstMomentCode = 4;
     static constexpr int32_t kLastMomentCode = 6;
     void MarkMomentAmplitudes();
+    // The same for one row's table of values, of load type or direction `code`.
+    void MarkMomentAmplitude(const TGridTable* loads, int32_t code, TGridTable* values) const;
     // Raises the message of the first value that would not be finite in the new system.
     void CheckUnits(int unitSystem) const;
     // Every table: 0 rows, then its MinRows rows.

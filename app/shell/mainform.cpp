@@ -10,6 +10,7 @@
 #include "projectfile.h"
 #include "projecttables.h"
 #include "runlist.h"
+#include "weakzones.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
 #include "util/filedialog.h"
@@ -538,6 +539,12 @@ void TMainForm::CompRunClick()
 {
     // One run at a time: the engine's state is one static record.
     if (Running() || TAnalysisRun::EngineBusy()) return;
+    // A weak-zone ratio the analysis cannot compute is shown in its table, and nothing runs.
+    if (const auto cell = WeakZones::FirstRefused(Data())) {
+        Messages::Warning(this, WeakZones::RefusalText(), WeakZones::Place(*cell));
+        ShowTable(cell->table);
+        return;
+    }
     // A project that another running copy is analysing is refused before it is saved, so that
     // the refusal changes nothing.
     if (QFileInfo(Data().FileName).fileName() != DataUnit::kNewFileName) {

@@ -478,7 +478,9 @@ QString TFloatColumn::GetText(int row) const { return NumText::FloatToStrGeneral
 void TFloatColumn::SetText(int row, const QString& text)
 {
     CheckRow(row);
-    SetAsFloat(row, ColumnTypes::EvaluateEntry(text));
+    const long double value = ColumnTypes::EvaluateEntry(text);
+    if (EntryCheck) EntryCheck(row, value);
+    SetAsFloat(row, value);
 }
 
 int TFloatColumn::MinWidth(const QFontMetrics& canvas) const
@@ -667,7 +669,9 @@ void TTableColumn::InitRow(int row)
         if (auto* first = dynamic_cast<TEnumColumn*>(m_table->GetColumn(0)); first && row < first->RowCount())
             item = first->GetAsInteger(row);
     if (const TGridTable* templateTable = TemplateFor(item)) {
-        SetRowObject(row, TGridTable::CreateFromTemplate(m_table, row + 1, templateTable));
+        TGridTable* sub = TGridTable::CreateFromTemplate(m_table, row + 1, templateTable);
+        SetRowObject(row, sub);
+        if (OnSubTableMade) OnSubTableMade(row, item, sub);
     } else if (InitRowHook) {
         QObject* object = InitRowHook(row, item);
         try {

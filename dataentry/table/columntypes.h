@@ -121,6 +121,10 @@ public:
     void SetTopDepth(bool topDepth) { m_topDepth = topDepth; }
     QString UnitTemplate() const { return m_unitTemplate; }
     void SetUnitTemplate(const QString& unitTemplate) { m_unitTemplate = unitTemplate; }
+    // The check of an entry (SetText: typed or pasted into the table editor) before it is
+    // stored: raises EAssignError with the reason when the value cannot be taken for the row.
+    // Not part of the column's definition: not streamed, not cloned.
+    std::function<void(int row, long double value)> EntryCheck;
 
     void InsertRows(TGridTable* table, int firstRow, int count) override;
     void DeleteRow(int row) override;
@@ -226,6 +230,9 @@ public:
     std::function<void(int row, QObject* data)> ResetChangedHook;
     std::function<void(QObject* data, int row)> SetRowHook;
     std::function<void(int row, QObject* data, int unitSystem)> SetUnitsHook;
+    // Called when a row's sub-table has been made from the template of the row's item (a new
+    // row, or a row whose item changed); not cloned, not streamed.
+    std::function<void(int row, int item, TGridTable* sub)> OnSubTableMade;
 
 private:
     void Renumber(int fromRow);

@@ -193,7 +193,7 @@ TEST(ProgramData, DimensionlessColumnsKeepTheirValuesInEveryTable)
     const Column dimensionless[] = {{t.D, 2},         {t.D, 3},         {t.D, 4},          {t.D1, 3},
                                     {t.D1, 4},        {t.D1, 5},        {t.pilecapsoil, 3}, {t.pilecapsoil, 4},
                                     {t.pilecapsoil, 5}, {t.Multisoil, 2}, {t.Multisoil, 3},  {t.Multisoil, 4},
-                                    {t.Multisoil, 5}, {t.MultiElement, 6}, {t.Pilecoord, 2}, {t.TBattered, 1}};
+                                    {t.Multisoil, 5}, {t.Pilecoord, 2}, {t.TBattered, 1}};
     for (const Column& c : dimensionless) c.table->Cell(c.column, 0)->SetAsFloat(0.35L);
     project.SetUnits(1);
     project.SetUnits(2);

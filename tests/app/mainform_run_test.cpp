@@ -176,6 +176,34 @@ TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
 
 namespace {
 
+TEST_F(MainFormTest, AWeakZoneRatioOf0IsShownInItsTableAndNothingRuns)
+{
+    // The single-pile example with its three ratios set to 0 gave a negative KXX as a complete run.
+    const QString project = CopyExample(QStringLiteral("single-pile-harmonic"), QStringLiteral("pile.tmx"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.FormShow();
+    m.OpenFileName(project);
+    for (int r = 0; r < 3; ++r) m.Tables().D->Cell(4, r)->SetAsFloat(0);
+    const QByteArray saved = ReadBytes(project);
+    m.CompRunClick();
+    ASSERT_EQ(recorder.Count(), 1) << recorder.Texts().join(QLatin1Char('\n')).toStdString();
+    const MessageRecorder::Message message = recorder.Messages().first();
+    EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+    EXPECT_EQ(message.place, QStringLiteral("Soil Properties: Weak zone shear modulus ratio, row 1"));
+    EXPECT_TRUE(message.text.contains(QStringLiteral("A ratio of 1 means no weak zone"))) << message.text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work.filePath(QStringLiteral("pile.tmo")))) << "nothing ran";
+    EXPECT_EQ(ReadBytes(project), saved) << "nothing was saved";
+    // The table is shown for the entry.
+    EXPECT_NE(m.Tables().D->Editor(), nullptr);
+
+    // With the ratios at 1 (no weak zone) the run goes on.
+    recorder.Clear();
+    for (int r = 0; r < 3; ++r) m.Tables().D->Cell(4, r)->SetAsFloat(1);
+    m.CompRunClick();
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+}
+
 TEST_F(MainFormTest, ProgressWindowAndAboutBox)
 {
     TMainForm& m = Make();

@@ -246,12 +246,24 @@ TEST(ProjectFileEngine, AFileWrittenByTheOldRuleReadsBackAsTheSameEngineFrequenc
 
 TEST(ProjectFileEngine, MomentAmplitudesConvertAsMomentsAndForcesAsForces)
 {
-    // 1 kN = 224.8089237 lbs; 1 kN-m = 224.8089237 x 3.280839895 = 737.5620856 lbs-ft.
-    const QString force = QStringLiteral("224.8089237");
-    const QString moment = QStringLiteral("737.5620856");
+    // 1 kN = 224.8089237 lbs; 1 kN-m = 224.8089237 x 3.280839895 = 737.5620856 lbs-ft. A spectrum
+    // is a spectral density: 1 kN^2-sec/rad = 50539.05218 lbs^2-sec/rad, 1 (kN-m)^2-sec/rad =
+    // 543997.8302 (lbs-ft)^2-sec/rad.
+    struct Loads {
+        TGridTable* TProjectTables::*table;
+        const char* force;
+        const char* moment;
+        const char* englishForce;   // 1 lbs (squared) in SI
+        const char* englishMoment;  // 1 lbs-ft (squared) in SI
+    };
+    const Loads kinds[] = {
+        {&TProjectTables::TLoadtype, "224.8089237", "737.5620856", "0.004448221999", "0.001355818065"},
+        {&TProjectTables::Trandom, "50539.05218", "543997.8302", "1.978667895E-5", "1.838242626E-6"},
+    };
     TProject project;
     TProjectTables& t = project.Tables();
-    for (TGridTable* loads : {t.TLoadtype, t.Trandom}) {
+    for (const Loads& k : kinds) {
+        TGridTable* loads = t.*k.table;
         loads->SetRowCount(6);
         for (int code = 1; code <= 6; ++code) {
             loads->Cell(0, code - 1)->SetAsInteger(code);
@@ -259,24 +271,25 @@ TEST(ProjectFileEngine, MomentAmplitudesConvertAsMomentsAndForcesAsForces)
         }
     }
     project.SetUnits(1);
-    for (TGridTable* loads : {t.TLoadtype, t.Trandom}) {
+    for (const Loads& k : kinds) {
+        TGridTable* loads = t.*k.table;
         for (int code = 1; code <= 6; ++code) {
             const TGridTable* values = loads->Cell(1, code - 1)->GetAsTable();
-            const QString expected = code <= 3 ? force : moment;
+            const QString expected = QString::fromLatin1(code <= 3 ? k.force : k.moment);
             EXPECT_EQ(Digits10(values->Cell(0, 0)->GetAsFloat()), expected) << loads->Caption().toStdString() << " " << code;
             EXPECT_EQ(Digits10(values->Cell(0, 1)->GetAsFloat()), QStringLiteral("-") + expected);
         }
     }
     // Back to SI gives the values typed.
     project.SetUnits(2);
-    for (TGridTable* loads : {t.TLoadtype, t.Trandom})
+    for (const Loads& k : kinds)
         for (int code = 1; code <= 6; ++code)
-            EXPECT_NEAR(double(loads->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()), 1.0, 1e-15);
-    // Typed in English: 1 lbs = 1 / 224.8089237 = 0.004448221999 kN,
-    // 1 lbs-ft = 1 / 737.5620856 = 0.001355818065 kN-m.
+            EXPECT_NEAR(double((t.*k.table)->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()), 1.0, 1e-15);
+    // Typed in English.
     TProject english;
     english.SetUnits(1);
-    for (TGridTable* loads : {english.Tables().TLoadtype, english.Tables().Trandom}) {
+    for (const Loads& k : kinds) {
+        TGridTable* loads = english.Tables().*k.table;
         loads->SetRowCount(6);
         for (int code = 1; code <= 6; ++code) {
             loads->Cell(0, code - 1)->SetAsInteger(code);
@@ -284,16 +297,43 @@ TEST(ProjectFileEngine, MomentAmplitudesConvertAsMomentsAndForcesAsForces)
         }
     }
     english.SetUnits(2);
-    for (TGridTable* loads : {english.Tables().TLoadtype, english.Tables().Trandom})
+    for (const Loads& k : kinds)
         for (int code = 1; code <= 6; ++code)
-            EXPECT_EQ(Digits10(loads->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()),
-                      code <= 3 ? QStringLiteral("0.004448221999") : QStringLiteral("0.001355818065"))
-                << loads->Caption().toStdString() << " " << code;
+            EXPECT_EQ(Digits10((english.Tables().*k.table)->Cell(1, code - 1)->GetAsTable()->Cell(0, 0)->GetAsFloat()),
+                      QString::fromLatin1(code <= 3 ? k.englishForce : k.englishMoment))
+                << (english.Tables().*k.table)->Caption().toStdString() << " " << code;
     // A row whose load type changes to a moment converts as a moment at the next switch.
     t.TLoadtype->Cell(0, 0)->SetAsInteger(6);
     Values(t.TLoadtype->Cell(1, 0)->GetAsTable(), {1.0L});
     project.SetUnits(1);
-    EXPECT_EQ(Digits10(t.TLoadtype->Cell(1, 0)->GetAsTable()->Cell(0, 0)->GetAsFloat()), moment);
+    EXPECT_EQ(Digits10(t.TLoadtype->Cell(1, 0)->GetAsTable()->Cell(0, 0)->GetAsFloat()), QLatin1String(kinds[0].moment));
+}
+
+TEST(ProjectFileEngine, SpectrumHeadersShowTheUnitsOfASpectralDensity)
+{
+    TProject project;
+    TGridTable* spectra = project.Tables().Trandom;
+    spectra->SetRowCount(2);
+    spectra->Cell(0, 0)->SetAsInteger(1);
+    spectra->Cell(0, 1)->SetAsInteger(5);
+    auto header = [&](int row) {
+        const TColumn* c = spectra->Cell(1, row)->GetAsTable()->GetColumn(0);
+        return c->GetCaptionLine(c->CaptionLineCount() - 1);
+    };
+    // A new row and a row whose direction changes show their units at once.
+    EXPECT_EQ(header(0), QStringLiteral("Spectrum Data (kN^2-sec/rad)  "));
+    EXPECT_EQ(header(1), QStringLiteral("Spectrum Data (kN^2-m^2-sec/rad)  "));
+    TGridTable* loads = project.Tables().TLoadtype;
+    loads->SetRowCount(1);
+    loads->Cell(0, 0)->SetAsInteger(4);
+    const TColumn* amplitude = loads->Cell(1, 0)->GetAsTable()->GetColumn(0);
+    EXPECT_EQ(amplitude->GetCaptionLine(0), QStringLiteral("Load Amplitude (kN-m)  "));
+    project.SetUnits(1);
+    EXPECT_EQ(header(0), QStringLiteral("Spectrum Data (lbs^2-sec/rad)  "));
+    EXPECT_EQ(header(1), QStringLiteral("Spectrum Data (lbs^2-ft^2-sec/rad)  "));
+    project.SetUnits(2);
+    EXPECT_EQ(header(0), QStringLiteral("Spectrum Data (kN^2-sec/rad)  "));
+    EXPECT_EQ(header(1), QStringLiteral("Spectrum Data (kN^2-m^2-sec/rad)  "));
 }
 
 TEST(ProjectFileEngine, TransientAndRandomMomentLoadsRoundTripInBothUnitSystemsThroughTheEngine)
@@ -311,7 +351,9 @@ TEST(ProjectFileEngine, TransientAndRandomMomentLoadsRoundTripInBothUnitSystemsT
             Values(loads->Cell(1, 1)->GetAsTable(), values);
             const long double si = 21.5L;
             project.SetUnits(units);
-            const long double expected = units == 1 ? si * 224.8089237L * 3.280839895L : si;
+            // A moment amplitude by force x length, a moment spectrum by its square.
+            const long double moment = 224.8089237L * 3.280839895L;
+            const long double expected = units == 1 ? si * (load == Load::Random ? moment * moment : moment) : si;
             EXPECT_EQ(Digits10(loads->Cell(1, 1)->GetAsTable()->Cell(0, 2)->GetAsFloat()), Digits10(expected)) << what;
             const RoundTripResult r = WriteReadWrite(project, TempFolder("moments-" + what));
             ExpectSameFiles(r, what);

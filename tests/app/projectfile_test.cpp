@@ -172,7 +172,8 @@ TEST(ProjectFile, NewProjectSavedAsIs)
                                              "SOIL \r\n"
                                              "WEAK \r\n"
                                              "CONSTANTS=1\r\n"
-                                             "1 0 0 0 0 0 0 0 0 0.1\r\n"
+                                             // The new row's weak-zone ratio 1: no weak zone.
+                                             "1 0 0 0 0 0 1 0 0 0\r\n"
                                              "BELOW=0 0 0 0\r\n"
                                              "LOAD \r\n"
                                              "HARMONIC \r\n"

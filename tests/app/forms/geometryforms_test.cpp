@@ -126,8 +126,8 @@ TEST_F(GeometryForms, UnitLabelsFollowTheUnitSystem)
         {soil->DataEdit2, "Unit weight (kN/m^3)", "Unit weight (lbs/ft^3)"},
         {soil->DataEdit3, "Poisson's ratio", "Poisson's ratio"},
         {multi->DataEdit[6], "&Elastic modulus of the pile  (kN/m\u00b2)", "&Elastic modulus of the pile  (lbs/ft\u00b2)"},
-        {multi->DataEdit[8], "Cross-sectional coefficient of rigidity (kN/m)",
-         "Cross-sectional coefficient of rigidity (lbs/ft)"},
+        // A ratio: no units (the switch does not convert it).
+        {multi->DataEdit[8], "Cross-sectional coefficient of rigidity", "Cross-sectional coefficient of rigidity"},
         {multi->DataEdit[9], "Static load on foundation (kN)", "Static load on foundation (lbs)"},
         {foundations->DataEdit5, "Depth from ground surface to bed rock (rigid underlying layer) (m)",
          "Depth from ground surface to bed rock (rigid underlying layer) (ft)"},
