@@ -29,6 +29,11 @@ struct HeadElement {
 struct HeadBody {
   real gamma, nu, E, D, grav, kappa = 0.0L, N = 0.0L;
 };
+// Springs of the soil below the tip (dimensional): vertical, torsional,
+// horizontal and rocking; all 0 for a free tip.
+struct TipSprings {
+  cld vertical, torsion, horizontal, rocking;
+};
 // The six head terms H (stiffness Re H, damping Im H / omega).
 struct HeadTermsL {
   cld vertical, torsion, lateral_held, rocking, coupling, lateral_free;
@@ -58,8 +63,10 @@ inline void dense_solve(std::vector<std::vector<cld>> a, std::vector<std::vector
     }
 }
 
-// Head impedance at omega of the pile `el` (head first) with a free tip.
-inline HeadTermsL head_impedance(const std::vector<HeadElement>& el, const HeadBody& b, real omega) {
+// Head impedance at omega of the pile `el` (head first) on the tip springs
+// `tip` (a free tip unless given).
+inline HeadTermsL head_impedance(const std::vector<HeadElement>& el, const HeadBody& b, real omega,
+                                 const TipSprings& tip = {}) {
   const std::size_t n = el.size();
   const cld loss(1.0L, b.D);
   const real Gp = b.E / (2.0L * (1.0L + b.nu)), w2 = omega * omega;
@@ -99,7 +106,7 @@ inline HeadTermsL head_impedance(const std::vector<HeadElement>& el, const HeadB
     e[j][4] = -F * (sn * ch * phi2 - cs * sh * phi1);
     e[j][5] = -F * (phi1 * sh - phi2 * sn);
   }
-  auto bar_chain = [n](const std::vector<cld>& d, const std::vector<cld>& o) {
+  auto bar_chain = [n](const std::vector<cld>& d, const std::vector<cld>& o, const cld& spring) {
     std::vector<std::vector<cld>> a(n, std::vector<cld>(n)), rhs(n, std::vector<cld>(1));
     a[0][0] = d[0];
     rhs[0][0] = o[0];
@@ -109,12 +116,13 @@ inline HeadTermsL head_impedance(const std::vector<HeadElement>& el, const HeadB
       a[k][k - 1] += o[k];
       a[k][k] += d[k];
     }
+    a[n - 1][n - 1] += spring;
     dense_solve(a, rhs);
     return d[0] - o[0] * rhs[0][0];
   };
   HeadTermsL out;
-  out.vertical = bar_chain(da, oa);
-  out.torsion = bar_chain(dt, ot);
+  out.vertical = bar_chain(da, oa, tip.vertical);
+  out.torsion = bar_chain(dt, ot, tip.torsion);
   // Bending chain: unknowns v_k, theta_k of nodes 1 .. n.
   const std::size_t n2 = 2 * n;
   std::vector<std::vector<cld>> a(n2, std::vector<cld>(n2)), rhs(n2, std::vector<cld>(2));
@@ -139,6 +147,8 @@ inline HeadTermsL head_impedance(const std::vector<HeadElement>& el, const HeadB
           a[row][col] += km(j, p, q);
       }
   }
+  a[n2 - 2][n2 - 2] += tip.horizontal;
+  a[n2 - 1][n2 - 1] += tip.rocking;
   dense_solve(a, rhs);
   // Node 1 motion for head cases 1 (v0 = 1) and 2 (theta0 = 1): -x.
   auto head_force = [&](cld v0, cld t0, cld v1, cld t1, cld& S, cld& M) {
