@@ -52,6 +52,11 @@ protected:
             if (event->type() == QEvent::WindowStateChange)
                 restored = static_cast<QWindowStateChangeEvent*>(event)->oldState() &
                            (Qt::WindowMaximized | Qt::WindowMinimized);
+            if (event->type() == QEvent::WindowStateChange && sub->isMaximized()) {
+                // A maximized child fills the area, also when it was made maximized by the close
+                // of another maximized child and laid itself out for its normal size meanwhile.
+                QTimer::singleShot(0, sub, [sub] { ChildFrames::FillIfMaximized(sub); });
+            }
             if (normal && (restored || !sub->property(kPlacedProperty).toBool())) {
                 sub->setProperty(kPlacedProperty, true);
                 ChildFrames::Fit(sub);
@@ -102,6 +107,13 @@ void Fit(QMdiSubWindow* sub)
     } else {
         sub->move(fitted.topLeft());
     }
+}
+
+void FillIfMaximized(QMdiSubWindow* sub)
+{
+    if (!sub || sub->isHidden() || !sub->isMaximized() || !sub->mdiArea()) return;
+    const QRect area = sub->mdiArea()->viewport()->rect();
+    if (sub->geometry() != area) sub->setGeometry(area);
 }
 
 void LeaveKeysToMainWindow(QMdiSubWindow* sub)

@@ -34,6 +34,10 @@ QRect FitInside(const QRect& frame, const QRect& area, const QSize& minimum = QS
 // hidden, minimized or maximized one.
 void Fit(QMdiSubWindow* sub);
 
+// Gives a maximized sub-window the whole area again (a window that laid itself out for its normal
+// size while it became maximized); nothing for any other.
+void FillIfMaximized(QMdiSubWindow* sub);
+
 // Takes from the frame's own window menu the keys of the main window's Window menu.
 void LeaveKeysToMainWindow(QMdiSubWindow* sub);
 

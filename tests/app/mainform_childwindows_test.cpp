@@ -159,6 +159,30 @@ TEST_F(MainFormChildWindows, AChildOpenedMaximizedIsInsideTheAreaWhenRestored)
     }
 }
 
+// Closing a maximized child maximizes the one that becomes active: a table editor among them
+// fills the area then, as every maximized child does, and does not leave the others showing
+// around its normal size.
+TEST_F(MainFormChildWindows, TheChildMaximizedByAnotherOnesCloseFillsTheArea)
+{
+    TMainForm& m = Start(QStringLiteral("single-pile-harmonic"));
+    m.Tables().D->ShowEditor();
+    m.ShowChild(TChildKind::CPileProperties);
+    Settle();
+    m.Tables().D->ShowEditor();  // the soil table active again, in front
+    Settle();
+    m.Open3DView();
+    Settle();
+    m.MdiArea()->activeSubWindow()->showMaximized();
+    Settle();
+    Press(Qt::Key_F4, Qt::ControlModifier);
+    Settle();
+    QMdiSubWindow* sub = m.MdiArea()->activeSubWindow();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_TRUE(sub->isMaximized()) << sub->windowTitle().toStdString();
+    EXPECT_EQ(sub->geometry(), Area(m)) << sub->windowTitle().toStdString() << ": " << sub->width() << "x"
+                                        << sub->height() << " in " << Area(m).width() << "x" << Area(m).height();
+}
+
 // Ctrl+F4 closes the active child, Ctrl+Tab and Ctrl+F6 go to the next one (Shift: the
 // previous one); the Window menu closes the active child too.
 TEST_F(MainFormChildWindows, TheDesktopKeysCloseAndCycleTheChildren)
