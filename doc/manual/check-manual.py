@@ -55,20 +55,29 @@ def source_literals(top):
 NUMBER = re.compile(r"\s*[-+]?\d+(\.\d+)?(E[-+]?\d+)?\s*")
 
 
-def found(fragment, literals):
+def found(fragment, literals, whole=frozenset()):
     """Whether a literal text is in the sources: in one literal, or, as the engine builds its
     lines from pieces, made of literals and printed numbers one after the other (each piece as
-    long as it can be)."""
+    long as it can be). A piece of fewer than four letters is a number, a literal of its own
+    (`whole`, the literals without their blanks) or blanks and punctuation: single letters
+    from anywhere in the sources would make up any text."""
     big = literals
+    if fragment in big:
+        return True
     i = 0
     while i < len(fragment):
         m = NUMBER.match(fragment, i)
         j = i
         while j < len(fragment) and fragment[i:j + 1] in big:
             j += 1
-        if m and m.end() > j:
-            j = m.end()
+        short = len(fragment[i:j].strip()) < 4
+        if m and (m.end() > j or short):
+            i = m.end()
+            continue
         if j == i:
+            return False
+        piece = fragment[i:j].strip()
+        if short and piece.strip(" *().,:;-/='\"") and piece not in whole:
             return False
         i = j
     return True
@@ -77,7 +86,10 @@ def found(fragment, literals):
 def messages(args):
     page = os.path.join(args.help_dir, "07-messages.html")
     root = lhtml.parse(page).getroot()
-    literals = "\x00".join(source_literals(args.sources))
+    # A format's directives (%d, %s, %1) print a value: the sample stands for them.
+    texts = [re.sub(r"%(\d+|[-+ #0]*\d*(\.\d+)?[dfegsu])", SAMPLE, t) for t in source_literals(args.sources)]
+    literals = "\x00".join(texts)
+    whole = frozenset(t.strip() for t in texts)
     problems = []
     groups = []  # the pieces (is placeholder, text) of each quotation
 
@@ -134,7 +146,7 @@ def messages(args):
                 if not ("UNRECOGNIZED PLANE" in before and after.startswith("FOR")):
                     problems.append(f"{shown!r}: a placeholder is glued to the words beside it")
         for ph, t in pieces:
-            if not ph and t.strip() and not found(t.strip(), literals):
+            if not ph and t.strip() and not found(t.strip(), literals, whole):
                 problems.append(f"{shown!r}: {t.strip()!r} is in no source of the program or the engine")
                 break
     if checked < 100:
