@@ -57,30 +57,30 @@ NUMBER = re.compile(r"\s*[-+]?\d+(\.\d+)?(E[-+]?\d+)?\s*")
 
 def found(fragment, literals, whole=frozenset()):
     """Whether a literal text is in the sources: in one literal, or, as the engine builds its
-    lines from pieces, made of literals and printed numbers one after the other (each piece as
-    long as it can be). A piece of fewer than four letters is a number, a literal of its own
-    (`whole`, the literals without their blanks) or blanks and punctuation: single letters
-    from anywhere in the sources would make up any text."""
+    lines from pieces, made of literals and printed numbers one after the other. A piece of
+    fewer than six characters is a number, a literal of its own (`whole`, the literals without
+    their blanks) or blanks and punctuation: single letters from anywhere in the sources would
+    make up any text."""
     big = literals
     if fragment in big:
         return True
-    i = 0
-    while i < len(fragment):
-        m = NUMBER.match(fragment, i)
-        j = i
-        while j < len(fragment) and fragment[i:j + 1] in big:
-            j += 1
-        short = len(fragment[i:j].strip()) < 4
-        if m and (m.end() > j or short):
-            i = m.end()
+    n = len(fragment)
+    reached = [False] * (n + 1)
+    reached[0] = True
+    for i in range(n):
+        if not reached[i]:
             continue
-        if j == i:
-            return False
-        piece = fragment[i:j].strip()
-        if short and piece.strip(" *().,:;-/='\"") and piece not in whole:
-            return False
-        i = j
-    return True
+        m = NUMBER.match(fragment, i)
+        if m and m.end() > i:
+            reached[m.end()] = True
+        j = i
+        while j < n and fragment[i:j + 1] in big:
+            j += 1
+        for k in range(i + 1, j + 1):
+            piece = fragment[i:k].strip()
+            if len(piece) >= 6 or not piece.strip(" *().,:;-/='\"") or piece in whole:
+                reached[k] = True
+    return reached[n]
 
 
 def messages(args):
