@@ -166,18 +166,6 @@ std::vector<std::string> CellUnits(const std::string& cell)
     return {none(cell)};
 }
 
-// Columns whose unit a mend of the unit switch changes: the manual gives the mended unit, and
-// until the mend is in, the program shows the unit named here (the multilayer shaft's torsional
-// coefficient no unit, the spectra the unit of a force or moment amplitude) and the check takes it.
-struct PendingUnit {
-    const char* field;
-    std::vector<std::string> english, si;
-};
-const PendingUnit kPendingUnits[] = {
-    {"Torsional Coefficient", {""}, {""}},
-    {"Spectrum Data", {"lbs", "lbs-ft"}, {"kN", "kN-m"}},
-};
-
 // The texts the program shows, by the kind of mark that quotes them, and the units of its number
 // fields and table columns.
 struct ProgramTexts {
@@ -588,17 +576,11 @@ TEST_F(ProgramMarksTest, EveryUnitOfTheFieldTablesIsTheUnitTheProgramShows)
             if (!cell.empty() && fields.empty())
                 ADD_FAILURE() << row.Where() << ": the unit \"" << cell << "\" belongs to no number field or column";
             for (const std::string& field : fields) {
-                const PendingUnit* pending = nullptr;
-                for (const PendingUnit& p : kPendingUnits)
-                    if (field == p.field) pending = &p;
                 for (const std::string& shownText : shownUnits.at(field)) {
                     ++checked;
                     const std::optional<Unit> shown = ReadUnit(shownText);
                     ASSERT_TRUE(shown) << "the program's unit \"" << shownText << "\" of " << field << " is not read";
-                    bool same = std::find(given.begin(), given.end(), *shown) != given.end();
-                    if (!same && pending)
-                        for (const std::string& today : system == 0 ? pending->english : pending->si)
-                            same = same || ReadUnit(today) == shown;
+                    const bool same = std::find(given.begin(), given.end(), *shown) != given.end();
                     EXPECT_TRUE(same) << row.Where() << ": {field:" << field << "} in " << systemName
                                       << " units: the manual gives \"" << cell << "\", the program shows \""
                                       << shownText << "\" (" << UnitText(*shown) << ")";
