@@ -9,11 +9,13 @@
 #include "util/numtext.h"
 #include "util/pagesetup.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -939,6 +941,12 @@ void TPlotForm::SaveBitmap(QImage& bitmap, const QString& path)
         QPainter p(&bitmap);
         PlotPaint::Render(p, d);
     }
-    if (!bitmap.save(path, "BMP"))
+    // The bitmap in memory first, then to the disk whole or not at all: a full disk leaves an
+    // earlier file of that name as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!bitmap.save(&buffer, "BMP"))
         throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(QDir::toNativeSeparators(path)));
+    SafeWrite::WriteWhole(path, bytes);
 }

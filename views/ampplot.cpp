@@ -12,6 +12,7 @@
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
 #include <QApplication>
 #include <QChart>
@@ -31,7 +32,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -115,13 +115,10 @@ QStringList ExportLines(const TVector3& p, bool english, const std::array<std::v
 
 void WriteLines(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(QStringLiteral("Cannot create file \"") + path + QStringLiteral("\". ") + file.errorString());
     QByteArray bytes;
     for (const QString& line : lines) bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write file \"") + path + QStringLiteral("\". ") + file.errorString());
+    // Whole or not at all: a full disk leaves an earlier export as it was.
+    SafeWrite::WriteWhole(path, bytes);
 }
 
 }  // namespace AmpPlot

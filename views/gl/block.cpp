@@ -10,7 +10,9 @@
 #include "util/messages.h"
 #include "util/pagesetup.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -19,7 +21,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -858,18 +859,20 @@ QImage TDlgBlock::RenderOffscreen()
     return bitmap.Image();
 }
 
-void TDlgBlock::SaveBitmapTo(const QString& path)
+void TDlgBlock::SaveBitmapTo(const QString& path) { WriteBitmap(path, RenderOffscreen()); }
+
+void TDlgBlock::WriteBitmap(const QString& path, const QImage& picture)
 {
-    const QImage picture = RenderOffscreen();
-    const QString failed = QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw EBlockError(failed);
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture)) {
-        file.cancelWriting();
-        throw EBlockError(failed + QStringLiteral(". ") + writer.errorString());
-    }
-    if (!file.commit()) throw EBlockError(failed + QStringLiteral(". ") + file.errorString());
+    // The bitmap in memory first, then to the disk whole or not at all: a full disk leaves an
+    // earlier file of that name as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(picture))
+        throw EBlockError(QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(path) +
+                          QStringLiteral(". ") + writer.errorString());
+    SafeWrite::WriteWhole(path, bytes);
 }
 
 void TDlgBlock::SaveBitmapButtonClick()
