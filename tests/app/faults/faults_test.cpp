@@ -326,6 +326,44 @@ TEST_F(FaultTest, TheProgressWindowStaysUntilTheRunHasEnded)
                                     "Computations are completed. Please, check output file for results or error messages.")});
 }
 
+// A request to end every event loop of the thread while the run lasts does not end the run's
+// own loop before the engine has returned: the windows are served to the end of the run, which
+// is shown as usual.
+TEST_F(FaultTest, TheRunServesTheWindowsUntilTheEngineHasReturnedWhateverEndsTheEventLoops)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.show();
+    m.OpenFileName(project);
+    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    int ticksDuringRun = 0, ticksAfterExit = 0;
+    bool exitAsked = false;
+    QTimer ticker;
+    ticker.setInterval(50);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!m.Running()) return;
+        ++ticksDuringRun;
+        if (exitAsked) ++ticksAfterExit;
+        if (ticksDuringRun == 3) {
+            exitAsked = true;
+            QCoreApplication::exit(0);
+        }
+    });
+    ticker.start();
+    m.Action(QStringLiteral("CompRun"))->trigger();
+    ticker.stop();
+    // The thread's event loops may run again (the request stays until an application loop ends).
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+
+    ASSERT_TRUE(exitAsked);
+    EXPECT_GE(ticksAfterExit, 5) << "the windows were served after the request";
+    EXPECT_FALSE(m.Running());
+    EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral(
+                                    "Computations are completed. Please, check output file for results or error messages.")});
+}
+
 }  // namespace
 
 namespace {
