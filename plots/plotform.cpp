@@ -867,6 +867,7 @@ void TPlotForm::PrintTo(QPrinter& printer)
 {
     if (!m_plot) return;
     printer.setDocName(m_plot->Caption());
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter p;
     if (!p.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed"));
     const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -874,6 +875,7 @@ void TPlotForm::PrintTo(QPrinter& printer)
     RenderPage(p, printer.logicalDpiX(), printer.logicalDpiY(), page.left() - paper.left(),
                page.top() - paper.top(), page.width(), page.height());
     p.end();
+    file.Commit();
 }
 
 void TPlotForm::RenderPage(QPainter& p, int dpiX, int dpiY, int offX, int offY, int pageWidth,

@@ -548,6 +548,7 @@ void TDlgAmpPlot::PrintChart(QPrinter& printer)
     const TProgramData& d = m_project.Data();
     const QStringList lines = AmpPlot::PrintTitleLines(d.ProjectTitle, d.FileName, LeftTitle(), ReferencePoint(),
                                                        m_english->isChecked(), QDate::currentDate());
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter painter;
     if (!painter.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed: the printer could not be started."));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -577,6 +578,7 @@ void TDlgAmpPlot::PrintChart(QPrinter& printer)
     m_chart->scene()->render(&painter, QRectF(0, top, page.width(), std::max(1, page.height() - top)),
                              m_chart->sceneBoundingRect(), Qt::KeepAspectRatio);
     painter.end();
+    file.Commit();
 }
 
 void TDlgAmpPlot::Button10Click()

@@ -923,6 +923,7 @@ void TDlgBlock::PrintTo(QPrinter& printer)
 {
     const QImage picture = RenderOffscreen();
     printer.setDocName(QStringLiteral("OPenGL figure"));
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter painter;
     if (!painter.begin(&printer)) throw EBlockError(QStringLiteral("Printing failed: the printer cannot be opened"));
     const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -934,6 +935,7 @@ void TDlgBlock::PrintTo(QPrinter& printer)
                                         page.height(), picture.width(), picture.height());
     painter.drawImage(target, picture);
     painter.end();
+    file.Commit();
 }
 
 void TDlgBlock::PrintButtonClick()

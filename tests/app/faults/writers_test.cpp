@@ -1,5 +1,6 @@
 // The program's other writers of the user's files under the same faults as the project files: the
-// amplitude dialog's text export, a plot window's bitmap and the 3-D view's bitmap, each over an
+// amplitude dialog's text export, a plot window's bitmap and its page printed to a PDF file (as
+// every print command does it), and the 3-D view's bitmap, each over an
 // earlier file of the same name on a disk that is full or fills part-way through the write, and
 // on a file that cannot be written. The earlier file stays byte for byte, no temporary file is
 // left, and the message names the file and the system's reason.
@@ -15,6 +16,7 @@
 #include "util/guard.h"
 
 #include <QImage>
+#include <QPrinter>
 
 #include <functional>
 #include <map>
@@ -104,6 +106,15 @@ TEST_F(WriterFaultTest, AnExportOrBitmapThatFailsLeavesTheEarlierFileWholeAndSay
          [&](const QString& path) {
              QImage bitmap = Picture();
              Guard::Run(&plotWindow, [&] { plotWindow.SaveBitmap(bitmap, path); });  // as Save To Disk does
+         }},
+        {"plot printed to a PDF file", "kxx.pdf",
+         [&](const QString& path) {
+             // What Print does with "Print to File (PDF)" chosen in the print dialog.
+             QPrinter printer(QPrinter::HighResolution);
+             printer.setOutputFormat(QPrinter::PdfFormat);
+             printer.setOutputFileName(path);
+             Guard::Run(&plotWindow, [&] { plotWindow.PrintTo(printer); });
+             EXPECT_EQ(printer.outputFileName(), path);
          }},
         {"3-D view bitmap", "view.bmp",
          [&](const QString& path) {
