@@ -9,11 +9,13 @@
 #include "util/numtext.h"
 #include "util/pagesetup.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -865,6 +867,7 @@ void TPlotForm::PrintTo(QPrinter& printer)
 {
     if (!m_plot) return;
     printer.setDocName(m_plot->Caption());
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter p;
     if (!p.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed"));
     const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -872,6 +875,7 @@ void TPlotForm::PrintTo(QPrinter& printer)
     RenderPage(p, printer.logicalDpiX(), printer.logicalDpiY(), page.left() - paper.left(),
                page.top() - paper.top(), page.width(), page.height());
     p.end();
+    file.Commit();
 }
 
 void TPlotForm::RenderPage(QPainter& p, int dpiX, int dpiY, int offX, int offY, int pageWidth,
@@ -939,6 +943,12 @@ void TPlotForm::SaveBitmap(QImage& bitmap, const QString& path)
         QPainter p(&bitmap);
         PlotPaint::Render(p, d);
     }
-    if (!bitmap.save(path, "BMP"))
+    // The bitmap in memory first, then to the disk whole or not at all: a full disk leaves an
+    // earlier file of that name as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!bitmap.save(&buffer, "BMP"))
         throw EInOutError(QStringLiteral("Cannot create file \"%1\".").arg(QDir::toNativeSeparators(path)));
+    SafeWrite::WriteWhole(path, bytes);
 }

@@ -12,6 +12,7 @@
 #include "util/messages.h"
 #include "util/numtext.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
 #include <QApplication>
 #include <QChart>
@@ -31,7 +32,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -115,13 +115,10 @@ QStringList ExportLines(const TVector3& p, bool english, const std::array<std::v
 
 void WriteLines(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(QStringLiteral("Cannot create file \"") + path + QStringLiteral("\". ") + file.errorString());
     QByteArray bytes;
     for (const QString& line : lines) bytes += line.toUtf8() + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw EInOutError(QStringLiteral("Cannot write file \"") + path + QStringLiteral("\". ") + file.errorString());
+    // Whole or not at all: a full disk leaves an earlier export as it was.
+    SafeWrite::WriteWhole(path, bytes);
 }
 
 }  // namespace AmpPlot
@@ -551,6 +548,7 @@ void TDlgAmpPlot::PrintChart(QPrinter& printer)
     const TProgramData& d = m_project.Data();
     const QStringList lines = AmpPlot::PrintTitleLines(d.ProjectTitle, d.FileName, LeftTitle(), ReferencePoint(),
                                                        m_english->isChecked(), QDate::currentDate());
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter painter;
     if (!painter.begin(&printer)) throw EInOutError(QStringLiteral("Printing failed: the printer could not be started."));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
@@ -580,6 +578,7 @@ void TDlgAmpPlot::PrintChart(QPrinter& printer)
     m_chart->scene()->render(&painter, QRectF(0, top, page.width(), std::max(1, page.height() - top)),
                              m_chart->sceneBoundingRect(), Qt::KeepAspectRatio);
     painter.end();
+    file.Commit();
 }
 
 void TDlgAmpPlot::Button10Click()

@@ -78,7 +78,8 @@ QStringList ExportLines(const TVector3& reference, bool english, const std::arra
 QStringList PrintTitleLines(const QString& projectTitle, const QString& fileName, const QString& quantity,
                             const TVector3& reference, bool english, const QDate& date);
 
-// Writes the lines, each ended by CR LF, replacing the file; raises EInOutError.
+// Writes the lines, each ended by CR LF, replacing the file whole or not at all; raises
+// EInOutError naming the file and the system's reason (util/safewrite.h).
 void WriteLines(const QString& path, const QStringList& lines);
 
 }  // namespace AmpPlot

@@ -138,11 +138,13 @@ void PrintPage(QPrinter& printer, const std::function<void(QPainter&, int pw, in
 {
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(kDocumentTitle);
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter painter;
     if (!painter.begin(&printer)) throw EPrintError(QStringLiteral("Printing failed: the printer could not be started."));
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     draw(painter, page.width(), page.height());
     painter.end();
+    file.Commit();
 }
 
 bool ChoosePrinter(QWidget* parent, QPrinter& printer)

@@ -44,9 +44,11 @@ void TDlgRunAnalysis::SetRunning(bool running)
     setWindowModality(running ? Qt::ApplicationModal : Qt::NonModal);
 }
 
-void TDlgRunAnalysis::reject()
+void TDlgRunAnalysis::done(int result)
 {
-    if (!m_running) QDialog::reject();
+    // accept() and reject() (Escape) end here too: the window stays while the run lasts, since
+    // the end of the run is shown once the window has gone.
+    if (!m_running) QDialog::done(result);
 }
 
 void TDlgRunAnalysis::closeEvent(QCloseEvent* event)

@@ -24,11 +24,12 @@ public:
     QTimer* TimerRun() const { return m_timer; }
     // One timer tick: the bar moves on by 10, or back to 0 when that would pass the maximum.
     void TimerRunTimer();
-    // Set while the engine runs: modal for the whole application, Escape and the close button
-    // do nothing. Call while the window is hidden.
+    // Set while the engine runs: modal for the whole application; nothing ends the window
+    // meanwhile (Escape, the close button or the window system's close, accept, reject or done),
+    // only SetRunning(false) and hide(). Call while the window is hidden.
     void SetRunning(bool running);
     bool Running() const { return m_running; }
-    void reject() override;
+    void done(int result) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -66,16 +66,23 @@ int32_t TAnalysisRun::CallEngine(int32_t (*entry)(int32_t))
     // loop keeps the caller's code in one piece (save, run, read the results) at the price of
     // re-entry: input to every window but the progress window is blocked, and the commands of
     // the main window refuse to run while Running().
+    //
+    // The loop ends when the engine has returned and only then: a request to end every event
+    // loop of the thread (QCoreApplication::exit) would end an exec() at once, and this thread
+    // would then wait for the engine without serving the windows. (QCoreApplication::quit and
+    // the close of the last window first close every window, which the main window refuses
+    // while the run lasts.)
     int32_t result = 0;
+    bool returned = false;
     QEventLoop loop;
     std::unique_ptr<QThread> worker(QThread::create([entry, &result] { result = entry(Run::kEntryArgument); }));
     worker->setStackSize(kEngineStackSize);
-    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    connect(worker.get(), &QThread::finished, &loop, [&returned] { returned = true; }, Qt::QueuedConnection);
     m_running = true;
     g_engineBusy = true;
     worker->start();
     if (worker->isRunning() || worker->isFinished()) {
-        loop.exec();
+        while (!returned) loop.processEvents(QEventLoop::WaitForMoreEvents);
         worker->wait();
     } else {
         result = entry(Run::kEntryArgument);  // no thread could be made: the call blocks this one

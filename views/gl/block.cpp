@@ -10,7 +10,9 @@
 #include "util/messages.h"
 #include "util/pagesetup.h"
 #include "util/printchoice.h"
+#include "util/safewrite.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -19,7 +21,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -858,18 +859,20 @@ QImage TDlgBlock::RenderOffscreen()
     return bitmap.Image();
 }
 
-void TDlgBlock::SaveBitmapTo(const QString& path)
+void TDlgBlock::SaveBitmapTo(const QString& path) { WriteBitmap(path, RenderOffscreen()); }
+
+void TDlgBlock::WriteBitmap(const QString& path, const QImage& picture)
 {
-    const QImage picture = RenderOffscreen();
-    const QString failed = QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw EBlockError(failed);
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture)) {
-        file.cancelWriting();
-        throw EBlockError(failed + QStringLiteral(". ") + writer.errorString());
-    }
-    if (!file.commit()) throw EBlockError(failed + QStringLiteral(". ") + file.errorString());
+    // The bitmap in memory first, then to the disk whole or not at all: a full disk leaves an
+    // earlier file of that name as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(picture))
+        throw EBlockError(QStringLiteral("Cannot create file ") + QDir::toNativeSeparators(path) +
+                          QStringLiteral(". ") + writer.errorString());
+    SafeWrite::WriteWhole(path, bytes);
 }
 
 void TDlgBlock::SaveBitmapButtonClick()
@@ -920,6 +923,7 @@ void TDlgBlock::PrintTo(QPrinter& printer)
 {
     const QImage picture = RenderOffscreen();
     printer.setDocName(QStringLiteral("OPenGL figure"));
+    PrintChoice::TFileOutput file(printer);  // a PDF file whole or not at all
     QPainter painter;
     if (!painter.begin(&printer)) throw EBlockError(QStringLiteral("Printing failed: the printer cannot be opened"));
     const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
@@ -931,6 +935,7 @@ void TDlgBlock::PrintTo(QPrinter& printer)
                                         page.height(), picture.width(), picture.height());
     painter.drawImage(target, picture);
     painter.end();
+    file.Commit();
 }
 
 void TDlgBlock::PrintButtonClick()

@@ -138,6 +138,9 @@ public:
 
     // What the dialog commands do once the file or printer is chosen; they raise on failure.
     void SaveBitmapTo(const QString& path);
+    // The picture as a bitmap file, whole or not at all (util/safewrite.h): a failure leaves an
+    // earlier file of that name as it was and raises naming the file and the system's reason.
+    static void WriteBitmap(const QString& path, const QImage& picture);
     void PrintTo(QPrinter& printer);
     // The picture drawn off-screen in the window's size (24 bits per pixel); raises EOpenGL.
     QImage RenderOffscreen();

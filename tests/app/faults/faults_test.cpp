@@ -9,12 +9,15 @@
 #include "projectbuild.h"
 #include "smalldisk.h"
 
+#include "progress.h"
 #include "project.h"
 #include "projectfile.h"
 #include "run.h"
 #include "runlist.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -291,6 +294,83 @@ TEST_F(FaultTest, TheMainWindowStaysOpenUntilTheRunHasEnded)
     // Now the window closes.
     m.close();
     EXPECT_FALSE(m.isVisible());
+}
+
+// The progress window stays while the run lasts, whatever would end it: the window system's
+// close (Alt+F4, the title bar's button), Escape, and the dialog's own ends (accept, reject,
+// done). Once it went, the main window would take commands again mid-run.
+TEST_F(FaultTest, TheProgressWindowStaysUntilTheRunHasEnded)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.show();
+    m.OpenFileName(project);
+    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TDlgRunAnalysis* progress = m.ProgressWindow();
+    int tries = 0;
+    bool shownDuringRun = true, modalDuringRun = true;
+    QTimer closer;
+    closer.setInterval(100);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!m.Running()) return;
+        switch (tries++ % 5) {
+        case 0: progress->windowHandle()->close(); break;
+        case 1: QTest::keyClick(progress, Qt::Key_Escape); break;
+        case 2: progress->accept(); break;
+        case 3: progress->reject(); break;
+        case 4: progress->done(QDialog::Accepted); break;
+        }
+        shownDuringRun = shownDuringRun && progress->isVisible();
+        modalDuringRun = modalDuringRun && QApplication::activeModalWidget() == progress;
+    });
+    closer.start();
+    m.Action(QStringLiteral("CompRun"))->trigger();
+    closer.stop();
+    EXPECT_GE(tries, 5);
+    EXPECT_TRUE(shownDuringRun);
+    EXPECT_TRUE(modalDuringRun);
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral(
+                                    "Computations are completed. Please, check output file for results or error messages.")});
+}
+
+// A request to end every event loop of the thread while the run lasts does not end the run's
+// own loop before the engine has returned: the windows are served to the end of the run, which
+// is shown as usual.
+TEST_F(FaultTest, TheRunServesTheWindowsUntilTheEngineHasReturnedWhateverEndsTheEventLoops)
+{
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
+    TMainForm& m = Make();
+    m.CreateDialogs();
+    m.show();
+    m.OpenFileName(project);
+    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    int ticksDuringRun = 0, ticksAfterExit = 0;
+    bool exitAsked = false;
+    QTimer ticker;
+    ticker.setInterval(50);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!m.Running()) return;
+        ++ticksDuringRun;
+        if (exitAsked) ++ticksAfterExit;
+        if (ticksDuringRun == 3) {
+            exitAsked = true;
+            QCoreApplication::exit(0);
+        }
+    });
+    ticker.start();
+    m.Action(QStringLiteral("CompRun"))->trigger();
+    ticker.stop();
+    // The thread's event loops may run again (the request stays until an application loop ends).
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+
+    ASSERT_TRUE(exitAsked);
+    EXPECT_GE(ticksAfterExit, 5) << "the windows were served after the request";
+    EXPECT_FALSE(m.Running());
+    EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral(
+                                    "Computations are completed. Please, check output file for results or error messages.")});
 }
 
 }  // namespace
