@@ -43,15 +43,6 @@ protected:
         return m;
     }
 
-    // A key pressed by the user: to the active window, as the platform delivers it.
-    static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QWidget* active = QApplication::activeWindow();
-        ASSERT_NE(active, nullptr);
-        QTest::keyClick(active->windowHandle(), key, modifiers);
-        QApplication::processEvents();
-    }
-
     // Lets the windows lay themselves out (layouts and deferred placements are posted events).
     static void Settle()
     {

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include "qt_test.h"
@@ -28,9 +29,30 @@
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 #endif
 
+// What the main window says after a run that computed its results.
+inline const QString kCompleted =
+    QStringLiteral("Computations are completed. Please, check output file for results or error messages.");
+
+// The points of every graph of the main window: 0 when no plots are shown.
+inline int PointsShown(const TMainForm& m)
+{
+    int points = 0;
+    for (const TGraphPlot* p : m.Plots()) points += p->PointCount();
+    return points;
+}
+
 class MainFormTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { TestSupport::EnsureApplication("app_tests"); }
+
+    // A key pressed by the user: to the active window, as the platform delivers it.
+    static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget* active = QApplication::activeWindow();
+        ASSERT_NE(active, nullptr);
+        QTest::keyClick(active->windowHandle(), key, modifiers);
+        QApplication::processEvents();
+    }
 
     void SetUp() override
     {

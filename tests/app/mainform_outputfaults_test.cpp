@@ -25,16 +25,6 @@
 
 namespace {
 
-const QString kCompleted = QStringLiteral(
-    "Computations are completed. Please, check output file for results or error messages.");
-
-int PointsShown(const TMainForm& m)
-{
-    int points = 0;
-    for (const TGraphPlot* p : m.Plots()) points += p->PointCount();
-    return points;
-}
-
 QStringList FolderNames(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);

@@ -18,9 +18,6 @@
 
 namespace {
 
-const QString kCompleted = QStringLiteral(
-    "Computations are completed. Please, check output file for results or error messages.");
-
 TEST_F(MainFormTest, RunListHasSevenLinesWithCrLf)
 {
     const QString path = work.filePath(QStringLiteral("names.dat"));

@@ -16,16 +16,6 @@
 
 namespace {
 
-const QString kCompleted = QStringLiteral(
-    "Computations are completed. Please, check output file for results or error messages.");
-
-int PointsShown(const TMainForm& m)
-{
-    int points = 0;
-    for (const TGraphPlot* p : m.Plots()) points += p->PointCount();
-    return points;
-}
-
 bool GraphicsEnabled(TMainForm& m)
 {
     m.GraphicsMenuClick();

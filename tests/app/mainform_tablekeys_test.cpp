@@ -33,15 +33,6 @@ protected:
         return m;
     }
 
-    // A key pressed by the user: to the active window, as the platform delivers it.
-    static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QWidget* active = QApplication::activeWindow();
-        ASSERT_NE(active, nullptr);
-        QTest::keyClick(active->windowHandle(), key, modifiers);
-        QApplication::processEvents();
-    }
-
     // The load-type table's editor, opened from the transient loading form's "Data Button".
     TTableForm* OpenLoadTypes(TMainForm& m)
     {

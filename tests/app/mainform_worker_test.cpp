@@ -31,9 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const QString kCompleted = QStringLiteral(
-    "Computations are completed. Please, check output file for results or error messages.");
-
 // Counts the paint events of a widget.
 class TPaintCounter : public QObject {
 public:
