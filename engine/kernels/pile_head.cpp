@@ -31,8 +31,9 @@ constexpr double kSmallWaveNumber = 0.03;
 // against them).  Rounded to single precision apart, e0 and em carry that
 // sum to about 1e-7 |e0| / |e0 + em|, and a chain of such elements (a layer
 // divided into many short elements) passes the loss on to the head terms.
-// Once |e0 + em| falls below kStiffElement |e0| in some element, the chain
-// is formed with the element terms and the elimination in double precision.
+// Once |e0 + em| falls below kStiffElement |e0| in some element in soil,
+// the chain is formed with the element terms and the elimination in double
+// precision.
 constexpr float kStiffElement = 0.01f;
 
 // Band storage of COMPLEX_ELIMINATION: full entry (i, j), j >= i, 1-based.
@@ -259,11 +260,13 @@ void bending_element_double(const cfloat& Pf, const cfloat& Rf, float N, float s
   e[5] = (2.0 - Phi) * base - 3.0 * q + Ne * Ld / 30.0;
 }
 
-// Whether some element of the chain is stiff against its soil (kStiffElement).
+// Whether some element of the chain with soil along it is stiff against
+// that soil (kStiffElement).  An element without soil (a free-standing part
+// of the pile) has no soil's share to lose and does not call for it.
 bool has_stiff_element(int n) {
   for (int j = 0; j < n; ++j) {
     const cfloat* e = w.eb[j];
-    if (std::abs(e[0] + e[2]) < kStiffElement * std::abs(e[0])) return true;
+    if (w.G[j] > 0.0f && std::abs(e[0] + e[2]) < kStiffElement * std::abs(e[0])) return true;
   }
   return false;
 }
