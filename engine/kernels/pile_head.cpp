@@ -25,6 +25,16 @@ constexpr cfloat kI(0.0f, 1.0f);
 // corrections, whose neglected terms are of order lambda^8.
 constexpr double kFloatWaveNumber = 0.5;
 constexpr double kSmallWaveNumber = 0.03;
+// An element shorter than its soil's reach is nearly a rigid beam: e0 and em
+// are close to 12 and -12 times EI*/L, and what the soil and the inertia
+// add to the stiffness of the chain lies in e0 + em (of order P L^4 / EI
+// against them).  Rounded to single precision apart, e0 and em carry that
+// sum to about 1e-7 |e0| / |e0 + em|, and a chain of such elements (a layer
+// divided into many short elements) passes the loss on to the head terms.
+// Once |e0 + em| falls below kStiffElement |e0| in some element in soil,
+// the chain is formed with the element terms and the elimination in double
+// precision.
+constexpr float kStiffElement = 0.01f;
 
 // Band storage of COMPLEX_ELIMINATION: full entry (i, j), j >= i, 1-based.
 inline cfloat& band(cfloat* a, int i, int j) { return a[(j - i) * kBandLd + (i - 1)]; }
@@ -39,6 +49,9 @@ struct Work {
   cfloat eb[kMaxElements][6];                 // e0, e1, em, e2, e3, e4
   cfloat A[kBandLd * 4];
   cfloat B[kBandLd * 2];
+  // Inputs of each bending element, for the chain in double.
+  cfloat P[kMaxElements], R[kMaxElements];
+  float s[kMaxElements], EI[kMaxElements], Dd[kMaxElements];
 };
 Work w;
 
@@ -114,9 +127,9 @@ inline T sinh_scaled_t(T y) {
 // the smaller of lambda1^2, lambda2^2 is formed as C over the larger one
 // (the same number without the cancellation in Q - X or Q + X).  False when
 // Delta vanishes or is not finite.
-template <class T>
+template <class T, class Out>
 bool bending_closed_form(const cfloat& Pf, const cfloat& Rf, float Nf, float sf, float EIf,
-                         float Ddf, float Lf, bool stable, cfloat e[6]) {
+                         float Ddf, float Lf, bool stable, Out e[6]) {
   using C_ = std::complex<T>;
   const C_ i(T(0), T(1));
   const C_ P(Pf), R(Rf);
@@ -172,7 +185,7 @@ bool bending_closed_form(const cfloat& Pf, const cfloat& Rf, float Nf, float sf,
   for (int k = 0; k < 6; ++k) {
     if (!std::isfinite(t[k].real()) || !std::isfinite(t[k].imag())) return false;
   }
-  for (int k = 0; k < 6; ++k) e[k] = cfloat(t[k]);
+  for (int k = 0; k < 6; ++k) e[k] = Out(t[k]);
   return true;
 }
 
@@ -195,10 +208,10 @@ void bending_element(const cfloat& P, const cfloat& R, float N, float s, float E
     const double big = std::sqrt(0.5 * (q + ax));
     const double small = big > 0.0 ? std::sqrt(std::abs(C)) / big : 0.0;
     if (small >= kFloatWaveNumber) {
-      if (bending_closed_form<float>(P, R, N, s, EI, Dd, L, false, e)) return;
+      if (bending_closed_form<float, cfloat>(P, R, N, s, EI, Dd, L, false, e)) return;
     }
     if (big >= kSmallWaveNumber) {
-      if (bending_closed_form<double>(P, R, N, s, EI, Dd, L, true, e)) return;
+      if (bending_closed_form<double, cfloat>(P, R, N, s, EI, Dd, L, true, e)) return;
     }
   }
   // Static Timoshenko terms (Phi = 12 EI* s / L^2) with the first-order
@@ -216,6 +229,125 @@ void bending_element(const cfloat& P, const cfloat& R, float N, float s, float E
   e[4] = (4.0f + Phi) * base + 4.0f * q - 2.0f * Ne * L / 15.0f;
   e[5] = (2.0f - Phi) * base - 3.0f * q + Ne * L / 30.0f;
 }
+
+namespace {
+
+using cdouble = std::complex<double>;
+
+// The terms of bending_element kept in double precision (the closed form in
+// double, or the static terms with their first-order corrections).
+void bending_element_double(const cfloat& Pf, const cfloat& Rf, float N, float s, float EI, float Dd, float L,
+                            cdouble e[6]) {
+  const cdouble P(Pf), R(Rf);
+  const cdouble EIc = double(EI) * cdouble(1.0, Dd);
+  const cdouble W1 = 1.0 - double(s) * (R - double(N));
+  const double c1 = 1.0 + double(s) * N;
+  const double L2 = double(L) * L;
+  const cdouble X = L2 * ((R + double(N) * c1) / EIc + double(s) * P);
+  const cdouble C = L2 * L2 * W1 * P / EIc;
+  const double big = std::sqrt(0.5 * (std::abs(std::sqrt(X * X + 4.0 * C)) + std::abs(X)));
+  if (big >= kSmallWaveNumber && bending_closed_form<double, cdouble>(Pf, Rf, N, s, EI, Dd, L, true, e)) return;
+  const double Ld = L;
+  const cdouble Phi = 12.0 * EIc * double(s) / L2;
+  const cdouble base = EIc / (Ld * (1.0 + Phi));
+  const cdouble q = -P * (L2 * Ld / 420.0);
+  const cdouble Ne = double(N) + R;
+  e[0] = 12.0 * base + 156.0 * q - 6.0 * Ne * Ld / 5.0;
+  e[1] = -6.0 * base - 22.0 * q + Ne * Ld / 10.0;
+  e[2] = -12.0 * base + 54.0 * q + 6.0 * Ne * Ld / 5.0;
+  e[3] = 6.0 * base - 13.0 * q - Ne * Ld / 10.0;
+  e[4] = (4.0 + Phi) * base + 4.0 * q - 2.0 * Ne * Ld / 15.0;
+  e[5] = (2.0 - Phi) * base - 3.0 * q + Ne * Ld / 30.0;
+}
+
+// Whether some element of the chain with soil along it is stiff against
+// that soil (kStiffElement).  An element without soil (a free-standing part
+// of the pile) has no soil's share to lose and does not call for it.
+bool has_stiff_element(int n) {
+  for (int j = 0; j < n; ++j) {
+    const cfloat* e = w.eb[j];
+    if (w.G[j] > 0.0f && std::abs(e[0] + e[2]) < kStiffElement * std::abs(e[0])) return true;
+  }
+  return false;
+}
+
+// The bending chain of the n elements in double precision, on the tip
+// springs kh (lateral) and kr (rocking): the head shear S1 and moment M1 of a
+// unit displacement, the moment M2 of a unit rotation, and the shear S3 of a
+// unit displacement with the head free to rotate.
+void bending_chain_double(int n, const float* L, float N, cfloat kh, cfloat kr, cfloat& S1, cfloat& M1,
+                          cfloat& M2, cfloat& S3) {
+  static cdouble e[kMaxElements][6];
+  static cdouble a[2 * kMaxElements][2 * kMaxElements], b[2 * kMaxElements][2];
+  const int n2 = 2 * n;
+  for (int j = 0; j < n; ++j) bending_element_double(w.P[j], w.R[j], N, w.s[j], w.EI[j], w.Dd[j], L[j], e[j]);
+  for (int i = 0; i < n2; ++i) {
+    for (int j = 0; j < n2; ++j) a[i][j] = 0.0;
+    b[i][0] = b[i][1] = 0.0;
+  }
+  for (int j = 0; j < n; ++j) {
+    const cdouble* t = e[j];
+    const double Lj = L[j], L2 = Lj * Lj;
+    // Element matrix in the order (v_top, theta_top, v_bottom, theta_bottom).
+    const cdouble km[4][4] = {{t[0] / L2, t[1] / Lj, t[2] / L2, -t[3] / Lj},
+                              {t[1] / Lj, t[4], t[3] / Lj, t[5]},
+                              {t[2] / L2, t[3] / Lj, t[0] / L2, -t[1] / Lj},
+                              {-t[3] / Lj, t[5], -t[1] / Lj, t[4]}};
+    for (int p = 0; p < 4; ++p) {
+      const int row = 2 * j - 2 + p;
+      if (row < 0) continue;  // the head's own equations are not solved
+      for (int q = 0; q < 4; ++q) {
+        const int col = 2 * j - 2 + q;
+        if (col < 0)
+          b[row][col + 2] -= km[p][q];  // a unit head displacement or rotation
+        else
+          a[row][col] += km[p][q];
+      }
+    }
+  }
+  a[n2 - 2][n2 - 2] += cdouble(kh);
+  a[n2 - 1][n2 - 1] += cdouble(kr);
+  for (int c = 0; c < n2; ++c) {
+    int p = c;
+    for (int i = c + 1; i < n2; ++i)
+      if (std::abs(a[i][c]) > std::abs(a[p][c])) p = i;
+    if (p != c) {
+      for (int j = 0; j < n2; ++j) std::swap(a[c][j], a[p][j]);
+      std::swap(b[c][0], b[p][0]);
+      std::swap(b[c][1], b[p][1]);
+    }
+    for (int i = c + 1; i < n2; ++i) {
+      const cdouble f = a[i][c] / a[c][c];
+      for (int j = c; j < n2; ++j) a[i][j] -= f * a[c][j];
+      b[i][0] -= f * b[c][0];
+      b[i][1] -= f * b[c][1];
+    }
+  }
+  for (int i = n2 - 1; i >= 0; --i)
+    for (int k = 0; k < 2; ++k) {
+      cdouble v = b[i][k];
+      for (int j = i + 1; j < n2; ++j) v -= a[i][j] * b[j][k];
+      b[i][k] = v / a[i][i];
+    }
+  const cdouble* t = e[0];
+  const double L1 = L[0];
+  auto shear = [&](cdouble v0, cdouble t0, cdouble v1, cdouble t1) {
+    return (t[0] * v0 + t[2] * v1) / (L1 * L1) + (t[1] * t0 - t[3] * t1) / L1;
+  };
+  auto moment = [&](cdouble v0, cdouble t0, cdouble v1, cdouble t1) {
+    return t[4] * t0 + t[5] * t1 + (t[1] * v0 + t[3] * v1) / L1;
+  };
+  const cdouble s1 = shear(1.0, 0.0, b[0][0], b[1][0]), m1 = moment(1.0, 0.0, b[0][0], b[1][0]);
+  const cdouble s2 = shear(0.0, 1.0, b[0][1], b[1][1]), m2 = moment(0.0, 1.0, b[0][1], b[1][1]);
+  const cdouble beta = -s2 / m2;
+  const cdouble s3 = shear(1.0, beta, b[0][0] + beta * b[0][1], b[1][0] + beta * b[1][1]);
+  S1 = cfloat(s1);
+  M1 = cfloat(m1);
+  M2 = cfloat(m2);
+  S3 = cfloat(s3);
+}
+
+}  // namespace
 
 void PILE_HEAD_IMPEDANCE(const int& profile, const float& gp, const float& nup,
                          const float& grav, const float& kappa, const float& E, const float& N,
@@ -295,64 +427,75 @@ void PILE_HEAD_IMPEDANCE(const int& profile, const float& gp, const float& nup,
     const cfloat P = w2 * m - G * w.Su[j];
     const cfloat R = w2 * m * Ij / Aj - rj * rj * G * w.Srx[j];
     bending_element(P, R, N, s, Er * Ij, Dd, Lj, w.eb[j]);
+    w.P[j] = P;
+    w.R[j] = R;
+    w.s[j] = s;
+    w.EI[j] = Er * Ij;
+    w.Dd[j] = Dd;
   }
 
   // 8. Axial and torsion chains.
   const cfloat Hv = bar_chain(w.da, w.oa, n, Gb * rn * kv);
   const cfloat Ht = bar_chain(w.dt, w.ot, n, Gb * rn3 * kt);
 
-  // 9. Bending chain: v_k is unknown 2k-1, theta_k unknown 2k.
-  const int n2 = 2 * n;
-  std::fill(w.A, w.A + 4 * kBandLd, cfloat(0.0f, 0.0f));
-  std::fill(w.B, w.B + 2 * kBandLd, cfloat(0.0f, 0.0f));
-  {
+  // 9. Bending chain: v_k is unknown 2k-1, theta_k unknown 2k (in double
+  // where an element is stiff against its soil).
+  cfloat S1, M1, M2, S3;
+  if (has_stiff_element(n)) {
+    bending_chain_double(n, L, N, Gb * rn * kh, Gb * rn3 * krx, S1, M1, M2, S3);
+  } else {
+    const int n2 = 2 * n;
+    std::fill(w.A, w.A + 4 * kBandLd, cfloat(0.0f, 0.0f));
+    std::fill(w.B, w.B + 2 * kBandLd, cfloat(0.0f, 0.0f));
+    {
+      const cfloat* e = w.eb[0];
+      const float L1 = L[0];
+      band(w.A, 1, 1) = e[0] / (L1 * L1);
+      band(w.A, 1, 2) = -e[1] / L1;
+      band(w.A, 2, 2) = e[4];
+      w.B[0] = e[2] / (L1 * L1);
+      w.B[1] = -e[3] / L1;
+      w.B[kBandLd + 0] = e[3] / L1;
+      w.B[kBandLd + 1] = e[5];
+    }
+    for (int k = 2; k <= n; ++k) {
+      const cfloat* e = w.eb[k - 1];
+      const float Lk = L[k - 1];
+      const float L2 = Lk * Lk;
+      // Element matrix in the order (v_top, theta_top, v_bottom, theta_bottom).
+      const cfloat km[4][4] = {{e[0] / L2, e[1] / Lk, e[2] / L2, -e[3] / Lk},
+                               {e[1] / Lk, e[4], e[3] / Lk, e[5]},
+                               {e[2] / L2, e[3] / Lk, e[0] / L2, -e[1] / Lk},
+                               {-e[3] / Lk, e[5], -e[1] / Lk, e[4]}};
+      const int r0 = 2 * k - 3;
+      for (int a = 0; a < 4; ++a) {
+        for (int b = a; b < 4; ++b) band(w.A, r0 + a, r0 + b) += km[a][b];
+      }
+    }
+    band(w.A, n2 - 1, n2 - 1) += Gb * rn * kh;
+    band(w.A, n2, n2) += Gb * rn3 * krx;
+    {
+      const int m = 2, width = 4;
+      COMPLEX_ELIMINATION(m, n2, width, w.A, w.B);
+    }
     const cfloat* e = w.eb[0];
     const float L1 = L[0];
-    band(w.A, 1, 1) = e[0] / (L1 * L1);
-    band(w.A, 1, 2) = -e[1] / L1;
-    band(w.A, 2, 2) = e[4];
-    w.B[0] = e[2] / (L1 * L1);
-    w.B[1] = -e[3] / L1;
-    w.B[kBandLd + 0] = e[3] / L1;
-    w.B[kBandLd + 1] = e[5];
+    const cfloat v1a = -w.B[0], t1a = -w.B[1];                      // case 1
+    const cfloat v1b = -w.B[kBandLd + 0], t1b = -w.B[kBandLd + 1];  // case 2
+    auto shear = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
+      return (e[0] * v0 + e[2] * v1) / (L1 * L1) + (e[1] * t0 - e[3] * t1) / L1;
+    };
+    auto moment = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
+      return e[4] * t0 + e[5] * t1 + (e[1] * v0 + e[3] * v1) / L1;
+    };
+    const cfloat one(1.0f, 0.0f), zero(0.0f, 0.0f);
+    S1 = shear(one, zero, v1a, t1a);
+    M1 = moment(one, zero, v1a, t1a);
+    const cfloat S2 = shear(zero, one, v1b, t1b);
+    M2 = moment(zero, one, v1b, t1b);
+    const cfloat beta = -S2 / M2;
+    S3 = shear(one, beta, v1a + beta * v1b, t1a + beta * t1b);
   }
-  for (int k = 2; k <= n; ++k) {
-    const cfloat* e = w.eb[k - 1];
-    const float Lk = L[k - 1];
-    const float L2 = Lk * Lk;
-    // Element matrix in the order (v_top, theta_top, v_bottom, theta_bottom).
-    const cfloat km[4][4] = {{e[0] / L2, e[1] / Lk, e[2] / L2, -e[3] / Lk},
-                             {e[1] / Lk, e[4], e[3] / Lk, e[5]},
-                             {e[2] / L2, e[3] / Lk, e[0] / L2, -e[1] / Lk},
-                             {-e[3] / Lk, e[5], -e[1] / Lk, e[4]}};
-    const int r0 = 2 * k - 3;
-    for (int a = 0; a < 4; ++a) {
-      for (int b = a; b < 4; ++b) band(w.A, r0 + a, r0 + b) += km[a][b];
-    }
-  }
-  band(w.A, n2 - 1, n2 - 1) += Gb * rn * kh;
-  band(w.A, n2, n2) += Gb * rn3 * krx;
-  {
-    const int m = 2, width = 4;
-    COMPLEX_ELIMINATION(m, n2, width, w.A, w.B);
-  }
-  const cfloat* e = w.eb[0];
-  const float L1 = L[0];
-  const cfloat v1a = -w.B[0], t1a = -w.B[1];                      // case 1
-  const cfloat v1b = -w.B[kBandLd + 0], t1b = -w.B[kBandLd + 1];  // case 2
-  auto shear = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
-    return (e[0] * v0 + e[2] * v1) / (L1 * L1) + (e[1] * t0 - e[3] * t1) / L1;
-  };
-  auto moment = [&](cfloat v0, cfloat t0, cfloat v1, cfloat t1) {
-    return e[4] * t0 + e[5] * t1 + (e[1] * v0 + e[3] * v1) / L1;
-  };
-  const cfloat one(1.0f, 0.0f), zero(0.0f, 0.0f);
-  const cfloat S1 = shear(one, zero, v1a, t1a);
-  const cfloat M1 = moment(one, zero, v1a, t1a);
-  const cfloat S2 = shear(zero, one, v1b, t1b);
-  const cfloat M2 = moment(zero, one, v1b, t1b);
-  const cfloat beta = -S2 / M2;
-  const cfloat S3 = shear(one, beta, v1a + beta * v1b, t1a + beta * t1b);
 
   // 10. Stiffness Re H and damping Im H / omega.
   k_v = Hv.real();

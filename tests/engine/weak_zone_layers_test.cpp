@@ -265,6 +265,44 @@ TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
   }
 }
 
+// The same pile with each layer divided into 8 elements of one soil row each
+// (0.5 m and 1.5 m), from 10 to 440 rad/s.  Such short elements are nearly
+// rigid against their soil: e0 and em of an element almost cancel, and what
+// the soil adds lies in their sum (down to 1e-4 of e0 here), which elements
+// rounded to single precision apart lost (KXX 9e-3 off at 120 rad/s).
+TEST(WeakZoneLayers, LayersDividedIntoShortElements) {
+  const std::vector<Layer> base = {{4, 130, 18, 0.4f, 0.004f, 0.4f, 0.006f, 20},
+                                   {12, 170, 19, 0.38f, 0.003f, 0.7f, 0.005f, 20}};
+  constexpr int kParts = 8;
+  std::vector<Layer> layers;
+  for (const Layer& l : base)
+    for (int k = 0; k < kParts; ++k) {
+      layers.push_back(l);
+      layers.back().L = l.L / kParts;
+    }
+  const EngineRun run = run_engine(deck(layers, 1, 0.0, 10, 10, 440));
+  ASSERT_EQ(run.result, 0);
+  const auto t = tables(run);
+  ASSERT_EQ(t.size(), 44u);
+  double worst = 0.0;
+  for (const Table& tb : t) {
+    const real omega = tb.omega;
+    // The reactions of each layer once, shared by its elements.
+    std::vector<pile_ref::HeadElement> el;
+    for (const Layer& l : base) {
+      pile_ref::HeadElement e = element(l, omega, Inputs::AsHeld);
+      e.L = static_cast<real>(l.L / kParts);
+      el.insert(el.end(), kParts, e);
+    }
+    const pile_ref::HeadTermsL h = pile_ref::head_impedance(el, kBody, omega);
+    for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst);
+    expect_term(tb, "WW", h.vertical, kTolerance, worst);
+    for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst);
+    expect_term(tb, "ZT", h.torsion, kTolerance, worst);
+  }
+  std::printf("worst relative difference %.1e\n", worst);
+}
+
 // The inverse of the symmetric 2 x 2 matrix [[a, b], [b, d]].
 void invert2(const cld& a, const cld& b, const cld& d, cld& fa, cld& fb, cld& fd) {
   const cld det = a * d - b * b;
