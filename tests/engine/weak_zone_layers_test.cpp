@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "engine_harness.h"
+#include "pass_one_tables.h"
 #include "kernels/footing.h"
 #include "kernels/group_factors.h"
 #include "kernels/pile_head_reference.h"
@@ -95,26 +96,8 @@ std::string deck(const std::vector<Layer>& layers, int piles, double spacing, do
   return d;
 }
 
-// The printed pass-1 tables: omega and the captioned values.
-struct Table {
-  double omega = 0;
-  std::map<std::string, double> v;
-};
-std::vector<Table> tables(const EngineRun& run) {
-  std::vector<Table> out;
-  for (const std::string& line : run.report_lines()) {
-    if (line.find("SPECIAL OUTPUT OPTION") != std::string::npos) break;
-    if (line.rfind(" FREQUENCY  -  ", 0) == 0) {
-      out.emplace_back();
-      out.back().omega = std::strtod(line.c_str() + line.find('(') + 1, nullptr);
-      continue;
-    }
-    const std::size_t open = line.find(" ("), close = line.find(") ");
-    if (out.empty() || open == std::string::npos || close == std::string::npos || line.size() < 45) continue;
-    out.back().v[line.substr(open + 2, close - open - 2)] = std::strtod(line.c_str() + 32, nullptr);
-  }
-  return out;
-}
+using weak_zone_runs::Table;
+using weak_zone_runs::tables;
 
 // The decimal a deck's number was written as (the value the engineer meant,
 // before the reader rounds it to single precision).

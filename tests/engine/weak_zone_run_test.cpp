@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "engine_harness.h"
+#include "pass_one_tables.h"
 #include "kernels/pile_soil_reference.h"
 
 namespace {
@@ -81,26 +82,8 @@ std::string deck(int piles, double spacing, const Soil& s, double w0, double dw,
   return d;
 }
 
-// The printed pass-1 tables: omega and the captioned values.
-struct Table {
-  double omega = 0;
-  std::map<std::string, double> v;
-};
-std::vector<Table> tables(const EngineRun& run) {
-  std::vector<Table> out;
-  for (const std::string& line : run.report_lines()) {
-    if (line.find("SPECIAL OUTPUT OPTION") != std::string::npos) break;
-    if (line.rfind(" FREQUENCY  -  ", 0) == 0) {
-      out.emplace_back();
-      out.back().omega = std::strtod(line.c_str() + line.find('(') + 1, nullptr);
-      continue;
-    }
-    const std::size_t open = line.find(" ("), close = line.find(") ");
-    if (out.empty() || open == std::string::npos || close == std::string::npos || line.size() < 45) continue;
-    out.back().v[line.substr(open + 2, close - open - 2)] = std::strtod(line.c_str() + 32, nullptr);
-  }
-  return out;
-}
+using weak_zone_runs::Table;
+using weak_zone_runs::tables;
 
 // Head impedance of the semi-infinite pile at omega: K11 (lateral, rotation
 // held), K44 (rocking, displacement held), K33 (axial), K66 (torsion).
