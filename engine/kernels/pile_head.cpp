@@ -189,45 +189,58 @@ bool bending_closed_form(const cfloat& Pf, const cfloat& Rf, float Nf, float sf,
   return true;
 }
 
+// Sizes of the two wave numbers of an element (in double, only to choose the way): |lambda1|^2
+// and |lambda2|^2 are about (q + |X|)/2 and |C| over that.
+struct WaveNumberSizes {
+  double big;
+  double small;
+};
+WaveNumberSizes wave_number_sizes(const cfloat& P, const cfloat& R, float N, float s, float EI, float Dd,
+                                  float L) {
+  using cd = std::complex<double>;
+  const cd EIc = double(EI) * cd(1.0, Dd);
+  const cd W1 = 1.0 - double(s) * (cd(R) - double(N));
+  const double c1 = 1.0 + double(s) * N;
+  const double L2 = double(L) * L;
+  const cd X = L2 * ((cd(R) + double(N) * c1) / EIc + double(s) * cd(P));
+  const cd C = L2 * L2 * W1 * cd(P) / EIc;
+  const double q = std::abs(std::sqrt(X * X + 4.0 * C));
+  const double ax = std::abs(X);
+  const double big = std::sqrt(0.5 * (q + ax));
+  return {big, big > 0.0 ? std::sqrt(std::abs(C)) / big : 0.0};
+}
+
+// Static Timoshenko terms (Phi = 12 EI* s / L^2) with the first-order effect of the distributed
+// spring -P and of the compression N + R, in the precision of T (C its complex type).
+template <class T, class C>
+void static_bending_terms(const C& P, const C& R, T N, T s, T EI, T Dd, T L, C e[6]) {
+  const C EIc = EI * C(T(1), Dd);
+  const C Phi = T(12) * EIc * s / (L * L);
+  const C base = EIc / (L * (T(1) + Phi));
+  const C q = -P * (L * L * L / T(420));
+  const C Ne = N + R;
+  e[0] = T(12) * base + T(156) * q - T(6) * Ne * L / T(5);
+  e[1] = T(-6) * base - T(22) * q + Ne * L / T(10);
+  e[2] = T(-12) * base + T(54) * q + T(6) * Ne * L / T(5);
+  e[3] = T(6) * base - T(13) * q - Ne * L / T(10);
+  e[4] = (T(4) + Phi) * base + T(4) * q - T(2) * Ne * L / T(15);
+  e[5] = (T(2) - Phi) * base - T(3) * q + Ne * L / T(30);
+}
+
 }  // namespace
 
 void bending_element(const cfloat& P, const cfloat& R, float N, float s, float EI, float Dd,
                      float L, cfloat e[6], bool static_only) {
   if (!static_only) {
-    // Sizes of the two wave numbers (in double, only to choose the way).
-    using cd = std::complex<double>;
-    const cd EIc = double(EI) * cd(1.0, Dd);
-    const cd W1 = 1.0 - double(s) * (cd(R) - double(N));
-    const double c1 = 1.0 + double(s) * N;
-    const double L2 = double(L) * L;
-    const cd X = L2 * ((cd(R) + double(N) * c1) / EIc + double(s) * cd(P));
-    const cd C = L2 * L2 * W1 * cd(P) / EIc;
-    const double q = std::abs(std::sqrt(X * X + 4.0 * C));
-    const double ax = std::abs(X);
-    // |lambda1|^2 and |lambda2|^2 are about (q + |X|)/2 and |C| over that.
-    const double big = std::sqrt(0.5 * (q + ax));
-    const double small = big > 0.0 ? std::sqrt(std::abs(C)) / big : 0.0;
-    if (small >= kFloatWaveNumber) {
+    const WaveNumberSizes size = wave_number_sizes(P, R, N, s, EI, Dd, L);
+    if (size.small >= kFloatWaveNumber) {
       if (bending_closed_form<float, cfloat>(P, R, N, s, EI, Dd, L, false, e)) return;
     }
-    if (big >= kSmallWaveNumber) {
+    if (size.big >= kSmallWaveNumber) {
       if (bending_closed_form<double, cfloat>(P, R, N, s, EI, Dd, L, true, e)) return;
     }
   }
-  // Static Timoshenko terms (Phi = 12 EI* s / L^2) with the first-order
-  // effect of the distributed spring -P and of the compression N + R.
-  const cfloat loss = 1.0f + kI * Dd;
-  const cfloat EIc = EI * loss;
-  const cfloat Phi = 12.0f * EIc * s / (L * L);
-  const cfloat base = EIc / (L * (1.0f + Phi));
-  const cfloat q = -P * (L * L * L / 420.0f);
-  const cfloat Ne = N + R;
-  e[0] = 12.0f * base + 156.0f * q - 6.0f * Ne * L / 5.0f;
-  e[1] = -6.0f * base - 22.0f * q + Ne * L / 10.0f;
-  e[2] = -12.0f * base + 54.0f * q + 6.0f * Ne * L / 5.0f;
-  e[3] = 6.0f * base - 13.0f * q - Ne * L / 10.0f;
-  e[4] = (4.0f + Phi) * base + 4.0f * q - 2.0f * Ne * L / 15.0f;
-  e[5] = (2.0f - Phi) * base - 3.0f * q + Ne * L / 30.0f;
+  static_bending_terms<float, cfloat>(P, R, N, s, EI, Dd, L, e);
 }
 
 namespace {
@@ -238,26 +251,10 @@ using cdouble = std::complex<double>;
 // double, or the static terms with their first-order corrections).
 void bending_element_double(const cfloat& Pf, const cfloat& Rf, float N, float s, float EI, float Dd, float L,
                             cdouble e[6]) {
-  const cdouble P(Pf), R(Rf);
-  const cdouble EIc = double(EI) * cdouble(1.0, Dd);
-  const cdouble W1 = 1.0 - double(s) * (R - double(N));
-  const double c1 = 1.0 + double(s) * N;
-  const double L2 = double(L) * L;
-  const cdouble X = L2 * ((R + double(N) * c1) / EIc + double(s) * P);
-  const cdouble C = L2 * L2 * W1 * P / EIc;
-  const double big = std::sqrt(0.5 * (std::abs(std::sqrt(X * X + 4.0 * C)) + std::abs(X)));
-  if (big >= kSmallWaveNumber && bending_closed_form<double, cdouble>(Pf, Rf, N, s, EI, Dd, L, true, e)) return;
-  const double Ld = L;
-  const cdouble Phi = 12.0 * EIc * double(s) / L2;
-  const cdouble base = EIc / (Ld * (1.0 + Phi));
-  const cdouble q = -P * (L2 * Ld / 420.0);
-  const cdouble Ne = double(N) + R;
-  e[0] = 12.0 * base + 156.0 * q - 6.0 * Ne * Ld / 5.0;
-  e[1] = -6.0 * base - 22.0 * q + Ne * Ld / 10.0;
-  e[2] = -12.0 * base + 54.0 * q + 6.0 * Ne * Ld / 5.0;
-  e[3] = 6.0 * base - 13.0 * q - Ne * Ld / 10.0;
-  e[4] = (4.0 + Phi) * base + 4.0 * q - 2.0 * Ne * Ld / 15.0;
-  e[5] = (2.0 - Phi) * base - 3.0 * q + Ne * Ld / 30.0;
+  if (wave_number_sizes(Pf, Rf, N, s, EI, Dd, L).big >= kSmallWaveNumber &&
+      bending_closed_form<double, cdouble>(Pf, Rf, N, s, EI, Dd, L, true, e))
+    return;
+  static_bending_terms<double, cdouble>(cdouble(Pf), cdouble(Rf), N, s, EI, Dd, L, e);
 }
 
 // Whether some element of the chain with soil along it is stiff against
