@@ -112,6 +112,20 @@ protected:
         return to;
     }
 
+    // The main window shown with its dialogs on a copy of the harmonic half-space example
+    // (`slow.tmx`), whose runs go to the engine library `engine` (a slow stand-in, so that a test
+    // can act while the run lasts).
+    TMainForm& MakeShownRunning(const QString& engine)
+    {
+        const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
+        TMainForm& m = Make();
+        m.CreateDialogs();
+        m.show();
+        m.OpenFileName(project);
+        m.SetEngineLibraryPath(engine);
+        return m;
+    }
+
     static QByteArray ReadBytes(const QString& path)
     {
         QFile f(path);

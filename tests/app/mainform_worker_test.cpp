@@ -89,12 +89,7 @@ TEST_F(MainFormTest, TheRunSignalsItsStartAndItsResultWithTheReport)
 
 TEST_F(MainFormTest, TheEngineRunsOnAWorkerThreadWhileTheWindowsStayAlive)
 {
-    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.show();
-    m.OpenFileName(project);
-    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TMainForm& m = MakeShownRunning(QStringLiteral(SLOW_ENGINE_PATH));
     TDlgRunAnalysis* progress = m.ProgressWindow();
     const QString fileName = m.Data().FileName;
 

@@ -28,6 +28,8 @@
 
 namespace {
 
+using SmallDisk::Listing;
+using SmallDisk::Snapshot;
 using SmallDisk::TDisk;
 using SmallDisk::TReadOnly;
 
@@ -41,23 +43,6 @@ const char* const kExtensions[3] = {".tmm", ".tmt", ".tmx"};
 QString FileOf(const QString& project, int k)
 {
     return ProjectFile::ChangeFileExt(project, QString::fromLatin1(kExtensions[k]));
-}
-
-// Every file of a folder with its bytes (the filler of a full disk left out).
-std::map<QString, QByteArray> Snapshot(const QString& folder)
-{
-    std::map<QString, QByteArray> files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (name != QStringLiteral("filler")) files[name] = build::ReadBytes(folder + QLatin1Char('/') + name);
-    return files;
-}
-
-// The names and sizes of a snapshot, for messages.
-std::string Listing(const std::map<QString, QByteArray>& files)
-{
-    std::string text;
-    for (const auto& [name, bytes] : files) text += name.toStdString() + " (" + std::to_string(bytes.size()) + ") ";
-    return text;
 }
 
 // A pile group of 500 piles with 30 mass components: its drawing-data and project files span
@@ -260,13 +245,9 @@ TEST_F(FaultTest, SaveAsOnAFullDiskLeavesNoNewFiles)
 // command, and shows the end of the run as usual.
 TEST_F(FaultTest, TheMainWindowStaysOpenUntilTheRunHasEnded)
 {
-    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
     const QString other = CopyExample(QStringLiteral("single-pile-harmonic"), QStringLiteral("other.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.show();
-    m.OpenFileName(project);
-    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TMainForm& m = MakeShownRunning(QStringLiteral(SLOW_ENGINE_PATH));
+    const QString project = m.Data().FileName;
     int closes = 0;
     bool visibleDuringRun = true;
     QTimer closer;
@@ -301,12 +282,7 @@ TEST_F(FaultTest, TheMainWindowStaysOpenUntilTheRunHasEnded)
 // done). Once it went, the main window would take commands again mid-run.
 TEST_F(FaultTest, TheProgressWindowStaysUntilTheRunHasEnded)
 {
-    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.show();
-    m.OpenFileName(project);
-    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TMainForm& m = MakeShownRunning(QStringLiteral(SLOW_ENGINE_PATH));
     TDlgRunAnalysis* progress = m.ProgressWindow();
     int tries = 0;
     bool shownDuringRun = true, modalDuringRun = true;
@@ -340,12 +316,7 @@ TEST_F(FaultTest, TheProgressWindowStaysUntilTheRunHasEnded)
 // is shown as usual.
 TEST_F(FaultTest, TheRunServesTheWindowsUntilTheEngineHasReturnedWhateverEndsTheEventLoops)
 {
-    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("slow.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.show();
-    m.OpenFileName(project);
-    m.SetEngineLibraryPath(QStringLiteral(SLOW_ENGINE_PATH));
+    TMainForm& m = MakeShownRunning(QStringLiteral(SLOW_ENGINE_PATH));
     int ticksDuringRun = 0, ticksAfterExit = 0;
     bool exitAsked = false;
     QTimer ticker;

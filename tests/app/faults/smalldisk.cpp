@@ -118,4 +118,22 @@ TReadOnly::~TReadOnly()
     if (m_mounted) ::umount2(m_path.constData(), MNT_DETACH);
 }
 
+std::map<QString, QByteArray> Snapshot(const QString& folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name == QStringLiteral("filler")) continue;
+        QFile file(folder + QLatin1Char('/') + name);
+        files[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    return files;
+}
+
+std::string Listing(const std::map<QString, QByteArray>& files)
+{
+    std::string text;
+    for (const auto& [name, bytes] : files) text += name.toStdString() + " (" + std::to_string(bytes.size()) + ") ";
+    return text;
+}
+
 }  // namespace SmallDisk

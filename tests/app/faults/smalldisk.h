@@ -12,6 +12,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
+#include <string>
+
 namespace SmallDisk {
 
 // Empty when the process now has mounts of its own; else why not.
@@ -55,5 +58,11 @@ private:
     QString m_problem;
     bool m_mounted = false;
 };
+
+// Every file of `folder` with its bytes, the filler of a full disk left out: what a fault must
+// leave as it was.
+std::map<QString, QByteArray> Snapshot(const QString& folder);
+// The names and sizes of a snapshot, for messages.
+std::string Listing(const std::map<QString, QByteArray>& files);
 
 }  // namespace SmallDisk

@@ -23,24 +23,9 @@
 
 namespace {
 
+using SmallDisk::Listing;
 using SmallDisk::TDisk;
 using SmallDisk::TReadOnly;
-
-// Every file of a folder with its bytes (the filler of a full disk left out).
-std::map<QString, QByteArray> Files(const QString& folder)
-{
-    std::map<QString, QByteArray> files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (name != QStringLiteral("filler")) files[name] = build::ReadBytes(folder + QLatin1Char('/') + name);
-    return files;
-}
-
-std::string Listing(const std::map<QString, QByteArray>& files)
-{
-    std::string text;
-    for (const auto& [name, bytes] : files) text += name.toStdString() + " (" + std::to_string(bytes.size()) + ") ";
-    return text;
-}
 
 class WriterFaultTest : public MainFormTest {
 protected:
@@ -158,10 +143,10 @@ TEST_F(WriterFaultTest, AnExportOrBitmapThatFailsLeavesTheEarlierFileWholeAndSay
                 if (room == 0) continue;  // a file of one page cannot fail part-way
                 ASSERT_EQ(disk.LeaveFree(room), room);
             }
-            const std::map<QString, QByteArray> before = Files(folder);
+            const std::map<QString, QByteArray> before = SmallDisk::Snapshot(folder);
             recorder.Clear();
             writer.write(path);
-            const std::map<QString, QByteArray> after = Files(folder);
+            const std::map<QString, QByteArray> after = SmallDisk::Snapshot(folder);
             EXPECT_TRUE(after == before) << "every file as it was, no temporary file left: " << Listing(before)
                                          << "before, " << Listing(after) << "after";
             EXPECT_EQ(build::ReadBytes(path), QByteArray("the earlier file\r\n"));

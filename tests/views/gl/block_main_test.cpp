@@ -4,6 +4,7 @@
 
 #include "gl_fixture.h"
 #include "mainform.h"
+#include "qt_test.h"
 #include "registerwindows.h"
 #include "util/messages.h"
 
@@ -11,8 +12,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -23,9 +22,7 @@ TEST(BlockInMainWindow, ToolBarMenuAndClose)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    TestSupport::IsolateSettings(work.filePath(QStringLiteral("settings")));
     MessageRecorder recorder;
     ScopedMessageSink sink(&recorder);
 
@@ -88,9 +85,7 @@ TEST(BlockInMainWindow, OpensInsideTheFrameAt1024x768)
 {
     QTemporaryDir work;
     ASSERT_TRUE(work.isValid());
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, work.filePath(QStringLiteral("settings")));
+    TestSupport::IsolateSettings(work.filePath(QStringLiteral("settings")));
     MessageRecorder recorder;
     ScopedMessageSink sink(&recorder);
 
