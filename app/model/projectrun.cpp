@@ -2,6 +2,7 @@
 
 #include "projectfile.h"
 #include "runlist.h"
+#include "util/safewrite.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -22,8 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString SystemText(int error) { return QString::fromStdString(std::error_code(error, std::generic_category()).message()); }
-
 QByteArray Bytes(const QString& path) { return QFile::encodeName(path); }
 
 // The run of the holder as its lock file tells it: "process 1234 on host, since 2026-12-11 02:00:03".
@@ -35,22 +34,6 @@ QString HolderText(int fd)
     const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (lines.size() < 3) return QStringLiteral("a run that has not said who it is yet");
     return QStringLiteral("process %1 on %2, since %3").arg(lines[0], lines[1], lines[2]);
-}
-
-bool WriteAll(int fd, const QByteArray& data)
-{
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 }  // namespace
@@ -94,7 +77,7 @@ void TProjectRun::Lock()
                 if (::unlink(path.constData()) == 0) continue;
             }
             throw EOutputError(QStringLiteral("The lock file %1 of the run could not be written: %2")
-                                   .arg(m_lockPath, SystemText(error)));
+                                   .arg(m_lockPath, SafeWrite::SystemText(error)));
         }
         struct flock lock {};
         lock.l_type = F_WRLCK;
@@ -108,7 +91,7 @@ void TProjectRun::Lock()
             }
             ::close(fd);
             throw EOutputError(
-                QStringLiteral("The lock file %1 of the run could not be locked: %2").arg(m_lockPath, SystemText(error)));
+                QStringLiteral("The lock file %1 of the run could not be locked: %2").arg(m_lockPath, SafeWrite::SystemText(error)));
         }
         struct stat held {}, named {};
         if (::fstat(fd, &held) != 0 || ::stat(path.constData(), &named) != 0 || held.st_ino != named.st_ino ||
@@ -121,12 +104,12 @@ void TProjectRun::Lock()
         const QByteArray text = QByteArray::number(qint64(::getpid())) + '\n' + QByteArray(host) + '\n' +
                                 QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8() +
                                 '\n';
-        if (::ftruncate(fd, 0) != 0 || !WriteAll(fd, text)) {
-            const int error = errno;
+        const int error = ::ftruncate(fd, 0) != 0 ? errno : SafeWrite::WriteAll(fd, text);
+        if (error != 0) {
             ::unlink(path.constData());
             ::close(fd);
             throw EOutputError(
-                QStringLiteral("The lock file %1 of the run could not be written: %2").arg(m_lockPath, SystemText(error)));
+                QStringLiteral("The lock file %1 of the run could not be written: %2").arg(m_lockPath, SafeWrite::SystemText(error)));
         }
         m_lock = fd;
         RemoveStaleTemporaries();
@@ -208,7 +191,7 @@ QStringList TProjectRun::RunListLines(const QString& version)
         }
         if (error != 0)
             throw EOutputError(QStringLiteral("The %1 %2 could not be written: %3")
-                                   .arg(QLatin1String(what), path, SystemText(error)));
+                                   .arg(QLatin1String(what), path, SafeWrite::SystemText(error)));
     }
 
     RemoveTemporaries();
@@ -217,7 +200,7 @@ QStringList TProjectRun::RunListLines(const QString& version)
                                QStringLiteral(".tmrun-XXXXXX"));
     if (!::mkdtemp(pattern.data()))
         throw EOutputError(QStringLiteral("The temporary folder %1 of the run could not be made: %2")
-                               .arg(QFile::decodeName(pattern), SystemText(errno)));
+                               .arg(QFile::decodeName(pattern), SafeWrite::SystemText(errno)));
     m_tempFolder = QFile::decodeName(pattern);
     lines[2] = TemporaryPath(m_report);
     lines[3] = TemporaryPath(m_plot);
@@ -248,7 +231,7 @@ int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
                 ::chmod(from.constData(), earlier.st_mode & 07777);
             if (::rename(from.constData(), Bytes(path).constData()) != 0) {
                 m_failure << QStringLiteral("The %1 %2 could not be written: %3")
-                                 .arg(QLatin1String(what), path, SystemText(errno));
+                                 .arg(QLatin1String(what), path, SafeWrite::SystemText(errno));
                 result = Run::kResultOutputFailed;
                 break;
             }

@@ -33,10 +33,29 @@ QByteArray TargetOf(const QByteArray& path)
 
 }  // namespace
 
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
 QString FailureText(const QString& path, int error)
 {
     return QStringLiteral("The file ") + QDir::toNativeSeparators(path) + QStringLiteral(" could not be written: ") +
-           QString::fromLocal8Bit(std::strerror(error));
+           SystemText(error);
+}
+
+int WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        data += n;
+        left -= n;
+    }
+    return 0;
 }
 
 TFileWrite::TFileWrite(const QString& path) : m_path(path), m_target(TargetOf(QFile::encodeName(path)))
@@ -75,18 +94,7 @@ void TFileWrite::Fail(int error)
 
 void TFileWrite::Write(const QByteArray& bytes)
 {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail(errno);
-        }
-        if (n == 0) Fail(EIO);
-        data += n;
-        left -= n;
-    }
+    if (const int error = WriteAll(m_fd, bytes)) Fail(error);
 }
 
 void TFileWrite::Finish()

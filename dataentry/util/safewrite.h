@@ -27,8 +27,15 @@
 
 namespace SafeWrite {
 
+// The system's own text of the error `error` (an errno value): "No space left on device".
+QString SystemText(int error);
+
 // The message of a failed write of `path` for the system error `error` (an errno value).
 QString FailureText(const QString& path, int error);
+
+// Writes all of `bytes` to the open file `fd`, going on where a signal cut a write short: 0, or
+// the errno value of the write that failed.
+int WriteAll(int fd, const QByteArray& bytes);
 
 class TFileWrite {
 public:
