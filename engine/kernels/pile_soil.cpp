@@ -24,6 +24,15 @@ constexpr float kNuLimit = 0.5f;          // Poisson's ratio threshold
 constexpr float kInnerFactor = 3.7699115f;  // horizontal inner-zone stiffness factor (1.2 pi)
 constexpr int kSeriesTerms = 100;         // power series of the two-zone values
 constexpr int kRotationDerivativeTerms = 20;
+// The rotational and torsional derivative sums stop after 20 terms.  Their
+// terms fall like |g|^m (the zone's modulus vanishes at |y| = 1 of the
+// series' variable), so for a soft zone the 20 terms are short of the
+// converged sum: by 6e-3 at a shear ratio of 0.4 and 6e-2 at 0.25 (g² = 1 -
+// ratio).  Where the terms 21 .. 100 change the sum by more than
+// kTruncation of it, the sum over all 100 is used, provided its last term is
+// below kConverged of it; otherwise the zone is integrated (see below).
+constexpr double kTruncation = 1e-3;
+constexpr double kConverged = 1e-7;
 // Largest ratio of a term of a two-zone series to its sum at which the
 // single-precision sum is used (loss about 5e-5 relative at most; 7e-4 at
 // 1e3).
@@ -38,6 +47,7 @@ const cfloat kOne(1.0f, 0.0f);
 using cdouble = std::complex<double>;
 cdouble to_d(const cfloat& z) { return cdouble(z.real(), z.imag()); }
 cfloat to_f(const cdouble& z) { return cfloat(static_cast<float>(z.real()), static_cast<float>(z.imag())); }
+bool finite(const cfloat& z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
 // K0(z) and K1(z) times e^(Re z), in double (defined with the guarded routes
 // below).
@@ -250,8 +260,11 @@ double norm_d(const cfloat& z) {
 // S1 exceeds |S1| 1e4 times (cancellation has taken four of the seven digits),
 // when the last term of S1 is still 1e-6 of S1 (|g| so close to 1 that the
 // terms fall too slowly: a very soft face) or when the last term of S2 is
-// still 1 % of S2 (not converged in its terms);
-// a non-finite S2 is caught by the caller.
+// still 1 % of S2 (not converged in its terms).  Where the sum stops short of
+// the 100 terms (last < 100) and the terms after it change it by more than
+// kTruncation, the sum over all 100 terms is returned instead, summable only
+// if its last term is below kConverged of it.
+// A non-finite S2 is caught by the caller.
 // `precise` tells whether single precision keeps about 1e-5 of the value:
 // not once a term of S1 exceeds |S1| kSeriesCancel times (each factor of 10
 // costs a digit of the seven; S2 loses as much again to its own terms).
@@ -264,16 +277,29 @@ cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable
     big = std::max(big, norm_d(term));
     last_term = norm_d(term);
   }
-  cfloat s2(0.0f, 0.0f);
-  double tail = 0.0;
-  for (int m = 1; m <= last; ++m) {
+  cfloat s2(0.0f, 0.0f), rest(0.0f, 0.0f);
+  double tail = 0.0, rest_tail = 0.0;
+  for (int m = 1; m <= kSeriesTerms; ++m) {
     const cfloat d = p[m] / s1;
     const cfloat term = static_cast<float>(m) * d * CPOW_INT(g, m - 1);
-    s2 = s2 + term;
-    tail = norm_d(term);
+    if (m <= last) {
+      s2 = s2 + term;
+      tail = norm_d(term);
+    } else {
+      rest = rest + term;
+      rest_tail = norm_d(term);
+    }
   }
-  summable = big <= 1e8 * norm_d(s1) && tail <= 1e-4 * norm_d(s2) && last_term <= 1e-12 * norm_d(s1);
   precise = big <= kSeriesCancel * kSeriesCancel * norm_d(s1);
+  const bool s1_summable = big <= 1e8 * norm_d(s1) && last_term <= 1e-12 * norm_d(s1);
+  const cfloat full = s2 + rest;
+  if (last < kSeriesTerms && (!finite(rest) || norm_d(rest) > kTruncation * kTruncation * norm_d(full))) {
+    // The shorter sum is not right to kTruncation: the whole one, if it has
+    // converged in its terms.
+    summable = s1_summable && finite(rest) && rest_tail <= kConverged * kConverged * norm_d(full);
+    return full;
+  }
+  summable = s1_summable && tail <= 1e-4 * norm_d(s2);
   return s2;
 }
 
@@ -354,17 +380,28 @@ cdouble log_derivative_d(const cdouble* p, const cdouble& g, int last, bool& sum
     last_term = std::norm(term);
     gm *= g;
   }
-  cdouble s2(0.0, 0.0);
-  double tail = 0.0;
+  cdouble s2(0.0, 0.0), rest(0.0, 0.0);
+  double tail = 0.0, rest_tail = 0.0;
   gm = 1.0;
-  for (int m = 1; m <= last; ++m) {
+  for (int m = 1; m <= kSeriesTerms; ++m) {
     const cdouble term = static_cast<double>(m) * (p[m] / s1) * gm;
-    s2 += term;
-    tail = std::norm(term);
+    if (m <= last) {
+      s2 += term;
+      tail = std::norm(term);
+    } else {
+      rest += term;
+      rest_tail = std::norm(term);
+    }
     gm *= g;
   }
-  summable = big <= 1e16 * std::norm(s1) && tail <= 1e-4 * std::norm(s2) && last_term <= 1e-12 * std::norm(s1) &&
-             std::isfinite(s2.real()) && std::isfinite(s2.imag());
+  const bool s1_summable = big <= 1e16 * std::norm(s1) && last_term <= 1e-12 * std::norm(s1);
+  const cdouble full = s2 + rest;
+  const bool rest_finite = std::isfinite(rest.real()) && std::isfinite(rest.imag());
+  if (last < kSeriesTerms && (!rest_finite || std::norm(rest) > kTruncation * kTruncation * std::norm(full))) {
+    summable = s1_summable && rest_finite && rest_tail <= kConverged * kConverged * std::norm(full);
+    return full;
+  }
+  summable = s1_summable && tail <= 1e-4 * std::norm(s2) && std::isfinite(s2.real()) && std::isfinite(s2.imag());
   return s2;
 }
 
@@ -430,7 +467,9 @@ cdouble rotation_series_d(const TwoZoneD& z, const cdouble& s0, bool torsion, bo
 //   terms far larger than their sum, and 20-term derivative sums that have
 //   not converged.  The guard takes over when the series result is not
 //   finite, when a term of S1 exceeds |S1| 1e4 times, or when the last term
-//   of S2 is still 1 % of S2 (log_derivative).
+//   of S2 is still 1 % of S2, or, where the 20-term derivative sum is not
+//   right to kTruncation, when the sum over all 100 terms has not converged
+//   either (log_derivative).
 //   The series are the Taylor expansions, in y = beta·(lambda - x), of the
 //   inner-zone equations
 //     vertical:  (1/x)(x·Gh·W')' = s²·W,
@@ -447,11 +486,11 @@ cdouble rotation_series_d(const TwoZoneD& z, const cdouble& s0, bool torsion, bo
 //   no 1/beta in it, so it stays finite as the zone vanishes and gives the
 //   homogeneous reaction in the limit sw·c = 1 or t = 0.  It gives the
 //   converged value, without the 20-term truncation of the rotational and
-//   torsional derivative sums (which is about |g|^20 where the series hold).
+//   torsional derivative sums, as the 100-term sums do where they are used.
 //   Where the float series can be summed but its terms exceed the sum
 //   kSeriesCancel times (up to 1e4 single precision would lose up to 1e-3),
 //   or where the float K0, K1 of its start argument lose accuracy, the same
-//   series, with the same 100 and 20 terms, is summed in double instead
+//   series, with the same 100 and 20 (or 100) terms, is summed in double instead
 //   (vertical_series_d, rotation_series_d), from K0, K1 in double; if that
 //   cannot be summed either, the zone is integrated as above.
 //
@@ -480,8 +519,6 @@ cdouble rotation_series_d(const TwoZoneD& z, const cdouble& s0, bool torsion, bo
 // Everywhere else the results are those of the single-precision series, bit
 // for bit: the checks only look at the terms and arguments, they change no
 // arithmetic of the series.
-
-bool finite(const cfloat& z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
 
 // Product and reciprocal without the library's infinity and NaN recovery
 // (every value in the guarded routes is finite), which keeps the inner loops

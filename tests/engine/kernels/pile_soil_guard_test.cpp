@@ -217,6 +217,10 @@ cld horizontal_ref(cfloat su_outer, long double ah, long double nu, long double 
 // resonance of the annulus; a0 1.5, nu 0.5: with the annulus taken at
 // nu 0.4999 the P-wave argument at the face is 0.03) are solved in double
 // since; they moved by 5e-7 and 1.5e-5 to the extended-precision values.
+// The rotational and torsional values of a0 0.2, sw 0.8, t 2 come from the
+// 100-term derivative sums, since the 20-term ones fall 2.7e-3 and 1.6e-3
+// short of the converged sums there; they now agree with the integrated
+// zone to float precision.
 
 struct Recorded {
   float a0, nu, D, sw, Dw, t;
@@ -233,8 +237,8 @@ const Recorded kRecorded[] = {
      {0x1.9fb96ep+2, 0x1.25d816p+1}, {0x1.6c7eb6p+1, 0x1.8aebc8p+3}, {0x1.ad241cp+0, 0x1.6871dep+2},
      {0x1.ad241cp+0, 0x1.6871dep+2}, {0x1.25f5ep+3, 0x1.6981cap+3}, 0},
     {0.2f, 0.4f, 0.03f, 0.8f, 0.06f, 2.0f, 0, 0,
-     {0x1.19dbbap+2, 0x1.e24edap+1}, {0x1.094066p+1, 0x1.308f7ep+0}, {0x1.4b537ap+1, 0x1.239324p-2},
-     {0x1.4b537ap+1, 0x1.239324p-2}, {0x1.57fe5cp+3, 0x1.93ecaep-1}, 0},
+     {0x1.19dbbap+2, 0x1.e24edap+1}, {0x1.094066p+1, 0x1.308f7ep+0}, {0x1.4c3908p+1, 0x1.23f5dp-2},
+     {0x1.4c3908p+1, 0x1.23f5dp-2}, {0x1.588de4p+3, 0x1.9407e2p-1}, 0},
     {5.0f, 0.3f, 0.05f, 0.5f, 0.1f, 0.5f, 0, 0,
      {0x1.1304aap+3, 0x1.0468bep+4}, {0x1.e7d2p+1, 0x1.655b1ap+4}, {0x1.ebc9d4p+0, 0x1.61b9dp+3},
      {0x1.ebc9d4p+0, 0x1.61b9dp+3}, {0x1.cdae2cp+2, 0x1.57ef0ep+4}, 0},

@@ -11,8 +11,8 @@
 // asymptotic form of K0 and K1 with its real correction (an approximation
 // of the functions, not a rounding loss: about 1e-4 relative in K near
 // |z| = 9 close to the imaginary axis, more further from it).  The rotational and torsional two-zone values sum 20
-// terms of the derivative series; where those have not settled, the value of
-// the full series is taken as well (the kernel integrates the zone then).
+// terms of the derivative series where those are right to 1e-3 of the sum
+// of all 100, and all 100 elsewhere; the reference does the same.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -199,11 +199,16 @@ Errors errors(const Input& in) {
   cld sw = pile_ref::sw_two_zone(z, ap, in.D, in.sw, in.Dw, info);
   if (in.a0 < 0.3f) sw.imag(sw.imag() * static_cast<real>(in.a0) / 0.3L);  // the kernel's low-frequency rule
   if (info.converged) e.e[1] = rel(o.sw, sw);
-  // Rotation and torsion: the 20-term derivative sum, or the full one.
+  // Rotation and torsion: the 20-term derivative sum where it is right to
+  // 1e-3 of the full one (the sums themselves compared, without the 1 that
+  // the torsional value adds), else the full one.
   if (static_cast<real>(in.a0) * z.lambda > 9.0L) e.bound[2] = e.bound[3] = asymptotic_bound(in.D);
   for (int k = 2; k < 4; ++k) {
-    const cld v = pile_ref::rotation_two_zone(z, in.a0, in.D, in.sw, in.Dw, k == 3, info);
-    if (info.converged) e.e[k] = std::min(rel(k == 2 ? o.srx : o.st, v), rel(k == 2 ? o.srx : o.st, info.full));
+    const bool torsion = k == 3;
+    const cld v = pile_ref::rotation_two_zone(z, in.a0, in.D, in.sw, in.Dw, torsion, info);
+    const cld one = torsion ? 2.0L * pile_ref::kPiL * static_cast<real>(in.sw) * cld(1.0L, in.Dw) : cld(0.0L);
+    const cld want = std::abs(v - info.full) <= 1e-3L * std::abs(info.full - one) ? v : info.full;
+    if (info.converged) e.e[k] = rel(torsion ? o.st : o.srx, want);
   }
   return e;
 }
@@ -247,6 +252,11 @@ const Input kWorstCases[] = {
     {1.0339375f, 0.49f, 0.005f, 0.5f, 0.005f, 3.0f},  // Su 7.6e-4
     // Homogeneous reactions: the K0, K1 series near |z| = 9.
     {8.69f, 0.25f, 0.3f, 1.0f, 0.3f, 0.0f},      // Sw 2.5e-4, St 2.4e-4
+    // Rotational and torsional values of soft zones as the project file
+    // writes them (a pile's zone one radius thick, a side layer's a tenth):
+    // the 20-term derivative sums short of the converged ones.
+    {0.5f, 0.4f, 0.05f, 0.4f, 0.1f, 0.1f},       // Srx 6.0e-3, St 6.0e-3
+    {0.2f, 0.4f, 0.004f, 0.4f, 0.008f, 1.0f},    // Srx 8.5e-3, St 9.8e-3
 };
 
 TEST(PileSoilPrecision, WorstCasesOfTheSweep) {
@@ -326,6 +336,35 @@ TEST(PileSoilPrecision, TwoZoneReactionsOverTheSweep) {
         for (float a0 : {0.3f, 0.5f, 1.0f, 2.0f, 3.0f, 5.0f, 7.0f, 10.0f})
           for (float nu : {0.25f, 0.4f}) inputs.push_back({a0, nu, d[0], sw, d[1], t});
   sweep(inputs);
+}
+
+// Soft zones as the project file writes them (one radius thick around a
+// pile, a tenth of the radius beside a footing or cap), with the damping
+// the file gives them (twice the layer's) and shear ratios from the 0.25 to
+// 0.5 suggested for machine foundations down to 0.1: the rotational and
+// torsional values against the zone integrated by the reference, which
+// shares nothing with the series.  The 20-term derivative sums fell short
+// of these by 4e-3 to 1e-2 at a ratio of 0.4 and 4e-2 to 7e-2 at 0.25.
+TEST(PileSoilPrecision, RotationAndTorsionOfSoftZonesAgainstTheIntegratedZone) {
+  double worst = 0.0;
+  for (float t : {0.1f, 1.0f})
+    for (float sw : {0.5f, 0.4f, 0.25f, 0.1f})
+      for (float D : {0.004f, 0.05f})
+        for (float a0 : {0.05f, 0.3f, 1.0f, 3.0f}) {
+          const Input in{a0, 0.4f, D, sw, 2.0f * D, t};
+          const Result o = run(in);
+          const real tr = t;
+          const cld srx = pile_ref::integrated_two_zone(1, a0, D, sw, 2.0f * D, tr, 4000);
+          const cld st = pile_ref::integrated_two_zone(2, a0, D, sw, 2.0f * D, tr, 4000);
+          const double e = std::max(rel(o.srx, srx), rel(o.st, st));
+          worst = std::max(worst, e);
+          // At 0.5 the 20-term sums are right to 1e-3 (to 9.998e-4 here, the
+          // kernel's own measure of it, plus rounding) and stay; at 0.4 and
+          // below they are replaced.
+          EXPECT_LT(e, sw > 0.45f ? 1.01e-3 : 1e-4) << "a0 " << a0 << " D " << D << " sw " << sw << " t/r " << t << ": Srx " << o.srx
+                             << " vs " << srx << ", St " << o.st << " vs " << st;
+        }
+  std::printf("worst relative difference %.1e\n", worst);
 }
 
 }  // namespace
