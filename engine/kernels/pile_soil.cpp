@@ -279,16 +279,19 @@ cfloat log_derivative(const cfloat* p, const cfloat& g, int last, bool& summable
   }
   cfloat s2(0.0f, 0.0f), rest(0.0f, 0.0f);
   double tail = 0.0, rest_tail = 0.0;
-  for (int m = 1; m <= kSeriesTerms; ++m) {
+  for (int m = 1; m <= last; ++m) {
     const cfloat d = p[m] / s1;
     const cfloat term = static_cast<float>(m) * d * CPOW_INT(g, m - 1);
-    if (m <= last) {
-      s2 = s2 + term;
-      tail = norm_d(term);
-    } else {
-      rest = rest + term;
-      rest_tail = norm_d(term);
-    }
+    s2 = s2 + term;
+    tail = norm_d(term);
+  }
+  // The terms after `last`, with the powers of g as a running product.
+  cfloat gm = last < kSeriesTerms ? CPOW_INT(g, last) : kOne;
+  for (int m = last + 1; m <= kSeriesTerms; ++m) {
+    const cfloat term = static_cast<float>(m) * (p[m] / s1) * gm;
+    rest = rest + term;
+    rest_tail = norm_d(term);
+    gm = gm * g;
   }
   precise = big <= kSeriesCancel * kSeriesCancel * norm_d(s1);
   const bool s1_summable = big <= 1e8 * norm_d(s1) && last_term <= 1e-12 * norm_d(s1);
