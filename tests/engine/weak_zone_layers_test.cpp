@@ -252,8 +252,9 @@ TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
 // thick, the zone's damping twice the layer's, shear ratios 0.4 and 0.25
 // (the range suggested for machine foundations), from 5 to 100 Hz.  The
 // rotational and torsional values come from the derivative sums over all
-// 100 terms: the 20-term ones fell 1e-2 and 6e-2 short of them, and KZT
-// 4.5e-3.
+// 100 terms (or the integrated zone): the 20-term ones fell 1e-2 short at
+// 0.4 and 6e-2 at 0.25 (where the torsional value was already integrated,
+// the rotational one not), and KZT 4.6e-3 off.
 TEST(WeakZoneLayers, ZonesOneRadiusThickAsTheProjectFileWritesThem) {
   const std::vector<Layer> layers = {{4, 130, 18, 0.4f, 0.004f, 0.4f, 0.008f, 1},
                                      {12, 170, 19, 0.38f, 0.003f, 0.25f, 0.006f, 1}};
