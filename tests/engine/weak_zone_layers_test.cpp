@@ -218,6 +218,14 @@ void expect_term(const Table& tb, const std::string& name, const cld& k, double 
                            << damping;
 }
 
+// The six printed head terms of a single pile at one frequency against h.
+void expect_head(const Table& tb, const pile_ref::HeadTermsL& h, double& worst, real omega = 0.0L) {
+  for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst, omega);
+  expect_term(tb, "WW", h.vertical, kTolerance, worst, omega);
+  for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst, omega);
+  expect_term(tb, "ZT", h.torsion, kTolerance, worst, omega);
+}
+
 // One fixed pile in two layers (Vs 130 and 170, Poisson's ratios 0.4 and
 // 0.38, damping 0.004 and 0.003) whose weak zones are 20 radii thick (shear
 // ratios 0.4 and 0.7, weak damping 0.006 and 0.005), from 5 to 100 Hz: a'
@@ -238,10 +246,7 @@ TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
       const Table& tb = t[k];
       const real omega = in == Inputs::Decimal ? grid_frequency(31.4, 31.4, k) : static_cast<real>(tb.omega);
       const pile_ref::HeadTermsL h = head(layers, omega, in);
-      for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst, omega);
-      expect_term(tb, "WW", h.vertical, kTolerance, worst, omega);
-      for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst, omega);
-      expect_term(tb, "ZT", h.torsion, kTolerance, worst, omega);
+      expect_head(tb, h, worst, omega);
     }
     std::printf("worst relative difference %.1e (reference from the %s)\n", worst,
                 in == Inputs::Decimal ? "decimals" : "values as held");
@@ -265,10 +270,7 @@ TEST(WeakZoneLayers, ZonesOneRadiusThickAsTheProjectFileWritesThem) {
   double worst = 0.0;
   for (const Table& tb : t) {
     const pile_ref::HeadTermsL h = head(layers, tb.omega);
-    for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst);
-    expect_term(tb, "WW", h.vertical, kTolerance, worst);
-    for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst);
-    expect_term(tb, "ZT", h.torsion, kTolerance, worst);
+    expect_head(tb, h, worst);
   }
   std::printf("worst relative difference %.1e\n", worst);
 }
@@ -303,10 +305,7 @@ TEST(WeakZoneLayers, LayersDividedIntoShortElements) {
       el.insert(el.end(), kParts, e);
     }
     const pile_ref::HeadTermsL h = pile_ref::head_impedance(el, kBody, omega);
-    for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst);
-    expect_term(tb, "WW", h.vertical, kTolerance, worst);
-    for (const char* r : {"PPX", "PPY"}) expect_term(tb, r, h.rocking, kTolerance, worst);
-    expect_term(tb, "ZT", h.torsion, kTolerance, worst);
+    expect_head(tb, h, worst);
   }
   std::printf("worst relative difference %.1e\n", worst);
 }
@@ -405,10 +404,7 @@ TEST(WeakZoneLayers, EndBearingPileInTwoLayersWithWideZones) {
   for (std::size_t k = 0; k < t.size(); ++k) {
     const real omega = grid_frequency(31.4, 31.4, k);
     const pile_ref::HeadTermsL h = head(layers, omega, Inputs::Decimal, tip);
-    for (const char* xy : {"XX", "YY"}) expect_term(t[k], xy, h.lateral_held, kTolerance, worst, omega);
-    expect_term(t[k], "WW", h.vertical, kTolerance, worst, omega);
-    for (const char* r : {"PPX", "PPY"}) expect_term(t[k], r, h.rocking, kTolerance, worst, omega);
-    expect_term(t[k], "ZT", h.torsion, kTolerance, worst, omega);
+    expect_head(t[k], h, worst, omega);
   }
   std::printf("worst relative difference %.1e\n", worst);
 }
