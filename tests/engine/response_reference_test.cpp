@@ -8,12 +8,12 @@
 #include <cmath>
 #include <complex>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine_harness.h"
+#include "report_tables.h"
 
 namespace {
 
@@ -31,33 +31,8 @@ std::string footing_deck(const std::string& load, const std::string& zc) {
          "BELOW=200 20 0.25 0.05\nLOAD \n" + load + "RUN \n0\n";
 }
 
-// One printed stiffness and damping table: omega and its captioned values.
-struct Table {
-  double omega = 0;
-  std::map<std::string, double> v;  // "KXX", "CPPY", ...
-};
-
-// The tables of pass 1 (before the special-output heading) or pass 2.
-std::vector<Table> tables(const EngineRun& run, int pass) {
-  std::vector<Table> out;
-  bool second = false;
-  for (const std::string& line : run.report_lines()) {
-    if (line.find("SPECIAL OUTPUT OPTION") != std::string::npos) second = true;
-    if (second != (pass == 2)) continue;
-    if (line.rfind(" FREQUENCY  -  ", 0) == 0) {
-      out.emplace_back();
-      out.back().omega = std::strtod(line.c_str() + line.find('(') + 1, nullptr);
-      continue;
-    }
-    const std::size_t open = line.find(" ("), close = line.find(") ");
-    if (out.empty() || open == std::string::npos || close == std::string::npos || line.size() < 45) continue;
-    if (line.find("TRANSLATION") == std::string::npos && line.find("ROTATION") == std::string::npos &&
-        line.find("TORSION") == std::string::npos && line.find("CROSS") == std::string::npos)
-      continue;
-    out.back().v[line.substr(open + 2, close - open - 2)] = std::strtod(line.c_str() + 32, nullptr);
-  }
-  return out;
-}
+using report_tables::Table;
+using report_tables::tables;
 
 std::vector<double> numbers(const std::string& line) {
   std::istringstream in(line);

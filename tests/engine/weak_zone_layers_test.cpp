@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "engine_harness.h"
-#include "pass_one_tables.h"
+#include "report_tables.h"
 #include "kernels/footing.h"
 #include "kernels/group_factors.h"
 #include "kernels/pile_head_reference.h"
@@ -96,8 +96,8 @@ std::string deck(const std::vector<Layer>& layers, int piles, double spacing, do
   return d;
 }
 
-using weak_zone_runs::Table;
-using weak_zone_runs::tables;
+using report_tables::Table;
+using report_tables::tables;
 
 // The decimal a deck's number was written as (the value the engineer meant,
 // before the reader rounds it to single precision).
@@ -218,6 +218,15 @@ void expect_term(const Table& tb, const std::string& name, const cld& k, double 
                            << damping;
 }
 
+// The pass-1 tables of one pile in `layers` on the tip `tip`, from 5 to
+// 100 Hz in steps of 31.4 rad/s.
+void single_pile_tables(const std::vector<Layer>& layers, std::vector<Table>& t, const Tip& tip = {}) {
+  const EngineRun run = run_engine(deck(layers, 1, 0.0, 31.4, 31.4, 628, tip));
+  ASSERT_EQ(run.result, 0);
+  t = tables(run);
+  ASSERT_EQ(t.size(), 20u);
+}
+
 // The six printed head terms of a single pile at one frequency against h.
 void expect_head(const Table& tb, const pile_ref::HeadTermsL& h, double& worst, real omega = 0.0L) {
   for (const char* xy : {"XX", "YY"}) expect_term(tb, xy, h.lateral_held, kTolerance, worst, omega);
@@ -236,10 +245,8 @@ void expect_head(const Table& tb, const pile_ref::HeadTermsL& h, double& worst, 
 TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
   const std::vector<Layer> layers = {{4, 130, 18, 0.4f, 0.004f, 0.4f, 0.006f, 20},
                                      {12, 170, 19, 0.38f, 0.003f, 0.7f, 0.005f, 20}};
-  const EngineRun run = run_engine(deck(layers, 1, 0.0, 31.4, 31.4, 628));
-  ASSERT_EQ(run.result, 0);
-  const auto t = tables(run);
-  ASSERT_EQ(t.size(), 20u);
+  std::vector<Table> t;
+  ASSERT_NO_FATAL_FAILURE(single_pile_tables(layers, t));
   for (const Inputs in : {Inputs::AsHeld, Inputs::Decimal}) {
     double worst = 0.0;
     for (std::size_t k = 0; k < t.size(); ++k) {
@@ -263,10 +270,8 @@ TEST(WeakZoneLayers, SinglePileInTwoLayersWithWideZones) {
 TEST(WeakZoneLayers, ZonesOneRadiusThickAsTheProjectFileWritesThem) {
   const std::vector<Layer> layers = {{4, 130, 18, 0.4f, 0.004f, 0.4f, 0.008f, 1},
                                      {12, 170, 19, 0.38f, 0.003f, 0.25f, 0.006f, 1}};
-  const EngineRun run = run_engine(deck(layers, 1, 0.0, 31.4, 31.4, 628));
-  ASSERT_EQ(run.result, 0);
-  const auto t = tables(run);
-  ASSERT_EQ(t.size(), 20u);
+  std::vector<Table> t;
+  ASSERT_NO_FATAL_FAILURE(single_pile_tables(layers, t));
   double worst = 0.0;
   for (const Table& tb : t) {
     const pile_ref::HeadTermsL h = head(layers, tb.omega);
@@ -396,10 +401,8 @@ TEST(WeakZoneLayers, EndBearingPileInTwoLayersWithWideZones) {
   const std::vector<Layer> layers = {{2, 130, 18, 0.4f, 0.004f, 0.4f, 0.006f, 20},
                                      {3, 170, 19, 0.38f, 0.003f, 0.7f, 0.005f, 20}};
   const Tip tip{true, 2000, 20, 0.3f, 0.03f};
-  const EngineRun run = run_engine(deck(layers, 1, 0.0, 31.4, 31.4, 628, tip));
-  ASSERT_EQ(run.result, 0);
-  const auto t = tables(run);
-  ASSERT_EQ(t.size(), 20u);
+  std::vector<Table> t;
+  ASSERT_NO_FATAL_FAILURE(single_pile_tables(layers, t, tip));
   double worst = 0.0;
   for (std::size_t k = 0; k < t.size(); ++k) {
     const real omega = grid_frequency(31.4, 31.4, k);

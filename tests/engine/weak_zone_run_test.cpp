@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "engine_harness.h"
-#include "pass_one_tables.h"
+#include "report_tables.h"
 #include "kernels/pile_soil_reference.h"
 
 namespace {
@@ -82,8 +82,8 @@ std::string deck(int piles, double spacing, const Soil& s, double w0, double dw,
   return d;
 }
 
-using weak_zone_runs::Table;
-using weak_zone_runs::tables;
+using report_tables::Table;
+using report_tables::tables;
 
 // Head impedance of the semi-infinite pile at omega: K11 (lateral, rotation
 // held), K44 (rocking, displacement held), K33 (axial), K66 (torsion).
