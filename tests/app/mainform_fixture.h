@@ -112,6 +112,16 @@ protected:
         return to;
     }
 
+    // The main window with its dialogs, shown as at start-up, on the project `project`.
+    TMainForm& MakeShownOn(const QString& project)
+    {
+        TMainForm& m = Make();
+        m.CreateDialogs();
+        m.FormShow();
+        m.OpenFileName(project);
+        return m;
+    }
+
     // The main window shown with its dialogs on a copy of the harmonic half-space example
     // (`slow.tmx`), whose runs go to the engine library `engine` (a slow stand-in, so that a test
     // can act while the run lasts).

@@ -35,10 +35,7 @@ TEST_F(MainFormTest, AnOutputThatCannotBeWrittenIsSaidWithItsFileAndReasonAndThe
     const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
     const QString report = work.filePath(QStringLiteral("block.tmo"));
     const QString plot = work.filePath(QStringLiteral("block.tmq"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.FormShow();
-    m.OpenFileName(project);
+    TMainForm& m = MakeShownOn(project);
     const QString runFolder = m.RunFolder();
 
     struct Case {
@@ -118,10 +115,7 @@ TEST_F(MainFormTest, AnOutputThatCannotBeWrittenIsSaidWithItsFileAndReasonAndThe
 TEST_F(MainFormTest, ARunOfAProjectAnotherCopyRunsIsRefusedBeforeTheSave)
 {
     const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.FormShow();
-    m.OpenFileName(project);
+    TMainForm& m = MakeShownOn(project);
     m.CompRunClick();
     ASSERT_EQ(recorder.Texts(), QStringList{kCompleted});
     const QStringList names = FolderNames(work.path());

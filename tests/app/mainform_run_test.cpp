@@ -177,10 +177,7 @@ TEST_F(MainFormTest, AWeakZoneRatioOf0IsShownInItsTableAndNothingRuns)
 {
     // The single-pile example with its three ratios set to 0 gave a negative KXX as a complete run.
     const QString project = CopyExample(QStringLiteral("single-pile-harmonic"), QStringLiteral("pile.tmx"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.FormShow();
-    m.OpenFileName(project);
+    TMainForm& m = MakeShownOn(project);
     for (int r = 0; r < 3; ++r) m.Tables().D->Cell(4, r)->SetAsFloat(0);
     const QByteArray saved = ReadBytes(project);
     m.CompRunClick();

@@ -113,10 +113,7 @@ TEST_F(MainFormTest, TheEngineResultTheStalePlotDataAndNewAfterARun)
 {
     const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("block.tmx"));
     const QString report = work.filePath(QStringLiteral("block.tmo"));
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.FormShow();
-    m.OpenFileName(project);
+    TMainForm& m = MakeShownOn(project);
     const long double freqMax = m.Project().Data().FreqMax;
 
     // A run of the stiffness matrix and the response.
@@ -195,10 +192,7 @@ TEST_F(MainFormTest, ARefusedRunSaysWhyWithTheEnginesOwnMessages)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(deck);
     file.close();
-    TMainForm& m = Make();
-    m.CreateDialogs();
-    m.FormShow();
-    m.OpenFileName(project);
+    TMainForm& m = MakeShownOn(project);
     recorder.Clear();
     m.CompRunClick();
     ASSERT_EQ(recorder.Count(), 1);
