@@ -44,6 +44,17 @@ struct Project {
         harness::write_file(deck, text.empty() ? harness::read_file(example + ".tmx") : text);
         harness::write_file(folder.path() + "/block.tmm", harness::read_file(example + ".tmm"));
     }
+    // The user a run that must be refused a file goes as, in `uid`: the caller (-1), or for root,
+    // who may read and write any file, the user nobody, with the folder opened to `mode`.
+    void Unprivileged(mode_t mode, int& uid) const
+    {
+        uid = -1;
+        if (::geteuid() != 0) return;
+        const passwd* nobody = ::getpwnam("nobody");
+        ASSERT_NE(nobody, nullptr);
+        uid = int(nobody->pw_uid);
+        ASSERT_EQ(::chmod(folder.path().c_str(), mode), 0);
+    }
     // The names in the folder.
     std::vector<std::string> Names() const
     {
@@ -102,13 +113,7 @@ TEST(Tremrun, ADeckThatCannotBeReadIsNotRunAndNothingIsWritten)
 
     ASSERT_EQ(::chmod(p.deck.c_str(), 0), 0);
     int uid = -1;
-    if (::geteuid() == 0) {
-        // root reads any file: the run goes as the user nobody, who may enter the folder.
-        const passwd* nobody = ::getpwnam("nobody");
-        ASSERT_NE(nobody, nullptr);
-        uid = int(nobody->pw_uid);
-        ASSERT_EQ(::chmod(p.folder.path().c_str(), 0755), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(p.Unprivileged(0755, uid));
     const Outcome unreadable = Tremrun({p.deck}, -1, uid);
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_TRUE(Contains(unreadable.err, "block.tmx cannot be read: Permission denied")) << unreadable.err;
@@ -167,12 +172,7 @@ TEST(Tremrun, AReportTheUserMayNotWriteIsNotReplaced)
     const std::string report = harness::read_file(p.report), plot = harness::read_file(p.plot);
     ASSERT_EQ(::chmod(p.report.c_str(), 0444), 0);
     int uid = -1;
-    if (::geteuid() == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        ASSERT_NE(nobody, nullptr);
-        uid = int(nobody->pw_uid);
-        ASSERT_EQ(::chmod(p.folder.path().c_str(), 0777), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(p.Unprivileged(0777, uid));
     const std::vector<std::string> names = p.Names();
     const Outcome r = Tremrun({p.deck}, -1, uid);
     EXPECT_EQ(r.status, 4) << r.err;
