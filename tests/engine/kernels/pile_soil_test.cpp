@@ -132,7 +132,7 @@ TEST(PileSoil, ZeroOrNegativeFrequencyGivesZeroReactions) {
     EXPECT_EQ(srx, zero);
     EXPECT_EQ(sry, zero);
     EXPECT_EQ(st, zero);
-    EXPECT_EQ(hflag, -1);  // nothing else happens, not even the flag reset
+    EXPECT_EQ(hflag, -1);  // the kernel never changes a flag
   }
 }
 
@@ -272,7 +272,7 @@ TEST(PileSoil, HorizontalPositiveFlagLeavesMaterialDampingOnly) {
     const Out unfloored = call(at_a0(in, std::max(a0, 0.3f)));
     EXPECT_EQ(o.su.real(), unfloored.su.real());
     EXPECT_FLOAT_EQ(o.su.imag(), 0.07f * at03.su.real());
-    EXPECT_EQ(o.hflag, -1);
+    EXPECT_EQ(o.hflag, 1);  // left as it came, for the next layer
     // The other reactions do not look at the horizontal flag.
     EXPECT_EQ(o.sw, plain.sw);
     EXPECT_EQ(o.srx, plain.srx);
@@ -280,22 +280,32 @@ TEST(PileSoil, HorizontalPositiveFlagLeavesMaterialDampingOnly) {
   }
 }
 
-TEST(PileSoil, HorizontalFlagChainAcrossLayers) {
-  // The same flag variable passed to successive layers: the first layer uses
-  // the cut-off rule and leaves -1, which the next layer treats as 0.
-  In in;
-  in.a0 = 0.8f;
-  cfloat su1, su2, sw, srx, sry, st;
-  int hflag = 1;
-  const int vflag = 0;
-  eng::PILE_SOIL_IMPEDANCE(in.a0, in.nu, in.D, in.sw, in.nuw, in.Dw, in.t, in.r, in.rx, in.ry, in.rt, su1, sw, srx,
-                           sry, st, hflag, vflag);
-  EXPECT_EQ(hflag, -1);
-  eng::PILE_SOIL_IMPEDANCE(in.a0, in.nu, in.D, in.sw, in.nuw, in.Dw, in.t, in.r, in.rx, in.ry, in.rt, su2, sw, srx,
-                           sry, st, hflag, vflag);
-  EXPECT_EQ(hflag, 0);
-  EXPECT_EQ(su2, call(in).su);
-  EXPECT_NE(su1, su2);
+// Below the shear cut-off no layer of the profile radiates, whichever it
+// is: the same flag variable passed to successive layers (as the pile head
+// and the pile cap's side layers pass it) gives every layer the cut-off
+// value.  (The flag used to leave the first layer as -1, so that the next
+// layers radiated and a layer cut into elements damped more than whole.)
+TEST(PileSoil, HorizontalFlagHoldsForEveryLayer) {
+  for (float a0 : {0.8f, 0.2f}) {
+    SCOPED_TRACE(a0);
+    In in;
+    in.a0 = a0;
+    In flagged = in;
+    flagged.hflag = 1;
+    const Out first = call(flagged);
+    cfloat su, sw, srx, sry, st;
+    int hflag = 1;
+    const int vflag = 0;
+    for (int layer = 2; layer <= 4; ++layer) {
+      SCOPED_TRACE(layer);
+      eng::PILE_SOIL_IMPEDANCE(in.a0, in.nu, in.D, in.sw, in.nuw, in.Dw, in.t, in.r, in.rx, in.ry, in.rt, su, sw,
+                               srx, sry, st, hflag, vflag);
+      EXPECT_EQ(hflag, 1);
+      EXPECT_EQ(su, first.su);
+      EXPECT_FLOAT_EQ(su.imag(), in.D * call(at_a0(in, 0.3f)).su.real());  // material damping only
+    }
+    EXPECT_NE(first.su, call(in).su);
+  }
 }
 
 TEST(PileSoil, NegativeFlagIsTreatedAsZero) {
@@ -303,7 +313,7 @@ TEST(PileSoil, NegativeFlagIsTreatedAsZero) {
   in.a0 = 0.2f;
   in.hflag = -7;
   const Out o = call(in);
-  EXPECT_EQ(o.hflag, 0);
+  EXPECT_EQ(o.hflag, -7);
   in.hflag = 0;
   expect_same(o, call(in));
 }
@@ -521,7 +531,7 @@ TEST(PileSoil, WeakValuesIgnoreTheFlags) {
         EXPECT_EQ(o.srx, ref.srx);
         EXPECT_EQ(o.sry, ref.sry);
         EXPECT_EQ(o.st, ref.st);
-        EXPECT_EQ(o.hflag, hf > 0 ? -1 : 0);  // still updated by the horizontal rule
+        EXPECT_EQ(o.hflag, hf);
       }
   }
 }
