@@ -1088,11 +1088,17 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
     cfloat s;
     Sw.imag(D * vertical(kVerticalFloor, g1, sqrt_g1, s).real());
   } else if (ap < kVerticalBound) {
+    // From material damping at 0 up to the value the rule above gives at the
+    // bound itself, a0/0.3 reduction included, so that the damping does not
+    // step there (a0 at the bound: a' = 0.1 scaled back by r/(r + t)).
     cfloat s;
     float re0 = Sw.real();
     if (ap > kVerticalFloor) re0 = vertical(kVerticalFloor, g1, sqrt_g1, s).real();
+    float im_bound = vertical(kVerticalBound, g1, sqrt_g1, s).imag();
+    const float a0_bound = kVerticalBound * (r / big_r);
+    if (a0_bound < kHorizontalFloor) im_bound = im_bound * a0_bound / kHorizontalFloor;
     const float f = ap / kVerticalBound;
-    Sw.imag(re0 * D * (1.0f - f) + f * vertical(kVerticalBound, g1, sqrt_g1, s).imag());
+    Sw.imag(re0 * D * (1.0f - f) + f * im_bound);
   }
 
   // Rotational and torsional reactions (no frequency floor).

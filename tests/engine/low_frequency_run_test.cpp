@@ -1,10 +1,14 @@
-// Whole runs through the engine library of the soil reactions' cut-off
-// rules, checked by what no model of a layer may break:
+// Whole runs through the engine library of the soil reactions' cut-off and
+// low-frequency rules, checked by what no model of a layer may break:
 // - split invariance: a homogeneous layer cut into 1, 5 or 10 pile elements
 //   (and a pile cap's side soil into 1, 2 or 4 layers of the same soil) is
 //   the same soil, so every printed stiffness and damping term is the same,
 //   below and above the cut-off frequencies of an end-bearing pile and for
-//   a floating one.
+//   a floating one;
+// - continuity: the vertical damping of a footing's side layer and of a
+//   pile goes on smoothly where the dimensionless frequency of the soil
+//   reaction crosses 0.1 (a fine sweep shows no step larger than the steps
+//   beside it).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,6 +121,59 @@ TEST(SplitInvariance, ALayerCutIntoElementsOrSideLayersIsTheSameSoil) {
         expect_same_tables(tables(run, 1), ref1, what + " (pass 1)");
         expect_same_tables(tables(run, 2), ref2, what + " (pass 2)");
       }
+    }
+  }
+}
+
+// A half-space footing of radius 1, its centre of gravity 1 above the base,
+// with one side layer 1 deep, all of one undamped soil (Vs 100, unit weight
+// 19.6, Poisson's ratio 0.3333): the side layer's a0 = omega/100 crosses 0.1
+// at 10 rad/s.
+std::string footing_deck() {
+  return "TITLE=Side layer across a0 0.1\nMATRIX\nGRAVITY=9.8\nFOUNDATION=HALF-SPACE\nCIRCULAR=1\nMASS \n"
+         "100 100 100 100 0 0 0\nCONSTANTS \n0 0 1 \nSOIL \nCONSTANTS=1\n1 1 100 19.6 0.3333 0\n"
+         "BELOW=100 19.6 0.3333 0\nLOAD \nHARMONIC \nCONSTANTS \nNONQUADRATIC \n10.5 9.5 0.05 \n"
+         "10 0 20 \n0 0 0 \n0 0 0 0 \nRUN \n0\n";
+}
+
+// A floating pile of radius 0.3 and length 10 in one soil of Vs 150 (unit
+// weight 18, Poisson's ratio 0.4, damping 0.05) on Vs 300: a0 = 0.3·omega/150
+// crosses 0.1 at 50 rad/s.
+std::string thin_pile_deck() {
+  return "TITLE=Pile across a0 0.1\nMATRIX\nGRAVITY=9.8\nFOUNDATION=PILE\nCIRCULAR=0.6\nMASS \n"
+         "20 15 15 10 0 0 0\nLAYERS=2\nFIXED=1\n1 0 0 \nCONSTANTS \n0 0 0.5 10 24 \n0 0.2 0.02 0 3E7\n"
+         "ELEMENT\n1 5 0.3 0.3 0.2827 0.006362 0.006362 0.012723\n"
+         "2 5 0.3 0.3 0.2827 0.006362 0.006362 0.012723\nFLOATING\nSOIL \nCONSTANTS\n"
+         "1 150 18 0.4 0.05\n2 150 18 0.4 0.05\nBELOW=300 20 0.35 0.04\nLOAD \nHARMONIC \nCONSTANTS \n"
+         "NONQUADRATIC \n55 45 0.5 \n10 0 20 \n0 0 0 \n0 0 0 0 \nRUN \n0\n";
+}
+
+TEST(VerticalDampingContinuity, CwwGoesOnSmoothlyWhereTheReactionsA0Crosses0Point1) {
+  struct Case {
+    const char* what;
+    std::string deck;
+    double crossing;  // rad/s
+  };
+  const Case cases[] = {
+      {"footing with a side layer", footing_deck(), 10.0},
+      {"floating pile", thin_pile_deck(), 50.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const EngineRun run = run_engine(c.deck);
+    ASSERT_EQ(run.result, 0);
+    const auto t = tables(run, 1);
+    ASSERT_GE(t.size(), 20u);
+    ASSERT_LT(t.front().omega, c.crossing);
+    ASSERT_GT(t.back().omega, c.crossing);
+    std::vector<double> d;
+    for (std::size_t k = 0; k + 1 < t.size(); ++k) d.push_back(t[k + 1].v.at("CWW") - t[k].v.at("CWW"));
+    for (std::size_t k = 0; k < d.size(); ++k) {
+      const double next = std::max(k > 0 ? std::fabs(d[k - 1]) : 0.0, k + 1 < d.size() ? std::fabs(d[k + 1]) : 0.0);
+      // Twice the larger neighbouring step, and the printed digits (6).
+      EXPECT_LE(std::fabs(d[k]), 2.0 * next + 2e-5 * std::fabs(t[k].v.at("CWW")))
+          << "CWW from " << t[k].v.at("CWW") << " at " << t[k].omega << " to " << t[k + 1].v.at("CWW") << " at "
+          << t[k + 1].omega << " rad/s";
     }
   }
 }

@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -105,6 +107,19 @@ Out call(In in) {
 }
 In at_a0(In in, float a0) {
   in.a0 = a0;
+  return in;
+}
+// A layer of damping D at a0 with a weak zone of thickness t (none for t = 0;
+// shear ratio 0.6, damping 0.1 otherwise).
+In weak_case_at(float a0, float D, float t) {
+  In in;
+  in.a0 = a0;
+  in.D = D;
+  in.t = t;
+  if (t != 0.0f) {
+    in.sw = 0.6f;
+    in.Dw = 0.1f;
+  }
   return in;
 }
 void expect_same(const Out& a, const Out& b) {
@@ -335,19 +350,24 @@ TEST(PileSoil, IncompressibleHorizontalFormula) {
 // ---------------------------------------------------------------------------
 // Vertical reaction: floor, interpolation and cut-off
 
+// Below a' = 0.1 the imaginary part goes over linearly from material damping
+// at 0 to the value at 0.1 as the rule above it gives it, that is with its
+// a0/0.3 reduction (it went to the unreduced value before, three times too
+// high, and stepped down by 3 at 0.1).
 TEST(PileSoil, VerticalFloorAndInterpolation) {
   In in;
   in.D = 0.05f;
   const float D = in.D;
   const cld s005 = sw_ref(0.05L, D);  // step 2 at av = 0.05
   const cld s01 = sw_ref(0.1L, D);    // step 2 at av = 0.1
+  const cld s01_reduced(s01.real(), s01.imag() * 0.1L / 0.3L);  // Im at a0 = 0.1, reduced by a0/0.3
   // a' <= 0.05: av = 0.05, so the real part is that at 0.05.
   for (float a0 : {0.05f, 0.03f, 0.01f}) {
     SCOPED_TRACE(a0);
     const Out o = call(at_a0(in, a0));
     EXPECT_NEAR(o.sw.real(), static_cast<double>(s005.real()), 3e-5 * std::abs(s005));
     const double f = a0 / 0.1;
-    const double im = static_cast<double>(s005.real()) * D * (1.0 - f) + f * static_cast<double>(s01.imag());
+    const double im = static_cast<double>(s005.real()) * D * (1.0 - f) + f * static_cast<double>(s01_reduced.imag());
     EXPECT_NEAR(o.sw.imag(), im, 3e-5 * std::abs(s01));
   }
   // 0.05 < a' < 0.1: Re at a', Im from Re at 0.05 and Im at 0.1.
@@ -357,7 +377,7 @@ TEST(PileSoil, VerticalFloorAndInterpolation) {
     const cld s = sw_ref(a0, D);
     EXPECT_NEAR(o.sw.real(), static_cast<double>(s.real()), 3e-5 * std::abs(s));
     const double f = a0 / 0.1;
-    const double im = static_cast<double>(s005.real()) * D * (1.0 - f) + f * static_cast<double>(s01.imag());
+    const double im = static_cast<double>(s005.real()) * D * (1.0 - f) + f * static_cast<double>(s01_reduced.imag());
     EXPECT_NEAR(o.sw.imag(), im, 3e-5 * std::abs(s01));
   }
   // 0.1 <= a0 < 0.3: Im scaled by a0/0.3; from 0.3 on, step 2 as it is.
@@ -385,6 +405,61 @@ TEST(PileSoil, VerticalPositiveFlagLeavesMaterialDampingOnly) {
     EXPECT_NEAR(o.sw.imag(), 0.04 * static_cast<double>(s005.real()), 3e-5 * std::abs(s005));
     EXPECT_EQ(o.su, plain.su);
     EXPECT_EQ(o.hflag, 0);
+  }
+}
+
+// Every low-frequency rule joins the rule above its bound: in a fine sweep of
+// a0 across the bound no step of the reaction exceeds twice the larger of
+// the steps next to it (a kink passes, a jump does not).  The vertical
+// interpolation bound a' = 0.1 (also with a negative weak thickness, where
+// a' = 0.8·a0 puts the bound at a0 = 0.125), the vertical floor a' = 0.05,
+// the end of the a0/0.3 reduction (homogeneous and two-zone), the horizontal
+// floor a' = 0.3, and the same below the cut-offs.
+TEST(PileSoil, LowFrequencyRulesAreContinuousAtTheirBounds) {
+  struct Bound {
+    const char* what;
+    bool vertical;  // Sw, else Su
+    float a0;       // the bound, as an unscaled a0
+    float D, t;
+    int hflag, vflag;
+  };
+  const Bound bounds[] = {
+      {"vertical interpolation, a' = 0.1", true, 0.1f, 0.05f, 0.0f, 0, 0},
+      {"vertical interpolation, undamped", true, 0.1f, 0.0f, 0.0f, 0, 0},
+      {"vertical interpolation, strongly damped", true, 0.1f, 0.3f, 0.0f, 0, 0},
+      {"vertical interpolation, t = -0.2", true, 0.125f, 0.05f, -0.2f, 0, 0},
+      {"vertical floor, a' = 0.05", true, 0.05f, 0.05f, 0.0f, 0, 0},
+      {"vertical reduction ends, a0 = 0.3", true, 0.3f, 0.05f, 0.0f, 0, 0},
+      {"two-zone vertical reduction ends", true, 0.3f, 0.05f, 0.5f, 0, 0},
+      {"two-zone vertical floor", true, 0.05f / 1.5f, 0.05f, 0.5f, 0, 0},
+      {"vertical below the compression cut-off", true, 0.1f, 0.05f, 0.0f, 0, 1},
+      {"horizontal floor, a' = 0.3", false, 0.3f, 0.05f, 0.0f, 0, 0},
+      {"horizontal floor, undamped", false, 0.3f, 0.0f, 0.0f, 0, 0},
+      {"horizontal below the shear cut-off", false, 0.3f, 0.05f, 0.0f, 1, 0},
+      {"two-zone horizontal floor", false, 0.2f, 0.05f, 0.5f, 0, 0},
+  };
+  for (const Bound& b : bounds) {
+    SCOPED_TRACE(b.what);
+    std::vector<cfloat> v;
+    for (int i = -20; i <= 20; ++i) {
+      In in = weak_case_at(b.a0 * (1.0f + 1e-3f * static_cast<float>(i)), b.D, b.t);
+      in.hflag = b.hflag;
+      in.vflag = b.vflag;
+      const Out o = call(in);
+      v.push_back(b.vertical ? o.sw : o.su);
+    }
+    for (const bool imag : {false, true}) {
+      SCOPED_TRACE(imag ? "imaginary part" : "real part");
+      auto part = [&](std::size_t i) { return static_cast<double>(imag ? v[i].imag() : v[i].real()); };
+      std::vector<double> d;
+      for (std::size_t i = 0; i + 1 < v.size(); ++i) d.push_back(part(i + 1) - part(i));
+      for (std::size_t i = 0; i < d.size(); ++i) {
+        const double next = std::max(i > 0 ? std::fabs(d[i - 1]) : 0.0, i + 1 < d.size() ? std::fabs(d[i + 1]) : 0.0);
+        EXPECT_LE(std::fabs(d[i]), 2.0 * next + 1e-5 * std::abs(v[i]))
+            << "from a0 " << b.a0 * (1.0f + 1e-3f * (static_cast<float>(i) - 20.0f)) << ": " << part(i) << " to "
+            << part(i + 1);
+      }
+    }
   }
 }
 
