@@ -69,13 +69,11 @@ void add_side_layers(float omega, int n_side, cfloat* k) {
   const FoundationData& f = g.foundation;
   const DriverData& d = g.driver;
   const SoilLayerTable& side = g.soil.side;
-  // Flags for the kernel, set once per frequency and passed on from layer to layer.
-  int hflag = 0;
-  int vflag = 0;
-  if (r.foundation_type == 1) {
-    hflag = omega <= d.cutoff_shear ? 1 : 0;
-    vflag = omega <= d.cutoff_compression ? 1 : 0;
-  }
+  // Flags for the kernel, set once per frequency: a pile cap's side layers
+  // below a cut-off of the profile are all below it.
+  const bool pile = r.foundation_type == 1;
+  const int hflag = pile && omega <= d.cutoff_shear ? 1 : 0;
+  const int vflag = pile && omega <= d.cutoff_compression ? 1 : 0;
   float ts[36] = {};
   for (int i = 1; i <= 6; ++i) at(ts, 6, i, i) = 1.0f;
   at(ts, 6, 1, 6) = f.yc;

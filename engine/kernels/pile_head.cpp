@@ -365,11 +365,11 @@ void PILE_HEAD_IMPEDANCE(const int& profile, const float& gp, const float& nup,
   // 1. Constants of the call.
   const float Gp = E / (2.0f * (1.0f + nup));
   const float Gb = Vsb * Vsb * gb / grav;
-  int hf = omega <= omega_s ? 1 : 0;
+  const int hf = omega <= omega_s ? 1 : 0;
   const int vf = omega <= omega_p ? 1 : 0;
   const float w2 = omega * omega;
 
-  // 2. Soil reactions per layer; the same two flag variables for every layer.
+  // 2. Soil reactions per layer; every layer below a cut-off is below it.
   for (int j = 0; j < n; ++j) {
     w.G[j] = Vs[j] * Vs[j] * gam[j] / grav;
     const float a0 = w.G[j] > 0.0f ? omega * r[j] / Vs[j] : 0.0f;

@@ -1043,12 +1043,11 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
                          const float& weak_ratio, const float& /*weak_nu*/, const float& weak_D,
                          const float& weak_t, const float& r, const float& rx, const float& ry,
                          const float& rt, cfloat& Su, cfloat& Sw, cfloat& Srx, cfloat& Sry,
-                         cfloat& St, int& hflag, const int& vflag) {
+                         cfloat& St, const int& hflag, const int& vflag) {
   if (a0 <= 0.0f) {
     Su = Sw = Srx = Sry = St = cfloat(0.0f, 0.0f);
     return;
   }
-  if (hflag < 0) hflag = 0;
 
   const float t = weak_t;
   const float big_r = r + t;
@@ -1064,13 +1063,16 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
   // Horizontal reaction.
   cfloat q;  // P-wave argument of the last evaluation (used by the two-zone value)
   float ah_last = ah;
-  const bool outer_plain = hflag == 0 && !h_low;  // Su as computed by its formula
+  // Below the shear cut-off a layer radiates nothing, whichever layer of the
+  // profile it is: the flag is the profile's and is left as it came, so a
+  // layer cut into elements gives what it gives whole.
+  const bool cut_off = hflag > 0;
+  const bool outer_plain = !cut_off && !h_low;  // Su as computed by its formula
   Su = horizontal(ah, nu, eta, sqrt_g1, q);
-  if (hflag > 0) {
+  if (cut_off) {
     const float kept = Su.real();
     ah_last = kHorizontalFloor;
     Su = horizontal(kHorizontalFloor, nu, eta, sqrt_g1, q);
-    hflag = -1;
     Su = cfloat(kept, D * Su.real());
   } else if (h_low) {
     const float f = ap / kHorizontalFloor;
@@ -1086,11 +1088,17 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
     cfloat s;
     Sw.imag(D * vertical(kVerticalFloor, g1, sqrt_g1, s).real());
   } else if (ap < kVerticalBound) {
+    // From material damping at 0 up to the value the rule above gives at the
+    // bound itself, a0/0.3 reduction included, so that the damping does not
+    // step there (a0 at the bound: a' = 0.1 scaled back by r/(r + t)).
     cfloat s;
     float re0 = Sw.real();
     if (ap > kVerticalFloor) re0 = vertical(kVerticalFloor, g1, sqrt_g1, s).real();
+    float im_bound = vertical(kVerticalBound, g1, sqrt_g1, s).imag();
+    const float a0_bound = kVerticalBound * (r / big_r);
+    if (a0_bound < kHorizontalFloor) im_bound = im_bound * a0_bound / kHorizontalFloor;
     const float f = ap / kVerticalBound;
-    Sw.imag(re0 * D * (1.0f - f) + f * vertical(kVerticalBound, g1, sqrt_g1, s).imag());
+    Sw.imag(re0 * D * (1.0f - f) + f * im_bound);
   }
 
   // Rotational and torsional reactions (no frequency floor).

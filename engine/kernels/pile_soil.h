@@ -20,10 +20,10 @@
 //   rx, ry, rt  radii for rotation about x, about y and for torsion
 //            (homogeneous values only)
 //   Su, Sw, Srx, Sry, St  out: the reactions
-//   hflag    in/out: > 0 below the shear cut-off (material damping only in Su);
-//            a positive flag leaves as -1, a negative one is treated as 0 and
-//            set to 0
+//   hflag    in: > 0 below the shear cut-off (material damping only in Su)
 //   vflag    in: > 0 below the compression cut-off (material damping only in Sw)
+//            Both flags describe the profile, not the layer: callers pass
+//            the same two to every layer and the kernel changes neither.
 //
 // The reactions need K0 and K1 of their wave arguments only through ratios;
 // where the single-precision functions fall below the smallest normal float
@@ -52,6 +52,6 @@ void PILE_SOIL_IMPEDANCE(const float& a0, const float& nu, const float& D,
                          const float& weak_ratio, const float& weak_nu, const float& weak_D,
                          const float& weak_t, const float& r, const float& rx, const float& ry,
                          const float& rt, cfloat& Su, cfloat& Sw, cfloat& Srx, cfloat& Sry,
-                         cfloat& St, int& hflag, const int& vflag);
+                         cfloat& St, const int& hflag, const int& vflag);
 
 }  // namespace eng

@@ -118,8 +118,8 @@ enum class Inputs { AsHeld, Decimal };
 // t/r the thickness ratio, a' = a0·(1 + t/r), with the floors of a' (0.3
 // horizontal, 0.05 vertical) and the scaling of Im Sw below a0 = 0.3 of the
 // kernel.  `no_radiation`: the frequency is below the profile's shear
-// cut-off and the layer is the one whose outer horizontal reaction keeps
-// only material damping (Im = D·Re at a' = 0.3, the annulus taken at 0.3).
+// cut-off, where the layer's outer horizontal reaction keeps only material
+// damping (Im = D·Re at a' = 0.3, the annulus taken at 0.3).
 pile_ref::HeadElement element(const Layer& l, real omega, Inputs in, bool no_radiation = false) {
   auto v = [in](float x) { return in == Inputs::Decimal ? decimal(x) : static_cast<real>(x); };
   const real r = v(kR), vs = v(l.vs), nu = v(l.nu), D = v(l.D), sw = v(l.sw), Dw = v(l.Dw);
@@ -148,8 +148,10 @@ pile_ref::HeadElement element(const Layer& l, real omega, Inputs in, bool no_rad
 // springs of a disc on the soil below (the engine's curve fits of the disc,
 // like the pair's interaction factors, with the radiation of the vertical
 // and horizontal springs removed below the profile's cut-offs), and below the
-// shear cut-off the first layer's outer reaction without radiation (the
-// kernel's flag, which that call clears for the layers below).
+// shear cut-off every layer's outer reaction without radiation.  (This
+// reference took it away from the first layer only, as the kernel did when
+// its flag was cleared by the first layer's call; a layer cut into elements
+// then damped more than whole.)
 pile_ref::HeadTermsL head(const std::vector<Layer>& layers, real omega, Inputs in = Inputs::AsHeld,
                           const Tip& tip = {}) {
   pile_ref::TipSprings springs{};
@@ -184,8 +186,7 @@ pile_ref::HeadTermsL head(const std::vector<Layer>& layers, real omega, Inputs i
     springs = {Gb * r * c(kv), Gb * r * r * r * c(kt), Gb * r * c(kh), Gb * r * r * r * c(krx)};
   }
   std::vector<pile_ref::HeadElement> el;
-  for (std::size_t j = 0; j < layers.size(); ++j)
-    el.push_back(element(layers[j], omega, in, below_shear_cutoff && j == 0));
+  for (const Layer& l : layers) el.push_back(element(l, omega, in, below_shear_cutoff));
   return pile_ref::head_impedance(el, kBody, omega, springs);
 }
 
@@ -389,7 +390,7 @@ TEST(WeakZoneLayers, PilePairWithInteractionInWideZones) {
 // From 5 to 50 Hz in steps of 31.4 rad/s, the reference from the decimals
 // written in the deck: free piles 16 m long, and end-bearing piles 5 m long
 // on stiff soil, whose profile's shear cut-off (48 rad/s) puts the lowest
-// frequency below it (the first layer's outer reaction without radiation).
+// frequency below it (the layers' outer reactions without radiation).
 TEST(WeakZoneLayers, PilePairOnACoarseGridAgainstTheDecimals) {
   pile_pair_torsion(4, 12, Tip{}, 31.4, 31.4, 314.0, 10, Inputs::Decimal);
   pile_pair_torsion(2, 3, Tip{true, 2000, 20, 0.3f, 0.03f}, 31.4, 31.4, 314.0, 10, Inputs::Decimal);
