@@ -3,6 +3,8 @@
 #include "input_checks.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <string>
 
 #include "prepass.h"
@@ -30,6 +32,20 @@ class Checker {
   void not_negative(float v, const std::string& what) {
     if (!(v >= 0.0f)) refuse(what, "MUST NOT BE NEGATIVE");
   }
+  // No isotropic elastic medium has a Poisson's ratio above 0.5 or at or
+  // below -1: the footing terms 4/(1 - nu) and 8/(3(1 - nu)) grow without
+  // bound towards 1 (and divide by zero there), and the soil's Young's modulus
+  // 2(1 + nu)G of the pile groups vanishes at -1.  0.5 is the incompressible
+  // soil, which the kernels compute as such.  The value is given as read, in
+  // the fewest digits that tell it from the limit (0.50001, not 0.50000).
+  void poisson(float v, const std::string& what) {
+    if (v > -1.0f && v <= 0.5f) return;
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    std::string text(buf, end);
+    for (char& ch : text) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    refuse(what, "MUST BE ABOVE -1 AND AT MOST 0.5, NOT " + text);
+  }
   bool ok = true;
 };
 
@@ -43,6 +59,7 @@ void check_layer(Checker& c, const SoilLayerTable& t, int i, const std::string& 
   c.not_negative(t.velocity[i], "SHEAR WAVE VELOCITY OF " + who);
   c.not_negative(t.unit_weight[i], "UNIT WEIGHT OF " + who);
   c.not_negative(t.damping[i], "MATERIAL DAMPING OF " + who);
+  c.poisson(t.poisson[i], "POISSONS RATIO OF " + who);
   if (weak) {
     // A weak zone of some thickness whose shear ratio is not above 0 is an
     // annulus without stiffness around the pile: it takes the soil away (the
@@ -56,6 +73,8 @@ void check_layer(Checker& c, const SoilLayerTable& t, int i, const std::string& 
     } else {
       c.not_negative(ratio, "WEAK SHEAR RATIO OF " + who);
     }
+    // Read with the other weak values, it is checked as they are.
+    c.poisson(t.weak_poisson[i], "WEAK POISSONS RATIO OF " + who);
     c.not_negative(t.weak_damping[i], "WEAK MATERIAL DAMPING OF " + who);
     c.not_negative(t.weak_thickness[i], "WEAK ZONE THICKNESS OF " + who);
   }
@@ -65,6 +84,7 @@ void check_soil(Checker& c, const SoilProperties& s, const std::string& what, bo
   if (velocity) c.not_negative(s.velocity, "SHEAR WAVE VELOCITY OF " + what);
   c.not_negative(s.unit_weight, "UNIT WEIGHT OF " + what);
   c.not_negative(s.damping, "MATERIAL DAMPING OF " + what);
+  c.poisson(s.poisson, "POISSONS RATIO OF " + what);
 }
 
 // The elements of a pile or shaft and the soil along them.

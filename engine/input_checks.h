@@ -15,6 +15,10 @@
 //     (pile layers, a shaft's adjacent layers, a half-space's side layers,
 //     a pile cap's side soil): a zone without stiffness that takes the soil
 //     away; the message gives the value and says that 1 means no weak zone;
+//   - a Poisson's ratio of a soil in use (layers, soil below, half-space,
+//     stratum, side layers, and the weak zones whose values are read) that is
+//     not above -1 or is above 0.5: no isotropic elastic medium has one; the
+//     message gives the value (0.5, the incompressible soil, is kept);
 //   - negative pile or shaft radii, section properties, unit weight, damping
 //     and Young's modulus; a negative mass or mass moment about an axis;
 //   - a footing radius or side not above 0 where the footing's size enters
@@ -26,7 +30,8 @@
 // layer); a shear-wave velocity of 0 (a soil without stiffness); a soil below
 // a pile or a multilayer shaft with Vs <= 0 (a free tip); a half-space with
 // Vs <= 0 (the driver's own message); a weak shear ratio of 0 in a zone of
-// thickness 0 (no zone); every Poisson's ratio; negative centre-of-gravity
+// thickness 0 (no zone); a negative Poisson's ratio above -1 (a medium that
+// widens when stretched: every term stays finite); negative centre-of-gravity
 // coordinates and products of inertia.
 #pragma once
 

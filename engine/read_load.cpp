@@ -73,7 +73,13 @@ void harmonic_load() {
   float f[6];
   if (!read_numbers(f, 6)) return;
 
-  // The point of application, optionally given relative to a second point.
+  // The point of application: from the centre of gravity (global axes, z
+  // down), or with switch 1 in the local axes of the mass components (z up),
+  // followed by the centre of the base (xr, yr, zr) in those axes.  The base
+  // centre is (xc, yc, zc) from the centre of gravity, so the centre of
+  // gravity is at (xr - xc, yr - yc, zr + zc) in local axes, and the point's
+  // global z, measured down from it, is (zr + zc) - z.  (With zr = 0 this is
+  // zc - z; the same form turns a global z back into the local one.)
   float x = 0.0f, y = 0.0f, z = 0.0f, s = 0.0f;
   read_number(x);
   read_number(y);
@@ -87,7 +93,7 @@ void harmonic_load() {
     const FoundationData& fd = g.foundation;
     x = x - (xr - fd.xc);
     y = y - (yr - fd.yc);
-    z = -z - (zr - fd.zc);
+    z = (zr + fd.zc) - z;
   }
   // Moments about the centre of gravity.
   float* h = d.harmonic;

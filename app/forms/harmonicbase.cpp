@@ -14,18 +14,23 @@
 
 namespace HarmonicBase {
 
+// The local axes are those of the mass components (z up); the global ones start at the centre
+// of gravity (z down), where the centre of the base is (Xc, Yc, Zc). With the base centre at
+// (CBLocalX, CBLocalY, CBLocalZ) in local axes, the centre of gravity is at (CBLocalX - Xc,
+// CBLocalY - Yc, CBLocalZ + Zc) there, so a local z lies (CBLocalZ + Zc) - z below it. That map
+// of z is its own inverse, and the engine makes the same for a deck's local point.
 void BaseToGravity(const TProgramData& d, long double& x, long double& y, long double& z)
 {
     x = x - (d.CBLocalX - d.Xc);
     y = y - (d.CBLocalY - d.Yc);
-    z = -z - (d.CBLocalZ - d.Zc);
+    z = (d.CBLocalZ + d.Zc) - z;
 }
 
 void GravityToBase(const TProgramData& d, long double& x, long double& y, long double& z)
 {
     x = x + (d.CBLocalX - d.Xc);
     y = y + (d.CBLocalY - d.Yc);
-    z = -z - (d.CBLocalZ - d.Zc);
+    z = (d.CBLocalZ + d.Zc) - z;
 }
 
 TEquivalentLoads MoveToGravity(const long double force[3], const long double moment[3], long double x,

@@ -1,5 +1,6 @@
 #include "project.h"
 
+#include "poissonratios.h"
 #include "projectfile.h"
 #include "weakzones.h"
 
@@ -10,6 +11,7 @@ TProject::TProject(QObject* parent) : QObject(parent)
     m_tables = std::make_unique<TProjectTables>();
     m_data = std::make_unique<TProgramData>(*m_tables);
     WeakZones::InstallEntryChecks(*m_data);
+    PoissonRatios::InstallEntryChecks(*m_data);
 }
 
 TProject::~TProject()
@@ -25,6 +27,7 @@ void TProject::TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<
     m_tables = std::move(tables);
     m_tables->ClaimIdentifiers();
     WeakZones::InstallEntryChecks(*m_data);
+    PoissonRatios::InstallEntryChecks(*m_data);
     SetModified(false);
 }
 

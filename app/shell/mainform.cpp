@@ -10,6 +10,7 @@
 #include "projectfile.h"
 #include "projecttables.h"
 #include "runlist.h"
+#include "poissonratios.h"
 #include "weakzones.h"
 #include "table/tableform.h"
 #include "util/docfolder.h"
@@ -543,6 +544,15 @@ void TMainForm::CompRunClick()
     if (const auto cell = WeakZones::FirstRefused(Data())) {
         Messages::Warning(this, WeakZones::RefusalText(), WeakZones::Place(*cell));
         ShowTable(cell->table);
+        return;
+    }
+    // So is a Poisson's ratio that no soil has, in its table or its field.
+    if (const auto place = PoissonRatios::FirstRefused(Data())) {
+        Messages::Warning(this, PoissonRatios::RefusalText(), PoissonRatios::Place(*place));
+        if (place->table)
+            ShowTable(place->table);
+        else
+            ShowChild(TChildKind::Tipsoil);
         return;
     }
     // A project that another running copy is analysing is refused before it is saved, so that

@@ -92,15 +92,18 @@ bool TDataEdit::DoExit()
 {
     m_valid = false;
     emit Exited();
+    bool evaluated = false;
     try {
         const long double n = Number();
+        evaluated = true;
         if (m_integerOnly && HvlConst::FracPart(n) != 0) throw EIntError(QString());
         if (n < m_minVal) throw EMinError(QString());
         if (!(n <= m_maxVal)) throw EMaxError(QString());
+        if (EntryCheck) EntryCheck(n);
         setText(DataEdit::FormatEditNumber(m_hex, n));
         m_valid = true;
     } catch (const EAssignError& e) {
-        Fail(m_integerOnly ? QStringLiteral("Entry must be a valid integer.") : e.message());
+        Fail(m_integerOnly && !evaluated ? QStringLiteral("Entry must be a valid integer.") : e.message());
     } catch (const EIntError&) {
         Fail(QStringLiteral("Entry must be an integer."));
     } catch (const EMinError&) {

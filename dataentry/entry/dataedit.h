@@ -26,6 +26,8 @@
 #include <QLineEdit>
 #include <QString>
 
+#include <functional>
+
 // Raised and caught inside the exit validation of `TDataEdit`.
 class EIntError : public Exception {  // not a whole number
 public:
@@ -63,6 +65,11 @@ public:
     bool DoExit();
     // Result of the last exit validation.
     bool Valid() const { return m_valid; }
+
+    // The check of an entry within the bounds, run by the exit validation: raises EAssignError
+    // with the reason when the field cannot take the value (a range the bounds cannot say, such
+    // as one open at an end). The entry is then invalid, as one beyond a bound, but keeps its text.
+    std::function<void(long double value)> EntryCheck;
 
 signals:
     // Emitted at the start of each exit validation (the field's OnExit).

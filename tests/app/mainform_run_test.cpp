@@ -6,7 +6,10 @@
 #include "dataunit.h"
 #include "pltdata.h"
 #include "project.h"
+#include "forms/tipsoilform.h"
+#include "poissonratios.h"
 #include "projectfile.h"
+#include "registerwindows.h"
 #include "runlist.h"
 #include "util/numtext.h"
 
@@ -194,6 +197,43 @@ TEST_F(MainFormTest, AWeakZoneRatioOf0IsShownInItsTableAndNothingRuns)
     // With the ratios at 1 (no weak zone) the run goes on.
     recorder.Clear();
     for (int r = 0; r < 3; ++r) m.Tables().D->Cell(4, r)->SetAsFloat(1);
+    m.CompRunClick();
+    EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
+}
+
+TEST_F(MainFormTest, APoissonsRatioNoSoilHasIsShownWhereItIsAndNothingRuns)
+{
+    // The half-space example with its ratios at 0.6 ran with result 0 and a stiffness no soil has.
+    const QString project = CopyExample(QStringLiteral("halfspace-harmonic"), QStringLiteral("footing.tmx"));
+    TMainForm& m = MakeShownOn(project);
+    RegisterWindows::RegisterForms(m);
+    m.Tables().D1->Cell(3, 0)->SetAsFloat(0.6L);
+    const QByteArray saved = ReadBytes(project);
+    m.CompRunClick();
+    ASSERT_EQ(recorder.Count(), 1) << recorder.Texts().join(QLatin1Char('\n')).toStdString();
+    MessageRecorder::Message message = recorder.Messages().first();
+    EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+    EXPECT_EQ(message.place, QStringLiteral("Soil Layer Data: Poisson's Ratio, row 1"));
+    EXPECT_EQ(message.text, PoissonRatios::RefusalText());
+    EXPECT_FALSE(QFileInfo::exists(work.filePath(QStringLiteral("footing.tmo")))) << "nothing ran";
+    EXPECT_EQ(ReadBytes(project), saved) << "nothing was saved";
+    EXPECT_NE(m.Tables().D1->Editor(), nullptr) << "the table is shown for the entry";
+
+    // The soil below: its form opens.
+    recorder.Clear();
+    m.Tables().D1->Cell(3, 0)->SetAsFloat(0.33L);
+    m.Data().TipPoisson = 0.75L;
+    m.CompRunClick();
+    ASSERT_EQ(recorder.Count(), 1) << recorder.Texts().join(QLatin1Char('\n')).toStdString();
+    message = recorder.Messages().first();
+    EXPECT_EQ(message.place, QStringLiteral("Soil Below The Footing: Poisson's ratio"));
+    EXPECT_NE(qobject_cast<TfrmTipsoil*>(m.Child(TChildKind::Tipsoil)), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(work.filePath(QStringLiteral("footing.tmo"))));
+
+    // 0.5, the incompressible soil, runs.
+    recorder.Clear();
+    m.CloseAllChildren();
+    m.Data().TipPoisson = 0.5L;
     m.CompRunClick();
     EXPECT_EQ(recorder.Texts(), QStringList{kCompleted});
 }

@@ -3,6 +3,7 @@
 // pile and multilayer decks whose cap size does not enter the result run.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,118 @@ TEST(InputChecks, ARatioOf0WithoutAZoneIsKept) {
     ASSERT_EQ(b.result, 0) << b.report.substr(b.report.size() > 1500 ? b.report.size() - 1500 : 0);
     EXPECT_FALSE(a.plot.empty());
     EXPECT_EQ(a.plot, b.plot);
+  }
+}
+
+// A pile in one soil whose velocity grows with depth (PARABOLIC: one section,
+// one soil line and, with WEAK, one line of weak values); `soil` and `weak`
+// are those lines.
+std::string parabolic_pile(const std::string& soil, const std::string& weak) {
+  std::string deck = edit(example(kPile), "LAYERS=3", "PARABOLIC");
+  deck = cut(deck, "ELEMENT", "FLOATING");
+  deck = edit(deck, "FLOATING", "ELEMENT\n0.3 0.3 0.2827 0.006362 0.006362 0.012723\nFLOATING");
+  deck = cut(deck, "1 120 17", "BELOW");
+  return edit(deck, "BELOW", soil + "\n" + weak + "\nBELOW");
+}
+
+// Every place a deck gives a soil's Poisson's ratio, as a deck with the ratio
+// `nu` there, and the name the refusal gives the place.
+struct PoissonPlace {
+  const char* what;
+  std::function<std::string(const std::string& nu)> deck;
+  const char* who;
+};
+
+std::vector<PoissonPlace> poisson_places() {
+  const std::string side_cap = "SIDE\nEMBEDDED=1\n1 1.5 100 17 0.4 0.05 1 ";
+  return {
+      {"stratum", [](const std::string& nu) { return edit(example(kStratum), "180 18 0.4 0.1", "180 18 " + nu + " 0.1"); },
+       "POISSONS RATIO OF THE STRATUM"},
+      {"half-space", [](const std::string& nu) { return edit(example(kHalf), "BELOW=260 20 0.3", "BELOW=260 20 " + nu); },
+       "POISSONS RATIO OF THE HALF-SPACE"},
+      {"half-space side layer",
+       [](const std::string& nu) { return edit(example(kHalf), "\n2 1 200 19 0.3 ", "\n2 1 200 19 " + nu + " "); },
+       "POISSONS RATIO OF SIDE LAYER 2"},
+      {"half-space side layer's weak zone",
+       [](const std::string& nu) { return edit(example(kHalf), "0.05 0.6 0.3 0.1", "0.05 0.6 " + nu + " 0.1"); },
+       "WEAK POISSONS RATIO OF SIDE LAYER 1"},
+      {"pile layer",
+       [](const std::string& nu) { return edit(example(kPile), "\n2 150 18 0.4 ", "\n2 150 18 " + nu + " "); },
+       "POISSONS RATIO OF LAYER 2"},
+      {"pile layer's weak zone",
+       [](const std::string& nu) { return edit(example(kPile), "\n3 200 19 0.4 0.05 1 0.4", "\n3 200 19 0.4 0.05 1 " + nu); },
+       "WEAK POISSONS RATIO OF LAYER 3"},
+      {"soil below a pile",
+       [](const std::string& nu) { return edit(example(kPile), "BELOW=300 20 0.35", "BELOW=300 20 " + nu); },
+       "POISSONS RATIO OF THE SOIL BELOW"},
+      {"parabolic pile soil", [](const std::string& nu) { return parabolic_pile("200 19 " + nu + " 0.05", "1 0.4 0.1 0"); },
+       "POISSONS RATIO OF LAYER 1"},
+      {"parabolic pile's weak zone",
+       [](const std::string& nu) { return parabolic_pile("200 19 0.4 0.05", "1 " + nu + " 0.1 0"); },
+       "WEAK POISSONS RATIO OF LAYER 30"},
+      {"pile cap side layer",
+       [](const std::string& nu) {
+         return edit(pile_with_side_layer("CIRCULAR=0.6"), "1 1.5 100 17 0.4", "1 1.5 100 17 " + nu);
+       },
+       "POISSONS RATIO OF SIDE LAYER 1"},
+      {"pile cap side layer's weak zone",
+       [side_cap](const std::string& nu) {
+         return edit(pile_with_side_layer("CIRCULAR=0.6"), "EMBEDDED=1\n1 1.5 100 17 0.4 0.05\n",
+                     side_cap + nu + " 0.05 0.1\n");
+       },
+       "WEAK POISSONS RATIO OF SIDE LAYER 1"},
+      {"shaft's adjacent layer",
+       [](const std::string& nu) { return edit(example(kMulti), "\n2 600 115 0.35 ", "\n2 600 115 " + nu + " "); },
+       "POISSONS RATIO OF LAYER 2"},
+      {"shaft's adjacent layer's weak zone",
+       [](const std::string& nu) {
+         return edit(example(kMulti), "\n1 500 110 0.35 0.05 1 0.35", "\n1 500 110 0.35 0.05 1 " + nu);
+       },
+       "WEAK POISSONS RATIO OF LAYER 1"},
+      {"soil column below the shaft's adjacent layers",
+       [](const std::string& nu) { return edit(example(kMulti), "\n3 700 120 0.35 ", "\n3 700 120 " + nu + " "); },
+       "POISSONS RATIO OF LAYER 3"},
+      {"soil below a shaft",
+       [](const std::string& nu) { return edit(example(kMulti), "BELOW=900 125 0.3", "BELOW=900 125 " + nu); },
+       "POISSONS RATIO OF THE SOIL BELOW"},
+  };
+}
+
+// No isotropic elastic medium has a Poisson's ratio above 0.5 or at or below
+// -1.  Such a ratio once ran as a soil: the half-space example with 0.6 gave
+// KWW 3.34150E+06 kN/m with result 0 (4/(1 - nu) grows without bound).  It is
+// refused wherever a deck gives a soil one, with the value as read.
+TEST(InputChecks, APoissonsRatioNoSoilHasIsRefused) {
+  for (const PoissonPlace& p : poisson_places()) {
+    for (const char* nu : {"0.6", "0.75", "1", "0.50001", "-1", "-1.5"}) {
+      SCOPED_TRACE(std::string(p.what) + ", " + nu);
+      const EngineRun r = run(p.deck(nu));
+      EXPECT_EQ(r.result, 3);
+      const std::string message =
+          " *** " + std::string(p.who) + " MUST BE ABOVE -1 AND AT MOST 0.5, NOT " + nu + " ***";
+      EXPECT_NE(r.report.find("\n\n\n" + message + "\n PROGRAM WILL NOT EXECUTE\n"), std::string::npos)
+          << r.report.substr(r.report.size() > 1500 ? r.report.size() - 1500 : 0);
+      EXPECT_EQ(r.report.size() - r.report.rfind(kFatalTail), std::string(kFatalTail).size());
+      EXPECT_EQ(r.report.find("FOOTING RESPONSE"), std::string::npos);
+      EXPECT_EQ(r.plot, "");
+    }
+  }
+}
+
+// 0.5, the incompressible soil, runs where the decks give a ratio; so do
+// negative ratios above -1, with which every term stays finite.
+TEST(InputChecks, PoissonsRatiosUpTo05AndAboveMinus1Run) {
+  for (const PoissonPlace& p : poisson_places()) {
+    for (const char* nu : {"0.5", "0.49", "-0.5", "-0.99"}) {
+      SCOPED_TRACE(std::string(p.what) + ", " + nu);
+      const EngineRun r = run(p.deck(nu));
+      EXPECT_EQ(r.result, 0) << r.report.substr(r.report.size() > 1500 ? r.report.size() - 1500 : 0);
+      EXPECT_EQ(r.report.find("POISSONS RATIO OF"), std::string::npos);
+      EXPECT_EQ(r.report.find("NaN"), std::string::npos);
+      EXPECT_EQ(r.report.find("Inf"), std::string::npos);
+      EXPECT_NE(r.report.find("RESPONSE"), std::string::npos);
+      EXPECT_FALSE(r.plot.empty());
+    }
   }
 }
 

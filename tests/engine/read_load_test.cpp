@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_harness.h"
 #include "kernels/complex_types.h"
 #include "prepass.h"
 #include "reader_fixture.h"
@@ -74,11 +75,13 @@ TEST(ReadLoad, HarmonicNonQuadraticEcho) {
 }
 
 TEST(ReadLoad, HarmonicQuadraticLoadPointRelativeToSecondPoint) {
-  // Point (1, 2, 3) given relative to (0.5, 1, 2), centre of gravity
-  // (0.2, 0.4, 1.5): x = 1 - 0.3 = 0.7, y = 2 - 0.6 = 1.4, z = -3 - 0.5 = -3.5.
-  //   Mx = 1 - 1.4 * 5 + (-3.5) * 3 = -16.5
-  //   My = 2 + 3.5 * 2 + 0.7 * 5    =  12.5
-  //   Mz = 4 - 0.7 * 3 + 1.4 * 2    =   4.7
+  // Point (1, 2, 3) in local axes (z up) with the centre of the base at
+  // (0.5, 1, 2) there and at (0.2, 0.4, 1.5) from the centre of gravity
+  // (global axes, z down): the centre of gravity is at (0.3, 0.6, 3.5) in
+  // local axes, so the point is at x = 0.7, y = 1.4, z = 3.5 - 3 = 0.5.
+  //   Mx = 1 - 1.4 * 5 + 0.5 * 3 = -4.5
+  //   My = 2 - 0.5 * 2 + 0.7 * 5 =  4.5
+  //   Mz = 4 - 0.7 * 3 + 1.4 * 2 =  4.7
   harness::ReaderFixture f("HARM\nCONS\nQUAD\n62.8 6.28 6.28\n2 3 5 1 2 4\n1 2 3 1\n0.5 1 2\nSOIL\n");
   si_labels();
   eng::g.foundation.xc = 0.2f;
@@ -87,7 +90,7 @@ TEST(ReadLoad, HarmonicQuadraticLoadPointRelativeToSecondPoint) {
   eng::READ_LOAD();
   const eng::LoadData& d = eng::g.load;
   EXPECT_EQ(eng::g.run.harmonic_form, 2);
-  const double expected_load[6] = {2, 3, 5, -16.5, 12.5, 4.7};
+  const double expected_load[6] = {2, 3, 5, -4.5, 4.5, 4.7};
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(d.harmonic[i], expected_load[i], 1e-5) << i;
   const Lines expected = {
       "", "", " HARMONIC LOAD, QUADRATIC", " " + std::string(24, '*'), "",
@@ -97,12 +100,106 @@ TEST(ReadLoad, HarmonicQuadraticLoadPointRelativeToSecondPoint) {
       " FORCE COEFF. IN X-DIRECTION  ... 2.000E+00 Mg-m   ",
       " FORCE COEFF. IN Y-DIRECTION  ... 3.000E+00 Mg-m   ",
       " FORCE COEFF. IN Z-DIRECTION  ... 5.000E+00 Mg-m   ",
-      " MOMENT COEFF. ABOUT X-AXIS  ....-1.650E+01 Mg-m**2   ",
-      " MOMENT COEFF. ABOUT Y-AXIS  .... 1.250E+01 Mg-m**2   ",
+      " MOMENT COEFF. ABOUT X-AXIS  ....-4.500E+00 Mg-m**2   ",
+      " MOMENT COEFF. ABOUT Y-AXIS  .... 4.500E+00 Mg-m**2   ",
       " MOMENT COEFF. ABOUT Z-AXIS  .... 4.700E+00 Mg-m**2   ",
   };
   expect_lines(f.report_lines(), expected);
   EXPECT_EQ(next_word(), "SOIL");
+}
+
+// A point given in the local axes of the mass components lands where the
+// same point given from the centre of gravity does, wherever the local origin
+// is.  Each case places the centre of gravity G and the centre of the base B
+// in local axes (z up); the deck's centre of gravity line then holds B as seen
+// from G in global axes (z down), and the point's global coordinates are its
+// local ones seen from G with z reversed.
+TEST(ReadLoad, ALocalLoadPointActsWhereItsGlobalPointDoes) {
+  struct Case {
+    const char* what;
+    double g[3], b[3], p[3];
+  } cases[] = {
+      {"local origin at the base", {0, 0, 1}, {0, 0, 0}, {0.5, -0.25, 2}},
+      {"base 0.5 above the origin", {0.2, -0.1, 1.5}, {0.2, -0.1, 0.5}, {1.2, 0.9, 2.5}},
+      {"origin above the base", {1, 2, -3}, {1.5, 2.5, -4.25}, {0, 0, 0}},
+      {"point below the base", {-2, 1, 7}, {-2, 1, 6}, {-1, 3, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const double centre[3] = {c.b[0] - c.g[0], c.b[1] - c.g[1], c.g[2] - c.b[2]};
+    const double global[3] = {c.p[0] - c.g[0], c.p[1] - c.g[1], c.g[2] - c.p[2]};
+    auto loads = [&](const std::string& point) {
+      harness::ReaderFixture f("HARM\nCONS\nNONQ\n6.28 6.28 1\n10 -4 20 1 5 -3\n" + point + "\nSOIL\n");
+      si_labels();
+      eng::g.foundation.xc = float(centre[0]);
+      eng::g.foundation.yc = float(centre[1]);
+      eng::g.foundation.zc = float(centre[2]);
+      eng::READ_LOAD();
+      EXPECT_EQ(eng::g.run.fatal, 0);
+      std::vector<double> h(eng::g.load.harmonic, eng::g.load.harmonic + 6);
+      return h;
+    };
+    auto text = [](const double* v) {
+      return rt::fmt_f(v[0], 10, 4) + " " + rt::fmt_f(v[1], 10, 4) + " " + rt::fmt_f(v[2], 10, 4);
+    };
+    const std::vector<double> from_g = loads(text(global) + " 0");
+    const std::vector<double> local = loads(text(c.p) + " 1 " + text(c.b));
+    // M - r x F with r the global point.
+    const double F[3] = {10, -4, 20};
+    const double expected[6] = {10, -4, 20, 1 - global[1] * F[2] + global[2] * F[1],
+                                5 - global[2] * F[0] + global[0] * F[2], -3 - global[0] * F[1] + global[1] * F[0]};
+    for (int i = 0; i < 6; ++i) {
+      EXPECT_NEAR(from_g[i], expected[i], 1e-4) << i;
+      EXPECT_NEAR(local[i], expected[i], 1e-4) << i;
+    }
+  }
+}
+
+// The whole run: the footing examples with their load point given from the
+// centre of gravity and again in local axes whose origin is not at the base
+// give the same report (the loads at the centre of gravity and every result)
+// and the same plot data.
+TEST(ReadLoad, ARunWithALocalLoadPointIsTheRunWithItsGlobalPoint) {
+  struct Case {
+    const char* example;
+    const char* point;   // the example's point line
+    const char* global;  // a point line from the centre of gravity
+    const char* local;   // the same point, base centre at (0.25, -0.125, 0.5) in local axes
+  } cases[] = {
+      // Base 1 below the centre of gravity, which is at (0.25, -0.125, 1.5) in local axes.
+      {"halfspace-harmonic.tmx", "\n0 0 0 0 \n", "\n1 1 -1 0 \n", "\n1.25 0.875 2.5 1 0.25 -0.125 0.5 \n"},
+      // Base 1.2 below it; the point at the level of the base.  (The numbers are
+      // chosen so that both decks give the engine the same single-precision
+      // point to the last bit.)
+      {"halfspace-embedded-harmonic.tmx", "\n0 0 0.8 0 \n", "\n0.5 -0.25 1.2 0 \n",
+       "\n0.75 -0.375 0.5 1 0.25 -0.125 0.5 \n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.example);
+    const std::string deck = harness::read_file(std::string(TREMEX_SOURCE_DIR) + "/examples/" + c.example);
+    const std::size_t at = deck.find(c.point);
+    ASSERT_NE(at, std::string::npos);
+    auto with = [&](const char* point) {
+      return deck.substr(0, at) + point + deck.substr(at + std::string(c.point).size());
+    };
+    const harness::EngineRun g = harness::run_engine(with(c.global));
+    const harness::EngineRun l = harness::run_engine(with(c.local));
+    ASSERT_EQ(g.result, 0) << g.report;
+    ASSERT_EQ(l.result, 0) << l.report;
+    EXPECT_FALSE(g.plot.empty());
+    EXPECT_EQ(g.plot, l.plot);
+    // Every line but those naming the run's own folder and the clock time of the run.
+    auto own_lines = [](const harness::EngineRun& r) {
+      std::vector<std::string> lines = r.report_lines();
+      std::erase_if(lines, [](const std::string& line) {
+        for (const char* run_own : {"Path to file locations", "RUN DATE -", "TIME     -"})
+          if (line.find(run_own) != std::string::npos) return true;
+        return false;
+      });
+      return lines;
+    };
+    EXPECT_EQ(own_lines(g), own_lines(l));
+  }
 }
 
 TEST(ReadLoad, LoadPointMovesOnlyForSwitchOne) {

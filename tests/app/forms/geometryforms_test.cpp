@@ -8,6 +8,8 @@
 #include "forms/optionsform.h"
 #include "forms/shapeform.h"
 #include "forms/tipsoilform.h"
+#include "poissonratios.h"
+#include "entry/misc.h"
 #include "forms/titleform.h"
 #include "forms_fixture.h"
 #include "projectfile.h"
@@ -97,6 +99,40 @@ TEST_F(GeometryForms, ATextThatIsNoNumberIsAWarningThatNamesTheField)
     EXPECT_EQ(message.place, QStringLiteral("Unit weight (kN/m^3)"));
     EXPECT_EQ(message.place, LabelText(form->DataEdit2)) << "the field as its label reads";
     EXPECT_EQ(form->DataEdit2->text(), QStringLiteral("abc")) << "the text stays as typed";
+}
+
+// No soil has a Poisson's ratio above 0.5 or at or below -1: the field of the soil below (the
+// half-space, the stratum, the soil under the piles) refuses such a ratio as it refuses a text
+// that is no number, keeping the text for correction; 0.5 and negative ratios above -1 are taken.
+TEST_F(GeometryForms, SoilBelowRefusesAPoissonsRatioNoSoilHas)
+{
+    Data().TipPoisson = 0.3L;
+    auto* form = Open(new TfrmTipsoil(*project));
+    for (const char* text : {"0.6", "0.75", "1", "0.5+1e-15", "-1", "-3"}) {
+        SCOPED_TRACE(text);
+        recorder.Clear();
+        Enter(form->DataEdit3, QString::fromLatin1(text), form->DataEdit4);
+        ASSERT_EQ(recorder.Count(), 1);
+        const MessageRecorder::Message message = recorder.Messages().at(0);
+        EXPECT_EQ(message.kind, MessageSink::Kind::Warning);
+        EXPECT_EQ(message.text, PoissonRatios::RefusalText());
+        EXPECT_EQ(message.place, QStringLiteral("Poisson's ratio"));
+        EXPECT_EQ(form->DataEdit3->text(), QString::fromLatin1(text)) << "the text stays as typed";
+        EXPECT_FALSE(form->Deactivate());
+        EXPECT_EQ(Data().TipPoisson, 0.3L) << "nothing stored";
+    }
+    for (const char* text : {"0.5", "-0.5", "0"}) {
+        SCOPED_TRACE(text);
+        recorder.Clear();
+        Enter(form->DataEdit3, QString::fromLatin1(text), form->DataEdit4);
+        EXPECT_EQ(recorder.Count(), 0);
+        EXPECT_TRUE(form->Deactivate());
+        EXPECT_EQ(Data().TipPoisson, Misc::EvaluateExpression(QString::fromLatin1(text)));
+    }
+    // A ratio the project already holds (a file edited by hand) is shown as it is, not changed.
+    Data().TipPoisson = 0.75L;
+    form->FormActivate();
+    EXPECT_EQ(form->DataEdit3->text(), QStringLiteral("0.75"));
 }
 
 TEST_F(GeometryForms, OutOfRangeEntryIsSetToTheBound)

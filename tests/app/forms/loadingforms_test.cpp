@@ -49,12 +49,14 @@ TEST_F(LoadingForms, HarmonicFieldsLoadEditAndStore)
 
 TEST_F(LoadingForms, PointReferenceConvertsOnlyAfterLoading)
 {
+    // The base centre at (0.5, -0.25, 1) in local axes and 1 below the C.G., which is at
+    // (0.5, -0.25, 2) in local axes.
     Data().CBLocalX = 0.5L;
     Data().CBLocalY = -0.25L;
     Data().CBLocalZ = 1;
     Data().Xc = 0;
     Data().Yc = 0;
-    Data().Zc = 1;  // CBLocalZ - Zc = 0
+    Data().Zc = 1;
     Data().LoadPointX = 1;
     Data().LoadPointY = 2;
     Data().LoadPointZ = 3;
@@ -69,7 +71,7 @@ TEST_F(LoadingForms, PointReferenceConvertsOnlyAfterLoading)
     EXPECT_EQ(LabelText(form->PointEdit[0]), QStringLiteral("X-coordinate (m)"));
     EXPECT_EQ(form->PointEdit[0]->Number(), 0.5L);   // 1 - (0.5 - 0)
     EXPECT_EQ(form->PointEdit[1]->Number(), 2.25L);  // 2 - (-0.25 - 0)
-    EXPECT_EQ(form->PointEdit[2]->Number(), -4);     // -4 - 0
+    EXPECT_EQ(form->PointEdit[2]->Number(), -2);     // 2 above the C.G.: 2 - 4
     QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
     EXPECT_EQ(form->PointEdit[0]->Number(), 1);
     EXPECT_EQ(form->PointEdit[1]->Number(), 2);
@@ -77,7 +79,7 @@ TEST_F(LoadingForms, PointReferenceConvertsOnlyAfterLoading)
     QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
     EXPECT_TRUE(form->Deactivate());
     EXPECT_EQ(Data().LoadPointRef, 0);
-    EXPECT_EQ(Data().LoadPointZ, -4);
+    EXPECT_EQ(Data().LoadPointZ, -2);
 
     // A coordinate that does not evaluate keeps the point at its old reference.
     Type(form->PointEdit[1], QStringLiteral("2+"));
@@ -89,6 +91,52 @@ TEST_F(LoadingForms, PointReferenceConvertsOnlyAfterLoading)
     EXPECT_TRUE(form->Deactivate());
     EXPECT_EQ(Data().LoadPointRef, 0);
     EXPECT_EQ(Data().LoadPointX, 0.5L);
+}
+
+// Wherever the local origin is, choosing the global reference shows the point as seen from the
+// C.G. (z down), and choosing the local one again gives back what was typed. Each case places
+// the C.G. and the C.B. in local axes (z up); the project holds the C.B. in local axes and as
+// seen from the C.G. (Xc, Yc, Zc), as the mass form leaves them.
+TEST_F(LoadingForms, SwitchingThePointReferenceKeepsThePointWhereItIs)
+{
+    struct Case {
+        const char* what;
+        long double g[3], b[3], p[3];
+    } cases[] = {
+        {"local origin at the base", {0, 0, 1}, {0, 0, 0}, {0.5L, -0.25L, 2}},
+        {"base 0.75 above the origin", {0.25L, -0.5L, 1.5L}, {0.125L, -0.25L, 0.75L}, {1, 2, 3}},
+        {"origin above the base", {1, 2, -3}, {1.5L, 2.5L, -4.25L}, {0, 0, 0}},
+        {"decimal places", {0.3L, 0.7L, 2.6L}, {0.1L, 0.2L, 1.3L}, {-0.4L, 1.1L, 0.9L}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Data().CBLocalX = c.b[0];
+        Data().CBLocalY = c.b[1];
+        Data().CBLocalZ = c.b[2];
+        Data().Xc = c.b[0] - c.g[0];
+        Data().Yc = c.b[1] - c.g[1];
+        Data().Zc = c.g[2] - c.b[2];
+        Data().LoadPointX = c.p[0];
+        Data().LoadPointY = c.p[1];
+        Data().LoadPointZ = c.p[2];
+        Data().LoadPointRef = 1;
+        auto* form = Open(new Tfrmharmonic(*project));
+        const long double global[3] = {c.p[0] - c.g[0], c.p[1] - c.g[1], c.g[2] - c.p[2]};
+        for (int round = 0; round < 2; ++round) {
+            QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(double(form->PointEdit[i]->Number()), double(global[i]), 1e-15) << i;
+            QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(double(form->PointEdit[i]->Number()), double(c.p[i]), 1e-15) << i;
+        }
+        // The two conversions are each other's inverse.
+        long double x = c.p[0], y = c.p[1], z = c.p[2];
+        HarmonicBase::BaseToGravity(Data(), x, y, z);
+        HarmonicBase::GravityToBase(Data(), x, y, z);
+        EXPECT_NEAR(double(x), double(c.p[0]), 1e-15);
+        EXPECT_NEAR(double(y), double(c.p[1]), 1e-15);
+        EXPECT_NEAR(double(z), double(c.p[2]), 1e-15);
+        delete form;
+    }
 }
 
 TEST_F(LoadingForms, EquivalentLoadsMoveTheMomentsToTheCentreOfGravity)
@@ -115,11 +163,12 @@ TEST_F(LoadingForms, EquivalentLoadsMoveTheMomentsToTheCentreOfGravity)
          "Equivalent Loads.\n\nFx: 10 kN\nFy: 20 kN\nFz: -5 kN\nMx: 1 kN-m\nMy: 2 kN-m\nMz: 3 kN-m\n"},
         {"global point", 2, false, 0, {"1", "2", "3"},
          "Equivalent Loads.\n\nFx: 10 kN\nFy: 20 kN\nFz: -5 kN\nMx: 71 kN-m\nMy: -33 kN-m\nMz: 3 kN-m\n"},
-        // The local point (0.5, 2, -1) with C.B. (0.5, 0, 1) and Zc -1 is (0, 2, 1 - 2) = (0, 2, -1)
-        // from the C.G.: Mx - y Fz + z Fy = 1 + 10 - 20, My - z Fx + x Fz = 2 + 10,
+        // The C.B. at (0.5, 0, 1) in local axes and 1 above the C.G. (Zc -1) puts the C.G. at
+        // (0.5, 0, 0) in local axes, so the local point (0.5, 2, -1) is (0, 2, 1) from the C.G.
+        // (z down): Mx - y Fz + z Fy = 1 + 10 + 20, My - z Fx + x Fz = 2 - 10,
         // Mz - x Fy + y Fx = 3 + 20.
         {"local point", 2, false, 1, {"0.5", "2", "-1"},
-         "Equivalent Loads.\n\nFx: 10 kN\nFy: 20 kN\nFz: -5 kN\nMx: -9 kN-m\nMy: 12 kN-m\nMz: 23 kN-m\n"},
+         "Equivalent Loads.\n\nFx: 10 kN\nFy: 20 kN\nFz: -5 kN\nMx: 31 kN-m\nMy: -8 kN-m\nMz: 23 kN-m\n"},
         {"English", 1, false, 0, {"0", "0", "0"},
          "Equivalent Loads.\n\nFx: 10 lbs\nFy: 20 lbs\nFz: -5 lbs\nMx: 1 lbs-ft\nMy: 2 lbs-ft\nMz: 3 lbs-ft\n"},
         {"quadratic SI", 2, true, 0, {"1", "2", "3"},

@@ -124,6 +124,56 @@ TEST_F(FormsRoundTrip, PileGroupEditedInTheFormsRunsThroughTheEngine)
     EXPECT_EQ(again.Data().RandomFreqMax, 100);
 }
 
+// A load point typed in local axes whose origin is not at the base (the C.B. 0.75 up in them),
+// run as typed and again after the form has shown it from the C.G.: the engine moves the loads
+// to the same centre of gravity both times, and to what the form's equivalent loads say.
+TEST_F(FormsRoundTrip, ALocalLoadPointRunsAsTheFormShowsItFromTheCentreOfGravity)
+{
+    build::Fill(*project, build::Foundation::HalfSpace, build::Load::Harmonic);
+    // The C.B. at (0.125, -0.25, 0.75) in local axes, 1 below the C.G., which is therefore at
+    // (0.125, -0.25, 1.75) in them: the local point (1.125, 0.75, 2.75) is (1, 1, -1) from it.
+    ASSERT_EQ(Data().CBLocalZ, 0.75L);
+    ASSERT_EQ(Data().Zc, 1);
+    Data().Fy = -4;
+    Data().Mx = 1;
+    Data().Mz = -3;
+    Data().LoadPointRef = 1;
+    auto* load = Open(new Tfrmharmonic(*project));
+    ASSERT_TRUE(load->RadioButton2->isChecked());
+    Enter(load->PointEdit[0], QStringLiteral("1.125"), load->PointEdit[1]);
+    Enter(load->PointEdit[1], QStringLiteral("0.75"), load->PointEdit[2]);
+    Enter(load->PointEdit[2], QStringLiteral("2.75"), load->PointEdit[0]);
+    QTest::mouseClick(load->Button1, Qt::LeftButton);
+    const QString local = recorder.LastText();
+    ASSERT_TRUE(load->Deactivate());
+    const harness::EngineRun asTyped = SaveAndRun(QStringLiteral("local-point"));
+    EXPECT_NE(asTyped.report.find("MOMENT ABOUT"), std::string::npos);
+
+    QTest::mouseClick(load->RadioButton1, Qt::LeftButton);
+    EXPECT_EQ(load->PointEdit[0]->Number(), 1);
+    EXPECT_EQ(load->PointEdit[1]->Number(), 1);
+    EXPECT_EQ(load->PointEdit[2]->Number(), -1);
+    QTest::mouseClick(load->Button1, Qt::LeftButton);
+    EXPECT_EQ(recorder.LastText(), local) << "the same loads at the C.G. from either reference";
+    // M - r x F for F = (10, -4, 20), M = (1, 5, -3), r = (1, 1, -1).
+    EXPECT_EQ(local, QStringLiteral("Equivalent Loads.\n\nFx: 10 kN\nFy: -4 kN\nFz: 20 kN\nMx: -15 kN-m\n"
+                                    "My: 35 kN-m\nMz: 11 kN-m\n"));
+    ASSERT_TRUE(load->close());
+    Flush();
+    EXPECT_EQ(Data().LoadPointRef, 0);
+    const harness::EngineRun fromGravity = SaveAndRun(QStringLiteral("global-point"));
+
+    ASSERT_EQ(asTyped.result, 0);
+    ASSERT_EQ(fromGravity.result, 0);
+    EXPECT_FALSE(asTyped.plot.empty());
+    EXPECT_EQ(asTyped.plot, fromGravity.plot);
+    for (const char* line : {" MOMENT ABOUT X-AXIS  ...........-1.500E+01 kN-m ", " MOMENT ABOUT Y-AXIS  ........... 3.500E+01 kN-m ",
+                             " MOMENT ABOUT Z-AXIS  ........... 1.100E+01 kN-m "}) {
+        EXPECT_NE(asTyped.report.find(line), std::string::npos) << line;
+        EXPECT_NE(fromGravity.report.find(line), std::string::npos) << line;
+    }
+}
+
 TEST(FormsInMainWindow, OpenedCommittedAndRefreshedByTheMainWindow)
 {
     QTemporaryDir work;

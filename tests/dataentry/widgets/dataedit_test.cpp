@@ -202,6 +202,38 @@ TEST_F(DataEditTest, WithoutIntegerOnlyTheEvaluatorsMessageIsShown)
     EXPECT_EQ(recorder.Count(), 2);
 }
 
+// A range the bounds cannot say (open at an end): the entry check refuses the value with its
+// own reason, keeps the text as typed and the focus, in a plain field and an integer-only one.
+TEST_F(DataEditTest, AnEntryCheckRefusesWithItsReasonAndKeepsTheText)
+{
+    first->EntryCheck = [](long double v) {
+        if (!(v > -1)) throw EAssignError(QStringLiteral("Entry must be greater than -1"));
+    };
+    for (bool integer : {false, true}) {
+        SCOPED_TRACE(integer);
+        first->SetIntegerOnly(integer);
+        recorder.Clear();
+        Type(QStringLiteral("-2+1"));
+        Tab();
+        ASSERT_EQ(recorder.Count(), 1);
+        EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Warning);
+        EXPECT_EQ(recorder.LastText(), "Entry must be greater than -1");
+        EXPECT_EQ(first->text(), "-2+1");
+        EXPECT_FALSE(first->Valid());
+        EXPECT_TRUE(first->hasFocus());
+        // A text that is no number keeps the field's own message.
+        Type(QStringLiteral("abc"));
+        Tab();
+        EXPECT_EQ(recorder.LastText(), integer ? QStringLiteral("Entry must be a valid integer.")
+                                               : QStringLiteral("Entry could not be evaluated:\rinvalid character(s) in expression"));
+        Type(QStringLiteral("0"));
+        Tab();
+        EXPECT_TRUE(first->Valid());
+        EXPECT_EQ(recorder.Count(), 2);
+        first->setFocus();
+    }
+}
+
 TEST_F(DataEditTest, IntegerOnlyHoldsTheBoundsToThe32BitRange)
 {
     first->SetIntegerOnly(true);
