@@ -17,8 +17,10 @@ xrefs     a cross-reference is followed by a blank or a punctuation mark, in the
           list item, cell and caption of the help pages pair up (the PDF adds " (page N)" to
           each reference, so "(page 50))" without an opening bracket is a fault), and a page
           number does not double a closing bracket ("(see the dialog (page 50))")
-pages     the printed pages: no section heading is the last line of a page, and every equation
-          (and every term of an equation that is set in terms) stands on one line
+pages     the printed pages: no section heading is the last line of a page, no page holds a
+          figure alone, no quotation of several words in the running text is split between two
+          pages, and every equation (and every term of an equation that is set in terms) stands
+          on one line
 paths     no temporary folder and no folder of the machine that built the manual appears in the
           help pages or in the PDF's text
 signs     the sign-convention example of the loads chapter: its load block, run by the real
@@ -223,15 +225,25 @@ def pdf_pages(pdf):
 
 def pages(args):
     problems = []
-    headings, equations = [], []
+    headings, equations, chapters, quoted = [], [], set(), set()
     for name in sorted(os.listdir(args.help_dir)):
         if not name.endswith(".html"):
             continue
         root = lhtml.parse(os.path.join(args.help_dir, name)).getroot()
-        for h in root.iter("h2", "h3", "h4"):
+        for h in root.iter("h1", "h2", "h3", "h4"):
             number = h.find("span")
             if number is not None and number.get("class") == "secno":
-                headings.append(" ".join(h.text_content().split()))
+                title = " ".join(h.text_content().split())
+                if h.tag == "h1":
+                    chapters.add(title)
+                else:
+                    headings.append(title)
+        # The quotations in running text (a message, a keyword line): a code span of several words.
+        for code in root.iter("code"):
+            if not any(a.tag == "pre" for a in code.iterancestors()):
+                text = " ".join(code.text_content().split())
+                if " " in text:
+                    quoted.add(text)
         for div in root.iter("div"):
             if "eq" not in (div.get("class") or "").split():
                 continue
@@ -241,12 +253,33 @@ def pages(args):
     if len(headings) < 50 or len(equations) < 10:
         return [f"only {len(headings)} headings and {len(equations)} equations read from {args.help_dir}"]
     printed = pdf_pages(args.pdf)
+    bodies = []
     for n, page in enumerate(printed, 1):
         lines = [" ".join(line.split()) for line in page.split("\n") if line.strip()]
         # The page number at the foot and the chapter's name at the head are the page's frame.
         body = [line for line in lines if line != str(n)]
+        if body and body[0] in chapters:
+            body = body[1:]
+        bodies.append(body)
         if body and body[-1] in headings:
             problems.append(f"page {n}: the heading {body[-1]!r} is the last line of the page")
+        # A page that holds one figure and nothing else stands mostly blank, away from its text (no
+        # figure is printed higher than half a page).
+        if len(body) == 1 and re.match(r"Figure \d+: ", body[0]):
+            problems.append(f"page {n}: the figure {body[0]!r} stands alone on the page")
+    # A quotation is not split between two pages: the last line of a page ends with its first
+    # words and the next page goes on with the rest.
+    for n in range(len(bodies) - 1):
+        if not bodies[n] or not bodies[n + 1]:
+            continue
+        last, first = bodies[n][-1], bodies[n + 1][0]
+        for text in quoted:
+            words = text.split(" ")
+            for k in range(1, len(words)):
+                head, tail = " ".join(words[:k]), " ".join(words[k:])
+                if last.endswith(head) and (first.startswith(tail) or tail.startswith(first)):
+                    problems.append(f"pages {n + 1}-{n + 2}: the quotation {text!r} is split between them")
+                    break
     # An equation (or a term) on one line: its text, without the blanks that sub- and superscripts
     # bring, is found within one line of the printed text.
     flat = {re.sub(r"\s+", "", line) for page in printed for line in page.split("\n")}
