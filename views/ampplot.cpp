@@ -261,7 +261,9 @@ void TDlgAmpPlot::BuildControls()
     m_axisY->setLabelFormat(QStringLiteral("%.8g"));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
-    const QColor colours[3] = {Qt::black, Qt::red, QColor(0x00, 0x80, 0xC0)};
+    // Each component in the colour of its curve in the plot windows (X black, Y blue, Z red), so
+    // that the dialog and the response plots read alike.
+    const QColor colours[3] = {PlotPaint::PlotColour(0), PlotPaint::PlotColour(1), PlotPaint::PlotColour(2)};
     const QScatterSeries::MarkerShape shapes[3] = {QScatterSeries::MarkerShapeRectangle,
                                                    QScatterSeries::MarkerShapeTriangle, QScatterSeries::MarkerShapeStar};
     for (int k = 0; k < 3; ++k) {

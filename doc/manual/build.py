@@ -203,8 +203,9 @@ def number_chapter(chapter, counters, problems, figures_dir):
             cap.text = f"Figure {counters['figure']}: {caption}"
             p.append(cap)
 
-    # A paragraph that leads into the figure below it (ends with ":") is printed with it.
-    for fig in root.iter("figure"):
+    # A paragraph that leads into the figure or the code block below it (ends with ":") is
+    # printed with it.
+    for fig in list(root.iter("figure")) + [pre for pre in root.iter("pre") if pre.getparent() is root]:
         prev = fig.getprevious()
         if prev is not None and prev.tag == "p" and prev.text_content().rstrip().endswith(":"):
             prev.set("class", ((prev.get("class") or "") + " lead-in").strip())

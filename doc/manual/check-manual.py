@@ -6,6 +6,8 @@
     check-manual.py paths    --help-dir build/bin/help --pdf "build/bin/Tremx v3 Manual.pdf"
     check-manual.py pages    --help-dir build/bin/help --pdf "build/bin/Tremx v3 Manual.pdf"
     check-manual.py signs    --src doc/manual --examples examples --tremrun build/bin/tremrun
+    check-manual.py offsets  --src doc/manual --tremrun build/bin/tremrun
+    check-manual.py weakzones --src doc/manual --tremrun build/bin/tremrun
 
 messages  every message the messages chapter quotes, as the help page prints it, with its
           placeholders filled with a sample, is found in the sources of the program or the engine;
@@ -15,12 +17,20 @@ xrefs     a cross-reference is followed by a blank or a punctuation mark, in the
           list item, cell and caption of the help pages pair up (the PDF adds " (page N)" to
           each reference, so "(page 50))" without an opening bracket is a fault), and a page
           number does not double a closing bracket ("(see the dialog (page 50))")
-pages     the printed pages: no section heading is the last line of a page, and every equation
-          (and every term of an equation that is set in terms) stands on one line
+pages     the printed pages: no section heading is the last line of a page, no page holds a
+          figure alone, no quotation of several words in the running text is split between two
+          pages, and every equation (and every term of an equation that is set in terms) stands
+          on one line
 paths     no temporary folder and no folder of the machine that built the manual appears in the
           help pages or in the PDF's text
 signs     the sign-convention example of the loads chapter: its load block, run by the real
           engine, gives the data echo the chapter shows
+offsets   every sentence that says what the base offsets xc, yc (Xc, Yc) are says it the way the
+          engine computes (a vertical force through the centre of the base tilts no footing: two
+          runs tell where the engine puts the base), and the foundations, deck and methods
+          chapters say it
+weakzones the weak-zone ratio above which the chapters say there is no weak zone is one value, and
+          the engine's: a ratio half-way from it to 1 runs as 1, a ratio as far below it does not
 
 Each prints what is wrong and exits 1, or exits 0.
 """
@@ -215,15 +225,25 @@ def pdf_pages(pdf):
 
 def pages(args):
     problems = []
-    headings, equations = [], []
+    headings, equations, chapters, quoted = [], [], set(), set()
     for name in sorted(os.listdir(args.help_dir)):
         if not name.endswith(".html"):
             continue
         root = lhtml.parse(os.path.join(args.help_dir, name)).getroot()
-        for h in root.iter("h2", "h3", "h4"):
+        for h in root.iter("h1", "h2", "h3", "h4"):
             number = h.find("span")
             if number is not None and number.get("class") == "secno":
-                headings.append(" ".join(h.text_content().split()))
+                title = " ".join(h.text_content().split())
+                if h.tag == "h1":
+                    chapters.add(title)
+                else:
+                    headings.append(title)
+        # The quotations in running text (a message, a keyword line): a code span of several words.
+        for code in root.iter("code"):
+            if not any(a.tag == "pre" for a in code.iterancestors()):
+                text = " ".join(code.text_content().split())
+                if " " in text:
+                    quoted.add(text)
         for div in root.iter("div"):
             if "eq" not in (div.get("class") or "").split():
                 continue
@@ -233,12 +253,33 @@ def pages(args):
     if len(headings) < 50 or len(equations) < 10:
         return [f"only {len(headings)} headings and {len(equations)} equations read from {args.help_dir}"]
     printed = pdf_pages(args.pdf)
+    bodies = []
     for n, page in enumerate(printed, 1):
         lines = [" ".join(line.split()) for line in page.split("\n") if line.strip()]
         # The page number at the foot and the chapter's name at the head are the page's frame.
         body = [line for line in lines if line != str(n)]
+        if body and body[0] in chapters:
+            body = body[1:]
+        bodies.append(body)
         if body and body[-1] in headings:
             problems.append(f"page {n}: the heading {body[-1]!r} is the last line of the page")
+        # A page that holds one figure and nothing else stands mostly blank, away from its text (no
+        # figure is printed higher than half a page).
+        if len(body) == 1 and re.match(r"Figure \d+: ", body[0]):
+            problems.append(f"page {n}: the figure {body[0]!r} stands alone on the page")
+    # A quotation is not split between two pages: the last line of a page ends with its first
+    # words and the next page goes on with the rest.
+    for n in range(len(bodies) - 1):
+        if not bodies[n] or not bodies[n + 1]:
+            continue
+        last, first = bodies[n][-1], bodies[n + 1][0]
+        for text in quoted:
+            words = text.split(" ")
+            for k in range(1, len(words)):
+                head, tail = " ".join(words[:k]), " ".join(words[k:])
+                if last.endswith(head) and (first.startswith(tail) or tail.startswith(first)):
+                    problems.append(f"pages {n + 1}-{n + 2}: the quotation {text!r} is split between them")
+                    break
     # An equation (or a term) on one line: its text, without the blanks that sub- and superscripts
     # bring, is found within one line of the printed text.
     flat = {re.sub(r"\s+", "", line) for page in printed for line in page.split("\n")}
@@ -306,9 +347,211 @@ def signs(args):
             + "\n".join(shown) + "\nthe chapter shows:\n" + "\n".join(want)]
 
 
+
+def chapter_sentences(src):
+    """The prose of the chapters as (chapter file, raw sentence, plain sentence): code blocks and
+    code spans left out; in the plain text the marks ({field:...} and the like, which quote the
+    program) are left out too, links are their text and x<sub>c</sub> is xc. A table row is one
+    sentence."""
+    out = []
+    for name in sorted(os.listdir(src)):
+        if not re.match(r"\d\d-.*\.md$", name):
+            continue
+        with open(os.path.join(src, name), encoding="utf-8") as f:
+            text = re.sub(r"^```.*?^```", "", f.read(), flags=re.S | re.M)
+        blocks = []
+        for block in re.split(r"\n\s*\n", text):
+            rows = [line for line in block.split("\n") if line.lstrip().startswith("|")]
+            blocks += rows if rows else [block]
+        for block in blocks:
+            raw = re.sub(r"`[^`]*`", "", block)
+            raw = re.sub(r"<sub>(\w+)</sub>", r"\1", raw).replace("C.G.", "CG")
+            joined = " ".join(raw.split())
+            for sentence in [joined] if joined.startswith("|") else re.split(r"(?<=\.)\s+", joined):
+                plain = re.sub(r"\{(menu|win|field|kw|num):[^{}]*\}", "", sentence)
+                plain = re.sub(r"\[([^]]*)\]\([^)]*\)", r"\1", plain)
+                plain = re.sub(r"<[^>]+>", "", plain)
+                out.append((name, sentence, plain))
+    return out
+
+
+def report_rows(report, heading):
+    """The numbers of the rows of the report's table under `heading`, one list a row."""
+    rows, on = [], False
+    number = re.compile(r"-?\d+\.\d+(?:E[-+]\d+)?")
+    for line in report:
+        if heading in line:
+            on = True
+        elif on and re.match(r"\s+\d+\.\d+\s", line):
+            rows.append([float(v) for v in number.findall(line)])
+    return rows
+
+
+def run_deck(tremrun, deck, work, name):
+    """Runs `deck` in `work` as NAME.tmx with an empty mass file: the report's lines, or the
+    reason why there are none."""
+    path = os.path.join(work, name + ".tmx")
+    with open(path, "w", encoding="latin-1") as f:
+        f.write(deck)
+    with open(os.path.join(work, name + ".tmm"), "w") as f:
+        f.write("0\n")
+    run = subprocess.run([tremrun, path], capture_output=True, text=True)
+    if run.returncode != 0:
+        return None, f"tremrun ended with {run.returncode} on {name}: {run.stdout}{run.stderr}"
+    with open(os.path.join(work, name + ".tmo"), encoding="latin-1") as f:
+        return [line.rstrip() for line in f.read().split("\n")], ""
+
+
+# A footing whose base does not lie under its centre of gravity (Xc, Yc = 1.5, -0.5), under a
+# vertical force at a load point (x, y) measured from the centre of gravity, at a frequency far
+# below its resonances and without material damping (which the damping factor would spread).
+OFFSET_DECK = """TITLE=BASE OFFSET
+GRAVITY=9.8
+FOUNDATION=HALF-SPACE
+RECTANGULAR=6,4
+MASS
+200 600 1100 1500 0 0 0
+CONSTANTS
+{xc} {yc} 1
+SOIL
+CONSTANTS=0
+BELOW=250 19 0.33 0
+LOAD
+HARMONIC
+CONSTANTS
+NONQUADRATIC
+0.0628 0.0628 1
+0 0 100
+0 0 0
+{x} {y} 0 0
+RUN
+"""
+
+# What a sentence that names xc, yc says they are: the centre of the base seen from the centre
+# of gravity ("base"), or the centre of gravity seen from the base ("gravity").
+OFFSET_READINGS = {
+    "base": [r"\b(centre|center) of the (cap base|base|shaft head)\b.*?\bfrom (the|its) (centre of gravity|CG)\b",
+             r"\bbase lies\b.*?\bfrom (the|its) (centre of gravity|CG)\b"],
+    "gravity": [r"\bposition of the (centre of gravity|CG)\b",
+                r"\b(centre of gravity|CG) \(xc\b",
+                r"\b(centre of gravity|CG)\b[^;]*?\b(measured )?from the (centre of the )?(cap base|base|shaft head)\b",
+                r"\bfrom the (centre|center) of the (foundation )?base to the (centre|center) of gravity\b"],
+}
+OFFSET_CHAPTERS = ("02-foundations.md", "05-files-and-deck.md", "06-methods.md")
+
+
+def offsets(args):
+    """Every sentence of the manual that says what xc, yc (Xc, Yc) are says it the way the engine
+    computes: a vertical force acting through the centre of the base tilts no footing, so the run
+    tells where the engine puts the base; and the chapters that define them say it."""
+    xc, yc = 1.5, -0.5
+    rocking = {}
+    with tempfile.TemporaryDirectory() as work:
+        for reading, sign in (("base", 1), ("gravity", -1)):
+            # Where the base lies on this reading: a vertical force there does not tilt the footing.
+            report, why = run_deck(args.tremrun, OFFSET_DECK.format(xc=xc, yc=yc, x=sign * xc, y=sign * yc),
+                                   work, "offset-" + reading)
+            if report is None:
+                return [why]
+            rows = report_rows(report, "FOOTING RESPONSE AMPLITUDES")
+            if len(rows) != 1 or len(rows[0]) != 8:
+                return [f"the run with the base read as seen from the {reading} gave no amplitude row"]
+            rocking[reading] = max(abs(rows[0][5]), abs(rows[0][6]))  # EPOX, EPOY
+    if rocking["base"] < 1e-3 * rocking["gravity"]:
+        engine = "base"
+    elif rocking["gravity"] < 1e-3 * rocking["base"]:
+        engine = "gravity"
+    else:
+        return [f"the runs do not tell where the engine puts the base: rocking {rocking}"]
+    says = {"base": "the centre of the base measured from the centre of gravity",
+            "gravity": "the centre of gravity measured from the base"}
+    problems, right = [], set()
+    mention = re.compile(r"\b(xc|yc|Xc|Yc)\b")
+    for name, raw, plain in chapter_sentences(args.src):
+        if not mention.search(raw):
+            continue
+        found = {r for r, patterns in OFFSET_READINGS.items() if any(re.search(p, plain) for p in patterns)}
+        for reading in found - {engine}:
+            problems.append(f"{name}: xc, yc read as {says[reading]}, the engine takes {says[engine]} "
+                            f"(a vertical force at (xc, yc) rocks the footing by {rocking['base']:.3g} rad, at "
+                            f"(-xc, -yc) by {rocking['gravity']:.3g} rad): {plain!r}")
+        if engine in found:
+            right.add(name)
+    for name in OFFSET_CHAPTERS:
+        if name not in right:
+            problems.append(f"{name}: no sentence says that xc, yc are {says[engine]}")
+    return problems
+
+
+# A footing embedded in one side layer with a weak zone whose shear modulus ratio is {r}.
+WEAK_DECK = """TITLE=WEAK ZONE THRESHOLD
+MATRIX
+GRAVITY=9.8
+FOUNDATION=HALF-SPACE
+RECTANGULAR=8,5
+MASS
+480 2100 3600 4900 0 0 0
+CONSTANTS
+0 0 1.2
+SOIL
+WEAK
+CONSTANTS=1
+1 1.5 160 18 0.3 0.05 {r} 0.3 0.1 0.1
+BELOW=260 20 0.3 0.04
+LOAD
+HARMONIC
+CONSTANTS
+NONQUADRATIC
+62.8 62.8 1
+10 0 10
+0 0 0
+0 0 0 0
+RUN
+"""
+
+
+def weakzones(args):
+    """The weak-zone ratio above which the manual says there is no weak zone is the engine's: a
+    ratio half-way between it and 1 gives the results of 1, a ratio as far below it does not; and
+    the chapters give one threshold."""
+    stated = {}
+    for name, raw, plain in chapter_sentences(args.src):
+        if re.search(r"\bratio", plain, re.I):
+            for value in re.findall(r"\babove (0\.99\d*)", plain):
+                stated.setdefault(value, []).append(name)
+    if not stated:
+        return ["no chapter says above which weak-zone ratio there is no weak zone (\"above 0.99...\")"]
+    problems = []
+    if len(stated) > 1:
+        problems.append("the chapters give more than one weak-zone threshold: "
+                        + ", ".join(f"{v} ({', '.join(sorted(set(n)))})" for v, n in sorted(stated.items())))
+
+    def results(report):
+        # The stiffness and damping tables and the response, without the banner's date and time.
+        start = next((i for i, line in enumerate(report) if "FREQUENCY  -" in line), len(report))
+        return [line for line in report[start:] if "RUN DATE" not in line and "TIME     -" not in line]
+
+    with tempfile.TemporaryDirectory() as work:
+        none, why = run_deck(args.tremrun, WEAK_DECK.format(r=1), work, "weak-1")
+        if none is None:
+            return problems + [why]
+        if not results(none):
+            return problems + ["the run without a weak zone printed no stiffness table"]
+        for value, names in sorted(stated.items()):
+            t = float(value)
+            for r, weak in ((t + (1 - t) / 2, False), (t - (1 - t) / 2, True)):
+                report, why = run_deck(args.tremrun, WEAK_DECK.format(r=f"{r:.10g}"), work, "weak-r")
+                if report is None:
+                    return problems + [why]
+                if (results(report) != results(none)) != weak:
+                    problems.append(f"{', '.join(sorted(set(names)))}: no weak zone above {value}, but the engine "
+                                    f"{'drops' if weak else 'keeps'} the weak zone of the ratio {r:.10g}")
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser(description="Checks of the built manual.")
-    parser.add_argument("check", choices=["messages", "xrefs", "paths", "pages", "signs"])
+    parser.add_argument("check", choices=["messages", "xrefs", "paths", "pages", "signs", "offsets", "weakzones"])
     parser.add_argument("--help-dir")
     parser.add_argument("--pdf")
     parser.add_argument("--sources", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -316,7 +559,8 @@ def main():
     parser.add_argument("--examples")
     parser.add_argument("--tremrun")
     args = parser.parse_args()
-    problems = {"messages": messages, "xrefs": xrefs, "paths": paths, "pages": pages, "signs": signs}[args.check](args)
+    problems = {"messages": messages, "xrefs": xrefs, "paths": paths, "pages": pages, "signs": signs,
+                "offsets": offsets, "weakzones": weakzones}[args.check](args)
     for p in problems:
         print(f"check-manual {args.check}: {p}", file=sys.stderr)
     return 1 if problems else 0

@@ -149,7 +149,13 @@ if want main-window; then
   start halfspace-harmonic
   menu Data "${data[Shape]}"
   menu Data "${data[SoilBelow]}"
-  timeout 30 import -window root -crop 1000x700+0+0 "$work/main.png"
+  # The window lowered by its title bar, which then shows the project in the caption (at 0,0 the
+  # window manager keeps the title bar above the screen).
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  top=$(xprop -id "$main" _NET_FRAME_EXTENTS | sed -n 's/.*= *\([0-9]*\), *\([0-9]*\), *\([0-9]*\), *\([0-9]*\).*/\3/p')
+  xdotool windowmove --sync "$main" 0 "${top:-20}"
+  sleep 0.5
+  timeout 30 import -window root -crop "1000x$((700 + ${top:-20}))+0+0" "$work/main.png"
   save "$work/main.png" main-window
   stop
 fi
@@ -174,7 +180,16 @@ form form-pile-properties single-pile-harmonic PileProperties
 form form-pilecap pile-group-random CapMass
 form form-harmonic halfspace-harmonic Harmonic 435
 form form-transient stratum-transient Transient
-form form-random halfspace-random Random
+# The random load form with round frequencies typed in: the example gives its spectra in rad/s
+# (2 to 60), which the form shows in hertz with all the digits of 60/6.28.
+if want form-random; then
+  start halfspace-random
+  menu Data "${data[Random]}"
+  xdotool key ctrl+a && xdotool type 10 && xdotool key Tab && sleep 0.3
+  xdotool key ctrl+a && xdotool type 0.3 && xdotool key Tab && sleep 0.5
+  shot_child form-random
+  stop
+fi
 
 # --- tables (harmonic loads have no table: their amplitudes are fields of the form)
 form table-soil-layers single-pile-harmonic SoilLayer
@@ -189,19 +204,23 @@ if want run-finished; then
   xdotool key Return
   stop
 fi
-plot() {  # plot NAME ITEM-Y [HEIGHT]: the whole plot window, its axis titles included; a taller
-  # main window (HEIGHT) spaces the axis values of a plot whose values are long numbers
+plot() {  # plot NAME ITEM-Y [HEIGHT] [EXAMPLE]: the whole plot window, its axis titles included;
+  # a taller main window (HEIGHT) spaces the axis values of a plot whose values are long numbers
   want "$1" || return 0
-  start halfspace-harmonic
+  start "${4:-halfspace-harmonic}"
   [ -n "${3:-}" ] && xdotool windowsize --sync "$main" 1000 "$3" && sleep 0.5
   menu Graphics "$2"
   sleep 0.5
   shot_child "$1" 21 14
   stop
 }
+# Plots whose axis values are all in one notation (a plot writes values of more than four
+# integer digits, and below 0.00001, in exponent form): the rotational damping of the compressor
+# block and the displacements of the pile. The amplitude dialog, whose axis writes values below
+# 0.0001 in exponent form, shows the compressor block.
 plot plot-stiffness 29
-plot plot-damping 73
-plot plot-response 117 1000
+plot plot-damping 95
+plot plot-response 117 1000 single-pile-harmonic
 if want amplitude-dialog; then
   start halfspace-harmonic
   menu Graphics 161
@@ -225,12 +244,14 @@ view view-3d pile-group-random 95 68
 
 # --- the report: its first page as text, as a fixed-width font shows it
 if want report-text; then
-  # Its first lines, without the empty lines above the banner, every blank and empty line kept.
+  # Its first lines, without the empty lines above the banner, every blank and empty line kept, to
+  # the end of the first blocks of the echo: few enough lines for a legible print.
   # The run folder of this script is a temporary one: the report's path line shows the folder of
   # the first analysis of the manual instead.
   sed -e 's/[[:space:]]*$//' -e '/./,$!d' \
       -e "s|^\( *Path to file locations *: \).*|\1/home/user/tremex-first/|" \
-      "$work/halfspace-harmonic.tmo" | sed -n '1,62p' >"$work/report.txt"
+      "$work/halfspace-harmonic.tmo" | awk 'done < 2 { print } /^ GRAVITATIONAL CONSTANT/ || done { done++ }' \
+      >"$work/report.txt"
   grep -q "$work" "$work/report.txt" && { echo "make-figures: the report still names $work" >&2; exit 1; }
   /usr/bin/python3 - "$work/report.txt" "$work/report.png" <<'PY'
 import sys

@@ -5,6 +5,7 @@
 #include "dataunit.h"
 #include "entry/dataedit.h"
 #include "plotform.h"
+#include "plotpaint.h"
 #include "pltdata.h"
 #include "project.h"
 #include "util/messages.h"
@@ -12,7 +13,10 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QValueAxis>
+#include <QXYSeries>
 #include <QPrinter>
 #include <QDate>
 #include <QDir>
@@ -20,8 +24,11 @@
 #include <QStandardPaths>
 #include <QFile>
 #include <QRadioButton>
+#include <QScatterSeries>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -434,4 +441,39 @@ TEST_F(AmpFixture, TheFrequencyAxisFollowsTheData)
         QApplication::processEvents();
         expectSpan("shown again");
     }
+}
+
+// X, Y and Z keep one colour in both windows that show them: each series of the chart, its line,
+// its markers and its legend row, has the colour of the same component's curve in the response
+// plots (black, blue and red).
+TEST_F(AmpFixture, EachComponentHasTheColourOfItsCurveInTheResponsePlots)
+{
+    TDlgAmpPlot dlg(project, &dxyz, &mxyz);
+    dlg.show();
+    QApplication::processEvents();
+    const std::map<QString, int> component{
+        {QStringLiteral("X-Dir"), 0}, {QStringLiteral("Y-Dir"), 1}, {QStringLiteral("Z-dir"), 2}};
+    const QColor plotted[3] = {QColor(0x00, 0x00, 0x00), QColor(0x00, 0x00, 0xFF), QColor(0xFF, 0x00, 0x00)};
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(PlotPaint::PlotColour(k).name().toStdString(), plotted[k].name().toStdString()) << "curve " << k << " of a plot window";
+    int seen = 0, rows = 0;
+    QChart* chart = dlg.ChartView()->chart();
+    for (QAbstractSeries* series : chart->series()) {
+        auto* xy = qobject_cast<QXYSeries*>(series);
+        ASSERT_NE(xy, nullptr);
+        ASSERT_TRUE(component.count(xy->name())) << xy->name().toStdString();
+        const int k = component.at(xy->name());
+        SCOPED_TRACE(xy->name().toStdString());
+        EXPECT_EQ(xy->color().name().toStdString(), plotted[k].name().toStdString());
+        if (auto* markers = qobject_cast<QScatterSeries*>(xy)) {
+            EXPECT_EQ(markers->borderColor().name().toStdString(), plotted[k].name().toStdString());
+        }
+        for (QLegendMarker* marker : chart->legend()->markers(series)) {
+            if (!marker->isVisible()) continue;
+            EXPECT_EQ(marker->brush().color().name().toStdString(), plotted[k].name().toStdString());
+            ++rows;
+        }
+        ++seen;
+    }
+    EXPECT_EQ(seen, 6);  // a line and its markers for each component
+    EXPECT_EQ(rows, 3);  // one legend row each
 }
