@@ -6,6 +6,12 @@
 //   alone, the upper one taken with the centre of gravity lowered by the
 //   thickness of the layer under it (then it lies against the base, as a
 //   single layer does).
+// - Sign: the side soil of an embedded footing pushes on it between the base
+//   and the ground surface, so the lateral resultant of the footing's
+//   reactions lies above the base (at the height zc - KXP/KXX = zc + KYP/KYY
+//   with the program's transfer to the centre of gravity, T(1,5) = -zc,
+//   T(2,4) = zc), whichever model of the embedment is used: the stratum's
+//   formulas or the half-space's side layers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -128,6 +134,38 @@ TEST(SideLayers, TwoLayersOfAPileCapGiveTheResultOfTheirOrderFromTheSurfaceDown)
     SCOPED_TRACE("zc " + std::to_string(zc));
     expect_sum_of_layers(pile_cap, {0.6, 60}, {0.9, 180}, zc);
     expect_sum_of_layers(pile_cap, {0.9, 180}, {0.6, 60}, zc);
+  }
+}
+
+// A circle of radius 1 embedded 1 m: on a 10 m stratum (Vs 100), and on a
+// half-space of the same soil with one side layer of 1 m of it.  The
+// stratum once printed KXP +6.99286E+04 against the half-space's
+// -3.59966E+04 with the centre of gravity at the base.
+TEST(Embedment, StratumAndSideLayerPutTheLateralResultantAboveTheBase) {
+  for (double zc : {0.0, 0.1, 1.0}) {
+    SCOPED_TRACE("zc " + std::to_string(zc));
+    const EngineRun stratum = run_engine(
+        "TITLE=Embedded stratum\nMATRIX\nGRAVITY=9.8\nFOUNDATION=STRATUM\nCIRCULAR=1\nMASS \n10 5 5 5 0 0 0\n"
+        "CONSTANTS \n" + centre(zc) + " 1 10 \nSOIL \nCONSTANTS \n100 19.6 0.3333 0\n" + kLoad);
+    ASSERT_EQ(stratum.result, 0) << stratum.report;
+    const std::vector<Table> s = tables(stratum, 1);
+    const std::vector<Table> h = pass1(half_space({{1, 100, 0}}, zc));
+    ASSERT_EQ(s.size(), 3u);
+    ASSERT_EQ(h.size(), s.size());
+    for (std::size_t k = 0; k < s.size(); ++k) {
+      SCOPED_TRACE("omega " + std::to_string(s[k].omega));
+      for (const char* term : {"KXP", "KYP"})
+        EXPECT_EQ(std::signbit(s[k].v.at(term)), std::signbit(h[k].v.at(term)))
+            << term << ": stratum " << s[k].v.at(term) << ", half-space " << h[k].v.at(term);
+      for (const Table* t : {&s[k], &h[k]}) {
+        const double from_x = zc - t->v.at("KXP") / t->v.at("KXX");
+        const double from_y = zc + t->v.at("KYP") / t->v.at("KYY");
+        const char* model = t == &s[k] ? "stratum" : "half-space";
+        EXPECT_GT(from_x, 0.0) << model;
+        EXPECT_LT(from_x, 1.0) << model;
+        EXPECT_NEAR(from_y, from_x, 1e-5) << model;
+      }
+    }
   }
 }
 
