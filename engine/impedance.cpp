@@ -81,10 +81,15 @@ void add_side_layers(float omega, int n_side, cfloat* k) {
   at(ts, 6, 3, 4) = -f.yc;
   at(ts, 6, 3, 5) = f.xc;
 
-  float z_top = 0.0f;
-  for (int i = 0; i < n_side && i < kMaxLayers; ++i) {
+  // The rows run from the ground surface down, the last one against the
+  // base; the levers are heights above the base, so each layer is placed by
+  // the thickness of the layers below it.
+  const int n = n_side < kMaxLayers ? n_side : kMaxLayers;
+  for (int i = 0; i < n; ++i) {
     const float h = g.soil.side_thickness[i];
-    const float z_mid = z_top + h / 2.0f;
+    float z_low = 0.0f;  // the height of the layer's lower face above the base
+    for (int j = n - 1; j > i; --j) z_low += g.soil.side_thickness[j];
+    const float z_mid = z_low + h / 2.0f;
     const float vs = side.velocity[i];
     const float gm = shear_modulus(vs, side.unit_weight[i]);
     const float a0 = vs == 0.0f ? 0.0f : f.r_translation * omega / vs;
@@ -104,12 +109,11 @@ void add_side_layers(float omega, int n_side, cfloat* k) {
     cfloat rs[36];
     TRANSFORM_6X6(ms, ts, rs, 6);
     // Rocking terms with the square of the lever arm averaged over the layer.
-    const float lever = f.zc - z_top;
+    const float lever = f.zc - z_low;
     const float iz = h * h / 3.0f + lever * lever - lever * h;
     m6(rs, 4, 4) = m6(ms, 4, 4) + iz * m6(ms, 2, 2) + f.yc * f.yc * m6(ms, 3, 3);
     m6(rs, 5, 5) = m6(ms, 5, 5) + iz * m6(ms, 1, 1) + f.xc * f.xc * m6(ms, 3, 3);
     for (int e = 0; e < 36; ++e) k[e] += rs[e];
-    z_top += h;
   }
 }
 

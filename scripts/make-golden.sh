@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the stored reports and plot data that the byte-identity test
 # (engine_tests, Golden.*) compares every run against:
-#   - the generated group decks in tests/engine/golden/ (written here too);
+#   - the generated group decks in tests/engine/golden/ (written here too; the
+#     other decks there are kept as they are);
 #   - tests/engine/golden/expected/<deck>.tmo and .tmq for every example deck
 #     and every generated deck, with the run date and time masked.
 # Run it only when a change of printed or plotted numbers is meant; build

@@ -277,7 +277,10 @@ def verify_stratum(rep, out):
     compare(out, "v.stra.kh", k["KXX"], kh)
     compare(out, "v.stra.kr", k["KPPY"], 8 * G * r ** 3 / (3 * (1 - nu)) * (1 + r / (6 * h)))
     compare(out, "v.stra.kt", k["KZT"], 16 * G * r ** 3 / 3)
-    compare(out, "v.stra.kxp", k["KXP"], -0.03 * r * kh)
+    # The lateral resultant lies e = (0.4 E/R - 0.03) R = -0.03 R above the base
+    # (below it, for a surface footing); KXP = K(2,4) = -e Kh with the transfer
+    # of the reference point (T(2,4) = +zc).
+    compare(out, "v.stra.kxp", k["KXP"], 0.03 * r * kh)
     # The factors themselves.
     out["v.stra.fz"] = "%.4f" % (1 + 1.28 * r / h)
     out["v.stra.fh"] = "%.4f" % (1 + 0.5 * r / h)

@@ -163,8 +163,12 @@ void STRATUM_IMPEDANCE(const float& omega, const float& E, const float& H, const
   const cfloat horizontal = hysteretic(1.0f, ch * ah, beta);
   Khh = kh_static * horizontal;
   Kvv = kv_static * hysteretic(1.0f, cv * ah, beta);
-  Khx = khx_static * horizontal;
-  Khy = -khy_static * horizontal;
+  // The lateral resultant lies (0.4 E/R - 0.03) R above the base: with the
+  // engine's rigid-body transfer (z up, T(1,5) = -zc, T(2,4) = +zc) a spring
+  // at the height e couples x with rotation about y by +e Khh and y with
+  // rotation about x by -e Khh.
+  Khx = -khx_static * horizontal;
+  Khy = khy_static * horizontal;
   Kxx = kx_static * hysteretic(kx, cx * ax, beta);
   Kyy = ky_static * hysteretic(ky, cy * ay, beta);
   Ktt = kt_static * hysteretic(kt, ct * at, beta);

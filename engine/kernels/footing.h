@@ -26,8 +26,10 @@ void FOOTING_IMPEDANCE(const float& a0, const float& nu, const float& D, const f
 // that change at the stratum's shear and compression cut-off frequencies
 // Vs/(4H) and Vp/(4H), and hysteretic damping beta = D/2.
 //   Khh  horizontal (x and y)          Kvv  vertical
-//   Khx  y translation with rotation about x
-//   Khy  x translation with rotation about y (sign already reversed)
+//   Khx  y translation with rotation about x, the matrix term (2,4): -e*Khh
+//   Khy  x translation with rotation about y, the matrix term (1,5): +e*Khh
+//        with e = (0.4*E/R - 0.03)*R the height of the lateral resultant
+//        above the base (R = Rx for Khx, Ry for Khy)
 //   Kxx, Kyy rocking about x and y     Ktt  torsion
 // g is the run's gravitational constant (shear modulus G = Vs^2*gamma/g); it
 // comes last so that the other arguments keep their usual positions.

@@ -1,5 +1,5 @@
 // Byte identity of whole runs: the report and the plot data of every example
-// deck and of the group decks in tests/engine/golden/ are compared, byte for
+// deck and of the decks in tests/engine/golden/ are compared, byte for
 // byte, with the copies stored in tests/engine/golden/expected/ (run date and
 // time masked).  scripts/make-golden.sh writes the stored copies (it runs this
 // test with TREMEX_GOLDEN_WRITE=1).

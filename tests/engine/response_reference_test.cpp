@@ -164,11 +164,12 @@ TEST(ResponseReference, RandomSpectraIncludeTheCrossSpectrum) {
     const Table& a = t[k];
     const double w = a.omega;
     // The sway-rocking block at the centre of gravity.  K(5,1) is printed
-    // (KYP, CYP); K(1,5) is the same term without the 0.7 damping factor.
+    // (KYP, CYP); K(1,5) is the same term (reciprocity), the damping factor
+    // 0.7 included.
     const cd k11(a.v.at("KXX") - w * w * 100.0, w * a.v.at("CXX"));
     const cd k55(a.v.at("KPPY") - w * w * 60.0, w * a.v.at("CPPY"));
     const cd k51(a.v.at("KYP"), w * a.v.at("CYP"));
-    const cd k15(a.v.at("KYP"), w * a.v.at("CYP") / 0.7);
+    const cd k15 = k51;
     const cd det = k11 * k55 - k15 * k51;
     const cd h11 = k55 / det, h15 = -k15 / det, h51 = -k51 / det, h55 = k11 / det;
     auto response = [&](cd hx1, cd hx5, bool cross) {

@@ -134,8 +134,9 @@ TEST(StratumImpedance, DeepStratumSurfaceFootingIsRigidDisc) {
   EXPECT_NEAR(k.xx.real(), 8 * G * R * R * R / (3 * (1 - nu)), 1e-4 * 8 * G * R * R * R);
   EXPECT_NEAR(k.tt.real(), 16 * G * R * R * R / 3, 1e-4 * 16 * G * R * R * R / 3);
   EXPECT_EQ(k.xx, k.yy);
-  // Surface footing: couplings -0.03*R*Kh, the x-y one with its sign reversed.
-  EXPECT_NEAR(k.hx.real(), -0.03f * R * k.hh.real(), 1e-3 * R * k.hh.real() * 0.03f);
+  // Surface footing: the lateral resultant e = -0.03*R below the base, so the
+  // (2,4) term -e*Kh = +0.03*R*Kh and the (1,5) term +e*Kh = -0.03*R*Kh.
+  EXPECT_NEAR(k.hx.real(), 0.03f * R * k.hh.real(), 1e-3 * R * k.hh.real() * 0.03f);
   EXPECT_EQ(k.hy, -k.hx);
   for (cfloat z : {k.hh, k.vv, k.xx, k.tt}) EXPECT_NEAR(z.imag() / z.real(), 0.0f, 1e-6f);
 }
@@ -146,6 +147,7 @@ TEST(StratumImpedance, DeepStratumSurfaceFootingIsRigidDisc) {
 //   rocking    (1 + 0.25/6)(1 + 2*0.5)(1 + 0.7*0.125)             = 2.265625
 //   torsion    1 + 2.67*0.5                                        = 2.335
 //   coupling   (0.4*0.5 - 0.03)*R*Kh                               = 0.17*R*Kh
+//              (the resultant 0.17*R above the base: -0.17*R*Kh at (2,4), +0.17*R*Kh at (1,5))
 TEST(StratumImpedance, EmbedmentAndDepthFactors) {
   Stratum s;
   s.R = 4;
@@ -159,7 +161,8 @@ TEST(StratumImpedance, EmbedmentAndDepthFactors) {
   EXPECT_NEAR(k.vv.real() / kv0, 1.7955489, 1e-5);
   EXPECT_NEAR(k.xx.real() / kx0, 2.265625, 1e-5);
   EXPECT_NEAR(k.tt.real() / kt0, 2.335, 1e-5);
-  EXPECT_NEAR(k.hx.real() / (R * k.hh.real()), 0.17, 1e-5);
+  EXPECT_NEAR(k.hx.real() / (R * k.hh.real()), -0.17, 1e-5);
+  EXPECT_NEAR(k.hy.real() / (R * k.hh.real()), 0.17, 1e-5);
 }
 
 // Damping coefficient c of a term K*(k + i*c*a)*(1 + 2i*beta), from Im/Re.
