@@ -21,11 +21,10 @@ namespace eng {
 
 namespace {
 
-constexpr std::size_t kNameLength = 256;
-
-std::string name_from_line(const std::string& line) {
-  return rt::rtrim(line.substr(0, std::min(line.size(), kNameLength)));
-}
+// A name of the run list is its whole line, however long (the system's own
+// limit of a path is 4096 bytes), less trailing blanks: a name cut short
+// would lead the run to another file.
+std::string name_from_line(const std::string& line) { return rt::rtrim(line); }
 
 std::string ask_console(const char* what) {
   rt::write_record(kUnitConsole, "");
