@@ -264,6 +264,10 @@ int run_engine(int32_t code) {
       if (g.run.fatal) {  // an analysis stopped for input beyond its numerical range
         write_fatal_page();
         result = 3;
+      } else if (g.driver.n_unsolved > 0) {
+        // Frequencies without a response: the run did not compute what it was asked.
+        tell(unsolved_summary_line());
+        result = 6;
       }
     }
   }
