@@ -594,7 +594,7 @@ void TMainForm::RunFinished(int32_t result)
 void TMainForm::TakeRunResult(int32_t result)
 {
     const QString report = TAnalysisRun::ReportPathOf(Data().FileName);
-    if (result != Run::kResultCompleted) {
+    if (result != Run::kResultCompleted && result != Run::kResultUnsolved) {
         // No results of this run: the plots of an earlier run would pass for them.
         ClearPlotData();
         // A refused run says why: the engine's own messages, else the user has to open the report.
@@ -607,7 +607,9 @@ void TMainForm::TakeRunResult(int32_t result)
         Messages::Information(this, Run::ResultMessage(result, report, errors));
         return;
     }
-    Messages::Information(this, Run::ResultMessage(result, report));
+    // A run that failed at some frequencies says how many; its plots hold the others.
+    Messages::Information(this, result == Run::kResultUnsolved ? Run::ResultMessage(result, report, m_run->FailureLines())
+                                                               : Run::ResultMessage(result, report));
     const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) {
         try {
