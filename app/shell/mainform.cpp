@@ -607,9 +607,10 @@ void TMainForm::TakeRunResult(int32_t result)
         Messages::Information(this, Run::ResultMessage(result, report, errors));
         return;
     }
-    // A run that failed at some frequencies says how many; its plots hold the others.
-    Messages::Information(this, result == Run::kResultUnsolved ? Run::ResultMessage(result, report, m_run->FailureLines())
-                                                               : Run::ResultMessage(result, report));
+    // A run that failed at some frequencies says how many (the engine's line); its plots hold the
+    // others.
+    const QStringList counts = result == Run::kResultUnsolved ? m_run->FailureLines() : QStringList();
+    Messages::Information(this, Run::ResultMessage(result, report, counts));
     const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) {
         try {
