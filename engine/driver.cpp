@@ -217,21 +217,38 @@ void subtract_inertia(cfloat* k, float omega) {
   add_real(6, 5, w2 * m[6]);
 }
 
-// Solves K U = F (B holds F in, U out; m right-hand sides).
-void solve(const cfloat* k, cfloat* b, int m) {
-  cfloat wk[6 * 8];
-  float wa[6];
-  int ier = 0;
-  const int n = 6, ia = 6, ib = 6, ijob = 0;
-  LEQ2C(k, n, ia, b, m, ib, ijob, wk, wa, ier);
-  if (ier == kSolverSingular) out(kLeq2cErrorLine);
-}
-
 // Whether every value of an n-value complex table is finite.
 bool all_finite(const cfloat* v, int n) {
   for (int i = 0; i < n; ++i)
     if (!std::isfinite(v[i].real()) || !std::isfinite(v[i].imag())) return false;
   return true;
+}
+
+// Solves K U = F (B holds F in, U out; m right-hand sides).  False when the
+// system has no solution to report: the factoring failed (B then still holds
+// the loads, which must not pass for a response) or the solution is not
+// finite (an effective stiffness beyond the range of a real).  A refinement
+// that did not settle (130) still leaves its last solution, which stands.
+bool solve(const cfloat* k, cfloat* b, int m) {
+  cfloat wk[6 * 8];
+  float wa[6];
+  int ier = 0;
+  const int n = 6, ia = 6, ib = 6, ijob = 0;
+  LEQ2C(k, n, ia, b, m, ib, ijob, wk, wa, ier);
+  if (ier == kSolverSingular) {
+    out(kLeq2cErrorLine);
+    return false;
+  }
+  return all_finite(b, 6 * m);
+}
+
+// Notes whether the response of point k (1-based) of the current pass could
+// be computed; the last pass's notes are those of the result tables.
+void note_solved(int k, bool solved) {
+  DriverData& d = g.driver;
+  if (d.unsolved[k - 1] == 1) --d.n_unsolved;
+  d.unsolved[k - 1] = solved ? 0 : 1;
+  if (!solved) ++d.n_unsolved;
 }
 
 // Input whose numbers leave the range of the analysis (a soil layer so soft
@@ -252,7 +269,10 @@ void write_out_of_range_message(const char* what, float omega) {
 
 }  // namespace
 
-void RUN_ANALYSIS() {
+namespace {
+
+// The analysis up to the plot data (RUN_ANALYSIS).
+void frequency_loop() {
   RunState& r = g.run;
   DriverData& d = g.driver;
   FoundationData& f = g.foundation;
@@ -328,13 +348,22 @@ void RUN_ANALYSIS() {
         cfloat h[36];
         zero6(h);
         for (int i = 1; i <= 6; ++i) m6(h, i, i) = cfloat(1.0f, 0.0f);
-        solve(kk, h, 6);
-        random_response_spectra(k, h);
+        const bool solved = solve(kk, h, 6);
+        note_solved(k, solved);
+        if (solved) {
+          random_response_spectra(k, h);
+        } else {
+          for (int i = 0; i < 6; ++i) d.spectrum[k - 1][i] = 0.0f;
+        }
         continue;
       }
       cfloat u[6];
       load_vector(k, omega, u);
-      solve(kk, u, 1);
+      const bool solved = solve(kk, u, 1);
+      note_solved(k, solved);
+      if (!solved) {
+        for (int i = 0; i < 6; ++i) u[i] = cfloat(0.0f, 0.0f);
+      }
       if (r.load_type == 1) {
         for (int i = 0; i < 6; ++i) d.transient[k - 1][i] = u[i];
       } else {
@@ -350,12 +379,22 @@ void RUN_ANALYSIS() {
       write_harmonic_response_heading();
       for (int k = 1; k <= n; ++k) {
         const float omega = analysis_min_frequency() + static_cast<float>(k - 1) * d.step;
-        write_harmonic_response_row(omega, d.amplitude[k - 1]);
+        if (d.unsolved[k - 1] == 1) write_unsolved_response_row(omega);
+        else write_harmonic_response_row(omega, d.amplitude[k - 1]);
       }
       break;
     }
     default: break;
   }
+  write_unsolved_summary();
+}
+
+}  // namespace
+
+void RUN_ANALYSIS() {
+  frequency_loop();
+  // The plot data are written last, when it is known which points have a response.
+  write_plot_file();
 }
 
 }  // namespace eng

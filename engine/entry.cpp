@@ -21,11 +21,10 @@ namespace eng {
 
 namespace {
 
-constexpr std::size_t kNameLength = 256;
-
-std::string name_from_line(const std::string& line) {
-  return rt::rtrim(line.substr(0, std::min(line.size(), kNameLength)));
-}
+// A name of the run list is its whole line, however long (the system's own
+// limit of a path is 4096 bytes), less trailing blanks: a name cut short
+// would lead the run to another file.
+std::string name_from_line(const std::string& line) { return rt::rtrim(line); }
 
 std::string ask_console(const char* what) {
   rt::write_record(kUnitConsole, "");
@@ -265,6 +264,10 @@ int run_engine(int32_t code) {
       if (g.run.fatal) {  // an analysis stopped for input beyond its numerical range
         write_fatal_page();
         result = 3;
+      } else if (g.driver.n_unsolved > 0) {
+        // Frequencies without a response: the run did not compute what it was asked.
+        tell(unsolved_summary_line());
+        result = 6;
       }
     }
   }

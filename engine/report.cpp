@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "analysis.h"
 #include "rt/units.h"
 #include "state.h"
 
@@ -125,18 +126,55 @@ void write_stiffness_table(int pass, float omega, const StiffnessDamping& sd) {
 }
 
 void write_plot_stiffness_records(float omega, const StiffnessDamping& sd) {
-  Line k, c;
-  k.x(1).e(omega, 10, 3);
-  c.x(1).e(omega, 10, 3);
+  DriverData& d = g.driver;
+  if (d.plot_points >= kMaxFrequencies) return;
+  float* k = driver_tables.plot_stiffness[d.plot_points];
+  float* c = driver_tables.plot_damping[d.plot_points];
+  k[0] = c[0] = omega;
   for (int i = 0; i < 8; ++i) {
-    k.x(1).e(sd.k[i], 10, 3);
-    c.x(1).e(sd.c[i], 10, 3);
+    k[i + 1] = sd.k[i];
+    c[i + 1] = sd.c[i];
   }
-  plot_out(k);
-  plot_out(c);
+  ++d.plot_points;
 }
 
-void write_plot_count(int n) { plot_out(rt::fmt_list_int(n)); }
+void write_plot_count(int n) { g.driver.plot_count = n; }
+
+namespace {
+
+void plot_record(const float* values) {
+  Line rec;
+  for (int i = 0; i < 9; ++i) rec.x(1).e(values[i], 10, 3);
+  plot_out(rec);
+}
+
+Line response_record(float omega, const float amp[6]) {
+  Line rec;
+  rec.x(1).f(omega, 7, 2).x(2);
+  for (int i = 0; i < 6; ++i) rec.x(1).pe(amp[i], 11, 4);
+  return rec;
+}
+
+}  // namespace
+
+void write_plot_file() {
+  const DriverData& d = g.driver;
+  if (d.plot_count < 0) return;
+  // Only a harmonic response table that was written has points to leave out.
+  const bool harmonic = g.run.load_type == 3 && d.plot_response_rows > 0;
+  const auto left_out = [&](int point) { return harmonic && point < kMaxFrequencies && d.unsolved[point] == 1; };
+  int count = d.plot_count;
+  for (int k = 0; k < d.plot_count && k < kMaxFrequencies; ++k)
+    if (left_out(k)) --count;
+  plot_out(rt::fmt_list_int(count));
+  for (int k = 0; k < d.plot_points; ++k) {
+    if (left_out(k)) continue;
+    plot_record(driver_tables.plot_stiffness[k]);
+    plot_record(driver_tables.plot_damping[k]);
+  }
+  for (int k = 0; k < d.plot_response_rows; ++k)
+    if (!left_out(k)) plot_out(response_record(driver_tables.plot_response_omega[k], d.amplitude[k]));
+}
 
 void write_special_output_heading() {
   out_empty(3);
@@ -174,14 +212,41 @@ void write_harmonic_response_heading() {
 void write_harmonic_response_row(float omega, const float amp[6]) {
   Line row;
   row.x(2).f(hertz_of(omega), 7, 2).x(2).f(omega, 7, 2).x(2);
-  Line rec;
-  rec.x(1).f(omega, 7, 2).x(2);
-  for (int i = 0; i < 6; ++i) {
-    row.x(1).pe(amp[i], 11, 4);
-    rec.x(1).pe(amp[i], 11, 4);
-  }
+  for (int i = 0; i < 6; ++i) row.x(1).pe(amp[i], 11, 4);
   out(row);
-  plot_out(rec);
+  DriverData& d = g.driver;
+  if (d.plot_response_rows < kMaxFrequencies) driver_tables.plot_response_omega[d.plot_response_rows++] = omega;
+}
+
+void write_unsolved_response_row(float omega) {
+  Line row;
+  row.x(2).f(hertz_of(omega), 7, 2).x(2).f(omega, 7, 2).x(2);
+  for (int i = 0; i < 6; ++i) row.x(1).a(kNotSolved, 11);
+  out(row);
+  DriverData& d = g.driver;
+  if (d.plot_response_rows < kMaxFrequencies) driver_tables.plot_response_omega[d.plot_response_rows++] = omega;
+}
+
+std::string unsolved_summary_line() {
+  const DriverData& d = g.driver;
+  return "*** RESPONSE NOT COMPUTED AT " + std::to_string(d.n_unsolved) + " OF " + std::to_string(d.n_points) +
+         " FREQUENCIES: THE EQUATIONS OF MOTION COULD NOT BE SOLVED ***";
+}
+
+void write_unsolved_summary() {
+  const DriverData& d = g.driver;
+  if (d.n_unsolved == 0) return;
+  out_empty(2);
+  out(Line().x(1).a(unsolved_summary_line()));
+  out(Line().x(1).a("*** FREQUENCIES WITHOUT A RESPONSE (MARKED NOT SOLVED ABOVE): ***"));
+  out(Line().x(1).a("    Hz    rad/sec"));
+  for (int k = 1; k <= d.n_points && k <= kMaxFrequencies; ++k) {
+    if (d.unsolved[k - 1] != 1) continue;
+    // The frequencies as the result tables above print them.
+    const float omega = g.run.load_type == 3 ? analysis_min_frequency() + static_cast<float>(k - 1) * d.step
+                                             : d.omega[k - 1];
+    out(Line().x(2).f(hertz_of(omega), 7, 2).x(2).f(omega, 7, 2));
+  }
 }
 
 }  // namespace eng

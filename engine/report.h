@@ -2,6 +2,7 @@
 // banner, the driver's messages and the result tables of the frequency loop.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "rt/format.h"
@@ -40,12 +41,32 @@ void write_stiffness_table(int pass, float omega, const StiffnessDamping& sd);
 void write_plot_stiffness_records(float omega, const StiffnessDamping& sd);
 // Record 1 of the plot-data file: the number of frequency points.
 void write_plot_count(int n);
+// The plot-data records above are kept until the analysis ends, when this
+// writes them: the count and the records in the order they came.  A point of a
+// harmonic load whose response could not be computed has no response record,
+// so its stiffness and damping records are left out as well and the count is
+// that of the points written: the file stays whole for the points it holds.
+// Without a failed point the file is what the records above would have been,
+// byte for byte.  Nothing when no count was given.
+void write_plot_file();
 void write_special_output_heading();
 // Page header and column heads of the harmonic response table.
 void write_harmonic_response_heading();
 // One row of the harmonic response table and its plot-data amplitude record.
 // amp: UOX, UOY, UOZ, EPOX, EPOY, EPOZ.
 void write_harmonic_response_row(float omega, const float amp[6]);
+// The row of a point whose response could not be computed: its frequencies
+// and "NOT SOLVED" in each amplitude's columns; no plot-data record.
+void write_unsolved_response_row(float omega);
+
+// What stands in the columns of a value that could not be computed.
+inline constexpr const char* kNotSolved = "NOT SOLVED";
+// The lines after the results that name the frequencies at which the
+// response could not be computed (none when it was computed at every one);
+// the first of them, trimmed, is also the run's message (ITREMX_MESSAGE).
+void write_unsolved_summary();
+// The first line of write_unsolved_summary, trimmed.
+std::string unsolved_summary_line();
 
 // The Hz value printed beside a circular frequency.
 inline float hertz_of(float omega) { return omega * 0.5f / 3.14f; }

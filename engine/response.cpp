@@ -82,9 +82,12 @@ void write_transient_response() {
     d.transient[0][i] = cfloat(d.transient[0][i].real(), 0.0f);
     if (p % 2 == 0 && n >= 1 && n <= p) d.transient[n - 1][i] = cfloat(d.transient[n - 1][i].real(), 0.0f);
   }
+  // Every time history is made of every frequency: with one frequency
+  // without a response there is none (all of them are marked not solved).
+  const bool computed = d.n_unsolved == 0;
   // Back into the time domain, one degree of freedom at a time.
   static cfloat work[kMaxTimePoints];
-  for (int i = 0; i < 6; ++i) {
+  for (int i = 0; i < 6 && computed; ++i) {
     for (int k = 0; k < p; ++k) work[k] = d.transient[k][i];
     MIXED_RADIX_FFT(work, p);
     for (int k = 0; k < p; ++k) d.transient[k][i] = work[k];
@@ -107,10 +110,27 @@ void write_transient_response() {
   for (int k = 1; k <= p; ++k) {
     Line row;
     row.x(1).f(static_cast<float>(k) * dt, 7, 2).x(2);
-    for (int i = 0; i < 6; ++i) row.x(1).pe(d.transient[k - 1][i].real(), 11, 4);
+    for (int i = 0; i < 6; ++i) {
+      if (computed) row.x(1).pe(d.transient[k - 1][i].real(), 11, 4);
+      else row.x(1).a(kNotSolved, 11);
+    }
     out(row);
   }
 }
+
+namespace {
+
+// One row of a printed response spectrum: point k (1-based), degree i (0-based).
+Line spectrum_row(int k, int i) {
+  const DriverData& d = g.driver;
+  Line row;
+  row.x(15).f(d.omega[k - 1], 7, 2).x(15);
+  if (d.unsolved[k - 1] == 1) row.a(kNotSolved, 12);
+  else row.pe(d.spectrum[k - 1][i], 12, 6);
+  return row;
+}
+
+}  // namespace
 
 void write_random_response() {
   DriverData& d = g.driver;
@@ -152,7 +172,10 @@ void write_random_response() {
       peak = x + 0.5772f / x;
     }
     const float dmax = std::sqrt(std::fabs(m0)) * peak;
-    out(Line().x(17).i(i, 2).x(12).f(peak, 4, 1).x(9).e(dmax, 14, 4));
+    // The integrals take in every frequency: without a response at one of
+    // them neither value exists.
+    if (d.n_unsolved > 0) out(Line().x(17).i(i, 2).x(12).a("--", 4).x(9).a(kNotSolved, 14));
+    else out(Line().x(17).i(i, 2).x(12).f(peak, 4, 1).x(9).e(dmax, 14, 4));
   }
 
   out_empty(2);
@@ -160,14 +183,14 @@ void write_random_response() {
   out(Line().x(15).fill('-', 37));
   out(Line().x(15).a("FREQUENCY").x(12).a("IN X DIRECTION"));
   out_empty(1);
-  for (int k = 1; k <= n; ++k) out(Line().x(15).f(d.omega[k - 1], 7, 2).x(15).pe(d.spectrum[k - 1][0], 12, 6));
+  for (int k = 1; k <= n; ++k) out(spectrum_row(k, 0));
 
   out_empty(2);
   out(Line().x(15).a("RESPONSE SPECTRA CURVE OF ROTATION"));
   out(Line().x(15).fill('-', 34));
   out(Line().x(15).a("FREQUENCY").x(14).a("ABOUT Y AXIS"));
   out_empty(1);
-  for (int k = 1; k <= n; ++k) out(Line().x(15).f(d.omega[k - 1], 7, 2).x(15).pe(d.spectrum[k - 1][4], 12, 6));
+  for (int k = 1; k <= n; ++k) out(spectrum_row(k, 4));
 }
 
 }  // namespace eng

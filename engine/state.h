@@ -55,7 +55,7 @@ struct RunState {
 // Names of the run files, as read from "names.dat".
 struct RunFiles {
   std::string version = std::string(12, ' ');  // 12 characters
-  std::string input;   // trailing blanks removed; at most 256 characters
+  std::string input;   // the whole line, trailing blanks removed
   std::string output;
   std::string plot;
   std::string mass;

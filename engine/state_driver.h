@@ -15,6 +15,13 @@ constexpr int kMaxRandomCurvePoints = kSpectrumTable / 3;  // 341
 // run wrote it (base_kept says which).
 struct DriverTables {
   cfloat base_impedance[kMaxFrequencies][36] = {};
+  // The plot-data records of each point, kept until the end of the loop,
+  // when it is known which points have a response (see DriverData::plot_count):
+  // pass 1's stiffness and damping records (omega and the eight terms each) of
+  // the first plot_points points, and the frequency of each response row.
+  float plot_stiffness[kMaxFrequencies][9] = {};
+  float plot_damping[kMaxFrequencies][9] = {};
+  float plot_response_omega[kMaxFrequencies] = {};
 };
 
 struct DriverData {
@@ -49,6 +56,20 @@ struct DriverData {
   float translation_curves[kSpectrumTable] = {};
   float rotation_curves[kSpectrumTable] = {};
   float curve_frequencies[kSpectrumTable] = {};
+
+  // Point k (1-based) whose system of equations the last pass could not
+  // solve has unsolved[k-1] = 1: it has no response (its amplitudes,
+  // spectra or, for a transient load, every time history are not computed).
+  int unsolved[kMaxFrequencies] = {};
+  int n_unsolved = 0;  // how many points of the last pass
+
+  // The plot-data file is written when the analysis ends: N (plot_count,
+  // -1 while none is due), the records of driver_tables for plot_points
+  // points and, for the harmonic load, the response rows of
+  // plot_response_rows points.
+  int plot_count = -1;
+  int plot_points = 0;
+  int plot_response_rows = 0;
 };
 
 }  // namespace eng

@@ -40,21 +40,60 @@ public:
     using EOutOfDate::EOutOfDate;
 };
 
-// Whether a file that ended early was cut short rather than written for another layout: the
-// engine ends every line, and writes for N points 7, 18 or 25 values a point (response records,
-// stiffness and damping records, or both) after the count.
-bool CutShort(const QString& path)
+// What a file that does not fit the project's layout is, from its own words and lines. The
+// engine ends every line, writes a count N of at most 1024 points on the first, then 0, 7, 18
+// or 25 values a point (nothing, response records, stiffness and damping records, or both),
+// each record on a line of its own: 9 words (stiffness, damping) or 7 (response).
+enum class TMisfit {
+    OtherLayout,  // whole records of another layout: out of date
+    CutShort,     // ends within a line, or before the records of the project's layout
+    WrongCount,   // a count no run gives, or one that does not match the records that follow
+};
+
+// `perPoint`: the values a point of the project's layout has (0, 7, 18 or 25).
+TMisfit Misfit(const QString& path, bool endedEarly, int perPoint, long long& count)
 {
+    count = -1;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!file.open(QIODevice::ReadOnly)) return endedEarly ? TMisfit::CutShort : TMisfit::OtherLayout;
     const QByteArray bytes = file.readAll();
-    if (!bytes.endsWith('\n') && !bytes.endsWith('\r')) return true;
+    if (!bytes.endsWith('\n') && !bytes.endsWith('\r')) return TMisfit::CutShort;
+    QList<QByteArray> lines;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (!line.trimmed().isEmpty()) lines << line.simplified();
     const QList<QByteArray> words = bytes.simplified().split(' ');
     bool counted = false;
-    const long long n = words.isEmpty() ? 0 : words.first().toLongLong(&counted);
-    if (!counted || n <= 1) return false;
+    count = words.isEmpty() ? 0 : words.first().toLongLong(&counted);
+    if (!counted) return endedEarly ? TMisfit::CutShort : TMisfit::OtherLayout;
+    if (count < 0 || count > kMaxPoints) return TMisfit::WrongCount;
+    // The layout whose whole records the file holds, in values a point (-1: none).
     const long long values = words.size() - 1;
-    return values != 7 * n && values != 18 * n && values != 25 * n;
+    int whole = -1;
+    for (int k : {0, 7, 18, 25})
+        if (values == k * count) whole = k;
+    if (endedEarly) {
+        // A run writes every record of its layout: a file that ends before those of the
+        // project's layout are whole was cut short, at a line end or within a line. So was one
+        // whose records are those a cut at a line end leaves of the project's layout (the count
+        // alone, or the stiffness and damping records without the response), which a file of
+        // such a layout cannot be told from. Only the whole records of another layout are
+        // another run's.
+        const bool prefix = whole == 0 || (whole == 18 && perPoint == 25);
+        return whole < 0 || prefix ? TMisfit::CutShort : TMisfit::OtherLayout;
+    }
+    // Words left over, or a record of another frequency: another layout, or a count that does
+    // not match the records. A file laid out as the engine writes it tells the two apart by its
+    // lines; one made by hand (records split over lines, words after a stiffness record) is
+    // taken for another layout.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype n = lines[i].count(' ') + 1;
+        if (n != 7 && n != 9) return TMisfit::OtherLayout;
+    }
+    if (lines.isEmpty() || lines.first().contains(' ')) return TMisfit::OtherLayout;
+    const long long records = lines.size() - 1;
+    for (long long perLine : {0, 1, 2, 3})
+        if (records == perLine * count) return TMisfit::OtherLayout;
+    return TMisfit::WrongCount;
 }
 
 // The next word as a finite number; else EInOutError naming the line, the item and the word.
@@ -128,8 +167,11 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
         p[MxyzR]->SetLineCount(3);
 
         const int32_t n = in.ReadInteger();
-        if (n > kMaxPoints) throw EOutOfDate(QString());
+        if (n > kMaxPoints || n < 0) throw EOutOfDate(QString());  // a count no run gives
         QList<long double> frequencies;
+        // A count of 0 or 1 (a run that solved no frequency, or one) fills nothing: the graphs
+        // of an earlier file must not pass for its plots.
+        if (n <= 1) ClearPlots(p);
         p[RealKXX]->SetPointCount(n);
         if (n > 1) {
             p[DxyzR]->SetPointCount(n);
@@ -193,11 +235,21 @@ bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<
         }
     } catch (const EOutOfDate& e) {
         ClearPlots(p);
-        if (dynamic_cast<const EEndsEarly*>(&e) && CutShort(path)) {
+        long long count = -1;
+        const int perPoint = (project.MatrixFlag > 0 ? 18 : 0) + (project.LoadCode == 1 ? 7 : 0);
+        switch (Misfit(path, dynamic_cast<const EEndsEarly*>(&e) != nullptr, perPoint, count)) {
+        case TMisfit::CutShort:
             say(QStringLiteral("The plot data in %1 cannot be read:").arg(QDir::toNativeSeparators(path)) + QChar(13) +
                 QStringLiteral("The file ends in the middle of its records: it was cut short, and no plots are shown. "
                                "Run the analysis again to see its plots."));
             return false;
+        case TMisfit::WrongCount:
+            say(QStringLiteral("The plot data in %1 cannot be read:").arg(QDir::toNativeSeparators(path)) + QChar(13) +
+                QStringLiteral("Its count of points (%1) does not match the records it holds: the file is damaged or "
+                               "cut short, and no plots are shown. Run the analysis again to see its plots.")
+                    .arg(count));
+            return false;
+        case TMisfit::OtherLayout: break;
         }
         say(QStringLiteral("The plot data in %1 do not fit the project as it is now (its stiffness matrix option "
                            "and its loading): they are out of date, and no plots are shown. Run the analysis "

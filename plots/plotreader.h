@@ -28,8 +28,9 @@ struct TPlotProject {
 };
 
 // Reads the file into the 18 result graphs (in the order of PltData::CreateResultPlots).
-// true when the file was read without an input/output error (a count of 0 or 1 fills nothing
-// and is still a success); then every graph gets the project's unit system. On false the graphs
+// true when the file was read without an input/output error (a count of 0 or 1 fills nothing,
+// leaves every graph empty, and is still a success); then every graph gets the project's unit
+// system. On false the graphs
 // keep what was filled before the error and their unit systems are not set, and `problem`
 // (when given) receives the message to show:
 // - a field that is no number (asterisks of an overflow, NaN, a damaged file) is named with its
@@ -38,8 +39,12 @@ struct TPlotProject {
 //   without the stiffness matrix, harmonic or not) is out of date; the graphs are then cleared
 //   and show nothing. A file fits when the records of the project's layout take up every word
 //   of the file and every point's records carry the same frequency;
-// - a file cut short (it ends within a line, or within its records while its values are not
-//   the whole records of any layout) cannot be read; the graphs are cleared.
+// - a file cut short (it ends within a line, or before the records of the project's layout are
+//   whole, for a run writes every record of its layout) cannot be read; the graphs are cleared;
+// - so cannot a file whose count of points no run gives (above 1024, below 0) or does not match
+//   the records after it (a damaged count); the graphs are cleared.
+// A run whose response could not be computed at some frequencies writes the other points only,
+// with their count: such a file reads as any other.
 // No message is shown here.
 bool ReadPlotData(const QString& path, const TPlotProject& project, const QList<TGraphPlot*>& plots,
                   QString* problem = nullptr);

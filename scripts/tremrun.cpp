@@ -12,9 +12,12 @@
 #include "projectrun.h"
 #include "runfolder.h"
 #include "runlist.h"
+#include "util/dynlib.h"
 #include "util/exceptions.h"
+#include "util/filenames.h"
 
-#include <dlfcn.h>
+#include <QFileInfo>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +42,10 @@ constexpr int kStopped = 2;
 constexpr int kRefused = 3;
 constexpr int kOutputFailed = 4;
 constexpr int kOtherCopy = 5;
+constexpr int kUnsolved = 6;
 
+// The table of the exit statuses is also in README.md and in the user's manual (chapters 1 and
+// 5); a test holds the three to the same words.
 const char kUsage[] =
     "usage: tremrun PROJECT.tmx\n"
     "       tremrun --help\n"
@@ -48,17 +54,23 @@ const char kUsage[] =
     "report (.tmo) and the plot data (.tmq) went.\n"
     "\n"
     "Exit status:\n"
-    "  0  the analysis ran to its end (engine result 0)\n"
-    "  1  tremrun could not start a run: wrong arguments, a deck that is missing, cannot be read\n"
-    "     or is not a regular file, a run list that cannot be written, an engine that cannot be\n"
-    "     loaded; a message on standard error says which file and why; nothing is written beside\n"
-    "     the project\n"
+    "  0  the analysis ran to its end (engine result 0); the report may still hold warnings\n"
+    "  1  tremrun could not start a run, and nothing is written beside the project: wrong\n"
+    "     arguments; a deck that is missing, cannot be read, is not a regular file or has a name\n"
+    "     that is not UTF-8; a path of the run that is too long for the system; a lock file, report\n"
+    "     or plot data file that cannot be written (checked before the engine runs); a run list\n"
+    "     that cannot be written; an engine that cannot be loaded or is damaged. A message on\n"
+    "     standard error says which file and why\n"
     "  2  the engine stopped: a STOP in the deck, or a deck it could not read (engine result 2)\n"
-    "  3  the engine refused the input data (engine result 3; the report's fatal page says why)\n"
-    "  4  an output could not be written (engine result 4; standard error names the file and why;\n"
-    "     the project's earlier report and plot data are left as they were)\n"
+    "  3  the engine refused the input data (engine result 3); the report's fatal page says why\n"
+    "  4  an output could not be written during the run (engine result 4), or could not be put\n"
+    "     in place after it; standard error names the file and why, and the project's earlier\n"
+    "     report and plot data are left as they were\n"
     "  5  another running copy of Tremex3 or tremrun is running an analysis of the same project;\n"
-    "     nothing is written\n";
+    "     nothing is written\n"
+    "  6  the analysis ran, but the response could not be computed at some or all of its\n"
+    "     frequencies (engine result 6); the report marks and lists them, and the report and plot\n"
+    "     data of the other frequencies are put in place\n";
 
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
@@ -87,6 +99,16 @@ bool DeckReadable(const fs::path& deck)
     return read;
 }
 
+// The line of an output after a run: where it went, or that it was not written and what is
+// left in its place.
+std::string OutputLine(const char* label, const QString& path, bool placed)
+{
+    const std::string p = Local(path);
+    if (placed) return std::string(label) + p;
+    if (QFileInfo::exists(path)) return std::string(label) + "not written; the earlier " + p + " is left as it was";
+    return std::string(label) + "not written (there is none at " + p + ")";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,22 +126,45 @@ int main(int argc, char** argv)
     }
     const fs::path project = fs::absolute(argv[1]);
     if (!DeckReadable(project)) return kNotStarted;
+    // The run's files are named as UTF-8 text (as in the main program): a path whose bytes are
+    // no UTF-8 text cannot be named whole.
+    const QByteArray bytes = QByteArray::fromStdString(project.string());
+    const QString name = QString::fromUtf8(bytes);
+    if (name.toUtf8() != bytes) {
+        QString text = FileNames::NotUtf8RunMessage(name);
+        if (text.isEmpty())
+            text = QStringLiteral("The project %1 cannot be run: its path is not UTF-8 text. The program reads and "
+                                  "writes file names as UTF-8 only; give the file and its folders UTF-8 names to run "
+                                  "it.")
+                       .arg(name);
+        std::fprintf(stderr, "tremrun: %s\n", Local(text).c_str());
+        return kNotStarted;
+    }
 
+    // The engine, from the program's folder, checked before it is mapped (util/dynlib.h).
     const fs::path program_dir = fs::canonical("/proc/self/exe").parent_path();
-    void* lib = dlopen((program_dir / "libtremcalc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!lib) {
-        std::fprintf(stderr, "Attempt to initialize DLL failed (%s)\n", dlerror());
-        return kNotStarted;
+    TDynamicLibrary engine;
+    using TEntry = int32_t (*)(int32_t);
+    using TMessage = const char* (*)();
+    TEntry entry = nullptr;
+    TMessage message = nullptr;
+    try {
+        engine.SetLibraryName(QString::fromStdString((program_dir / "libtremcalc.so").string()));
+        engine.Open();
+        entry = reinterpret_cast<TEntry>(engine.GetProc(Run::kEntryName));
+        message = reinterpret_cast<TMessage>(engine.GetProc(Run::kMessageEntryName));
+    } catch (const EDLLError&) {
+        entry = nullptr;
     }
-    auto entry = reinterpret_cast<int32_t (*)(int32_t)>(dlsym(lib, "_ITREMX"));
-    auto message = reinterpret_cast<const char* (*)()>(dlsym(lib, "ITREMX_MESSAGE"));
     if (!entry) {
-        std::fprintf(stderr, "Attempt to initialize DLL failed\n");
-        dlclose(lib);
+        const QString why = engine.LastLoadError();
+        if (why.isEmpty()) std::fprintf(stderr, "Attempt to initialize DLL failed\n");
+        else std::fprintf(stderr, "Attempt to initialize DLL failed (%s)\n", Local(why).c_str());
         return kNotStarted;
     }
 
-    const QString name = QString::fromStdString(project.string());
+    // The project's lock and the run's outputs at temporary names, all checked before the
+    // engine runs: a refusal here writes nothing beside the project.
     TProjectRun run(name);
     QStringList lines;
     try {
@@ -127,12 +172,11 @@ int main(int argc, char** argv)
         lines = run.RunListLines(QStringLiteral("3.0.11"));
     } catch (const ERunRefused& e) {
         std::fprintf(stderr, "tremrun: %s\n", Local(e.message()).c_str());
-        dlclose(lib);
         return kOtherCopy;
     } catch (const Exception& e) {
         std::fprintf(stderr, "tremrun: %s\n", Local(e.message()).c_str());
-        dlclose(lib);
-        return kOutputFailed;
+        std::fprintf(stderr, "tremrun: the run was not started; nothing was written beside the project\n");
+        return kNotStarted;
     }
 
     TRunFolder run_folder(program_dir);
@@ -140,38 +184,41 @@ int main(int argc, char** argv)
         fs::current_path(run_folder.Path());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tremrun: %s\n", e.what());
-        dlclose(lib);
         return kNotStarted;
     }
     try {
-        Run::WriteRunList(QStringLiteral("names.dat"), lines);
+        Run::WriteRunList(Run::kRunListName, lines);
     } catch (const Exception& e) {
         std::fprintf(stderr, "tremrun: %s\n", Local(e.message()).c_str());
-        dlclose(lib);
         return kNotStarted;
     }
-    int32_t result = entry(Run::kEntryArgument);
+    const int32_t engine_result = entry(Run::kEntryArgument);
     const QString engine_message = message ? QString::fromUtf8(message()) : QString();
-    dlclose(lib);
-    fs::remove("names.dat");
-    result = run.Finish(result, engine_message);
+    engine.Close();
+    fs::remove(Run::kRunListName.toStdString());
+    const int32_t result = run.Finish(engine_result, engine_message);
 
-    const std::string report = Local(run.ReportPath());
-    const std::string plot = Local(run.PlotPath());
-    std::printf("engine result %d\nreport:    %s\nplot data: %s\nrun folder: %s\n", static_cast<int>(result),
-                report.c_str(), plot.c_str(), run_folder.Path().c_str());
-    for (const QString& line : run.FailureLines()) std::fprintf(stderr, "tremrun: %s\n", Local(line).c_str());
+    if (result != Run::kResultOutputFailed && !Run::ResultKeepsOutputs(result)) {
+        std::fprintf(stderr, "tremrun: the engine did not take the call (result %d); nothing was written beside "
+                             "the project\n",
+                     static_cast<int>(engine_result));
+        return kNotStarted;
+    }
+    std::printf("engine result %d\n%s\n%s\nrun folder: %s\n", static_cast<int>(engine_result),
+                OutputLine("report:    ", run.ReportPath(), run.ReportPlaced()).c_str(),
+                OutputLine("plot data: ", run.PlotPath(), run.PlotPlaced()).c_str(), run_folder.Path().c_str());
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "tremrun: standard output: %s\n", std::strerror(errno));
         if (result == Run::kResultCompleted) return kOutputFailed;
     }
+    for (const QString& line : run.FailureLines()) std::fprintf(stderr, "tremrun: %s\n", Local(line).c_str());
     switch (result) {
     case Run::kResultCompleted: return kRan;
     case Run::kResultStopped: return kStopped;
     case Run::kResultRefused: return kRefused;
-    case Run::kResultOutputFailed: return kOutputFailed;
+    case Run::kResultUnsolved: return kUnsolved;
     default:
-        std::fprintf(stderr, "tremrun: the engine did not take the call (result %d)\n", static_cast<int>(result));
-        return kNotStarted;
+        std::fprintf(stderr, "tremrun: the run gave no results\n");
+        return kOutputFailed;
     }
 }

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -53,9 +54,62 @@ QString TProjectRun::LockPathOf(const QString& projectFile)
     return ProjectFile::ChangeFileExt(projectFile, QStringLiteral(".tmlock"));
 }
 
+QString TProjectRun::TemporaryFolderPattern() const
+{
+    const QFileInfo project(m_report);
+    return project.absolutePath() + QStringLiteral("/.") + project.completeBaseName() + QStringLiteral(".tmrun-XXXXXX");
+}
+
+void TProjectRun::CheckPaths() const
+{
+    // The system takes a path of at most PATH_MAX bytes with its closing zero; a longer one
+    // would reach neither the engine nor the disk whole.
+    constexpr qsizetype kPathBytes = PATH_MAX - 1;
+    const QString folder = TemporaryFolderPattern();
+    const QString inFolder = folder + QLatin1Char('/');
+    const QStringList lines = Run::RunListLines(QString(), m_project);
+    const std::pair<QString, const char*> paths[] = {
+        {m_lockPath, "the lock file of the run"},
+        {folder, "the temporary folder of the run"},
+        {inFolder + QFileInfo(m_report).fileName(), "the report, at its temporary name,"},
+        {inFolder + QFileInfo(m_plot).fileName(), "the plot data file, at its temporary name,"},
+        {lines[4], "the run-notes file"},
+        {lines[5], "the drawing-data file"},
+        {lines[6], "the mass file"},
+    };
+    const QFileInfo project(m_report);
+    long nameBytes = ::pathconf(Bytes(project.absolutePath()).constData(), _PC_NAME_MAX);
+    if (nameBytes <= 0) nameBytes = NAME_MAX;
+    const auto refuse = [](const QString& text) {
+        throw EPathLimit(text + QStringLiteral(" The run was not started and nothing was written; move the project "
+                                               "to a folder with a shorter path, or give it a shorter name."));
+    };
+    for (const auto& [path, what] : paths) {
+        const qsizetype bytes = Bytes(QFileInfo(path).absoluteFilePath()).size();
+        if (bytes > kPathBytes)
+            refuse(QStringLiteral("The path of %1 would be %2 bytes long, longer than the %3 bytes the system takes "
+                                  "for a path: %4.")
+                       .arg(QLatin1String(what))
+                       .arg(bytes)
+                       .arg(kPathBytes)
+                       .arg(path));
+        for (const QString& name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+            const qsizetype n = Bytes(name).size();
+            if (n > nameBytes)
+                refuse(QStringLiteral("The name \"%1\" of %2 would be %3 bytes long, longer than the %4 bytes the "
+                                      "folder %5 takes for a name.")
+                           .arg(name, QLatin1String(what))
+                           .arg(n)
+                           .arg(nameBytes)
+                           .arg(project.absolutePath()));
+        }
+    }
+}
+
 void TProjectRun::Lock()
 {
     if (m_lock >= 0) return;
+    CheckPaths();
     const QByteArray path = Bytes(m_lockPath);
     // The lock file of an ended run is removed by it: a lock taken on a file that has gone from
     // its name meanwhile is taken again on the new one.
@@ -195,9 +249,7 @@ QStringList TProjectRun::RunListLines(const QString& version)
     }
 
     RemoveTemporaries();
-    const QFileInfo project(m_report);
-    QByteArray pattern = Bytes(project.absolutePath() + QStringLiteral("/.") + project.completeBaseName() +
-                               QStringLiteral(".tmrun-XXXXXX"));
+    QByteArray pattern = Bytes(TemporaryFolderPattern());
     if (!::mkdtemp(pattern.data()))
         throw EOutputError(QStringLiteral("The temporary folder %1 of the run could not be made: %2")
                                .arg(QFile::decodeName(pattern), SafeWrite::SystemText(errno)));
@@ -210,6 +262,7 @@ QStringList TProjectRun::RunListLines(const QString& version)
 int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
 {
     m_failure.clear();
+    m_reportPlaced = m_plotPlaced = false;
     // The engine's messages name the temporary files: the user knows the final ones.
     for (QString line : engineMessage.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         if (!m_tempFolder.isEmpty()) {
@@ -218,8 +271,18 @@ int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
         }
         m_failure << line.trimmed();
     }
-    const bool keep = result == Run::kResultCompleted || result == Run::kResultStopped || result == Run::kResultRefused;
-    if (keep && !m_tempFolder.isEmpty()) {
+    const bool keep = Run::ResultKeepsOutputs(result);
+    // An analysis that ran has written its report: without it the engine wrote elsewhere than
+    // it was told (a name it could not take whole), and the run has no results. (A run without
+    // plot data is one whose engine wrote none; the earlier plot data then stay.)
+    if ((result == Run::kResultCompleted || result == Run::kResultUnsolved) && !m_direct) {
+        const QString temporary = m_tempFolder.isEmpty() ? m_report : TemporaryPath(m_report);
+        if (::access(Bytes(temporary).constData(), F_OK) != 0) {
+            m_failure << QStringLiteral("The engine did not write the report %1 of the run.").arg(m_report);
+            result = Run::kResultOutputFailed;
+        }
+    }
+    if (keep && result != Run::kResultOutputFailed && !m_tempFolder.isEmpty()) {
         // The plot data first: a report in place always has its plot data beside it.
         for (const auto& [path, what] : {std::pair{m_plot, "plot data file"}, std::pair{m_report, "report"}}) {
             const QByteArray from = Bytes(TemporaryPath(path));
@@ -235,6 +298,7 @@ int32_t TProjectRun::Finish(int32_t result, const QString& engineMessage)
                 result = Run::kResultOutputFailed;
                 break;
             }
+            (path == m_plot ? m_plotPlaced : m_reportPlaced) = true;
         }
     }
     if (result == Run::kResultOutputFailed && m_failure.isEmpty())

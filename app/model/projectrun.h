@@ -42,6 +42,15 @@ public:
     using EInOutError::EInOutError;
 };
 
+// A path of the run (its lock file, its temporary folder and outputs, a file of the run list)
+// is longer than the system takes for a path, or a name on it longer than it takes for a name:
+// the engine could not be handed it whole, so the run is refused before anything is written;
+// the message names the file, its length and the limit.
+class EPathLimit : public Exception {
+public:
+    using Exception::Exception;
+};
+
 class TProjectRun {
 public:
     explicit TProjectRun(const QString& projectFile);
@@ -50,9 +59,15 @@ public:
     TProjectRun(const TProjectRun&) = delete;
     TProjectRun& operator=(const TProjectRun&) = delete;
 
-    // Takes the project's lock (once; again after Release). Raises ERunRefused when another
-    // running copy holds it, EOutputError when the lock file cannot be made or written.
+    // Takes the project's lock (once; again after Release). Raises EPathLimit, before anything
+    // is written, when a path of the run would be too long (see CheckPaths); ERunRefused when
+    // another running copy holds it, EOutputError when the lock file cannot be made or written.
     void Lock();
+    // Raises EPathLimit when a path the run writes or hands the engine (the lock file, the
+    // temporary folder with the report and the plot data in it, the files of the run list) is
+    // longer than the 4095 bytes of a path the system takes, or a name on it longer than the
+    // names its folder takes (255 bytes on the usual file systems).
+    void CheckPaths() const;
     bool Locked() const { return m_lock >= 0; }
     // Removes the temporaries and releases the lock now.
     void Release();
@@ -63,11 +78,16 @@ public:
     // name, is not replaced), and makes the temporary folder. Raises as Lock, and EOutputError.
     QStringList RunListLines(const QString& version);
 
-    // After the engine has returned `result` with its ITREMX_MESSAGE text: results 0, 2 and 3
-    // rename the outputs into place, any other removes them. Returns the result of the run: the
-    // engine's, or 4 (Run::kResultOutputFailed) when an output could not be put in place.
-    // Releases the lock.
+    // After the engine has returned `result` with its ITREMX_MESSAGE text: results 0, 2, 3 and 6
+    // (Run::ResultKeepsOutputs) rename the outputs into place, any other removes them. Returns
+    // the result of the run: the engine's, or 4 (Run::kResultOutputFailed) when an output could
+    // not be put in place, or when the engine ran the analysis (0 or 6) and yet left no report
+    // where the run list told it. Releases the lock.
     int32_t Finish(int32_t result, const QString& engineMessage);
+    // After Finish: whether this run's report and plot data were put in place (else the
+    // earlier ones, if any, are left as they were).
+    bool ReportPlaced() const { return m_reportPlaced; }
+    bool PlotPlaced() const { return m_plotPlaced; }
     // After Finish: what could not be written, one line each, naming the final files; the
     // engine's own messages for its result 4 (or 3 without a report).
     QStringList FailureLines() const { return m_failure; }
@@ -83,6 +103,7 @@ private:
     void RemoveTemporaries();
     void RemoveStaleTemporaries() const;
     QString TemporaryPath(const QString& finalPath) const;
+    QString TemporaryFolderPattern() const;
 
     QString m_project;
     QString m_report;
@@ -91,5 +112,7 @@ private:
     QString m_tempFolder;  // "" when none
     bool m_direct = false;  // the engine writes the final names (its own refusal of the run list)
     QStringList m_failure;
+    bool m_reportPlaced = false;
+    bool m_plotPlaced = false;
     int m_lock = -1;
 };

@@ -5,6 +5,7 @@
 #include "util/safewrite.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace Run {
 
@@ -16,6 +17,55 @@ QStringList RunListLines(const QString& version, const QString& fileName)
         lines << ProjectFile::ChangeFileExt(fileName, QString::fromLatin1(ext));
     return lines;
 }
+
+bool ResultKeepsOutputs(int32_t result)
+{
+    return result == kResultCompleted || result == kResultStopped || result == kResultRefused ||
+           result == kResultUnsolved;
+}
+
+namespace {
+
+// After result 6: how many frequencies had no response, of how many, from the engine's line
+// "*** RESPONSE NOT COMPUTED AT n OF N FREQUENCIES: ... ***".
+bool UnsolvedCounts(const QStringList& lines, int& failed, int& total)
+{
+    static const QRegularExpression counts(QStringLiteral("RESPONSE NOT COMPUTED AT (\\d+) OF (\\d+) FREQUENCIES"));
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = counts.match(line);
+        if (m.hasMatch()) {
+            failed = m.captured(1).toInt();
+            total = m.captured(2).toInt();
+            return failed > 0 && total >= failed;
+        }
+    }
+    return false;
+}
+
+QString UnsolvedMessage(const QString& report, const QStringList& lines)
+{
+    int failed = 0, total = 0;
+    if (!UnsolvedCounts(lines, failed, total))
+        return QStringLiteral("The run failed at some of its frequencies: the response could not be computed there "
+                              "(the equations of motion could not be solved). The report %1 lists those "
+                              "frequencies; its results and the plots hold the other frequencies only.")
+            .arg(report);
+    if (failed == total)
+        return QStringLiteral("The run failed at all %1 of its frequencies: the response could not be computed at "
+                              "any of them (the equations of motion could not be solved), so the run gave no "
+                              "response. The report %2 lists those frequencies.")
+            .arg(total)
+            .arg(report);
+    return QStringLiteral("The run failed at %1 of its %2 frequencies: the response could not be computed there "
+                          "(the equations of motion could not be solved). The report %3 lists those frequencies; "
+                          "its results and the plots hold the other %4 frequencies only.")
+        .arg(failed)
+        .arg(total)
+        .arg(report)
+        .arg(total - failed);
+}
+
+}  // namespace
 
 QString ResultMessage(int32_t result, const QString& report)
 {
@@ -34,6 +84,7 @@ QString ResultMessage(int32_t result, const QString& report)
         return QStringLiteral("The output of the analysis could not be written, so the run gave no results; the "
                               "earlier report %1 and its plot data are left as they were.")
             .arg(report);
+    case kResultUnsolved: return UnsolvedMessage(report, {});
     default:
         return QStringLiteral("The analysis ended with result %1 and computed no results. See the report %2.")
             .arg(result)
@@ -43,6 +94,7 @@ QString ResultMessage(int32_t result, const QString& report)
 
 QString ResultMessage(int32_t result, const QString& report, const QStringList& errors)
 {
+    if (result == kResultUnsolved) return UnsolvedMessage(report, errors);
     QString text = ResultMessage(result, report);
     if (errors.isEmpty()) return text;
     text += QStringLiteral("\n\n") + errors.mid(0, kErrorsShown).join(QLatin1Char('\n'));

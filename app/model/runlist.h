@@ -21,16 +21,25 @@ inline const QString kLibraryName = QStringLiteral("libtremcalc.so");
 // Results of the engine's entry: the analysis ran; it stopped at STOP; the input was refused
 // (the report's "*** FATAL ERROR IN INPUT DATA ***" page, also for a run list or deck that could
 // not be opened); an output (report, plot data, scratch file) could not be written, the
-// engine's ITREMX_MESSAGE says which and why. Any other value is a call the engine did not take.
+// engine's ITREMX_MESSAGE says which and why; the analysis ran but the response could not be
+// computed at some (or all) of its frequencies, the report marks and lists them and the plot
+// data hold the others, the engine's ITREMX_MESSAGE says how many. Any other value is a call
+// the engine did not take.
 constexpr int32_t kResultCompleted = 0;
 constexpr int32_t kResultStopped = 2;
 constexpr int32_t kResultRefused = 3;
 constexpr int32_t kResultOutputFailed = 4;
+constexpr int32_t kResultUnsolved = 6;
+// Whether the run of a result put its report and plot data in place (completed, stopped,
+// refused, unsolved).
+bool ResultKeepsOutputs(int32_t result);
 // The engine's text of what its last call could not write (see engine/entry.h).
 inline const QString kMessageEntryName = QStringLiteral("ITREMX_MESSAGE");
 
 // The message after a run with the engine's result, naming the report (full path). After
-// result 4 the errors (below) are the lines that say which file could not be written and why.
+// result 4 the errors (below) are the lines that say which file could not be written and why;
+// after result 6 the engine's line that says at how many frequencies (the message gives the
+// counts in words instead of the line).
 QString ResultMessage(int32_t result, const QString& report);
 // The same with the engine's own error messages of the run: the first kErrorsShown of them, one a
 // line, and how many more the report holds.

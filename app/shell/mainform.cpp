@@ -604,7 +604,7 @@ void TMainForm::RunFinished(int32_t result)
 void TMainForm::TakeRunResult(int32_t result)
 {
     const QString report = TAnalysisRun::ReportPathOf(Data().FileName);
-    if (result != Run::kResultCompleted) {
+    if (result != Run::kResultCompleted && result != Run::kResultUnsolved) {
         // No results of this run: the plots of an earlier run would pass for them.
         ClearPlotData();
         // A refused run says why: the engine's own messages, else the user has to open the report.
@@ -617,7 +617,10 @@ void TMainForm::TakeRunResult(int32_t result)
         Messages::Information(this, Run::ResultMessage(result, report, errors));
         return;
     }
-    Messages::Information(this, Run::ResultMessage(result, report));
+    // A run that failed at some frequencies says how many (the engine's line); its plots hold the
+    // others.
+    const QStringList counts = result == Run::kResultUnsolved ? m_run->FailureLines() : QStringList();
+    Messages::Information(this, Run::ResultMessage(result, report, counts));
     const QString plotFile = ProjectFile::ChangeFileExt(Data().FileName, QStringLiteral(".tmq"));
     if (QFileInfo::exists(plotFile)) {
         try {

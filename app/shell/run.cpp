@@ -154,7 +154,10 @@ int32_t TAnalysisRun::Run(const QString& projectFile, const QString& version)
         entry = nullptr;
     }
     if (!entry) {
+        // Nothing of the run is left: the run list here, the lock and the temporary folder
+        // when this call returns.
         m_engine.reset();
+        QFile::remove(runList);
         throw EDLLError(QStringLiteral("Attempt to initialize DLL failed"));
     }
 

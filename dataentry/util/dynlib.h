@@ -14,7 +14,12 @@
 //   EInitError "Library failed to properly initialize";
 // - anything else (no shared object, wrong machine, no read permission, a bare name not found
 //   on the search path): the object stays closed and nothing is raised; GetProc then raises
-//   EDLLNotOpenError.
+//   EDLLNotOpenError. So is an ELF file shorter than its own headers say (a library cut short
+//   by a copy that stopped or a full disk): it is not handed to the loader at all, since the
+//   loader would map it as it is and the first touch of a page past the file's end would end
+//   the process.
+// Callers treat every failure alike: the main program and tremrun say "Attempt to initialize
+// DLL failed" (tremrun adds LastLoadError()) and run nothing.
 // The loader's own text of the last failure is kept in LastLoadError().
 #pragma once
 

@@ -63,7 +63,9 @@ QStringList UndecodableNames(const QString& folder)
     return names;
 }
 
-QString NotUtf8Message(const QString& path)
+namespace {
+
+QString NotUtf8Text(const QString& path, bool run)
 {
     if (!path.contains(QChar::ReplacementCharacter) || QFileInfo::exists(path)) return {};
     // The first name on the path that does not exist: one that is no UTF-8 in its folder?
@@ -80,6 +82,12 @@ QString NotUtf8Message(const QString& path)
             for (const QByteArray& raw : RawUndecodable(folder)) there = there || QString::fromUtf8(raw) == part;
             if (!there) return {};
             const QStringList undecodable = UndecodableNames(folder);
+            if (run)
+                return QStringLiteral("The project %1 cannot be run: the name \"%2\" in the folder %3 is not UTF-8 "
+                                      "text (the file names there that are not: %4). The program reads and writes "
+                                      "file names as UTF-8 only; give the file and its folders UTF-8 names to run it.")
+                    .arg(QDir::toNativeSeparators(path), part, QDir::toNativeSeparators(folder),
+                         undecodable.join(QStringLiteral(", ")));
             return QStringLiteral("The project %1 cannot be opened: the name \"%2\" in the folder %3 is not UTF-8 "
                                   "text (the file names there that are not: %4). The program reads and writes file "
                                   "names as UTF-8 only; give the file and its folders UTF-8 names to open it.")
@@ -90,6 +98,12 @@ QString NotUtf8Message(const QString& path)
     }
     return {};
 }
+
+}  // namespace
+
+QString NotUtf8Message(const QString& path) { return NotUtf8Text(path, false); }
+
+QString NotUtf8RunMessage(const QString& path) { return NotUtf8Text(path, true); }
 
 QString FolderNotice(const QString& folder)
 {

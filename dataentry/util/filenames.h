@@ -22,6 +22,8 @@ QStringList UndecodableNames(const QString& folder);
 // because a name on the path is not UTF-8 text. `path` as the program received it (a name that
 // was no UTF-8 holds replacement characters).
 QString NotUtf8Message(const QString& path);
+// The same for a project that is to be run (tremrun): "... cannot be run: ...".
+QString NotUtf8RunMessage(const QString& path);
 
 // The notice of a folder that holds names the file dialog cannot list; empty when it holds none.
 QString FolderNotice(const QString& folder);

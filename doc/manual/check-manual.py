@@ -44,7 +44,7 @@ import tempfile
 
 from lxml import html as lhtml
 
-SOURCE_DIRS = ("engine", "app", "views", "plots", "dataentry")
+SOURCE_DIRS = ("engine", "app", "views", "plots", "dataentry", "scripts")  # scripts: tremrun
 SAMPLE = "3"  # what a placeholder stands for
 
 

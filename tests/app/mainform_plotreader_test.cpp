@@ -177,7 +177,8 @@ TEST_F(PlotReaderTest, AFileOfAnotherLayoutIsOutOfDateAndShowsNothing)
         // The stiffness values must not pass for displacements (matrix switched off since).
         {"matrix and response read without matrix", kTwoPointsMatrixHarmonic, 0, 1},
         {"response only read with matrix", responseOnly, 1, 1},
-        {"matrix without response read as harmonic", matrixOnly, 1, 1},
+        // (A file of the stiffness and damping records alone read as harmonic is one cut at a line
+        // end for all the reader can tell: AFileCutAtALineEndOrWithAWrongCountIsCutShortOrDamaged.)
         {"matrix and response read as transient", kTwoPointsMatrixHarmonic, 1, 2},
         {"matrix read as random without matrix", matrixOnly, 0, 3},
         {"response read as transient without matrix", responseOnly, 0, 2},
@@ -237,6 +238,83 @@ TEST_F(PlotReaderTest, AFileCutShortCannotBeRead)
     QString problem;
     EXPECT_TRUE(PlotReader::ReadPlotData(work.filePath(QStringLiteral("cut.tmq")), project, plots, &problem));
     EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+}
+
+// A file cut at a line end (the first 101 of the 151 lines of the harmonic example's plot data:
+// its stiffness and damping records, without the response) or whose count of points was changed
+// (25 or 999999999 for 50, or a count no run writes) is cut short or damaged, not out of date:
+// the project did not change. A run writes every record of its layout, so a file that ends
+// before those of the project's layout was cut, whatever layout what is left would fit.
+TEST_F(PlotReaderTest, AFileCutAtALineEndOrWithAWrongCountIsCutShortOrDamaged)
+{
+    const QByteArray good = ReadBytes(QStringLiteral(TREMEX_SOURCE_DIR "/tests/engine/golden/expected/halfspace-harmonic.tmq"));
+    const QList<QByteArray> lines = good.split('\n');
+    ASSERT_EQ(lines.size(), 152) << "151 lines, each ended";
+    ASSERT_EQ(lines[0], "          50");
+    QByteArray first101;
+    for (int i = 0; i < 101; ++i) first101 += lines[i] + '\n';
+    const QByteArray rest = good.mid(lines[0].size());
+    const QString cut = QStringLiteral(" cannot be read:\rThe file ends in the middle of its records: it was cut short, and "
+                                       "no plots are shown. Run the analysis again to see its plots.");
+    const auto count = [](const char* n) {
+        return QStringLiteral(" cannot be read:\rIts count of points (%1) does not match the records it holds: the file "
+                              "is damaged or cut short, and no plots are shown. Run the analysis again to see its plots.")
+            .arg(QLatin1String(n));
+    };
+    const struct {
+        const char* what;
+        QByteArray text;
+        QString message;
+    } cases[] = {
+        {"101 of 151 lines", first101, cut},
+        {"the count 25", "          25" + rest, count("25")},
+        {"the count 999999999", "   999999999" + rest, count("999999999")},
+        {"the count 1025", "        1025" + rest, count("1025")},
+        {"the count -3", "          -3" + rest, count("-3")},
+        {"the count 70", "          70" + rest, count("70")},
+    };
+    const QString path = work.filePath(QStringLiteral("block.tmq"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(Read(good, 1, 1)) << "the graphs hold points before";
+        WriteBytes(path, c.text);
+        PlotReader::TPlotProject project;  // the harmonic project with its stiffness matrix
+        QString problem;
+        EXPECT_FALSE(PlotReader::ReadPlotData(path, project, plots, &problem));
+        EXPECT_EQ(problem, QStringLiteral("The plot data in ") + path + c.message);
+        for (TGraphPlot* p : plots) EXPECT_EQ(p->PointCount(), 0) << p->objectName().toStdString();
+    }
+    // The same records whole read with the layout they are whole for.
+    WriteBytes(path, first101);
+    PlotReader::TPlotProject transient;
+    transient.LoadCode = 2;
+    QString problem;
+    EXPECT_TRUE(PlotReader::ReadPlotData(path, transient, plots, &problem)) << problem.toStdString();
+    EXPECT_EQ(P("pltRealKXX")->PointCount(), 50);
+}
+
+// A run whose response could not be computed at some frequencies writes the others with their
+// count: such a file reads as any other, its points those of the frequencies solved.
+TEST_F(PlotReaderTest, APlotDataFileOfTheSolvedFrequenciesReadsAsAnyOther)
+{
+    const QByteArray good = ReadBytes(QStringLiteral(TREMEX_SOURCE_DIR "/tests/engine/golden/expected/halfspace-harmonic.tmq"));
+    const QList<QByteArray> lines = good.split('\n');
+    ASSERT_EQ(lines.size(), 152);
+    // Points 1, 2 and 4 of 50: their stiffness and damping records and their response records.
+    QByteArray three = "           3\n";
+    for (int k : {0, 1, 3}) three += lines[1 + 2 * k] + '\n' + lines[2 + 2 * k] + '\n';
+    for (int k : {0, 1, 3}) three += lines[101 + k] + '\n';
+    QString problem;
+    const QString path = work.filePath(QStringLiteral("three.tmq"));
+    WriteBytes(path, three);
+    PlotReader::TPlotProject project;
+    ASSERT_TRUE(PlotReader::ReadPlotData(path, project, plots, &problem)) << problem.toStdString();
+    EXPECT_EQ(P("pltDxyzR")->PointCount(), 3);
+    EXPECT_NEAR(X(P("pltDxyzR"), 0, 2), 25.12 / 6.2832, 1e-6) << "the fourth frequency, 25.12 rad/s";
+    // And a run that solved none: the count 0 alone.
+    WriteBytes(path, "           0\n");
+    EXPECT_TRUE(PlotReader::ReadPlotData(path, project, plots, &problem));
+    for (TGraphPlot* p : plots) EXPECT_EQ(p->PointCount(), 0);
 }
 
 TEST_F(PlotReaderTest, AFieldThatIsNoNumberIsNamedInTheMessage)

@@ -92,11 +92,12 @@ TEST_F(MainFormTest, RunOfAnExampleThroughTheEngineLibrary)
     m.OpenFileName(project);
     EXPECT_FALSE(m.PlotDataRead());
 
-    // A missing library: the run does not start, the run list stays, the next run tries again.
+    // A missing library: the run does not start and leaves nothing behind (no run list), the
+    // next run tries again.
     m.SetEngineLibraryPath(work.filePath(QStringLiteral("libmissing.so")));
     m.CompRunClick();
     EXPECT_EQ(recorder.Texts(), QStringList{QStringLiteral("Attempt to initialize DLL failed")});
-    EXPECT_TRUE(QFileInfo::exists(runList));
+    EXPECT_FALSE(QFileInfo::exists(runList));
     EXPECT_FALSE(QFileInfo::exists(work.filePath(QStringLiteral("block.tmo"))));
 
     // The real engine in the program's folder.

@@ -34,6 +34,17 @@ TEST(RunResult, MessagesNameTheReport)
     EXPECT_TRUE(Run::ResultMessage(3, report).contains(QStringLiteral("*** FATAL ERROR IN INPUT DATA ***")));
     EXPECT_TRUE(Run::ResultMessage(2, report).contains(QStringLiteral("STOP")));
     EXPECT_TRUE(Run::ResultMessage(4, report).startsWith(QStringLiteral("The output of the analysis could not be written")));
+    // Frequencies without a response: the counts come from the engine's line; without it the
+    // message still says that the run failed there.
+    const QString line =
+        QStringLiteral("*** RESPONSE NOT COMPUTED AT 3 OF 7 FREQUENCIES: THE EQUATIONS OF MOTION COULD NOT BE SOLVED ***");
+    EXPECT_TRUE(Run::ResultMessage(6, report, {line}).startsWith(QStringLiteral("The run failed at 3 of its 7 frequencies")));
+    EXPECT_TRUE(Run::ResultMessage(6, report, {line}).endsWith(QStringLiteral("the other 4 frequencies only.")));
+    EXPECT_TRUE(Run::ResultMessage(6, report).startsWith(QStringLiteral("The run failed at some of its frequencies")));
+    for (const QString& text : {Run::ResultMessage(6, report), Run::ResultMessage(6, report, {line})}) {
+        EXPECT_TRUE(text.contains(report));
+        EXPECT_FALSE(text.contains(QStringLiteral("completed")));
+    }
 }
 
 // The engine's messages are the lines before each closing line, back to the empty line before

@@ -19,9 +19,9 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs tremrun with `args` in a child process, with the file-size limit `limit` (bytes, < 0 for
-// none) and as the user `uid` (< 0: this one).
-Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int uid = -1)
+// Runs the tremrun program at `program` with `args` in a child process, with the file-size limit
+// `limit` (bytes, < 0 for none) and as the user `uid` (< 0: this one).
+Outcome TremrunAt(const std::string& program, const std::vector<std::string>& args, long long limit = -1, int uid = -1)
 {
     const harness::TempFolder capture("tremrun-out");
     const std::string out = capture.path() + "/out", err = capture.path() + "/err";
@@ -39,10 +39,10 @@ Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int 
             if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(121);
         }
         if (uid >= 0 && (::setgid(gid_t(uid)) != 0 || ::setuid(uid_t(uid)) != 0)) ::_exit(122);
-        std::vector<char*> argv{const_cast<char*>(TREMRUN_PATH)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::execv(TREMRUN_PATH, argv.data());
+        ::execv(program.c_str(), argv.data());
         ::_exit(123);
     }
     int status = 0;
@@ -52,6 +52,12 @@ Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int 
     r.out = harness::read_file(out);
     r.err = harness::read_file(err);
     return r;
+}
+
+// The same with the tremrun of the build.
+Outcome Tremrun(const std::vector<std::string>& args, long long limit = -1, int uid = -1)
+{
+    return TremrunAt(TREMRUN_PATH, args, limit, uid);
 }
 
 }  // namespace

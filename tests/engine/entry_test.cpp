@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -306,19 +307,31 @@ TEST(Entry, RunListThatWouldOverwriteTheDeckIsRefused) {
   EXPECT_EQ(harness::read_file(x), deck);
 }
 
-TEST(Entry, NamesAreCutAt256Characters) {
+// A name of the run list is its whole line: paths of 300 and 1000 characters (the system takes
+// 4095) reach the engine whole, and the run writes under them. (Names were once cut at 256
+// characters: the report then went to another file, or the run was refused for names that
+// the cut made alike.) A short line reads as it always did, trailing blanks dropped.
+TEST(Entry, NamesAreReadWhole) {
   const harness::TempFolder tmp("tremex-long");
-  const std::string dir = tmp.path();
-  // An output line of 300 characters: the report lands under its first 256.
-  const std::string out256 = dir + "/" + std::string(256 - dir.size() - 5, 'r') + ".tmo";
-  ASSERT_EQ(out256.size(), 256u);
-  harness::write_file(dir + "/d.tmx", "STOP\r\n");
-  harness::RunOptions opt;
-  opt.names_override = "3.0.11\r\n" + dir + "/d.tmx\r\n" + out256 + std::string(44, 'x') + "\r\n" +
-                       dir + "/d.tmq\r\n" + dir + "/d.tmr\r\n" + dir + "/d.tmt\r\n" + dir + "/d.tmm\r\n";
-  EngineRun run = run_engine("", opt);
-  EXPECT_EQ(run.result, 2);
-  EXPECT_NE(harness::read_file(out256).find("RUN TERMINATED BY 'STOP'"), std::string::npos);
+  for (const std::size_t length : {300u, 1000u}) {
+    SCOPED_TRACE(length);
+    // Folders of at most 200 characters each (a name may have 255) down to the length asked.
+    std::string dir = tmp.path() + "/" + std::to_string(length);
+    while (dir.size() + 210 < length) dir += "/" + std::string(200, 'd');
+    dir += "/" + std::string(length - dir.size() - 7, 'n');
+    ASSERT_EQ((dir + "/d.tmo").size(), length);
+    std::filesystem::create_directories(dir);
+    harness::write_file(dir + "/d.tmx", "STOP\r\n");
+    harness::RunOptions opt;
+    opt.names_override = "3.0.11\r\n" + dir + "/d.tmx   \r\n" + dir + "/d.tmo\r\n" + dir + "/d.tmq\r\n" + dir +
+                         "/d.tmr\r\n" + dir + "/d.tmt\r\n" + dir + "/d.tmm\r\n";
+    EngineRun run = run_engine("", opt);
+    EXPECT_EQ(run.result, 2) << run.message;
+    EXPECT_NE(harness::read_file(dir + "/d.tmo").find("RUN TERMINATED BY 'STOP'"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/d.tmq"));
+    // Nothing under a name cut at 256.
+    EXPECT_FALSE(std::filesystem::exists((dir + "/d.tmo").substr(0, 256)));
+  }
 }
 
 }  // namespace

@@ -158,4 +158,20 @@ FileSizeLimit::~FileSizeLimit() {
   std::signal(SIGXFSZ, old_handler_);
 }
 
+std::string masked(std::string text, const std::string& folder) {
+  for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
+    text.replace(at, folder.size(), "{RUN FOLDER}");
+  struct Field {
+    const char* label;
+    std::size_t width;
+  } fields[] = {{"RUN DATE - ", 11}, {"TIME     -  ", 8}};
+  for (const Field& f : fields) {
+    for (std::size_t at = text.find(f.label); at != std::string::npos; at = text.find(f.label, at + 1)) {
+      const std::size_t from = at + std::string(f.label).size();
+      for (std::size_t i = from; i < from + f.width && i < text.size() && text[i] != '\n'; ++i) text[i] = '#';
+    }
+  }
+  return text;
+}
+
 }  // namespace harness

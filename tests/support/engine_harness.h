@@ -75,6 +75,10 @@ class TempFolder {
 };
 
 std::string read_file(const std::string& path);
+// A report or plot data with what changes from run to run masked: the run folder `folder` (as
+// "{RUN FOLDER}"), the value after "RUN DATE - " (a blank and 10 characters) and after
+// "TIME     -  " (8), so that the outputs of runs compare with the stored copies byte for byte.
+std::string masked(std::string text, const std::string& folder);
 void write_file(const std::string& path, const std::string& text);
 std::vector<std::string> split_lines(const std::string& text);
 
