@@ -480,7 +480,11 @@ bool TMainForm::SaveTo(const QString& path, bool saveAs)
             }
         } else {
             const QString question = ReplaceText(target, options.Remove);
-            if (!question.isEmpty() && Messages::Confirm(this, question) != MessageSink::Answer::Yes) return false;
+            // The safe answer, which writes nothing, is the default.
+            if (!question.isEmpty() &&
+                Messages::Choose(this, question, QStringLiteral("Replace"), QStringLiteral("Cancel"), false) !=
+                    MessageSink::Answer::Yes)
+                return false;
         }
         options.Expect = state;
         try {
