@@ -21,14 +21,42 @@
 //     project.Tables().D->Cell(0, 0)->SetAsFloat(150);
 //     project.SetUnits(1);              // English; UnitsChanged follows
 //     project.Save();                   // the three files, each renamed into place
+//
+// Files changed by others. The project remembers what its files held when it last read or
+// wrote them (FilesAsKnown, ProjectFile::TFilesState). A save given TSaveOptions::Expect
+// replaces the files only while they are in that state, checked under the save's lock, and
+// raises EFilesChanged otherwise; the main window asks the user first (reload, overwrite or
+// cancel) and passes what it showed him. A save refuses, with ERunRefused, a project file that
+// another running copy analyses (its run lock is held, app/model/projectrun.h): that run's
+// report would no longer be the report of the project file.
 #pragma once
 
 #include "dataunit.h"
+#include "projectfile.h"
 #include "projecttables.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
+
+// The files on the disk are no longer in the state the save was to replace.
+class EFilesChanged : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// How a save treats the files it replaces.
+struct TSaveOptions {
+    // The state of the files the save may replace (ProjectFile::FilesState); none: whatever
+    // they hold.
+    std::optional<ProjectFile::TFilesState> Expect;
+    // The run lock of the file saved is held by this copy (the save before its own run).
+    bool OwnRun = false;
+    // Files removed with the save (ProjectFile::TWriteOptions::Remove).
+    QStringList Remove;
+};
 
 class TProject : public QObject {
     Q_OBJECT
@@ -45,15 +73,20 @@ public:
     // A new project ("NewData.tmx", "New Pile", SI, HALF-SPACE).
     void New();
     // Reads the project file (a relative path is taken from the current folder and kept as an
-    // absolute path). Raises EInOutError or EProjectError with the text to show; the current
+    // absolute path), after putting right what a killed save of it left (ProjectFile::
+    // RecoverSave). Raises EInOutError or EProjectError with the text to show; the current
     // project is then unchanged.
     void Open(const QString& path);
     // Writes the three files under FileName; raises (the project stays modified) when the
     // project cannot be saved or a file cannot be written, and EProjectError while the project
-    // is still named "NewData.tmx" (the main window then goes to Save As).
-    void Save();
+    // is still named "NewData.tmx" (the main window then goes to Save As); EFilesChanged and
+    // ERunRefused as told above, with every file as it was.
+    void Save(const TSaveOptions& options = {});
     // Save under another name (made absolute); on failure the old name is kept.
-    void SaveAs(const QString& path);
+    void SaveAs(const QString& path, const TSaveOptions& options = {});
+    // What the project's files held when this project last read or wrote them (nothing for a
+    // new project).
+    const ProjectFile::TFilesState& FilesAsKnown() const { return m_files; }
     // The unit-system switch of the whole project (1 English, 2 SI); UnitsChanged follows unless
     // the switch raised.
     void SetUnits(int32_t system);
@@ -74,8 +107,11 @@ signals:
 
 private:
     void TakeOver(std::unique_ptr<TProjectTables> tables, std::unique_ptr<TProgramData> data);
+    // Writes the files under the data's FileName with the checks of `options`.
+    void Write(const TSaveOptions& options);
 
     bool m_modified = false;
+    ProjectFile::TFilesState m_files;
     std::unique_ptr<TProjectTables> m_tables;
     std::unique_ptr<TProgramData> m_data;
 };

@@ -7,7 +7,9 @@
 #include "util/safewrite.h"
 #include "util/wordread.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
@@ -1014,22 +1016,70 @@ void ReadProject(TProgramData& d, const QString& path)
     d.SetModified(false);
 }
 
-void WriteFiles(TProgramData& d)
+namespace {
+
+// The three files of a project in the order they are written and renamed.
+QStringList SaveOrder(const QString& projectFile)
+{
+    return {ChangeFileExt(projectFile, L(".tmm")), ChangeFileExt(projectFile, L(".tmt")), projectFile};
+}
+
+QByteArray HashOf(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+}  // namespace
+
+TFilesState FilesState(const QString& projectFile)
+{
+    TFilesState state;
+    const QString paths[3] = {projectFile, ChangeFileExt(projectFile, L(".tmm")), ChangeFileExt(projectFile, L(".tmt"))};
+    for (int i = 0; i < 3; ++i) {
+        QFile file(paths[i]);
+        if (!file.exists()) continue;
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.Hash[i] = "unreadable: " + file.errorString().toUtf8();
+            continue;
+        }
+        const QByteArray bytes = file.readAll();
+        state.Hash[i] = file.error() == QFileDevice::NoError ? HashOf(bytes) : "unreadable: " + file.errorString().toUtf8();
+    }
+    return state;
+}
+
+TFilesState StateOf(const TProjectTexts& texts)
+{
+    TFilesState state;
+    state.Hash = {HashOf(texts.Project), HashOf(texts.Mass), HashOf(texts.Drawing)};
+    return state;
+}
+
+QString SaveRecordPathOf(const QString& projectFile)
+{
+    return ChangeFileExt(SafeWrite::TargetOf(projectFile), L(".tmsave"));
+}
+
+void RecoverSave(const QString& projectFile)
+{
+    SafeWrite::RecoverGroup(SaveRecordPathOf(projectFile), SaveOrder(projectFile));
+}
+
+TFilesState WriteFiles(TProgramData& d, const TWriteOptions& options)
 {
     CheckProject(d);
     const TProjectTexts texts = BuildTexts(d);
     // Each file goes to a temporary name beside it, checked to the last byte on the disk; only
-    // when all three are written are they renamed into place, the project file last.
-    const QString paths[3] = {d.MassFileName, d.DrawingFileName, d.FileName};
+    // when all three are written are they renamed into place, through the commit record.
+    const QStringList paths = SaveOrder(d.FileName);
     const QByteArray* bytes[3] = {&texts.Mass, &texts.Drawing, &texts.Project};
-    std::unique_ptr<SafeWrite::TFileWrite> files[3];
-    for (int i = 0; i < 3; ++i) {
-        files[i] = std::make_unique<SafeWrite::TFileWrite>(paths[i]);
-        files[i]->Write(*bytes[i]);
-        files[i]->Finish();
-    }
-    for (auto& file : files) file->Commit();
+    SafeWrite::TFileGroup group(SaveRecordPathOf(d.FileName), paths);
+    if (options.BeforeWrite) options.BeforeWrite();
+    for (int i = 0; i < 3; ++i) group.Add(paths[i]).Write(*bytes[i]);
+    for (const QString& path : options.Remove) group.Remove(path);
+    group.Commit();
     d.SetModified(false);
+    return StateOf(texts);
 }
 
 }  // namespace ProjectFile

@@ -21,6 +21,20 @@
 // (a full disk, a file that may not be written) leaves the old files whole and raises EInOutError
 // "The file PATH could not be written: REASON" with the system's reason.
 //
+// The three files are one whole: the engine takes the mass components from the mass file and
+// everything else from the project file. A save killed between two of its renames would leave
+// a new mass file beside an old project file, so a save goes through a commit record beside the
+// project (NAME.tmsave, SafeWrite::TFileGroup): the record is written once every temporary file
+// is on the disk, the renames follow, the record goes last. RecoverSave, run at every open, save
+// and run of the project, carries out a record that a killed save left, so that the new files
+// are all in place, and removes the temporary files of a save killed before its record; the
+// files are then always those of one save. The record also keeps two running copies from
+// saving the same project at the same moment.
+//
+// What the files hold is told by FilesState: a hash of each file's bytes. The main window keeps
+// the state of the files as it last read or wrote them and compares it with the files on the
+// disk before it saves over them (another copy, or a text editor, may have changed them).
+//
 // Reading fills a fresh project (data and tables) and raises on any fault; the caller keeps its
 // current project (app/model/project.h). The "$" comment lines after the data of a hand-written
 // project (TProgramData::KeptLines) are written again after the data on every save, so a run,
@@ -31,6 +45,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
 
 class TProgramData;
 
@@ -89,9 +107,50 @@ TProjectTexts BuildTexts(TProgramData& data);
 // a keyword out of place, a count beyond a table's rows) with the text shown to the user.
 void ReadProject(TProgramData& data, const QString& path);
 
+// What the three files of a project hold on the disk, in the order project file, mass file,
+// drawing-data file: for each a SHA-256 hash of its bytes, or nothing (an empty hash) when there
+// is no such file. A file that cannot be read gets a text of its own in place of a hash.
+//
+// A hash of the bytes, not the file's size, time and inode: a text editor may keep the size
+// ("6,4" made "7,4") and the inode (a write in place), and a change within the clock's step
+// keeps the time; every save of the program makes a new inode, even when it writes the same
+// bytes again. The files are small, and reading them is quick beside the save.
+struct TFilesState {
+    std::array<QByteArray, 3> Hash;
+    bool operator==(const TFilesState&) const = default;
+    // Whether the project file is there.
+    bool HasProject() const { return !Hash[0].isEmpty(); }
+};
+
+// The files of the project `projectFile` as they are now.
+TFilesState FilesState(const QString& projectFile);
+// The files as a save that wrote `texts` left them.
+TFilesState StateOf(const TProjectTexts& texts);
+
+// The commit record of a save of the project (NAME.tmsave beside it, beside the end of a
+// symbolic link for a linked project file).
+QString SaveRecordPathOf(const QString& projectFile);
+// Puts right what a save of the project that was killed part-way left: its commit record is
+// carried out, its temporary files are removed (see above). Quiet; does nothing while another
+// copy saves the project, or where the folder cannot be written.
+void RecoverSave(const QString& projectFile);
+
+// What a save does beyond writing the three files.
+struct TWriteOptions {
+    // Called once the save holds the commit record's lock (no other copy saves the project
+    // meanwhile) and a killed save was put right, before anything is written: raising stops
+    // the save with every file as it was. The main window checks there that the files on the
+    // disk are still what it expects.
+    std::function<void()> BeforeWrite;
+    // Files removed with the save, as part of it (the report and plot data of another
+    // analysis under the new name of a Save As).
+    QStringList Remove;
+};
+
 // Writes the project file (the engine's input deck), the mass file and the drawing-data file
 // beside it (after CheckProject; each under a temporary name, renamed into place when all three
-// were written) and clears the tables' modified flags. Raises EProjectError or EInOutError.
-void WriteFiles(TProgramData& data);
+// were written, through the commit record) and clears the tables' modified flags. Raises
+// EProjectError or EInOutError. Returns the state of the files it wrote.
+TFilesState WriteFiles(TProgramData& data, const TWriteOptions& options = {});
 
 }  // namespace ProjectFile

@@ -106,6 +106,19 @@ void TProjectRun::CheckPaths() const
     }
 }
 
+QString TProjectRun::Holder(const QString& projectFile)
+{
+    const int fd = ::open(Bytes(LockPathOf(projectFile)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return QString();
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    const QString holder = held ? HolderText(fd) : QString();
+    ::close(fd);
+    return holder;
+}
+
 void TProjectRun::Lock()
 {
     if (m_lock >= 0) return;
@@ -167,6 +180,8 @@ void TProjectRun::Lock()
         }
         m_lock = fd;
         RemoveStaleTemporaries();
+        // The deck and its mass file the engine reads are those of one save.
+        ProjectFile::RecoverSave(m_project);
         return;
     }
     throw EOutputError(QStringLiteral("The lock file %1 of the run could not be locked: it keeps being replaced")

@@ -97,6 +97,10 @@ public:
     QString PlotPath() const { return m_plot; }
     // The project's lock file.
     static QString LockPathOf(const QString& projectFile);
+    // The run that holds the lock of `projectFile` now, as its lock file tells it ("process
+    // 1234 on host, since 2026-12-11 02:00:03"); empty when no run holds it. A lock of this
+    // process counts as well.
+    static QString Holder(const QString& projectFile);
 
 private:
     QString RefusalText(const QString& holder) const;

@@ -8,6 +8,7 @@
 #include "progress.h"
 #include "run.h"
 #include "projectfile.h"
+#include "projectrun.h"
 #include "projecttables.h"
 #include "runlist.h"
 #include "poissonratios.h"
@@ -124,6 +125,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         QFileDialog dialog(this, title, QString(), kFilter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("tmx"));
+        // Every file the save would replace is asked about at once after the dialog (the mass
+        // file of another project without its project file too).
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
         const QFileInfo info(preset);
         dialog.setDirectory(info.isAbsolute() ? info.absolutePath() : DocFolder::StartFolder());
         dialog.selectFile(info.fileName());
@@ -262,6 +266,8 @@ void TMainForm::UpdateRegistry()
 void TMainForm::FormShow()
 {
     ReadRegistry();
+    // The dialogs of a new project open where the user worked last.
+    DocFolder::SetProjectFile(m_prevFiles[0]);
     const QStringList arguments = m_argumentsSet ? m_arguments : QCoreApplication::arguments().mid(1);
     if (!arguments.isEmpty() && !arguments.first().isEmpty()) {
         QString path = arguments.first();
@@ -301,7 +307,13 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+        // After the event: the question is a window of its own, which activation must not wait on.
+        QTimer::singleShot(0, this, [this] {
+            if (isActiveWindow()) OfferReload();
+        });
+    }
 }
 
 void TMainForm::FormActivate()
@@ -386,14 +398,150 @@ void TMainForm::OpenRecentFile(int index)
 bool TMainForm::FileSaveClick()
 {
     if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return FileSaveAsClick();
+    return SaveTo(Data().FileName, false);
+}
+
+bool TMainForm::ChangedOnDisk(const ProjectFile::TFilesState& state) const
+{
+    // A project file that has gone holds nothing to read again or to lose: the save writes it.
+    return state.HasProject() && state != m_project->FilesAsKnown();
+}
+
+QString TMainForm::ChangeText(bool saving) const
+{
+    const QString lead = QStringLiteral("The project file %1 was changed outside this copy of the program (by a text "
+                                        "editor or another copy of the program) since this copy read or saved it.")
+                             .arg(QDir::toNativeSeparators(Data().FileName)) +
+                         QChar(13);
+    if (saving)
+        return lead + QStringLiteral("Reload reads the project again as it is on the disk now (the changes made here "
+                                     "since it was last saved are dropped); Overwrite saves the project as it is here "
+                                     "over the changed file; Cancel saves nothing.");
+    return lead + QStringLiteral("Reload reads the project again as it is on the disk now (the changes made here since "
+                                 "it was last saved are dropped); Keep leaves the project here as it is (a save then "
+                                 "asks again).");
+}
+
+bool TMainForm::ReloadProject()
+{
+    const QString path = Data().FileName;
     try {
-        m_project->Save();
+        m_project->Open(path);
     } catch (const Exception& e) {
+        // The file on the disk cannot be read (a hand edit the program does not take): the
+        // project here stays, and nothing is saved.
         Messages::Error(this, e.message());
         return false;
     }
-    TellTitleAsRead();
+    UpdateLoadingMenus();
+    SetCaption();
+    ClearPlotData();
+    AfterProjectRead(Data().FileName);
     return true;
+}
+
+void TMainForm::OfferReload()
+{
+    if (m_asking || Running() || QApplication::activeModalWidget()) return;
+    if (QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) return;
+    const ProjectFile::TFilesState state = ProjectFile::FilesState(Data().FileName);
+    if (!ChangedOnDisk(state) || (m_changeShown && state == m_shownState)) return;
+    // Asked once for each state of the files: Keep is not asked again on every activation.
+    m_changeShown = true;
+    m_shownState = state;
+    m_asking = true;
+    CommitActiveChild();
+    const auto answer = Messages::Choose(this, ChangeText(false), QStringLiteral("Reload"), QStringLiteral("Keep"), false);
+    m_asking = false;
+    if (answer == MessageSink::Answer::Yes) ReloadProject();
+}
+
+bool TMainForm::SaveTo(const QString& path, bool saveAs)
+{
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const bool own = target == Data().FileName ||
+                     (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() ==
+                                                       QFileInfo(Data().FileName).canonicalFilePath());
+    // The files change between the question and the save only when another copy saves at that
+    // very moment: the question comes again for what they hold then.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        TSaveOptions options;
+        options.OwnRun = m_savingForRun && own;
+        const ProjectFile::TFilesState state = ProjectFile::FilesState(own ? Data().FileName : target);
+        if (own) {
+            if (ChangedOnDisk(state)) {
+                m_asking = true;
+                const auto answer = Messages::Choose(this, ChangeText(true), QStringLiteral("Reload"),
+                                                     QStringLiteral("Overwrite"), true);
+                m_asking = false;
+                m_changeShown = true;
+                m_shownState = state;
+                if (answer == MessageSink::Answer::Yes) return ReloadProject();
+                if (answer != MessageSink::Answer::No) return false;
+            }
+        } else {
+            const QString question = ReplaceText(target, options.Remove);
+            // The safe answer, which writes nothing, is the default.
+            if (!question.isEmpty() &&
+                Messages::Choose(this, question, QStringLiteral("Replace"), QStringLiteral("Cancel"), false) !=
+                    MessageSink::Answer::Yes)
+                return false;
+        }
+        options.Expect = state;
+        try {
+            if (saveAs)
+                m_project->SaveAs(target, options);
+            else
+                m_project->Save(options);
+        } catch (const EFilesChanged&) {
+            continue;
+        } catch (const ERunRefused& e) {
+            Messages::Information(this, e.message());
+            SetCaption();
+            return false;
+        } catch (const Exception& e) {
+            Messages::Error(this, e.message());
+            SetCaption();
+            return false;
+        }
+        SetCaption();
+        if (saveAs) UpdatePrevFile(Data().FileName);
+        TellTitleAsRead();
+        return true;
+    }
+    Messages::Error(this, QStringLiteral("The project file %1 keeps being changed on the disk; it was not saved.")
+                              .arg(QDir::toNativeSeparators(target)));
+    return false;
+}
+
+QString TMainForm::ReplaceText(const QString& target, QStringList& results) const
+{
+    // Every file a save writes under the new name, and the results of that name, which would
+    // else pass for this project's: another project's, or left by one that was there.
+    QStringList replaced;
+    for (const char* ext : {".tmx", ".tmm", ".tmt"}) {
+        const QString file = ProjectFile::ChangeFileExt(target, QLatin1String(ext));
+        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) replaced << QDir::toNativeSeparators(file);
+    }
+    results.clear();
+    for (const char* ext : {".tmo", ".tmq"}) {
+        const QString file = ProjectFile::ChangeFileExt(target, QLatin1String(ext));
+        if (QFileInfo(file).exists() || QFileInfo(file).isSymLink()) results << file;
+    }
+    if (replaced.isEmpty() && results.isEmpty()) return QString();
+    QString text;
+    if (!replaced.isEmpty())
+        text = QStringLiteral("Saving the project as %1 replaces files that this project did not write: %2.")
+                   .arg(QDir::toNativeSeparators(target), replaced.join(QStringLiteral(", ")));
+    if (!results.isEmpty()) {
+        QStringList shown;
+        for (const QString& file : results) shown << QDir::toNativeSeparators(file);
+        if (!text.isEmpty()) text += QChar(13);
+        text += QStringLiteral("The report and plot data of that name (%1) are not this project's results: the save "
+                               "deletes them, so that they are not taken for its results.")
+                    .arg(shown.join(QStringLiteral(", ")));
+    }
+    return text + QChar(13) + QStringLiteral("Do you want to replace them?");
 }
 
 void TMainForm::TellTitleAsRead()
@@ -407,17 +555,7 @@ bool TMainForm::FileSaveAsClick()
     const QString title = QStringLiteral("Save ") + CaptionName(Data().FileName) + QStringLiteral(" As");
     const QString path = SaveDialog ? SaveDialog(title, Data().FileName) : QString();
     if (path.isEmpty()) return false;
-    try {
-        m_project->SaveAs(path);
-    } catch (const Exception& e) {
-        Messages::Error(this, e.message());
-        SetCaption();
-        return false;
-    }
-    SetCaption();
-    UpdatePrevFile(Data().FileName);
-    TellTitleAsRead();
-    return true;
+    return SaveTo(path, true);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -565,8 +703,12 @@ void TMainForm::CompRunClick()
             return;
         }
     }
-    // The project is saved first; a project that still has no name is not run.
-    if (!FileSaveClick() || QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) {
+    // The project is saved first; a project that still has no name is not run. The run's lock
+    // taken above is this copy's own: the save does not take it for another copy's run.
+    m_savingForRun = true;
+    const bool saved = FileSaveClick();
+    m_savingForRun = false;
+    if (!saved || QFileInfo(Data().FileName).fileName() == DataUnit::kNewFileName) {
         m_run->Release();
         return;
     }

@@ -98,12 +98,26 @@ public:
     void FormShow();
     // Activation of the main window: loading items by LoadCode; Pile Coordinates disabled.
     void FormActivate();
+    // After an activation of the main window: when the project's files were changed outside
+    // this copy (Edit Input Text, another copy's save) since it read or saved them, asks whether
+    // to read the project again (Reload) or keep it as it is here; once for each new state of
+    // the files.
+    void OfferReload();
 
     // --- project commands
     bool QuerySave();
     void FileNewClick();
     void FileOpenClick();
-    // Save: Save As while the project has no name of its own. true when the files were written.
+    // Save: Save As while the project has no name of its own. true when the files were written,
+    // or read again (the user chose Reload: the project is then what the disk holds).
+    //
+    // Before a save over the project's own files (Save, Save As to the same name, the save
+    // before a run, the save of Exit) the files on the disk are compared with what this copy
+    // last read or wrote (ProjectFile::FilesState); when another copy or a text editor changed
+    // them, the user chooses Reload, Overwrite or Cancel. Save As to another name asks before
+    // it replaces any file a save writes there (project, mass and drawing-data file) and deletes
+    // the report and plot data of that name, which are not this project's results. A project
+    // that another running copy analyses is not saved (the message names that run).
     bool FileSaveClick();
     bool FileSaveAsClick();
     void OpenFileName(const QString& path);
@@ -240,6 +254,17 @@ private:
     static QWidget* FrameOf(QWidget* window);
     // After a save: tells the user when the analysis will not read the whole title.
     void TellTitleAsRead();
+    // The save of Save and Save As (`saveAs`) to `path`, with the checks told at FileSaveClick.
+    bool SaveTo(const QString& path, bool saveAs);
+    // Whether the files on the disk (`state`) differ from what this copy last read or wrote.
+    bool ChangedOnDisk(const ProjectFile::TFilesState& state) const;
+    // The question about files changed outside: before a save, or after an activation.
+    QString ChangeText(bool saving) const;
+    // Empty when Save As to `target` replaces nothing; else the question, and in `results` the
+    // report and plot data of that name that the save deletes.
+    QString ReplaceText(const QString& target, QStringList& results) const;
+    // Reads the project again from its file; false (with the message) when it cannot be read.
+    bool ReloadProject();
     // The listeners of the run: the progress window and the commands while the engine runs,
     // the result after it.
     void RunStarted();
@@ -278,4 +303,8 @@ private:
     bool m_destroying = false;
     bool m_argumentsSet = false;
     QStringList m_arguments;
+    bool m_savingForRun = false;  // the save before this copy's run, which holds the run's lock
+    bool m_asking = false;        // a question about the files on the disk is open
+    bool m_changeShown = false;   // m_shownState holds the files' state last asked about
+    ProjectFile::TFilesState m_shownState;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -23,7 +24,9 @@ QString StartFolder()
     const QFileInfo file(g_projectFile);
     if (!g_projectFile.isEmpty() && file.isAbsolute() && QFileInfo(file.absolutePath()).isDir())
         return file.absolutePath();
-    return QDir::currentPath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
 }
 
 }  // namespace DocFolder

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace {
@@ -45,6 +46,21 @@ MessageSink::Answer QMessageBoxSink::Confirm(QWidget* parent, const QString& tex
     const auto button = QMessageBox::question(parent, Title(), text, QMessageBox::Yes | QMessageBox::No,
                                               QMessageBox::Yes);
     return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+MessageSink::Answer QMessageBoxSink::Choose(QWidget* parent, const QString& text, const QString& yes,
+                                            const QString& no, bool cancel)
+{
+    QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::NoButton, parent);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::NoRole);
+    QPushButton* cancelButton = cancel ? box.addButton(QMessageBox::Cancel) : nullptr;
+    box.setDefaultButton(cancel ? cancelButton : noButton);
+    box.setEscapeButton(cancel ? static_cast<QAbstractButton*>(cancelButton) : noButton);
+    box.exec();
+    if (box.clickedButton() == yesButton) return Answer::Yes;
+    if (box.clickedButton() == noButton) return Answer::No;
+    return cancel ? Answer::Cancel : Answer::No;
 }
 
 void MessageRecorder::Information(QWidget* parent, const QString& text)

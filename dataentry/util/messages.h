@@ -40,6 +40,16 @@ public:
     virtual Answer Question(QWidget* parent, const QString& text) = 0;
     // A confirmation with the buttons Yes and No; closing the box counts as No.
     virtual Answer Confirm(QWidget* parent, const QString& text) = 0;
+    // A question whose buttons say what they do: `yes` and `no` are the captions of the buttons
+    // that answer Yes and No, and a Cancel button follows when `cancel`; closing the box counts
+    // as Cancel, or as No without a Cancel button; the button of the safe answer (Cancel, else
+    // No) is the default. By default the sink's Question or Confirm.
+    virtual Answer Choose(QWidget* parent, const QString& text, const QString& yes, const QString& no, bool cancel)
+    {
+        (void)yes;
+        (void)no;
+        return cancel ? Question(parent, text) : Confirm(parent, text);
+    }
 };
 
 // The default sink: modal QMessageBox dialogs titled with the application's display name.
@@ -51,6 +61,7 @@ public:
     void Error(QWidget* parent, const QString& text) override;
     Answer Question(QWidget* parent, const QString& text) override;
     Answer Confirm(QWidget* parent, const QString& text) override;
+    Answer Choose(QWidget* parent, const QString& text, const QString& yes, const QString& no, bool cancel) override;
 };
 
 // A sink for tests: records every message and answers each question with the next queued
@@ -118,5 +129,10 @@ inline MessageSink::Answer Question(QWidget* parent, const QString& text)
     return Sink().Question(parent, text);
 }
 inline MessageSink::Answer Confirm(QWidget* parent, const QString& text) { return Sink().Confirm(parent, text); }
+inline MessageSink::Answer Choose(QWidget* parent, const QString& text, const QString& yes, const QString& no,
+                                  bool cancel)
+{
+    return Sink().Choose(parent, text, yes, no, cancel);
+}
 
 }  // namespace Messages

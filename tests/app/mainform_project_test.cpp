@@ -3,6 +3,8 @@
 // its settings.
 #include "mainform_fixture.h"
 
+#include "util/docfolder.h"
+
 #include "dataunit.h"
 #include "projecttables.h"
 
@@ -329,7 +331,7 @@ TEST_F(MainFormTest, ANameThatIsNotUtf8IsToldWhyItCannotBeOpened)
     // The open dialog in that folder's parent tells of the name it cannot list.
     recorder.Clear();
     TMainForm real;  // with its own file dialogs
-    QDir::setCurrent(work.path());
+    DocFolder::SetProjectFile(work.filePath(QStringLiteral("last.tmx")));  // they open in the last project's folder
     QTimer::singleShot(500, [] {
         if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
     });
