@@ -17,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QShortcutEvent>
@@ -229,7 +230,13 @@ private:
 TStringGrid::TStringGrid(TTableForm* form) : QTableWidget(form), m_form(form)
 {
     setItemDelegate(new TCellDelegate(this));
-    setEditTriggers(QAbstractItemView::AllEditTriggers);  // the cell editor is always shown
+    // The cell editor is always shown: it opens on the current cell at once, also when a click
+    // lands on the current cell without one (mouseReleaseEvent). Not on a click that waits for
+    // the double-click interval (SelectedClicked): the keys typed meanwhile would go nowhere,
+    // and the editor opening afterwards with its text selected would let the next key replace
+    // the value (800 typed there ended as 0).
+    setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setTabKeyNavigation(false);
@@ -321,7 +328,39 @@ void TStringGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A character typed while the grid itself has the focus goes into the current cell, replacing
+    // its text, also when its editor is open already (the view would drop the key then).
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.at(0).isPrint() &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (typed && m_editor && m_editor->isVisible()) {
+        QWidget* editor = m_editor;
+        editor->setFocus(Qt::OtherFocusReason);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+        QCoreApplication::sendEvent(editor, event);
+        event->accept();
+        return;
+    }
     QTableWidget::keyPressEvent(event);
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableWidget::mouseReleaseEvent(event);
+    // A click on the current cell whose editor was closed (Escape) opens it again at once.
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()) == currentIndex() &&
+        !m_editor && state() != QAbstractItemView::EditingState) {
+        EditCurrentCell();
+        if (m_editor) m_editor->setFocus(Qt::MouseFocusReason);
+    }
+}
+
+void TStringGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableWidget::focusInEvent(event);
+    // The open cell editor takes the focus that comes to the grid, so what is typed goes into it
+    // (the window gives the grid the focus when it opens, after the editor of the first cell).
+    if (m_editor && m_editor->isVisible() && !m_editor->hasFocus()) m_editor->setFocus(event->reason());
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event)
@@ -918,7 +957,12 @@ int TTableForm::CurrentDataRow() const { return Grid->currentRow(); }
 void TTableForm::GridEnter()
 {
     if (!m_table) return;
-    Grid->FlushEditor();
+    // The cell is stored here: in a table of one cell Enter stays where it is, and no change of
+    // the current cell would store it.
+    if (!CommitCell()) {
+        Grid->EditCurrentCell();
+        return;
+    }
     const int rows = Grid->rowCount();
     const int columns = Grid->columnCount();
     int row = Grid->currentRow();
