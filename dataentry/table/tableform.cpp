@@ -1091,6 +1091,8 @@ bool TTableForm::UndoRowCommand()
         const int group = m_table->RowGroup();
         switch (undo->kind) {
         case TRowCommand::Delete:
+            // The rows come back into view: the window grows as for Add Row.
+            if (m_shownRows >= m_table->RowCount()) m_shownRows = std::min(m_shownRows + group, 10);
             m_table->InsertRowGroup(undo->row);
             break;
         case TRowCommand::Insert:

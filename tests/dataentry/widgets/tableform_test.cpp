@@ -1049,3 +1049,32 @@ TEST_F(TableTypingTest, ItemsAndSubTableValuesKeepWhatTheUserGave)
     EXPECT_EQ(recorder.Count(), 0);
     table.reset();
 }
+
+// Ctrl+Z after Delete Row brings the row back into view: the window grows back to the height it
+// had, as after Add Row, and shows every row without a scroll bar.
+TEST_F(TableFormTest, UndoingADeleteGrowsTheWindowBackToItsRows)
+{
+    for (int rows : {2, 3}) {
+        SCOPED_TRACE(rows);
+        MakeSoilTable(rows);
+        TTableForm* form = Open();
+        ASSERT_NE(form, nullptr);
+        const int height = form->height();
+        ASSERT_EQ(form->ShownRows(), rows);
+        form->Grid->setCurrentCell(rows - 1, 2);
+        QTest::mouseClick(form->BtnDel, Qt::LeftButton);
+        ASSERT_EQ(table->RowCount(), rows - 1);
+        const int rowHeight = form->Grid->rowHeight(0);
+        EXPECT_EQ(form->height(), height - rowHeight);
+        form->Grid->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(table->RowCount(), rows);
+        EXPECT_EQ(form->ShownRows(), rows);
+        EXPECT_EQ(form->height(), height);
+        EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        // As after Add Row.
+        QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+        EXPECT_EQ(form->height(), height + rowHeight);
+        table.reset();
+    }
+}
