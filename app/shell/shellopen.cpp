@@ -11,19 +11,23 @@ namespace ShellOpen {
 
 namespace {
 
-// The last line the program wrote (its output and errors go to one file), at most 300
-// characters; empty when it wrote nothing.
-QString LastLine(QFile& output)
+// What the program said last (its output and errors go to one file): its last line that begins
+// with its own name ("xdg-open: no method available ..."), else its last line; at most 300
+// characters, empty when it wrote nothing.
+QString LastLine(QFile& output, const QString& name)
 {
     if (!output.open(QIODevice::ReadOnly)) return QString();
     const qint64 size = output.size();
     if (size > 4096) output.seek(size - 4096);
     const QStringList lines = QString::fromLocal8Bit(output.readAll()).split(QLatin1Char('\n'));
+    QString last;
     for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
         const QString line = it->trimmed();
-        if (!line.isEmpty()) return line.left(300);
+        if (line.isEmpty()) continue;
+        if (line.startsWith(name + QLatin1Char(':'))) return line.left(300);
+        if (last.isEmpty()) last = line.left(300);
     }
-    return QString();
+    return last;
 }
 
 }  // namespace
@@ -58,7 +62,7 @@ bool StartWatched(const QString& program, const QStringList& arguments,
                              QString reason = status != QProcess::NormalExit
                                                   ? QStringLiteral("the program %1 stopped before it had shown the file").arg(name)
                                                   : QStringLiteral("the program %1 ended with the failure status %2").arg(name).arg(code);
-                             const QString said = logged ? LastLine(*output) : QString();
+                             const QString said = logged ? LastLine(*output, name) : QString();
                              if (!said.isEmpty()) reason += QStringLiteral(" (") + said + QLatin1Char(')');
                              if (failed) failed(reason);
                          }

@@ -27,8 +27,8 @@ QString DesktopOpener();
 // so that it outlives this program unharmed) and returns at once; false when it cannot be
 // started. When it crashes or ends with another status than 0, `failed` is called later on this
 // thread with the reason, for example "the program xdg-open ended with the failure status 3
-// (xdg-open: no method available for opening 'pump.tmo')": the last line it wrote, when there is
-// one, stands in parentheses.
+// (xdg-open: no method available for opening 'pump.tmo')": what it said last, when it wrote
+// anything (its last line that begins with its name, else its last line), stands in parentheses.
 bool StartWatched(const QString& program, const QStringList& arguments,
                   std::function<void(const QString& reason)> failed);
 

@@ -34,12 +34,14 @@ protected:
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
-    // The desktop opener of a desktop that has no program for the file.
+    // The desktop opener of a desktop that has no program for the file (its own message is the
+    // one quoted, not the line of the shell after it).
     void FailingOpener()
     {
         Script(QStringLiteral("xdg-open"),
                "echo \"$1\" >> \"$(dirname \"$0\")/opened\"\n"
-               "echo \"xdg-open: no method available for opening '$1'\" >&2\nexit 4\n");
+               "echo \"xdg-open: no method available for opening '$1'\" >&2\n"
+               "echo \"/usr/bin/xdg-open: 811: x-terminal-emulator: not found\" >&2\nexit 4\n");
     }
     QStringList Opened() const
     {
