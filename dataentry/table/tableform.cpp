@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -24,6 +25,7 @@
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -1202,6 +1204,38 @@ QAction* TTableForm::MenuBarItem(const QKeyEvent* key) const
     return nullptr;
 }
 
+bool TTableForm::IsMenuOfWindow(const QMenu* menu) const
+{
+    // The menu opens from the menu bar of the window that holds this one, or from a menu of it.
+    for (const QWidget* w = menu; w; ) {
+        const QAction* from = qobject_cast<const QMenu*>(w) ? static_cast<const QMenu*>(w)->menuAction() : nullptr;
+        if (!from) return false;
+        const QWidget* owner = nullptr;
+        for (QObject* o : from->associatedObjects())
+            if (auto* widget = qobject_cast<QWidget*>(o); widget && widget != w) owner = widget;
+        if (!owner) return false;
+        if (qobject_cast<const QMenuBar*>(owner)) return owner->window() == window();
+        w = owner;
+    }
+    return false;
+}
+
+bool TTableForm::IsWindowCommandKey(const QKeyEvent* key) const
+{
+    if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier || key->modifiers() == Qt::KeypadModifier) {
+        // Function keys only: the others are typed into the cell.
+        if (key->key() < Qt::Key_F1 || key->key() > Qt::Key_F35) return false;
+    }
+    if (IsUndoKey(key)) return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : window()->findChildren<QAction*>()) {
+        if (!action->isEnabled() || isAncestorOf(qobject_cast<QWidget*>(action->parent()))) continue;
+        for (const QKeySequence& shortcut : action->shortcuts())
+            if (shortcut.matches(pressed) == QKeySequence::ExactMatch) return true;
+    }
+    return false;
+}
+
 bool TTableForm::IsUndoKey(const QKeyEvent* key) const
 {
     return QKeySequence(key->keyCombination()).matches(QKeySequence(QKeySequence::Undo)) == QKeySequence::ExactMatch ||
@@ -1228,6 +1262,25 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
     // which would take Alt+A as the letter a. Left to the buttons, the key would be ambiguous
     // beside the menu bar, or start a click that the grid's focus then refuses.
     const QEvent::Type type = event->type();
+    // A menu of the window that holds this one, or a shortcut of one of its commands (File >
+    // Save, Ctrl+S), while a cell is being edited: the cell is stored first, so that the command
+    // works on what the user typed (left in the cell, the typed value was saved or run as the
+    // old one). A text the column refuses keeps the user in the cell; the command does not run.
+    if (!m_destroying && m_shown && !m_modal && m_table && (type == QEvent::Show || type == QEvent::ShortcutOverride) &&
+        Grid->OwnsWidget(QApplication::focusWidget())) {
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && type == QEvent::Show &&
+                                                        IsMenuOfWindow(menu)) {
+            if (!CommitCell()) QTimer::singleShot(0, menu, &QMenu::close);
+        } else if (type == QEvent::ShortcutOverride && watched == QApplication::focusWidget() &&
+                   IsWindowCommandKey(static_cast<QKeyEvent*>(event))) {
+            if (!CommitCell()) {
+                event->accept();
+                Grid->setFocus(Qt::OtherFocusReason);
+                Grid->EditCurrentCell();
+                return true;
+            }
+        }
+    }
     if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && !m_destroying && m_shown &&
         watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -1237,8 +1290,7 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
                                 ? MenuBarItem(key)
                                 : nullptr) {
             key->accept();
-            if (type == QEvent::KeyPress && !key->isAutoRepeat()) {
-                Grid->FlushEditor();
+            if (type == QEvent::KeyPress && !key->isAutoRepeat() && CommitCell()) {
                 for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
                     if (bar->actions().contains(item)) bar->setActiveAction(item);
             }
