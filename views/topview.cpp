@@ -34,6 +34,8 @@ TOutlineSpans OutlineSpans(const TProgramData& data)
         }
         s.SX = xhi - xlo;
         s.SY = yhi - ylo;
+    } else if (const long double r = ShaftRadius(data); r > 0) {
+        s.SX = s.SY = 2 * r;
     } else if (data.ShapeCode == 1) {
         s.SX = s.SY = 2 * data.Radius;
     } else {
@@ -41,6 +43,12 @@ TOutlineSpans OutlineSpans(const TProgramData& data)
         s.SY = data.WidthY;
     }
     return s;
+}
+
+long double ShaftRadius(const TProgramData& data)
+{
+    if (SideView::FoundationCodeOf(data.FoundationWord) != 4) return 0;
+    return data.Tables().ShaftRadius(0);
 }
 
 TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circles, const TTopWindow& current,
@@ -52,6 +60,8 @@ TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circl
         for (int i = 0; i < t.Pilecoord->RowCount(); ++i)
             circles.push_back({t.Pilecoord->Cell(0, i)->GetAsFloat(), -t.Pilecoord->Cell(1, i)->GetAsFloat(),
                                t.PileData->Cell(1, 0)->GetAsFloat()});
+    } else if (const long double r = ShaftRadius(data); r > 0) {
+        circles.push_back({0, 0, r});
     }
     if (circles.empty()) return current;
     TTopWindow w{-spans.SX / 1.9L, spans.SX / 1.9L, spans.SY / 1.9L, -spans.SY / 1.9L};
@@ -61,6 +71,13 @@ TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circl
         w.XMax = std::max(w.XMax, c.X + c.Radius);
         w.YTop = std::max(w.YTop, c.Y + c.Radius);
     }
+    // A margin all round, so that no circle meets the edge of the window (where the pixels of
+    // its outermost row fell outside it).
+    const long double margin = kMargin * std::max(w.XMax - w.XMin, w.YTop - w.YBottom);
+    w.XMin -= margin;
+    w.XMax += margin;
+    w.YTop += margin;
+    w.YBottom -= margin;
     return w;
 }
 
@@ -133,8 +150,9 @@ TDlgTopView::~TDlgTopView() = default;
 void TDlgTopView::FormActivate()
 {
     try {
-        m_world = TopView::BuildCircles(m_project.Data(), m_circles, m_world, m_spans);
+        // The outline of the data as they are, so that the first view fits it as the later ones.
         m_spans = TopView::OutlineSpans(m_project.Data());
+        m_world = TopView::BuildCircles(m_project.Data(), m_circles, m_world, m_spans);
     } catch (const Exception& e) {
         m_circles.clear();
         Messages::Error(this, e.message());

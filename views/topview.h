@@ -14,8 +14,10 @@
 //     QRect r = TopView::WorldToScreen(view, width(), height(), c.X, c.Y, c.Radius);
 //
 // The outline is a rectangle centred at the origin: the spans of the pile centres for a pile
-// cap, the footing's size otherwise. "Print" prints the plan as the soil-pile profile page
-// (views/viewprint.h).
+// cap, the shaft's diameter for a multilayer foundation (drawn as a circle of the radius of its
+// head layer), the footing's size otherwise. Each activation fits the window to the outline and
+// the circles of the data as they are then, with a margin. "Print" prints the plan as the
+// soil-pile profile page (views/viewprint.h).
 #pragma once
 
 #include "viewwindow.h"
@@ -51,13 +53,22 @@ struct TOutlineSpans {
 
 namespace TopView {
 
-// The outline sizes: for a PILE foundation the spans of the pile centres, for a circular
-// footing its diameter both ways, for a rectangular one LengthX by WidthY.
+// The part of the window's larger side left free on each side beyond the outline and circles.
+inline constexpr long double kMargin = 0.05L;
+
+// The radius of a MULTILAYER foundation's shaft at its head, as the engine computes with it (the
+// mean of the first layer's x and y radii, TProjectTables::ShaftRadius); 0 for other types.
+long double ShaftRadius(const TProgramData& data);
+
+// The outline sizes: for a PILE foundation the spans of the pile centres, for a shaft with a
+// radius its diameter both ways, for a circular footing its diameter both ways, for a
+// rectangular one LengthX by WidthY.
 TOutlineSpans OutlineSpans(const TProgramData& data);
 
-// Builds the circles of a PILE foundation (none for a footing). With circles, the window is the
-// outline of `spans` (the sizes of the last paint) with a margin, widened to hold every circle;
-// without, `current` is returned unchanged.
+// Builds the circles of a PILE foundation, or the one circle of a shaft with a radius (none for
+// a footing). With circles, the window is the outline of `spans` with a margin, widened to hold
+// every circle, then widened by kMargin of its larger side all round, so that every circle lies
+// inside it; without, `current` is returned unchanged.
 TTopWindow BuildCircles(const TProgramData& data, std::vector<PileCircle>& circles,
                         const TTopWindow& current, const TOutlineSpans& spans);
 

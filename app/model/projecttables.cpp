@@ -165,6 +165,12 @@ TGridTable* TProjectTables::ByIdentifier(int32_t identifier) const
     return nullptr;
 }
 
+long double TProjectTables::ShaftRadius(int row) const
+{
+    if (row < 0 || row >= MultiElement->RowCount() || MultiElement->ColumnCount() < 3) return 0;
+    return 0.5L * (MultiElement->Cell(1, row)->GetAsFloat() + MultiElement->Cell(2, row)->GetAsFloat());
+}
+
 int32_t TProjectTables::RowLimit(const TGridTable* table)
 {
     return table->MaxRows() > 0 ? table->MaxRows() : kUnlimitedRows;

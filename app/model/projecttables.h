@@ -78,6 +78,11 @@ public:
     // The row limit used when a count comes from a file: MaxRows, or kUnlimitedRows without one.
     static int32_t RowLimit(const TGridTable* table);
 
+    // The radius of the multilayer foundation's shaft in layer `row` of MultiElement, as the
+    // engine computes with it: the mean of the layer's x and y radii (its vertical and torsional
+    // terms take that radius); 0 for a row the table does not have.
+    long double ShaftRadius(int row) const;
+
     // Gives every table its own identifier again (see above).
     void ClaimIdentifiers();
     // Every table: SetUnits; the amplitudes of moment loads first take the moment template;

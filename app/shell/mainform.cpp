@@ -2,11 +2,13 @@
 
 #include "about.h"
 #include "childframes.h"
+#include "helpwindow.h"
 #include "plotreader.h"
 #include "pltdata.h"
 #include "plotform.h"
 #include "progress.h"
 #include "run.h"
+#include "shellopen.h"
 #include "projectfile.h"
 #include "projectrun.h"
 #include "projecttables.h"
@@ -135,30 +137,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
                    ? dialog.selectedFiles().first()
                    : QString();
     };
-    StartDetached = [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
-    };
     OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    StartWatched = [](const QString& program, const QStringList& arguments, std::function<void()> failed) {
-        // The process object lives until the opener ends; it has no parent, so that closing the
-        // program does not end an editor the opener still waits for.
-        auto* process = new QProcess;
-        process->setProgram(program);
-        process->setArguments(arguments);
-        process->setStandardInputFile(QProcess::nullDevice());
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->setStandardErrorFile(QProcess::nullDevice());
-        QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
-            if (status != QProcess::NormalExit || code != 0) failed();
-            process->deleteLater();
-        });
-        process->start();
-        if (!process->waitForStarted()) {
-            delete process;
-            return false;
-        }
-        return true;
-    };
+    StartWatched = &ShellOpen::StartWatched;
 
     FormCreate();
     resize(1000, 720);
@@ -203,7 +183,7 @@ QString TMainForm::DefaultWordProcessor()
 {
     // Not $VISUAL or $EDITOR: a terminal editor started from the desktop runs without a
     // terminal and shows nothing.
-    return QStringLiteral("xdg-open");
+    return ShellOpen::DesktopOpener();
 }
 
 void TMainForm::SetWordProcessorPath(const QString& path)
@@ -785,32 +765,63 @@ void TMainForm::OpenInEditor(const QString& path)
         program = arguments.isEmpty() ? QString() : arguments.takeFirst();
     }
     arguments << path;
-    const QString failure = QStringLiteral("An error occurred in running the Word Processor") + QChar(13) +
-                            QStringLiteral("No text editor could be started for the file %1")
-                                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-    bool started = false;
-    if (program.isEmpty()) {
-        started = false;
-    } else if (m_wordProcessorDefault) {
-        QPointer<TMainForm> self(this);
-        started = StartWatched && StartWatched(program, arguments, [self, failure] {
-                      if (self) Messages::Information(self, failure);
-                  });
-    } else {
-        started = StartDetached && StartDetached(program, arguments);
-    }
-    if (!started) Messages::Information(this, failure);
+    const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    // The desktop's opener started detached and forgotten would fail unseen ("no method
+    // available" for the file type): every editor is watched to its end.
+    const auto tell = [file](QWidget* owner, const QString& reason) {
+        Messages::Information(owner, QStringLiteral("An error occurred in running the Word Processor") + QChar(13) +
+                                         QStringLiteral("The file %1 could not be shown: %2.").arg(file, reason) + QChar(13) +
+                                         QStringLiteral("Name a text editor under Text Editor in Data > Control Options, "
+                                                        "or open the file by hand."));
+    };
+    QPointer<TMainForm> self(this);
+    if (program.isEmpty() || !StartWatched ||
+        !StartWatched(program, arguments, [self, tell](const QString& reason) {
+            if (self) tell(self, reason);
+        }))
+        tell(this, ShellOpen::NotStartedReason(program.isEmpty() ? m_wordProcessorPath : program));
 }
 
-void TMainForm::OpenHelpFile(const QString& fileName)
+QString TMainForm::ProgramFile(const QString& fileName)
 {
     const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(fileName);
     if (!QFileInfo::exists(path)) {
         Messages::Information(this, QStringLiteral("The file %1 could not be found.").arg(path));
-        return;
+        return QString();
     }
-    if (!OpenUrl || !OpenUrl(QUrl::fromLocalFile(path)))
-        Messages::Information(this, QStringLiteral("The file %1 could not be opened.").arg(path));
+    return path;
+}
+
+THelpWindow* TMainForm::HelpWindow() const { return m_help; }
+
+void TMainForm::OpenHelpContents()
+{
+    // The program's own window: the help always opens, whatever the desktop has for HTML files.
+    const QString contents = ProgramFile(L("help/index.html"));
+    if (contents.isEmpty()) return;
+    if (!m_help) m_help = new THelpWindow(contents, this);
+    m_help->ShowContents();
+    m_help->show();
+    if (m_help->isMinimized()) m_help->showNormal();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void TMainForm::OpenManual()
+{
+    const QString manual = ProgramFile(L("Tremx v3 Manual.pdf"));
+    if (manual.isEmpty()) return;
+    const QString opener = ShellOpen::DesktopOpener();
+    const auto tell = [manual](QWidget* owner, const QString& reason) {
+        Messages::Information(owner, QStringLiteral("The file %1 could not be shown: %2.").arg(manual, reason) + QChar(13) +
+                                         QStringLiteral("Open the file by hand with a program that shows PDF files; "
+                                                        "Help > Contents shows the same manual."));
+    };
+    QPointer<TMainForm> self(this);
+    if (!StartWatched || !StartWatched(opener, {manual}, [self, tell](const QString& reason) {
+            if (self) tell(self, reason);
+        }))
+        tell(this, ShellOpen::NotStartedReason(opener));
 }
 
 QString TMainForm::UpdateCheckUrl() const
@@ -1452,8 +1463,8 @@ void TMainForm::BuildMenus()
     // Help.
     QMenu* help = AddMenu(nullptr, L("HelpMenu"), L("&Help"));
     connect(help, &QMenu::aboutToShow, this, [this] { CommitActiveChild(); });
-    AddAction(help, L("HelpContents"), L("&Contents"), [this] { OpenHelpFile(L("help/index.html")); });
-    AddAction(help, L("HelpManual"), L("&User's Manual"), [this] { OpenHelpFile(L("Tremx v3 Manual.pdf")); });
+    AddAction(help, L("HelpContents"), L("&Contents"), [this] { OpenHelpContents(); });
+    AddAction(help, L("HelpManual"), L("&User's Manual"), [this] { OpenManual(); });
     AddAction(help, L("HelpAbout"), L("&About..."), [this] {
         if (!m_about) m_about = new TAboutBox(GetVersion(), this);
         m_about->exec();

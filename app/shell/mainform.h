@@ -60,6 +60,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TAboutBox;
+class THelpWindow;
 class TDlgRunAnalysis;
 class TAnalysisRun;
 class TGraphPlot;
@@ -186,22 +187,29 @@ public:
     QString EngineLibraryPath() const;
     void SetEngineLibraryPath(const QString& path);
     // Opens a file in the external text editor: the "Word Processor" of the settings, or by
-    // default the desktop's opener (xdg-open), whose failure is told with the file's full path.
+    // default the desktop's opener (xdg-open). The editor is watched to its end: one that cannot
+    // start, crashes or ends with a failure status (the opener with no application for the file)
+    // is told with the file's full path, the reason and what to do.
     void OpenInEditor(const QString& path);
+    // Help > Contents: the help pages in the program's own help window.
+    void OpenHelpContents();
+    // Help > User's Manual: the PDF file through the desktop's opener, watched as the editor is.
+    void OpenManual();
+    // The help window, none before Help > Contents.
+    THelpWindow* HelpWindow() const;
     // The default text editor: the desktop's opener.
     static QString DefaultWordProcessor();
 
     // --- dialogs of the file commands (replaceable; an empty result is Cancel)
     std::function<QString(const QString& title)> OpenDialog;
     std::function<QString(const QString& title, const QString& preset)> SaveDialog;
-    // Starts a process without waiting (replaceable; tests record the call).
-    std::function<bool(const QString& program, const QStringList& arguments)> StartDetached;
-    // Opens a local file or a web address through the desktop (replaceable).
+    // Opens a web address through the desktop (replaceable).
     std::function<bool(const QUrl& url)> OpenUrl;
-    // Starts the desktop opener without waiting and calls `failed` on this thread when it cannot
-    // start or ends with an error (no application for the file); false when it did not start
-    // (replaceable; tests record the call and answer for the opener).
-    std::function<bool(const QString& program, const QStringList& arguments, std::function<void()> failed)>
+    // Starts a program (the text editor, the desktop opener) without waiting and calls `failed`
+    // on this thread with the reason when it crashes or ends with a failure status; false when
+    // it cannot start (replaceable; ShellOpen::StartWatched by default).
+    std::function<bool(const QString& program, const QStringList& arguments,
+                       std::function<void(const QString& reason)> failed)>
         StartWatched;
 
     // --- menus, for the tests and the other units
@@ -246,7 +254,8 @@ private:
     TBlockViewControl* BlockView() const;
     void ShowPlotWindow(const QString& objectName);
     void ShowAmplitudeDialog();
-    void OpenHelpFile(const QString& fileName);
+    // The full path of a file of the program's folder; empty after the message that it is missing.
+    QString ProgramFile(const QString& fileName);
     void AfterProjectRead(const QString& path);
     // Asks a window to close; `force` frees one that refused.
     void CloseChild(QWidget* window, bool force);
@@ -289,6 +298,7 @@ private:
     TDialogMaker m_ampMaker;
     QPointer<QDialog> m_ampDialog;
     TAboutBox* m_about = nullptr;
+    QPointer<THelpWindow> m_help;
     TDlgRunAnalysis* m_progress = nullptr;
 
     TAnalysisRun* m_run = nullptr;

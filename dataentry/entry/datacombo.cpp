@@ -49,6 +49,11 @@ TDataCombo::TDataCombo(QWidget* parent) : QComboBox(parent), TNumberControl(this
     // Keys reach the line edit both ways: typed into it, or typed to the focused combo box,
     // which hands them on past the line edit's event filters.
     lineEdit()->installEventFilter(this);
+    // Every text the program writes or the list puts in (the line edit left unmodified) is the
+    // one a refused entry gives back; what the user types is not.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!lineEdit()->isModified()) HoldText(text);
+    });
 }
 
 TDataCombo::~TDataCombo() = default;
@@ -86,15 +91,16 @@ bool TDataCombo::DoExit()
         if (m_integerOnly && HvlConst::FracPart(n) != 0) throw DataCmb::EIntError(QString());
         if (n < m_minVal) throw DataCmb::EMinError(QString());
         if (!(n <= m_maxVal)) throw DataCmb::EMaxError(QString());
+        HoldText(currentText());
         m_valid = true;
     } catch (const DataCmb::EIntError&) {
         Fail(QStringLiteral("Entry must be an integer."));
     } catch (const DataCmb::EMinError&) {
-        SetNumber(m_minVal);
         Fail(QStringLiteral("Entry must be greater than or equal to ") + FormatGeneral8(m_minVal));
+        GiveBackHeldText();
     } catch (const DataCmb::EMaxError&) {
-        SetNumber(m_maxVal);
         Fail(QStringLiteral("Entry must be less than or equal to ") + FormatGeneral8(m_maxVal));
+        GiveBackHeldText();
     } catch (const Exception& e) {
         // An entry that does not evaluate (EAssignError and every other error of the evaluator)
         // is shown like the other failures; it never leaves the validation.
@@ -104,6 +110,12 @@ bool TDataCombo::DoExit()
 }
 
 void TDataCombo::Fail(const QString& message) { ShowRefusal(message, true); }
+
+void TDataCombo::GiveBackHeldText()
+{
+    setEditText(HeldText());
+    lineEdit()->selectAll();
+}
 
 bool TDataCombo::FilterKey(QKeyEvent* key)
 {

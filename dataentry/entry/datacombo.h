@@ -9,8 +9,9 @@
 // to whole numbers. Each list item may stand for a number: when the text equals item i, reading
 // `Number` first replaces the text by `Values`[i]. Only backspace, "-", ".", the digits and "E"
 // can be typed (a typed "e" enters "E"). Leaving the control and DataCmb::IsValidComboEntry run
-// the exit validation; failures are shown through the message interface (util/messages.h), a
-// number beyond a bound is set to that bound and the control takes the focus back.
+// the exit validation; failures are shown through the message interface (util/messages.h) and the
+// control takes the focus back; a number beyond a bound gives it back what it held before the
+// entry (the last text the program wrote, an item chosen or the last entry accepted), selected.
 //
 // Both bounds start at 0: the form that places the control sets them. The label shows `Caption`
 // and, when `UnitsString` is not empty, the template with every "F" and "L" replaced by the
@@ -84,6 +85,8 @@ private:
     long double CurrentNumber() override { return Number(); }
     void ShowNumber(long double value) override;
     void Fail(const QString& message);
+    // After a number beyond a bound: the held text again, selected.
+    void GiveBackHeldText();
     // The key filter: true when the key was discarded or entered upper-cased.
     bool FilterKey(QKeyEvent* key);
 

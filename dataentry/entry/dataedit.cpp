@@ -48,6 +48,11 @@ bool IsExitReason(Qt::FocusReason reason)
 TDataEdit::TDataEdit(QWidget* parent)
     : QLineEdit(QStringLiteral("0"), parent), TNumberControl(this, -LDBL_MAX, LDBL_MAX)
 {
+    // Every text the program writes (setText leaves the field unmodified) is the one a refused
+    // entry gives back; what the user types is not.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!isModified()) HoldText(text);
+    });
 }
 
 TDataEdit::~TDataEdit() = default;
@@ -101,19 +106,20 @@ bool TDataEdit::DoExit()
         if (!(n <= m_maxVal)) throw EMaxError(QString());
         if (EntryCheck) EntryCheck(n);
         setText(DataEdit::FormatEditNumber(m_hex, n));
+        HoldText(text());
         m_valid = true;
     } catch (const EAssignError& e) {
         Fail(m_integerOnly && !evaluated ? QStringLiteral("Entry must be a valid integer.") : e.message());
     } catch (const EIntError&) {
         Fail(QStringLiteral("Entry must be an integer."));
     } catch (const EMinError&) {
-        SetNumber(m_minVal);
         Fail(QStringLiteral("Entry must be greater than or equal to ") +
              DataEdit::FormatEditNumber(m_hex, m_minVal));
+        GiveBackHeldText();
     } catch (const EMaxError&) {
-        SetNumber(m_maxVal);
         Fail(QStringLiteral("Entry must be less than or equal to ") +
              DataEdit::FormatEditNumber(m_hex, m_maxVal));
+        GiveBackHeldText();
     } catch (const Exception& e) {
         // Errors the evaluator does not convert (a remainder by zero, ...): shown as well, the
         // entry stays invalid.
@@ -123,6 +129,12 @@ bool TDataEdit::DoExit()
 }
 
 void TDataEdit::Fail(const QString& message) { ShowRefusal(message, isVisible()); }
+
+void TDataEdit::GiveBackHeldText()
+{
+    setText(HeldText());
+    selectAll();
+}
 
 void TDataEdit::focusOutEvent(QFocusEvent* event)
 {

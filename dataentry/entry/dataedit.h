@@ -8,8 +8,9 @@
 // held to [`MinVal`, `MaxVal`] and, with `IntegerOnly`, to whole numbers. Leaving the field
 // (focus moving to another control of the window), Enter and DataEdit::IsValidEntry run the exit
 // validation: a valid entry is shown again in its canonical form (DataEdit::FormatEditNumber);
-// an invalid one is reported through the message interface (util/messages.h), a number beyond a
-// bound is set to that bound, and the field takes the focus back.
+// an invalid one is reported through the message interface (util/messages.h) and the field takes
+// the focus back, keeping the text typed; a number beyond a bound gives the field back what it
+// held before the entry (the last text the program wrote or the last entry accepted), selected.
 //
 // An attached label (`EditLabel`, not owned) shows `Caption` and, when `UnitsString` is not
 // empty, the units of the unit system `Units` (1 English, 2 SI, 3 the template as it stands) in
@@ -84,6 +85,8 @@ private:
     long double CurrentNumber() override { return Number(); }
     void ShowNumber(long double value) override;
     void Fail(const QString& message);
+    // After a number beyond a bound: the held text again, selected.
+    void GiveBackHeldText();
 
     bool m_hex = false;
     bool m_valid = false;

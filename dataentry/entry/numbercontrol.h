@@ -74,6 +74,13 @@ protected:
     // makes are no exits from the field).
     void ShowRefusal(const QString& message, bool refocus);
 
+    // What the control held before the user's entry: the last text the program wrote into it or
+    // the last entry accepted. A number beyond a bound is refused and the control shows this
+    // again, all of it selected, so that what the user types next replaces it: the field never
+    // keeps a value that the user did not give (such as the bound itself).
+    void HoldText(const QString& text) { m_heldText = text; }
+    const QString& HeldText() const { return m_heldText; }
+
     QString m_caption;
     bool m_integerOnly = false;
     QPointer<QLabel> m_editLabel;
@@ -82,6 +89,7 @@ protected:
     QString m_unitsString;
     int m_units = 1;
     bool m_loading = false;
+    QString m_heldText = QStringLiteral("0");
 
 private:
     QWidget* m_control;

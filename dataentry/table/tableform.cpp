@@ -16,13 +16,16 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QShortcutEvent>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -229,7 +232,13 @@ private:
 TStringGrid::TStringGrid(TTableForm* form) : QTableWidget(form), m_form(form)
 {
     setItemDelegate(new TCellDelegate(this));
-    setEditTriggers(QAbstractItemView::AllEditTriggers);  // the cell editor is always shown
+    // The cell editor is always shown: it opens on the current cell at once, also when a click
+    // lands on the current cell without one (mouseReleaseEvent). Not on a click that waits for
+    // the double-click interval (SelectedClicked): the keys typed meanwhile would go nowhere,
+    // and the editor opening afterwards with its text selected would let the next key replace
+    // the value (800 typed there ended as 0).
+    setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setTabKeyNavigation(false);
@@ -321,7 +330,39 @@ void TStringGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // A character typed while the grid itself has the focus goes into the current cell, replacing
+    // its text, also when its editor is open already (the view would drop the key then).
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.at(0).isPrint() &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (typed && m_editor && m_editor->isVisible()) {
+        QWidget* editor = m_editor;
+        editor->setFocus(Qt::OtherFocusReason);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
+        QCoreApplication::sendEvent(editor, event);
+        event->accept();
+        return;
+    }
     QTableWidget::keyPressEvent(event);
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableWidget::mouseReleaseEvent(event);
+    // A click on the current cell whose editor was closed (Escape) opens it again at once.
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()) == currentIndex() &&
+        !m_editor && state() != QAbstractItemView::EditingState) {
+        EditCurrentCell();
+        if (m_editor) m_editor->setFocus(Qt::MouseFocusReason);
+    }
+}
+
+void TStringGrid::focusInEvent(QFocusEvent* event)
+{
+    QTableWidget::focusInEvent(event);
+    // The open cell editor takes the focus that comes to the grid, so what is typed goes into it
+    // (the window gives the grid the focus when it opens, after the editor of the first cell).
+    if (m_editor && m_editor->isVisible() && !m_editor->hasFocus()) m_editor->setFocus(event->reason());
 }
 
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event)
@@ -918,7 +959,12 @@ int TTableForm::CurrentDataRow() const { return Grid->currentRow(); }
 void TTableForm::GridEnter()
 {
     if (!m_table) return;
-    Grid->FlushEditor();
+    // The cell is stored here: in a table of one cell Enter stays where it is, and no change of
+    // the current cell would store it.
+    if (!CommitCell()) {
+        Grid->EditCurrentCell();
+        return;
+    }
     const int rows = Grid->rowCount();
     const int columns = Grid->columnCount();
     int row = Grid->currentRow();
@@ -1047,6 +1093,8 @@ bool TTableForm::UndoRowCommand()
         const int group = m_table->RowGroup();
         switch (undo->kind) {
         case TRowCommand::Delete:
+            // The rows come back into view: the window grows as for Add Row.
+            if (m_shownRows >= m_table->RowCount()) m_shownRows = std::min(m_shownRows + group, 10);
             m_table->InsertRowGroup(undo->row);
             break;
         case TRowCommand::Insert:
@@ -1156,6 +1204,38 @@ QAction* TTableForm::MenuBarItem(const QKeyEvent* key) const
     return nullptr;
 }
 
+bool TTableForm::IsMenuOfWindow(const QMenu* menu) const
+{
+    // The menu opens from the menu bar of the window that holds this one, or from a menu of it.
+    for (const QWidget* w = menu; w; ) {
+        const QAction* from = qobject_cast<const QMenu*>(w) ? static_cast<const QMenu*>(w)->menuAction() : nullptr;
+        if (!from) return false;
+        const QWidget* owner = nullptr;
+        for (QObject* o : from->associatedObjects())
+            if (auto* widget = qobject_cast<QWidget*>(o); widget && widget != w) owner = widget;
+        if (!owner) return false;
+        if (qobject_cast<const QMenuBar*>(owner)) return owner->window() == window();
+        w = owner;
+    }
+    return false;
+}
+
+bool TTableForm::IsWindowCommandKey(const QKeyEvent* key) const
+{
+    if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::ShiftModifier || key->modifiers() == Qt::KeypadModifier) {
+        // Function keys only: the others are typed into the cell.
+        if (key->key() < Qt::Key_F1 || key->key() > Qt::Key_F35) return false;
+    }
+    if (IsUndoKey(key)) return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (QAction* action : window()->findChildren<QAction*>()) {
+        if (!action->isEnabled() || isAncestorOf(qobject_cast<QWidget*>(action->parent()))) continue;
+        for (const QKeySequence& shortcut : action->shortcuts())
+            if (shortcut.matches(pressed) == QKeySequence::ExactMatch) return true;
+    }
+    return false;
+}
+
 bool TTableForm::IsUndoKey(const QKeyEvent* key) const
 {
     return QKeySequence(key->keyCombination()).matches(QKeySequence(QKeySequence::Undo)) == QKeySequence::ExactMatch ||
@@ -1182,6 +1262,25 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
     // which would take Alt+A as the letter a. Left to the buttons, the key would be ambiguous
     // beside the menu bar, or start a click that the grid's focus then refuses.
     const QEvent::Type type = event->type();
+    // A menu of the window that holds this one, or a shortcut of one of its commands (File >
+    // Save, Ctrl+S), while a cell is being edited: the cell is stored first, so that the command
+    // works on what the user typed (left in the cell, the typed value was saved or run as the
+    // old one). A text the column refuses keeps the user in the cell; the command does not run.
+    if (!m_destroying && m_shown && !m_modal && m_table && (type == QEvent::Show || type == QEvent::ShortcutOverride) &&
+        Grid->OwnsWidget(QApplication::focusWidget())) {
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && type == QEvent::Show &&
+                                                        IsMenuOfWindow(menu)) {
+            if (!CommitCell()) QTimer::singleShot(0, menu, &QMenu::close);
+        } else if (type == QEvent::ShortcutOverride && watched == QApplication::focusWidget() &&
+                   IsWindowCommandKey(static_cast<QKeyEvent*>(event))) {
+            if (!CommitCell()) {
+                event->accept();
+                Grid->setFocus(Qt::OtherFocusReason);
+                Grid->EditCurrentCell();
+                return true;
+            }
+        }
+    }
     if ((type == QEvent::ShortcutOverride || type == QEvent::KeyPress) && !m_destroying && m_shown &&
         watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched))) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -1191,8 +1290,7 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event)
                                 ? MenuBarItem(key)
                                 : nullptr) {
             key->accept();
-            if (type == QEvent::KeyPress && !key->isAutoRepeat()) {
-                Grid->FlushEditor();
+            if (type == QEvent::KeyPress && !key->isAutoRepeat() && CommitCell()) {
                 for (QMenuBar* bar : window()->findChildren<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
                     if (bar->actions().contains(item)) bar->setActiveAction(item);
             }

@@ -46,6 +46,7 @@
 
 class QEventLoop;
 class QKeyEvent;
+class QMenu;
 class QMdiArea;
 class TTableForm;
 
@@ -73,6 +74,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -192,6 +195,11 @@ private:
     // or the bar no such item.
     QAction* MenuBarItem(const QKeyEvent* key) const;
     bool IsUndoKey(const QKeyEvent* key) const;
+    // A menu that opens from the menu bar of the window that holds this one (or from one of its
+    // menus).
+    bool IsMenuOfWindow(const QMenu* menu) const;
+    // The key is the shortcut of a command of the window that holds this one (Ctrl+S).
+    bool IsWindowCommandKey(const QKeyEvent* key) const;
     // The enabled row control over a cell, the grid scrolled to it first; none when there is none.
     QWidget* RowControl(int column, int row);
     // The cell of the row control that holds `widget`; false when it is in no row control.

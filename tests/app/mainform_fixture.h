@@ -78,15 +78,11 @@ protected:
             saveTitles << title;
             return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
         };
-        main->StartDetached = [this](const QString& program, const QStringList& arguments) {
-            started << (QStringList{program} + arguments);
-            return startResult;
-        };
         main->StartWatched = [this](const QString& program, const QStringList& arguments,
-                                    std::function<void()> failed) {
+                                    std::function<void(const QString&)> failed) {
             watched << (QStringList{program} + arguments);
             if (!startResult) return false;
-            if (openerFails) failed();
+            if (openerFails) failed(QStringLiteral("the program %1 ended with the failure status 3").arg(program));
             return true;
         };
         main->OpenUrl = [this](const QUrl& url) {
@@ -155,9 +151,8 @@ protected:
     ScopedMessageSink sink{&recorder};
     std::unique_ptr<TMainForm> main;
     QStringList openAnswers, saveAnswers, saveTitles;
-    QList<QStringList> started;
     bool startResult = true;
-    QList<QStringList> watched;  // the desktop opener's starts
-    bool openerFails = false;    // the opener ends with an error (no application for the file)
+    QList<QStringList> watched;  // the text editor's and the desktop opener's starts
+    bool openerFails = false;    // the program ends with an error (no application for the file)
     QList<QUrl> urls;
 };

@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QTest>
 
@@ -137,3 +138,67 @@ TEST_F(MainFormTables, AUnitSwitchLeavesTheEditorsWhereTheyWere)
 }
 
 }  // namespace
+
+namespace {
+
+// The saved deck's row of the soil table: the lines after "CONSTANTS=2" (the adjacent layers).
+QString SavedSoilRow(const QString& path, int row)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QStringList lines = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+    const qsizetype at = lines.indexOf(QStringLiteral("CONSTANTS=2"));
+    return at >= 0 && at + 1 + row < lines.size() ? lines.at(at + 1 + row) : QString();
+}
+
+}  // namespace
+
+// A value typed into a cell and left there, then a command of the main window: the File menu
+// opened with the mouse and Save chosen, or Ctrl+S. The cell is stored first, so the deck holds
+// what was typed; a text the column refuses keeps the user in the cell and nothing is saved.
+TEST_F(MainFormTables, AValueLeftInItsCellIsStoredBeforeAMenuOrShortcutCommand)
+{
+    TMainForm& m = Start(QStringLiteral("multilayer-harmonic"));
+    const QString path = m.Data().FileName;
+    ASSERT_EQ(SavedSoilRow(path, 0), QStringLiteral("1 500 110 0.35 0.05 1 0.35 0.1 0"));
+    TTableForm* form = OpenEditor(m, "DataSideSoil", m.Tables().D);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m));
+    auto typeInto = [&](int row, const QString& text) {
+        form->Grid->setFocus(Qt::OtherFocusReason);
+        form->Grid->setCurrentCell(row, 0);
+        form->Grid->EditCurrentCell();
+        auto* editor = qobject_cast<QLineEdit*>(form->Grid->CellEditor());
+        ASSERT_NE(editor, nullptr);
+        editor->setFocus(Qt::MouseFocusReason);
+        editor->selectAll();
+        for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        ASSERT_TRUE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+    };
+
+    // The File menu shown (as a click on the menu bar shows it), then Save.
+    typeInto(0, QStringLiteral("555"));
+    QMenu* file = m.Menu(QStringLiteral("FileMenu"));
+    ASSERT_NE(file, nullptr);
+    file->popup(m.mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    file->close();
+    m.Action(QStringLiteral("FileSave"))->trigger();
+    EXPECT_EQ(SavedSoilRow(path, 0), QStringLiteral("1 555 110 0.35 0.05 1 0.35 0.1 0"));
+
+    // Ctrl+S, the key typed in the cell editor.
+    typeInto(1, QStringLiteral("620"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(SavedSoilRow(path, 1), QStringLiteral("2 620 115 0.35 0.05 1 0.35 0.1 0"));
+    EXPECT_EQ(recorder.Count(), 0) << recorder.LastText().toStdString();
+
+    // A text that is no number: the message, the user stays in the cell, nothing is saved.
+    typeInto(0, QStringLiteral("6x"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(recorder.Count(), 1);
+    EXPECT_TRUE(form->Grid->OwnsWidget(QApplication::focusWidget()));
+    EXPECT_EQ(SavedSoilRow(path, 0), QStringLiteral("1 555 110 0.35 0.05 1 0.35 0.1 0"));
+    EXPECT_EQ(form->Grid->item(0, 0)->text(), QStringLiteral("6x"));
+}

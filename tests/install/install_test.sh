@@ -292,6 +292,7 @@ chmod 755 "$opener/xdg-open"
 cat >"$scratch/drive-help.sh" <<'EOF'
 #!/usr/bin/env bash
 # drive-help.sh TREMEX3 LOG OPENED: Help > Contents, Help > User's Manual by the keyboard, quit.
+# The help window that Help > Contents opens is written to OPENED as "help window: CAPTION".
 set -u
 "$1" >"$2" 2>&1 & app=$!
 main=""
@@ -311,7 +312,14 @@ for item in c "u Return"; do
   xdotool key --window "$main" alt+h
   sleep 0.5
   xdotool key $item
-  for _ in $(seq 50); do [ "$(opened "$@")" -gt "$before" ] && break; sleep 0.1; done
+  for _ in $(seq 50); do
+    if [ "$item" = c ]; then
+      help=$(xdotool search --name "^Contents - TREMEX 3.0.11 Help$" 2>/dev/null | head -n 1)
+      [ -n "$help" ] && { echo "help window: $(xdotool getwindowname "$help")" >>"$3"; break; }
+    fi
+    [ "$(opened "$@")" -gt "$before" ] && break
+    sleep 0.1
+  done
 done
 xdotool windowactivate --sync "$main" 2>/dev/null
 xdotool key alt+f
@@ -338,8 +346,9 @@ done
 decode() { sed -e 's|^file://||' -e 's|%20| |g'; }
 mapfile -t opened <"$home/opened.log"
 [ "${#opened[@]}" = 2 ] || fail "the opener was given ${#opened[@]} files: ${opened[*]}"
-[ "$(printf '%s' "${opened[0]}" | decode)" = "$program/help/index.html" ] ||
-  fail "Help > Contents opened ${opened[0]}, not $program/help/index.html"
+# The help pages in the program's own window, not through the opener.
+[ "${opened[0]}" = "help window: Contents - TREMEX 3.0.11 Help" ] ||
+  fail "Help > Contents opened ${opened[0]}, not the help window on $program/help/index.html"
 [ "$(printf '%s' "${opened[1]}" | decode)" = "$program/Tremx v3 Manual.pdf" ] ||
   fail "Help > User's Manual opened ${opened[1]}, not $program/Tremx v3 Manual.pdf"
 echo "ok 7 installed Tremex3 opens its help pages and its manual"

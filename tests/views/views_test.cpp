@@ -30,6 +30,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 
@@ -292,27 +293,29 @@ TEST(TopViewGeometry, TwoByTwoGroupOutlinePassesThroughTheCentres)
     EXPECT_NEAR(double(spans.SX), 3.0, 1e-12);
     EXPECT_NEAR(double(spans.SY), 3.0, 1e-12);
     std::vector<PileCircle> circles;
-    // First activation: no spans yet, the circles alone fit the window.
+    // Without spans the circles alone fit the window (-1.8 ... 1.8), with a margin of 5 % of
+    // its side (0.18) all round, so that no circle meets the window's edge.
     TTopWindow w = TopView::BuildCircles(project.Data(), circles, TTopWindow(), TOutlineSpans());
     ASSERT_EQ(circles.size(), 4u);
     EXPECT_NEAR(double(circles[0].Y), 1.5, 1e-12);  // y reversed
-    EXPECT_NEAR(double(w.XMin), -1.8, 1e-12);
-    EXPECT_NEAR(double(w.YTop), 1.8, 1e-12);
-    EXPECT_NEAR(double(w.YBottom), -1.8, 1e-12);
-    // Next activation with the spans of the paint: the outline margin 3/1.9 lies inside the circles.
+    EXPECT_NEAR(double(w.XMin), -1.98, 1e-12);
+    EXPECT_NEAR(double(w.YTop), 1.98, 1e-12);
+    EXPECT_NEAR(double(w.YBottom), -1.98, 1e-12);
+    // With the spans: the outline margin 3/1.9 lies inside the circles.
     w = TopView::BuildCircles(project.Data(), circles, w, spans);
-    EXPECT_NEAR(double(w.XMax), 1.8, 1e-12);
+    EXPECT_NEAR(double(w.XMax), 1.98, 1e-12);
 
-    // 300 x 300 pixels: the corner (1.5, -1.5) of the outline at x = 300 (3.3/3.6), y likewise.
+    // 300 x 300 pixels, 300/3.96 to a unit: the corner (1.5, -1.5) of the outline at
+    // 3.48 * 75.76 = 263.6, the circle of the pile at project y = 1.5 (world -1.5) from 3.18 to
+    // 3.78 units, 240.9 to 286.4 pixels.
     const TTopWindow v = TopView::FitWindow(w, 300, 300);
     const QRect corner = TopView::WorldToScreen(v, 300, 300, 1.5L, -1.5L, 0);
-    EXPECT_EQ(corner.topLeft(), QPoint(275, 275));
-    // The circle of the pile at project y = 1.5 (world -1.5) spans 250..300 in pixels.
+    EXPECT_EQ(corner.topLeft(), QPoint(264, 264));
     const QRect c = TopView::WorldToScreen(v, 300, 300, 1.5L, -1.5L, 0.3L);
-    EXPECT_EQ(c, QRect(QPoint(250, 250), QSize(50, 50)));
+    EXPECT_EQ(c, QRect(QPoint(241, 241), QSize(45, 45)));
     const QPointF back = TopView::ScreenToWorld(v, 300, 300, 0, 0);
-    EXPECT_NEAR(back.x(), -1.8, 1e-12);
-    EXPECT_NEAR(back.y(), 1.8, 1e-12);
+    EXPECT_NEAR(back.x(), -1.98, 1e-12);
+    EXPECT_NEAR(back.y(), 1.98, 1e-12);
 }
 
 TEST(TopViewGeometry, PileWithPositiveYIsDrawnBelowTheRow)
@@ -783,4 +786,135 @@ TEST(SideViewGeometry, TextBlocksMovePastThePilesTogether)
     EXPECT_EQ(places[0].Rect, rects[0]);
     EXPECT_TRUE(places[0].OverPiles && places[1].OverPiles);
     EXPECT_FALSE(places[2].OverPiles);
+}
+
+namespace {
+
+// What the drawing area of a 2-D view shows in ink: the filled shapes counted (each a connected
+// patch of dark pixels once the one-pixel lines of the outline are worn away), and whether ink
+// lies on the area's edge, where a shape would be cut off.
+struct TInk {
+    int shapes = 0;
+    bool onEdge = false;
+    QList<QRect> bounds;  // of each shape's patch
+};
+
+TInk InkOf(TViewWindow& view)
+{
+    const QImage image = view.grab(view.DrawArea()).toImage();
+    const int w = image.width(), h = image.height();
+    auto dark = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && qGray(image.pixel(x, y)) < 128; };
+    TInk ink;
+    std::vector<char> core(size_t(w) * size_t(h), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (!dark(x, y)) continue;
+            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) ink.onEdge = true;
+            bool all = true;
+            for (int dy = -1; dy <= 1 && all; ++dy)
+                for (int dx = -1; dx <= 1 && all; ++dx) all = dark(x + dx, y + dy);
+            core[size_t(y) * size_t(w) + size_t(x)] = all;
+        }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (!core[size_t(y) * size_t(w) + size_t(x)]) continue;
+            QRect bound(x, y, 1, 1);
+            std::vector<QPoint> todo{QPoint(x, y)};
+            core[size_t(y) * size_t(w) + size_t(x)] = 0;
+            while (!todo.empty()) {
+                const QPoint p = todo.back();
+                todo.pop_back();
+                bound |= QRect(p, QSize(1, 1));
+                for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                    const QPoint q = p + d;
+                    if (q.x() < 0 || q.y() < 0 || q.x() >= w || q.y() >= h) continue;
+                    char& c = core[size_t(q.y()) * size_t(w) + size_t(q.x())];
+                    if (c) {
+                        c = 0;
+                        todo.push_back(q);
+                    }
+                }
+            }
+            ++ink.shapes;
+            ink.bounds << bound;
+        }
+    return ink;
+}
+
+// A multilayer shaft as the forms build it: the radius in the layer table, the foundation-shape
+// fields left at 0; `layers` layers of the given depth beside the soil rows.
+void MakeShaft(TProject& p, long double radius, std::initializer_list<long double> layers)
+{
+    TProgramData& d = p.Data();
+    TProjectTables& t = p.Tables();
+    d.FoundationWord = QStringLiteral("MULTILAYER");
+    d.FoundationCode = 4;
+    d.ShapeCode = 0;
+    d.Radius = d.LengthX = d.WidthY = 0;
+    t.MultiElement->SetRowCount(int(layers.size()));
+    t.D->SetRowCount(int(layers.size()));
+    int i = 0;
+    for (long double h : layers) {
+        Row(t.MultiElement, i, {h, radius, radius, 3.14159L * radius * radius, 0.785L * radius * radius * radius * radius,
+                                0.785L * radius * radius * radius * radius, 1.571L * radius * radius * radius * radius});
+        Row(t.D, i, {150.0L + 50 * i, 18, 0.3L});
+        ++i;
+    }
+}
+
+}  // namespace
+
+// The first top view of a pile group shows every pile whole inside the window, wherever the
+// group lies; the outline lines stay within it as well.
+TEST_F(MainWindowViews, TheFirstTopViewOfAGroupShowsEveryPileWhole)
+{
+    struct Case {
+        const char* what;
+        long double first, step;
+    };
+    const Case cases[] = {{"3 x 3 about the origin", -1.5L, 1.5L}, {"3 x 3 from the origin", 0, 2}, {"3 x 3 at x, y > 0", 1, 2.5L}};
+    main->resize(1100, 800);
+    main->show();
+    Settle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakePiles(main->Project(),
+                  {{c.first, c.first}, {c.first + c.step, c.first}, {c.first + 2 * c.step, c.first},
+                   {c.first, c.first + c.step}, {c.first + c.step, c.first + c.step}, {c.first + 2 * c.step, c.first + c.step},
+                   {c.first, c.first + 2 * c.step}, {c.first + c.step, c.first + 2 * c.step},
+                   {c.first + 2 * c.step, c.first + 2 * c.step}},
+                  0.25L, {10});
+        auto* view = static_cast<TViewWindow*>(main->ShowChild(TChildKind::TopView));
+        ASSERT_NE(view, nullptr);
+        Settle();
+        const TInk ink = InkOf(*view);
+        EXPECT_EQ(ink.shapes, 9);
+        EXPECT_FALSE(ink.onEdge);
+        // Every pile as large as the others: none cut.
+        for (const QRect& b : ink.bounds) {
+            EXPECT_LE(std::abs(b.width() - ink.bounds.front().width()), 1);
+            EXPECT_LE(std::abs(b.height() - ink.bounds.front().height()), 1);
+        }
+        SubOf(view)->close();
+        Settle();
+    }
+}
+
+// The top view of a multilayer shaft draws the shaft with the radius of its layers (the radius
+// the engine computes with), whole inside the window.
+TEST_F(MainWindowViews, TheTopViewOfAShaftDrawsItWithTheRadiusOfItsLayers)
+{
+    MakeShaft(main->Project(), 0.5L, {1, 1, 1});
+    main->resize(1100, 800);
+    main->show();
+    Settle();
+    auto* view = static_cast<TViewWindow*>(main->ShowChild(TChildKind::TopView));
+    ASSERT_NE(view, nullptr);
+    Settle();
+    const TInk ink = InkOf(*view);
+    ASSERT_EQ(ink.shapes, 1);
+    EXPECT_FALSE(ink.onEdge);
+    const QRect shaft = ink.bounds.front();
+    EXPECT_LE(std::abs(shaft.width() - shaft.height()), 2) << "round";
+    EXPECT_GT(shaft.height(), view->DrawArea().height() / 2) << "it fills the window";
 }

@@ -63,6 +63,15 @@ long double SumColumn(const TGridTable* table, int column, int rows)
     return sum;
 }
 
+// The largest radius of the shaft's first `rows` layers, as the engine computes with them (0
+// when none has one).
+long double LargestShaftRadius(const TProjectTables& t, int rows)
+{
+    long double r = 0;
+    for (int row = 0; row < std::min(rows, Rows(t.MultiElement)); ++row) r = std::max(r, t.ShaftRadius(row));
+    return r;
+}
+
 long double CirclePoint(int i, bool sine)
 {
     const long double angle = 2.0L * std::numbers::pi_v<long double> * i / kSegments;
@@ -262,8 +271,17 @@ void TDlgBlock::GetMaxDims()
     else
         CapThickness = 0;
 
-    // 2, 3. Plan bounds; a block without side soil stands on the ground.
-    if (data->ShapeCode == 1) {
+    // 2, 3. Plan bounds; a block without side soil stands on the ground. A multilayer shaft is
+    // the cylinder of its layers' radius (the foundation-shape fields play no part in its
+    // analysis and are often left at 0); without a radius in its layers the shape fields draw it.
+    const long double shaft = w == kMultilayer ? LargestShaftRadius(t, std::max(1, Rows(t.D))) : 0;
+    if (shaft > 0) {
+        ModelMin[0] = ModelMin[1] = -shaft;
+        ModelMax[0] = ModelMax[1] = shaft;
+        CapEmbedded = CapThickness >= 1e-5L;
+        if (!CapEmbedded) CapThickness = 0.3L * shaft;
+        LayerDefaultThickness = shaft;
+    } else if (data->ShapeCode == 1) {
         ModelMin[0] = ModelMin[1] = -data->Radius;
         ModelMax[0] = ModelMax[1] = data->Radius;
         CapEmbedded = CapThickness >= 1e-5L;
@@ -532,6 +550,22 @@ void TDlgBlock::DrawPileCap()
     if (!m_pileCapVisible || !data) return;
     long double c = CapEmbedded ? -CapThickness / 2 : CapThickness / 2;
     if (data->FoundationWord == kStratum && data->BaseDepth > 0) c -= data->BaseDepth;
+    const TProjectTables& t = data->Tables();
+    if (data->FoundationWord == kMultilayer && LargestShaftRadius(t, std::max(1, Rows(t.D))) > 0) {
+        // The shaft layer by layer, each a cylinder of its own radius; one on the ground
+        // without layer depths.
+        if (!CapEmbedded) {
+            DrawShaftLayer(t.ShaftRadius(0), CapThickness, CapThickness / 2);
+            return;
+        }
+        long double top = 0;
+        for (int row = 0; row < std::min(Rows(t.D), Rows(t.MultiElement)); ++row) {
+            const long double length = CellFloat(t.MultiElement, 0, row);
+            if (length > 0) DrawShaftLayer(t.ShaftRadius(row), length, top - length / 2);
+            top -= length;
+        }
+        return;
+    }
     TglWindow::Translated(0, 0, c);
     TglWindow::Color4f(0.25L, 0.25L, 0.25L, 1);
     if (data->ShapeCode == 1) {
@@ -544,6 +578,16 @@ void TDlgBlock::DrawPileCap()
         DrawPara3D(data->LengthX, data->WidthY, CapThickness);
     }
     TglWindow::Translated(0, 0, -c);
+}
+
+void TDlgBlock::DrawShaftLayer(long double radius, long double length, long double centre)
+{
+    TglWindow::Translated(0, 0, centre);
+    TglWindow::Color4f(0.25L, 0.25L, 0.25L, 1);
+    DrawSolidCylinder3DZ(radius, length);
+    TglWindow::Color4f(1, 0.5L, 0, 1);
+    DrawCylinder3DZ(radius, length);
+    TglWindow::Translated(0, 0, -centre);
 }
 
 void TDlgBlock::DrawAllPiles()

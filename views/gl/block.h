@@ -174,6 +174,9 @@ public:
     static long double FitScale(const std::array<long double, 3>& boxMin, const std::array<long double, 3>& boxMax,
                                 const std::array<long double, 3>& angles, long double w, long double h);
     void DrawPileCap();
+    // One layer of a multilayer shaft: a solid cylinder of the radius and length about the height
+    // `centre`, with its rims.
+    void DrawShaftLayer(long double radius, long double length, long double centre);
     void DrawAllPiles();
     void DrawSoilLayers();
     void DrawAxes();

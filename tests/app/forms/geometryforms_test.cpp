@@ -135,14 +135,25 @@ TEST_F(GeometryForms, SoilBelowRefusesAPoissonsRatioNoSoilHas)
     EXPECT_EQ(form->DataEdit3->text(), QStringLiteral("0.75"));
 }
 
-TEST_F(GeometryForms, OutOfRangeEntryIsSetToTheBound)
+// A number beyond a bound is refused and the field keeps what it held: the project never gets
+// the bound, a value the user did not type.
+TEST_F(GeometryForms, OutOfRangeEntryKeepsTheValueTheFieldHeld)
 {
+    Data().TipVs = 250;
     auto* form = Open(new TfrmTipsoil(*project));
-    Enter(form->DataEdit1, QStringLiteral("3e9"), form->DataEdit2);
-    EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be less than or equal to 2147483647"));
-    EXPECT_EQ(form->DataEdit1->text(), QStringLiteral("2147483647"));
+    ASSERT_EQ(form->DataEdit1->text(), QStringLiteral("250"));
+    for (const char* typed : {"3e9", "1e308"}) {
+        SCOPED_TRACE(typed);
+        Enter(form->DataEdit1, QString::fromLatin1(typed), form->DataEdit2);
+        EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be less than or equal to 2147483647"));
+        EXPECT_EQ(form->DataEdit1->text(), QStringLiteral("250"));
+        EXPECT_TRUE(form->Deactivate());
+        EXPECT_EQ(Data().TipVs, 250.0L);
+    }
+    // What the user types next is taken.
+    Enter(form->DataEdit1, QStringLiteral("300"), form->DataEdit2);
     EXPECT_TRUE(form->Deactivate());
-    EXPECT_EQ(Data().TipVs, 2147483647.0L);
+    EXPECT_EQ(Data().TipVs, 300.0L);
 }
 
 TEST_F(GeometryForms, UnitLabelsFollowTheUnitSystem)

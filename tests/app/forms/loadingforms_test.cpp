@@ -251,10 +251,10 @@ TEST_F(LoadingForms, TransientAndRandomShareTheCountsAndRoundWholeNumbers)
     EXPECT_EQ(LabelText(random->DataEdit1), QStringLiteral("Maximum frequency (Hz)"));
     Enter(random->DataEdit5, QStringLiteral("0"), random->DataEdit1);
     EXPECT_EQ(recorder.LastText(), QStringLiteral("Entry must be greater than or equal to 1"));
-    EXPECT_EQ(random->DataEdit5->text(), QStringLiteral("1"));
+    EXPECT_EQ(random->DataEdit5->text(), QStringLiteral("2")) << "what it held, not the bound";
     Enter(random->DataEdit4, QStringLiteral("300"), random->DataEdit1);
     EXPECT_TRUE(random->Deactivate());
-    EXPECT_EQ(Data().LoadTypeCount, 1);
+    EXPECT_EQ(Data().LoadTypeCount, 2);
     EXPECT_EQ(Data().ObservationPeriod, 300);
 }
 

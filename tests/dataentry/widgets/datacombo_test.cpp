@@ -88,9 +88,11 @@ TEST_F(DataComboTest, LeavingValidatesWithTheMessagesAndKeepsTheFocus)
         const char* message;
         const char* text;
     };
+    // A number beyond a bound gives back what the control held before (here its first text,
+    // 0), never the bound; a text that does not evaluate stays as typed.
     const Case cases[] = {
-        {"20", "Entry must be less than or equal to 10", "10"},
-        {"-7.5", "Entry must be greater than or equal to -5", "-5"},
+        {"20", "Entry must be less than or equal to 10", "0"},
+        {"-7.5", "Entry must be greater than or equal to -5", "0"},
         {"1E-", "Entry could not be evaluated:\rinvalid character(s) in expression", "1E-"},
     };
     for (const Case& c : cases) {

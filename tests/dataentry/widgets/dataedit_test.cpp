@@ -73,20 +73,23 @@ TEST_F(DataEditTest, LeavingTheFieldEvaluatesTheExpression)
     EXPECT_TRUE(second->hasFocus());
 }
 
-TEST_F(DataEditTest, ABoundViolationSetsTheBoundShowsItAndKeepsTheFocus)
+// A number beyond a bound is refused: the field keeps what it held before the entry, all of it
+// selected so that what the user types next replaces it, and never the bound (a value the user
+// did not give).
+TEST_F(DataEditTest, ABoundViolationKeepsTheValueHeldBeforeAndTheFocus)
 {
     struct Case {
         const char* typed;
         const char* message;
-        const char* text;
     };
     const Case cases[] = {
-        {"12", "Entry must be less than or equal to 10", "10"},
-        {"-0.5", "Entry must be greater than or equal to -0.25", "-0.25"},
-        {"1e3", "Entry must be less than or equal to 10", "10"},
+        {"12", "Entry must be less than or equal to 10"},
+        {"-0.5", "Entry must be greater than or equal to -0.25"},
+        {"1e3", "Entry must be less than or equal to 10"},
     };
     first->SetMinVal(-0.25L);
     first->SetMaxVal(10);
+    first->SetNumber(4);  // written by the program, as a form loads its values
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         recorder.Clear();
@@ -95,14 +98,47 @@ TEST_F(DataEditTest, ABoundViolationSetsTheBoundShowsItAndKeepsTheFocus)
         ASSERT_EQ(recorder.Count(), 1);
         EXPECT_EQ(recorder.Messages().at(0).kind, MessageSink::Kind::Warning);
         EXPECT_EQ(recorder.LastText(), c.message);
-        EXPECT_EQ(first->text(), c.text);
+        EXPECT_EQ(first->text(), "4");
+        EXPECT_EQ(first->selectedText(), "4");
         EXPECT_FALSE(first->Valid());
         EXPECT_TRUE(first->hasFocus());
     }
-    // The corrected value passes on the next exit.
+    // What the user types next replaces it; an accepted entry is the one given back later.
+    QTest::keyClicks(first, QStringLiteral("2*3"));
     Tab();
     EXPECT_TRUE(first->Valid());
+    EXPECT_EQ(first->text(), "6");
     EXPECT_TRUE(second->hasFocus());
+    first->setFocus();
+    Type(QStringLiteral("11"));
+    QTest::keyClick(first, Qt::Key_Return);
+    EXPECT_EQ(first->text(), "6");
+    // A text the program writes directly is held as well.
+    first->setText(QStringLiteral("7.5"));
+    Type(QStringLiteral("99"));
+    Tab();
+    EXPECT_EQ(first->text(), "7.5");
+    EXPECT_FALSE(first->Valid());
+    Tab();  // passing on with it: valid
+    EXPECT_TRUE(first->Valid());
+    EXPECT_EQ(first->Number(), 7.5L);
+}
+
+// The 32-bit bound of an integer field: 1e308 is refused, the field does not take 2147483647.
+TEST_F(DataEditTest, AnIntegerFieldRefusesAHugeNumberWithoutTakingTheBound)
+{
+    first->SetIntegerOnly(true);
+    first->SetMinVal(0);
+    first->SetMaxVal(LDBL_MAX);  // held to 2147483647
+    ASSERT_EQ(first->MaxVal(), 2147483647.0L);
+    first->SetNumber(30);
+    Type(QStringLiteral("1e308"));
+    Tab();
+    EXPECT_EQ(recorder.LastText(), "Entry must be less than or equal to 2147483647");
+    EXPECT_EQ(first->text(), "30");
+    // As a form asks before it stores the value: the one held before.
+    EXPECT_TRUE(DataEdit::IsValidEntry(first));
+    EXPECT_EQ(first->Number(), 30.0L);
 }
 
 TEST_F(DataEditTest, ARefusedEntryIsAWarningThatNamesTheField)
@@ -293,7 +329,7 @@ TEST_F(DataEditTest, HexShowsDollarAndFourDigitsAtLeast)
     Type(QStringLiteral("100"));
     Tab();
     EXPECT_EQ(recorder.LastText(), "Entry must be less than or equal to $0010");
-    EXPECT_EQ(first->text(), "$0010");
+    EXPECT_EQ(first->text(), "$0010") << "the value held before: 16 written by lowering the bound";
 }
 
 TEST_F(DataEditTest, EnterValidatesSelectsAllAndIsSwallowed)
@@ -309,7 +345,7 @@ TEST_F(DataEditTest, EnterValidatesSelectsAllAndIsSwallowed)
     Type(QStringLiteral("30"));
     QTest::keyClick(first, Qt::Key_Enter);
     EXPECT_EQ(recorder.LastText(), "Entry must be less than or equal to 10");
-    EXPECT_EQ(first->selectedText(), "10");
+    EXPECT_EQ(first->selectedText(), "7") << "the entry accepted before";
 }
 
 TEST_F(DataEditTest, AnOperatorTypedOverTheWholeTextIsAppended)
@@ -436,7 +472,7 @@ TEST_F(DataEditTest, WithRealMessageBoxesLeavingShowsOneBoxAndKeepsTheFocus)
     Tab();
     QTest::qWait(100);
     EXPECT_EQ(closer.texts, QStringList{"Entry must be less than or equal to 10"});
-    EXPECT_EQ(first->text(), "10");
+    EXPECT_EQ(first->text(), "0") << "what it held before";
     EXPECT_EQ(form.focusWidget(), first);  // the field has the window's focus again
     EXPECT_EQ(recorder.Count(), 0);
 }

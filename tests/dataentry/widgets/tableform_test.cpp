@@ -835,3 +835,246 @@ TEST_F(TableFormTest, UndoingARowCommandGivesTheRowsAndTheirSubTablesBack)
     EXPECT_EQ(recorder.Count(), 0);
     table.reset();
 }
+
+// A value typed into a cell, as a user types it: every mouse event goes to the widget under the
+// pointer (the cell editor when one lies over the cell), every key to the widget that has the
+// focus at that moment. Each way into a cell, with and without its editor open, keeps exactly
+// the value typed, in float, integer and text columns.
+namespace {
+
+class TableTypingTest : public TableFormTest {
+protected:
+    // Float, integer and text columns; row 1 holds values that a lost key would leave.
+    void MakeTypingTable()
+    {
+        table = std::make_unique<TGridTable>();
+        table->SetCaption(QStringLiteral("Soil Properties"));
+        table->SetMinRows(1);
+        table->SetMaxRows(20);
+        table->AddFloatColumn({QStringLiteral("Shear wave"), QStringLiteral("velocity, ")}, QStringLiteral("L2/SEC"));
+        table->AddIntColumn({QStringLiteral("Count")}, 0, 100000);
+        table->AddStringColumn({QStringLiteral("Name")});
+        table->SetRowCount(3);
+        for (int r = 0; r < 3; ++r) {
+            table->Cell(0, r)->SetAsFloat(990 + r);
+            table->Cell(1, r)->SetAsInteger(7 + r);
+            table->GetColumn(2)->SetText(r, QStringLiteral("sand"));
+        }
+    }
+
+    QPoint CellCentre(TTableForm* form, int row, int column) const
+    {
+        return form->Grid->visualRect(form->Grid->model()->index(row, column)).center();
+    }
+    // The widget under the pointer at the cell's centre (the cell editor or the grid).
+    QWidget* UnderPointer(TTableForm* form, int row, int column, QPoint& local) const
+    {
+        QWidget* viewport = form->Grid->viewport();
+        const QPoint at = CellCentre(form, row, column);
+        QWidget* target = viewport->childAt(at);
+        if (!target) target = viewport;
+        local = target->mapFrom(viewport, at);
+        return target;
+    }
+    void Click(TTableForm* form, int row, int column)
+    {
+        QPoint at;
+        QWidget* target = UnderPointer(form, row, column, at);
+        QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void DoubleClick(TTableForm* form, int row, int column)
+    {
+        // A press and release, then the second press that makes the double-click.
+        Click(form, row, column);
+        QPoint at;
+        QWidget* target = UnderPointer(form, row, column, at);
+        QTest::mouseDClick(target, Qt::LeftButton, Qt::NoModifier, at);
+    }
+    // Each key to the widget that has the focus when it is pressed, `pause` ms after the last.
+    static void TypeKeys(const QString& text, int pause = 0)
+    {
+        for (QChar c : text) {
+            if (pause > 0 && c != text.front()) QTest::qWait(pause);
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr);
+            QTest::keyClick(focus, c.toLatin1());
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(TableTypingTest, EveryWayIntoACellKeepsTheValueTyped)
+{
+    enum class Path {
+        TypedOnOpening,         // the window opens on the cell; keys at once
+        ClickedThenTyped,       // a click on another cell, then the keys
+        DoubleClickedThenTyped,
+        EscapedThenTyped,       // the editor closed with Escape, then the keys
+        EscapedClickedThenTyped, // ...then a click on the same cell and the keys at once
+        EscapedClickedSlowKeys   // ...the keys slower, over the double-click interval
+    };
+    struct Case {
+        const char* name;
+        Path path;
+        int column;
+        const char* typed;
+        bool enter;  // Enter, else Tab, stores the cell
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"float, on opening, Tab", Path::TypedOnOpening, 0, "500", false, "500"},
+        {"float, on opening, Enter", Path::TypedOnOpening, 0, "2*250", true, "500"},
+        {"float, click, Tab", Path::ClickedThenTyped, 0, "800", false, "800"},
+        {"float, click, Enter", Path::ClickedThenTyped, 0, "800", true, "800"},
+        {"float, double-click, Tab", Path::DoubleClickedThenTyped, 0, "800", false, "800"},
+        {"float, Escape, Enter", Path::EscapedThenTyped, 0, "800", true, "800"},
+        {"float, Escape, click, Tab", Path::EscapedClickedThenTyped, 0, "800", false, "800"},
+        {"float, Escape, click, Enter", Path::EscapedClickedThenTyped, 0, "800", true, "800"},
+        {"float, Escape, click, slow keys, Tab", Path::EscapedClickedSlowKeys, 0, "800", false, "800"},
+        {"integer, click, Tab", Path::ClickedThenTyped, 1, "42", false, "42"},
+        {"integer, double-click, Enter", Path::DoubleClickedThenTyped, 1, "42", true, "42"},
+        {"integer, Escape, click, Tab", Path::EscapedClickedThenTyped, 1, "42", false, "42"},
+        {"text, click, Tab", Path::ClickedThenTyped, 2, "clay", false, "clay"},
+        {"text, Escape, Enter", Path::EscapedThenTyped, 2, "clay", true, "clay"},
+        {"text, Escape, click, Tab", Path::EscapedClickedThenTyped, 2, "clay", false, "clay"},
+    };
+    // Keys typed well within the double-click interval after a click.
+    const int soon = std::max(1, QApplication::doubleClickInterval() / 8);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeTypingTable();
+        TTableForm* form = Open();
+        ASSERT_NE(form, nullptr);
+        const int row = c.path == Path::TypedOnOpening ? 0 : 2;
+        switch (c.path) {
+        case Path::TypedOnOpening:
+            ASSERT_EQ(form->Grid->currentRow(), 0);
+            ASSERT_EQ(form->Grid->currentColumn(), c.column);
+            break;
+        case Path::ClickedThenTyped:
+            Click(form, row, c.column);
+            break;
+        case Path::DoubleClickedThenTyped:
+            DoubleClick(form, row, c.column);
+            break;
+        case Path::EscapedThenTyped:
+            Click(form, row, c.column);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            break;
+        case Path::EscapedClickedThenTyped:
+        case Path::EscapedClickedSlowKeys:
+            DoubleClick(form, row, c.column);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QTest::qWait(soon);  // the user moves on to the click
+            Click(form, row, c.column);
+            QTest::qWait(soon);
+            break;
+        }
+        TypeKeys(QString::fromLatin1(c.typed),
+                 c.path == Path::EscapedClickedSlowKeys ? QApplication::doubleClickInterval() * 3 / 5 : 0);
+        QTest::keyClick(QApplication::focusWidget(), c.enter ? Qt::Key_Return : Qt::Key_Tab);
+        EXPECT_EQ(table->Cell(c.column, row)->GetText().toStdString(), c.stored);
+        EXPECT_EQ(form->Grid->item(row, c.column)->text().toStdString(), c.stored);
+        EXPECT_EQ(recorder.Count(), 0);
+        // The other rows keep their values.
+        EXPECT_EQ(table->Cell(c.column, 1)->GetText().toStdString(), c.column == 0 ? "991" : c.column == 1 ? "8" : "sand");
+        table.reset();
+    }
+}
+
+// The row controls: an item chosen in a drop-down list by the keys or the mouse, and values typed
+// into the sub-table that a row's button opens (the same ways in as in a table's own cells).
+TEST_F(TableTypingTest, ItemsAndSubTableValuesKeepWhatTheUserGave)
+{
+    TGridTable amplitudes;
+    amplitudes.SetCaption(QStringLiteral("Load Amplitude"));
+    amplitudes.SetMinRows(1);
+    amplitudes.SetMaxRows(0);
+    amplitudes.AddFloatColumn({QStringLiteral("Load Amplitude")}, QStringLiteral("F"));
+    table = std::make_unique<TGridTable>();
+    table->SetCaption(QStringLiteral("Transient Loading Data"));
+    table->SetMinRows(1);
+    table->SetMaxRows(0);
+    table->AddFloatColumn({QStringLiteral("Time")});
+    auto* kinds = table->AddEnumColumn({QStringLiteral("Load type")},
+                                       {QStringLiteral("Force in X-direction"), QStringLiteral("Force in Y-direction"),
+                                        QStringLiteral("Force in Z-direction")});
+    auto* data = table->AddTableColumn({QStringLiteral("Load amplitude")}, amplitudes.Identifier());
+    table->SetRowCount(2);
+    TTableForm* form = Open();
+    ASSERT_NE(form, nullptr);
+
+    // Tab from the cell before it to the drop-down list, a key down: the next item.
+    TypeKeys(QStringLiteral("0.5"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(table->Cell(0, 0)->GetText(), QStringLiteral("0.5"));
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(kinds->ComboBox(0)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(table->Cell(1, 0)->GetAsInteger(), 2);
+    // The list of row 2 opened with the mouse, the third item chosen with the keys.
+    QComboBox* second = kinds->ComboBox(1);
+    QTest::mouseClick(second, Qt::LeftButton);
+    QTRY_VERIFY(second->view()->isVisible());
+    QTest::keyClick(second->view(), Qt::Key_Down);
+    QTest::keyClick(second->view(), Qt::Key_Down);
+    QTest::keyClick(second->view(), Qt::Key_Return);
+    EXPECT_EQ(table->Cell(1, 1)->GetAsInteger(), 3);
+
+    // The sub-table of row 1: typed at once into the window its button opens, then through
+    // Escape and a click on the cell.
+    ASSERT_GE(data->ButtonCount(), 1);
+    QTest::mouseClick(data->Button(0), Qt::LeftButton);
+    TGridTable* sub = table->Cell(2, 0)->GetAsTable();
+    ASSERT_NE(sub, nullptr);
+    auto* subForm = dynamic_cast<TTableForm*>(sub->Editor());
+    ASSERT_NE(subForm, nullptr);
+    subForm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(subForm));
+    TypeKeys(QStringLiteral("12.5"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(sub->Cell(0, 0)->GetText(), QStringLiteral("12.5"));
+    QTest::mouseClick(subForm->BtnAdd, Qt::LeftButton);
+    ASSERT_EQ(sub->RowCount(), 2);
+    const int soon = std::max(1, QApplication::doubleClickInterval() / 8);
+    DoubleClick(subForm, 1, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::qWait(soon);
+    Click(subForm, 1, 0);
+    QTest::qWait(soon);
+    TypeKeys(QStringLiteral("-3"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(sub->Cell(0, 1)->GetText(), QStringLiteral("-3"));
+    EXPECT_EQ(sub->Cell(0, 0)->GetText(), QStringLiteral("12.5"));
+    EXPECT_EQ(recorder.Count(), 0);
+    table.reset();
+}
+
+// Ctrl+Z after Delete Row brings the row back into view: the window grows back to the height it
+// had, as after Add Row, and shows every row without a scroll bar.
+TEST_F(TableFormTest, UndoingADeleteGrowsTheWindowBackToItsRows)
+{
+    for (int rows : {2, 3}) {
+        SCOPED_TRACE(rows);
+        MakeSoilTable(rows);
+        TTableForm* form = Open();
+        ASSERT_NE(form, nullptr);
+        const int height = form->height();
+        ASSERT_EQ(form->ShownRows(), rows);
+        form->Grid->setCurrentCell(rows - 1, 2);
+        QTest::mouseClick(form->BtnDel, Qt::LeftButton);
+        ASSERT_EQ(table->RowCount(), rows - 1);
+        const int rowHeight = form->Grid->rowHeight(0);
+        EXPECT_EQ(form->height(), height - rowHeight);
+        form->Grid->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(table->RowCount(), rows);
+        EXPECT_EQ(form->ShownRows(), rows);
+        EXPECT_EQ(form->height(), height);
+        EXPECT_EQ(form->Grid->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        // As after Add Row.
+        QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+        EXPECT_EQ(form->height(), height + rowHeight);
+        table.reset();
+    }
+}

@@ -753,3 +753,49 @@ TEST(BlockFrame, FirstViewPresetsAndResetShowTheWholeModel)
         ExpectFramed(view.GL()->grabFramebuffer(), "reset");
     }
 }
+
+// A multilayer shaft built through the forms (the radius in the layer table, the foundation-shape
+// fields at 0) stands in the 3-D view as a cylinder of its layers' radius: in the front view the
+// block's grey fills 2 r across, from the ground down its 3 m, inside the window.
+TEST(BlockModel, ShaftTakesTheRadiusOfItsLayers)
+{
+    TProject project;
+    TProgramData& d = project.Data();
+    TProjectTables& t = project.Tables();
+    d.FoundationWord = QStringLiteral("MULTILAYER");
+    d.FoundationCode = 4;
+    d.ShapeCode = 0;
+    d.Radius = d.LengthX = d.WidthY = 0;
+    const long double r = 0.5L;
+    t.MultiElement->SetRowCount(3);
+    t.D->SetRowCount(3);
+    for (int i = 0; i < 3; ++i) {
+        gltest::Row(t.MultiElement, i, {1, r, r, 0.785L, 0.049L, 0.049L, 0.098L});
+        gltest::Row(t.D, i, {150.0L + 50 * i, 18, 0.3L});
+    }
+    TDlgBlock view(&d);
+    view.resize(600, 400);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.GL()->grabFramebuffer();
+    EXPECT_NEAR(double(view.ModelMax[0]), double(r), 1e-12);
+    EXPECT_NEAR(double(view.ModelMin[1]), double(-r), 1e-12);
+    EXPECT_NEAR(double(view.ModelMin[2]), -3.0, 1e-12);
+    view.ShowSoilLayersOption();  // the shaft alone
+    view.ViewPan = {0, 0, 1.5L};  // its middle at the window's centre
+    const QImage picture = view.GL()->grabFramebuffer();
+    const QRect drawn = DrawnRect(picture);
+    ASSERT_FALSE(drawn.isNull());
+    EXPECT_TRUE(QRect(5, 5, picture.width() - 10, picture.height() - 10).contains(drawn)) << "inside the window";
+    const long double s = view.ViewScale * view.ViewZoom;
+    // Grey across the middle row: 2 r wide.
+    int grey = 0;
+    for (int x = 0; x < picture.width(); ++x)
+        if (Near(picture.pixel(x, 200), 64, 64, 64)) ++grey;
+    EXPECT_NEAR(grey, double(2 * r * s), 3.0) << "scale " << double(s);
+    // Grey down the shaft's axis: its whole length.
+    int high = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        if (Near(picture.pixel(300, y), 64, 64, 64)) ++high;
+    EXPECT_NEAR(high, double(3 * s), 3.0);
+}
