@@ -37,6 +37,15 @@ QString HolderText(int fd)
     return QStringLiteral("process %1 on %2, since %3").arg(lines[0], lines[1], lines[2]);
 }
 
+// Whether a run holds the lock file open as fd (another process's lock: a probe, not a lock).
+bool IsHeld(int fd)
+{
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
 }  // namespace
 
 TProjectRun::TProjectRun(const QString& projectFile)
@@ -110,10 +119,7 @@ QString TProjectRun::Holder(const QString& projectFile)
 {
     const int fd = ::open(Bytes(LockPathOf(projectFile)).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return QString();
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    const bool held = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    const bool held = IsHeld(fd);
     const QString holder = held ? HolderText(fd) : QString();
     ::close(fd);
     return holder;
@@ -134,10 +140,7 @@ void TProjectRun::Lock()
             // run that ended, it goes.
             const int other = error == EACCES ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1;
             if (other >= 0) {
-                struct flock probe {};
-                probe.l_type = F_WRLCK;
-                probe.l_whence = SEEK_SET;
-                const bool held = ::fcntl(other, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+                const bool held = IsHeld(other);
                 const QString holder = held ? HolderText(other) : QString();
                 ::close(other);
                 if (held) throw ERunRefused(RefusalText(holder));
