@@ -44,8 +44,8 @@ constexpr int kOutputFailed = 4;
 constexpr int kOtherCopy = 5;
 constexpr int kUnsolved = 6;
 
-// The table of the exit statuses is also in README.md and in the user's manual (chapters 1 and
-// 5); a test holds the three to the same words.
+// The table of the exit statuses is also in README.md and in the user's manual (chapter 5, which
+// the first steps of chapter 1 point to); a test holds the three to the same words.
 const char kUsage[] =
     "usage: tremrun PROJECT.tmx\n"
     "       tremrun --help\n"
