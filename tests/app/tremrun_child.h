@@ -21,10 +21,12 @@ struct Outcome {
 
 // Runs the tremrun program at `program` with `args` in a child process, with the file-size limit
 // `limit` (bytes, < 0 for none) and as the user `uid` (< 0: this one).
-Outcome TremrunAt(const std::string& program, const std::vector<std::string>& args, long long limit = -1, int uid = -1)
+// `stdoutPath`, when given, is the file standard output goes to (/dev/full, say); r.out is then empty.
+Outcome TremrunAt(const std::string& program, const std::vector<std::string>& args, long long limit = -1, int uid = -1,
+                  const std::string& stdoutPath = std::string())
 {
     const harness::TempFolder capture("tremrun-out");
-    const std::string out = capture.path() + "/out", err = capture.path() + "/err";
+    const std::string out = stdoutPath.empty() ? capture.path() + "/out" : stdoutPath, err = capture.path() + "/err";
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -49,7 +51,7 @@ Outcome TremrunAt(const std::string& program, const std::vector<std::string>& ar
     ::waitpid(pid, &status, 0);
     Outcome r;
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 200 + WTERMSIG(status);
-    r.out = harness::read_file(out);
+    if (stdoutPath.empty()) r.out = harness::read_file(out);
     r.err = harness::read_file(err);
     return r;
 }

@@ -525,6 +525,43 @@ TEST(Tremrun, TheStatusTablesAgreeWithWhatTremrunDoes)
     for (const auto& [status, meaning] : help) EXPECT_TRUE(seen.count(status)) << "no case gave status " << status;
 }
 
+// The two causes at the edges of the table: a complete run whose lines standard output cannot
+// take (status 4, though the new report and plot data are in place, as the row says), and an
+// engine that returns a result no analysis gives (status 1: nothing it wrote is put beside the
+// project, and no output is named as written).
+TEST(Tremrun, AFullStandardOutputAndAnEngineThatDoesNotTakeTheCallGiveTheStatusesOfTheTable)
+{
+    {
+        SCOPED_TRACE("standard output on a full disk");
+        Project p;
+        const Outcome r = TremrunAt(TREMRUN_PATH, {p.deck}, -1, -1, "/dev/full");
+        EXPECT_EQ(r.status, 4) << r.err;
+        EXPECT_TRUE(Contains(r.err, "tremrun: standard output: No space left on device")) << r.err;
+        EXPECT_EQ(p.Names(), (std::vector<std::string>{"block.tmm", "block.tmo", "block.tmq", "block.tmx"}));
+        EXPECT_EQ(harness::read_file(p.plot),
+                  harness::read_file(std::string(TREMEX_SOURCE_DIR) + "/tests/engine/golden/expected/halfspace-harmonic.tmq"))
+            << "the plot data of the run are in place, whole";
+    }
+    {
+        SCOPED_TRACE("an engine returning 7");
+        const harness::TempFolder program("tremrun-standin");
+        const std::string copy = program.path() + "/tremrun";
+        fs::copy_file(TREMRUN_PATH, copy);
+        fs::copy_file(SLOW_ENGINE_PATH, program.path() + "/libtremcalc.so");
+        Project p;
+        const std::vector<std::string> names = p.Names();
+        ::setenv("TREMEX_STANDIN_SECONDS", "0", 1);
+        ::setenv("TREMEX_STANDIN_RESULT", "7", 1);
+        const Outcome r = TremrunAt(copy, {p.deck});
+        ::unsetenv("TREMEX_STANDIN_RESULT");
+        ::unsetenv("TREMEX_STANDIN_SECONDS");
+        EXPECT_EQ(r.status, 1) << r.out << r.err;
+        EXPECT_TRUE(Contains(r.err, "the engine did not take the call (result 7)")) << r.err;
+        EXPECT_EQ(p.Names(), names) << "nothing is written beside the project";
+        EXPECT_FALSE(Contains(r.out, "report:")) << r.out;
+    }
+}
+
 // A project in a deep folder, its path 234, 300 and 1000 characters long (Linux takes 4095): the
 // report and the plot data are written whole and replace the old ones, and they are those of the
 // same project run anywhere else (the stored copies of the example, byte for byte with the folder

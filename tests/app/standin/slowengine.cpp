@@ -2,7 +2,8 @@
 // _ITREMX, argument 13), reading the run list "names.dat" from the current folder. It writes
 // its input path to "TAPE7", sleeps a second ($TREMEX_STANDIN_SECONDS when set), and then writes the report (line 3 of the run
 // list): whether it ran on the process's main thread, its current folder, and whether "TAPE7"
-// still held its own input path (another run sharing the folder would have replaced it).
+// still held its own input path (another run sharing the folder would have replaced it). It
+// returns 0, or $TREMEX_STANDIN_RESULT when set (a result no run of the real engine gives).
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -48,7 +49,8 @@ extern "C" __attribute__((visibility("default"))) int32_t ITREMX(int32_t argumen
            << "thread: " << (mainThread ? "main" : "worker") << '\n'
            << "folder: " << std::filesystem::current_path().string() << '\n'
            << "scratch: " << (held == lines[1] ? "own" : "replaced") << '\n';
-    return 0;
+    const char* result = std::getenv("TREMEX_STANDIN_RESULT");
+    return result ? std::atoi(result) : 0;
 }
 
 extern "C" __attribute__((visibility("default"))) int32_t _ITREMX(int32_t argument) { return ITREMX(argument); }
