@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <atomic>
 #include <exception>
 
 namespace {
@@ -74,16 +75,27 @@ int32_t TAnalysisRun::CallEngine(int32_t (*entry)(int32_t))
     // while the run lasts.)
     int32_t result = 0;
     bool returned = false;
+    // The hand-over to the engine's thread and back is published through this flag as well:
+    // QThread::start and QThread::wait order the two threads inside Qt, where a race checker
+    // sees neither, and the engine's state, which the next run's thread reads, would look as if
+    // two runs raced over it.
+    std::atomic<int> handOver{0};
     QEventLoop loop;
-    std::unique_ptr<QThread> worker(QThread::create([entry, &result] { result = entry(Run::kEntryArgument); }));
+    std::unique_ptr<QThread> worker(QThread::create([entry, &result, &handOver] {
+        while (handOver.load(std::memory_order_acquire) != 1) QThread::yieldCurrentThread();
+        result = entry(Run::kEntryArgument);
+        handOver.store(2, std::memory_order_release);
+    }));
     worker->setStackSize(kEngineStackSize);
     connect(worker.get(), &QThread::finished, &loop, [&returned] { returned = true; }, Qt::QueuedConnection);
     m_running = true;
     g_engineBusy = true;
+    handOver.store(1, std::memory_order_release);
     worker->start();
     if (worker->isRunning() || worker->isFinished()) {
         while (!returned) loop.processEvents(QEventLoop::WaitForMoreEvents);
         worker->wait();
+        while (handOver.load(std::memory_order_acquire) != 2) QThread::yieldCurrentThread();
     } else {
         result = entry(Run::kEntryArgument);  // no thread could be made: the call blocks this one
     }
